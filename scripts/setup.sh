@@ -1,0 +1,33 @@
+# Shared by scripts/run and scripts/test: install what is missing, then
+# configure and build one build tree incrementally. Sourced, not run.
+set -euo pipefail
+KORVEL_SRC=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+KORVEL_PACKAGES=(
+  build-essential cmake pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavdevice-dev
+  ffmpeg libgtest-dev googletest xvfb xauth
+)
+
+korvel_install_missing() {
+  local missing=()
+  for p in "${KORVEL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# korvel_build DIR [cmake options...]
+korvel_build() {
+  local dir=$1; shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$KORVEL_SRC" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  fi
+  cmake --build "$dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,49 @@
+#include "shell/emergencyreset.h"
+
+#include "shell/prompt.h"
+#include "shell/settings.h"
+
+#include <QStringList>
+
+namespace korvel {
+
+void emergencyReset(Settings& settings, Prompt& prompt)
+{
+    const QString title = QStringLiteral("Emergency Parameter Reset");
+    auto ask = [&](const QString& text) {
+        return prompt.askYesNo(text, title, Icon::Question, /*defaultYes=*/false);
+    };
+    if (!ask(QStringLiteral("Do you want to reset all parameters to install values?")))
+        return;
+    if (!ask(QStringLiteral("Are you certain? This means you are crashing and can't operate")))
+        return;
+
+    struct Entry {
+        QString key;
+        QString label;
+        QString readDefault;
+        QString resetValue;
+        QStringList alsoClears;
+    };
+    const Entry entries[] = {
+        {QStringLiteral("logpath"), QStringLiteral("Logpath = "), QStringLiteral("0"), QString(),
+         {QStringLiteral("logfile")}},
+        {QStringLiteral("barefoot"), QStringLiteral("barefoot = "), QStringLiteral("0"), QStringLiteral("0"), {}},
+        {QStringLiteral("compression"), QStringLiteral("compression = "), QStringLiteral("0"), QStringLiteral("0"), {}},
+        {QStringLiteral("device"), QStringLiteral("device = "), QStringLiteral("0"), QStringLiteral("0"), {}},
+        {QStringLiteral("framerate"), QStringLiteral("framerate = "), QStringLiteral("0"), QStringLiteral("0"), {}},
+        {QStringLiteral("grid1File"), QStringLiteral("Grid 1 File = "), QString(), QString(), {}},
+        {QStringLiteral("grid2File"), QStringLiteral("Grid 2 File = "), QString(), QString(), {}},
+        {QStringLiteral("grid3File"), QStringLiteral("Grid 3 File = "), QString(), QString(), {}},
+    };
+    for (const Entry& e : entries) {
+        const QString value = settings.get(e.key, e.readDefault);
+        if (!ask(e.label + value + QStringLiteral(" Clear it?")))
+            continue;
+        settings.save(e.key, e.resetValue);
+        for (const QString& other : e.alsoClears)
+            settings.save(other, e.resetValue);
+    }
+}
+
+} // namespace korvel

@@ -1,0 +1,64 @@
+#include "shell/paths.h"
+
+#include "shell/settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace korvel {
+
+bool PathExists(const QString& path, PathKind kind)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    switch (kind) {
+    case PathKind::File:
+        return info.exists() && !info.isDir();
+    case PathKind::Folder:
+        return info.isDir();
+    case PathKind::Drive: {
+        // The drive is the root of the filesystem tree holding the path.
+        QString root = QDir::rootPath();
+        if (path.size() >= 2 && path[1] == QLatin1Char(':'))
+            root = path.left(2) + QLatin1Char('/');
+        return QFileInfo(root).isDir();
+    }
+    }
+    return false;
+}
+
+QString StripTrailingBackslash(const QString& path)
+{
+    if (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+        return path.left(path.size() - 1);
+    return path;
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    if (folder == QStringLiteral("/"))
+        return folder + name;
+    return StripTrailingBackslash(folder) + QLatin1Char('/') + name;
+}
+
+QString programFolder()
+{
+    const QString home = qEnvironmentVariable("KORVEL_HOME");
+    if (!home.isEmpty())
+        return StripTrailingBackslash(home);
+    return QCoreApplication::applicationDirPath();
+}
+
+QString programDrive() { return QString(); }
+
+QString exchangeFolder(const Settings& settings)
+{
+    const QString configured = settings.get(QStringLiteral("kviodir"), QString()).trimmed();
+    if (!configured.isEmpty())
+        return StripTrailingBackslash(configured);
+    return programDrive() + QStringLiteral("/kvio");
+}
+
+} // namespace korvel

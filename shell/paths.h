@@ -1,0 +1,34 @@
+#pragma once
+// Folders and paths: the program folder, the exchange folder of the scoring
+// program, and joining folder and name the one way the whole program does.
+
+#include <QString>
+
+namespace korvel {
+
+class Settings;
+
+enum class PathKind { File = 0, Folder = 1, Drive = 2 };
+
+// Whether a file, a folder, or the drive (the filesystem root) of path exists.
+bool PathExists(const QString& path, PathKind kind);
+
+// Drops one trailing separator ("/", or "\" as older settings may hold).
+QString StripTrailingBackslash(const QString& path);
+
+// folder + separator + name, after dropping one trailing separator of folder.
+QString joinPath(const QString& folder, const QString& name);
+
+// The folder of the running program, or KORVEL_HOME when that is set.
+QString programFolder();
+
+// The program's drive: empty on systems with one filesystem tree, so the
+// exchange folder sits at "/kvio".
+QString programDrive();
+
+// The exchange folder of the scoring program: the kviodir setting when set
+// (the scoring program often runs under a Windows layer with its own drive
+// mapping), else the program's drive + "/kvio".
+QString exchangeFolder(const Settings& settings);
+
+} // namespace korvel

@@ -1,0 +1,45 @@
+#pragma once
+// Single-byte text with CR LF line ends: the results, log, grid and exchange
+// files are read by Windows programs (the scoring program among them), so every
+// line korvel writes goes through here. Writes are whole or not at all, and a
+// failure comes back as a reason the operator can read.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace korvel {
+
+// Latin-1, with Windows-1252's extra characters (euro, curly quotes, dashes)
+// in 0x80..0x9F; anything else becomes "?".
+QByteArray toSingleByte(const QString& text);
+QString fromSingleByte(const QByteArray& bytes);
+
+// Lines joined, each ended by CR LF.
+QByteArray crlfLines(const QStringList& lines);
+
+// Outcome of a file operation: empty when it worked, else the system's reason.
+struct FileResult {
+    QString error;
+    explicit operator bool() const { return error.isEmpty(); }
+};
+
+// Replaces the file whole: a temporary file in the same folder is written and
+// renamed over the old one, so a reader never sees half a file and a failed
+// write leaves the old file as it was.
+FileResult writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Appends bytes to the file (created when missing). Either all of it is
+// written or the error is returned; the file's earlier content is never touched.
+FileResult appendToFile(const QString& path, const QByteArray& bytes);
+
+FileResult writeLines(const QString& path, const QStringList& lines);
+FileResult appendLines(const QString& path, const QStringList& lines);
+
+// Reads a text file into lines; CR LF and LF both end a line, a missing final
+// line end is accepted. nullopt with the reason in *error when unreadable.
+std::optional<QStringList> readLines(const QString& path, QString* error = nullptr);
+
+} // namespace korvel
