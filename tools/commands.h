@@ -16,6 +16,7 @@ struct Command {
 // Each group lists its commands; korveltool.cpp joins them.
 QList<Command> gridCommands();
 QList<Command> videoCommands();
+QList<Command> sampleCommands();
 
 // Prints to stdout / stderr in the local encoding, one line each.
 void out(const QString& line);

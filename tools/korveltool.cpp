@@ -28,7 +28,7 @@ using namespace korvel::tool;
 
 namespace {
 
-QList<Command> allCommands() { return gridCommands() + videoCommands(); }
+QList<Command> allCommands() { return gridCommands() + videoCommands() + sampleCommands(); }
 
 void printHelp()
 {
