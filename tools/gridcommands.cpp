@@ -1,7 +1,264 @@
+// Grid commands of korvel-tool: solve a grid from typed values exactly as the
+// set-up screen's "Complete" does, and inspect or apply a grid file.
+
+#include "grid/gridfile.h"
+#include "grid/gridsetupmodel.h"
+#include "grid/gridsolver.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "shell/textrules.h"
 #include "tools/commands.h"
+
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <variant>
 
 namespace korvel::tool {
 
-QList<Command> gridCommands() { return {}; }
+namespace {
+
+// Messages go to stderr; questions are answered No, dialogs cancelled.
+class ConsolePrompt : public Prompt {
+public:
+    void message(const QString& text, const QString&, Icon) override { err(text); }
+    bool askYesNo(const QString& text, const QString&, Icon, bool) override
+    {
+        err(text);
+        return false;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
+};
+
+struct UsageError {
+    QString what;
+};
+
+QList<double> numberList(const QString& option, const QString& value, int count)
+{
+    const QStringList parts = value.split(QLatin1Char(','));
+    if (parts.size() != count)
+        throw UsageError{QStringLiteral("%1 takes %2 numbers separated by commas, not \"%3\"")
+                             .arg(option)
+                             .arg(count)
+                             .arg(value)};
+    QList<double> out;
+    for (const QString& p : parts) {
+        const auto v = parseNumber(p);
+        if (!v)
+            throw UsageError{QStringLiteral("%1: \"%2\" is not a number").arg(option, p)};
+        out << *v;
+    }
+    return out;
+}
+
+double oneNumber(const QString& what, const QString& text)
+{
+    const auto v = parseNumber(text);
+    if (!v)
+        throw UsageError{QStringLiteral("%1: \"%2\" is not a number").arg(what, text)};
+    return *v;
+}
+
+QHash<QString, QString> options(const QStringList& args, const QStringList& known)
+{
+    QHash<QString, QString> out;
+    for (qsizetype k = 0; k < args.size(); ++k) {
+        const QString& a = args[k];
+        if (!known.contains(a))
+            throw UsageError{QStringLiteral("unknown option \"%1\"").arg(a)};
+        if (k + 1 >= args.size())
+            throw UsageError{QStringLiteral("%1 needs a value").arg(a)};
+        out.insert(a, args[++k]);
+    }
+    return out;
+}
+
+GridFileData loadOrThrow(const QString& path)
+{
+    auto r = readGridFiles(path);
+    if (auto* e = std::get_if<GridFileError>(&r))
+        throw UsageError{e->message};
+    return std::get<GridFileData>(r);
+}
+
+int usage(const UsageError& e)
+{
+    err(QStringLiteral("korvel-tool: ") + e.what);
+    return 2;
+}
+
+int runSolve(const QStringList& args)
+{
+    try {
+        const QStringList known = {"--ur", "--lr", "--ul", "--ll", "--jump", "--check",
+                                   "--grid", "--description", "--out"};
+        const auto o = options(args, known);
+        for (const char* required : {"--ur", "--lr", "--ul", "--ll", "--jump", "--check", "--out"}) {
+            if (!o.contains(QString::fromLatin1(required)))
+                throw UsageError{QStringLiteral("solve needs %1").arg(QString::fromLatin1(required))};
+        }
+        const int grid = o.contains("--grid") ? static_cast<int>(oneNumber("--grid", o["--grid"])) : 1;
+        if (grid < 1 || grid > 3)
+            throw UsageError{QStringLiteral("--grid is 1, 2 or 3")};
+
+        QTemporaryDir scratch; // settings of a headless run stay out of the operator's
+        Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
+        SharedState shared;
+        shared.GridCount = 3;
+        GridState grids;
+        ConsolePrompt prompt;
+        GridSetupModel model(grids, shared, settings, prompt);
+        model.setGridNumber(grid);
+
+        struct Corner {
+            const char* option;
+            Marker marker;
+            const char* surveyX;
+            const char* surveyY;
+        };
+        const Corner corners[] = {
+            {"--ur", Marker::UpperRight, "ur_survey_x", "ur_survey_y"},
+            {"--lr", Marker::LowerRight, "lr_survey_x", "lr_survey_y"},
+            {"--ul", Marker::UpperLeft, "ul_survey_x", "ul_survey_y"},
+            {"--ll", Marker::LowerLeft, "ll_survey_x", "ll_survey_y"},
+        };
+        for (const Corner& c : corners) {
+            const QString opt = QString::fromLatin1(c.option);
+            const QList<double> v = numberList(opt, o[opt], 4);
+            model.selectMarker(c.marker);
+            model.clickPicture(v[0], v[1]);
+            model.setText(QString::fromLatin1(c.surveyX), numberText(v[2]).trimmed());
+            model.setText(QString::fromLatin1(c.surveyY), numberText(v[3]).trimmed());
+        }
+        const QList<double> jump = numberList("--jump", o["--jump"], 2);
+        model.setText("jump_x", numberText(jump[0]).trimmed());
+        model.setText("jump_y", numberText(jump[1]).trimmed());
+        const QList<double> check = numberList("--check", o["--check"], 4);
+        model.selectMarker(Marker::CheckBuoy);
+        model.clickPicture(check[0], check[1]);
+        model.setText("txtCheckX", numberText(check[2]).trimmed());
+        model.setText("txtCheckY", numberText(check[3]).trimmed());
+        model.selectMarker(std::nullopt);
+
+        if (!model.complete())
+            return 1;
+        if (!model.saveGrid(grid, o["--out"], o.value("--description")))
+            return 1;
+        QStringList cs;
+        const Coefficients c = grids.coefficients();
+        for (int k = 1; k <= 8; ++k)
+            cs << numberText(c[k]);
+        out(cs.join(QLatin1Char(' ')));
+        return 0;
+    } catch (const UsageError& e) {
+        return usage(e);
+    }
+}
+
+int runShow(const QStringList& args)
+{
+    try {
+        if (args.size() != 1)
+            throw UsageError{QStringLiteral("show takes one grid file")};
+        const GridFileData d = loadOrThrow(args[0]);
+        out(QStringLiteral("description: ") + d.description);
+        out(QStringLiteral("grid:") + numberText(d.gridNumber));
+        const char* names[] = {"", "upper right", "lower right", "upper left", "lower left"};
+        for (int slot = 1; slot <= 4; ++slot) {
+            const GridBuoy& b = d.buoys[slot];
+            out(QStringLiteral("%1: screen%2%3  survey%4%5")
+                    .arg(QString::fromLatin1(names[slot]), numberText(b.x), numberText(b.y),
+                         numberText(b.X), numberText(b.Y)));
+        }
+        QStringList cs;
+        for (int k = 1; k <= 8; ++k)
+            cs << numberText(d.c[k]);
+        out(QStringLiteral("coefficients:") + cs.join(QString()));
+        out(QStringLiteral("jump point: survey%1%2").arg(numberText(d.jump.X), numberText(d.jump.Y)));
+        if (!d.hasCheckBuoy) {
+            out(QStringLiteral("check buoy: none (no .cb file)"));
+        } else {
+            out(QStringLiteral("check buoy: screen%1%2  survey%3%4")
+                    .arg(numberText(d.checkScreen.x), numberText(d.checkScreen.y),
+                         numberText(d.checkSurvey.X), numberText(d.checkSurvey.Y)));
+            if (const auto p = SurveyToScreen(d.c, d.checkSurvey.X, d.checkSurvey.Y)) {
+                const double px = std::hypot(p->x - d.checkScreen.x, p->y - d.checkScreen.y) / 15;
+                out(QStringLiteral("check buoy off by%1 pixels from where the grid predicts it")
+                        .arg(numberText(roundHalfUp(px, 2))));
+            } else {
+                out(QStringLiteral("check buoy: the grid maps it onto its horizon"));
+            }
+        }
+        if (const auto m = coefficientMismatch(d); !m || *m > kCoefficientTolerance)
+            out(QStringLiteral("warning: the coefficients do not match the buoys"));
+        return 0;
+    } catch (const UsageError& e) {
+        return usage(e);
+    }
+}
+
+int runMap(const QStringList& args, bool inverse)
+{
+    try {
+        if (args.size() != 3)
+            throw UsageError{inverse ? QStringLiteral("unmap takes a grid file and survey X and Y")
+                                     : QStringLiteral("map takes a grid file and screen x and y")};
+        const double a = oneNumber(inverse ? "X" : "x", args[1]);
+        const double b = oneNumber(inverse ? "Y" : "y", args[2]);
+        const GridFileData d = loadOrThrow(args[0]);
+        if (inverse) {
+            const auto p = SurveyToScreen(d.c, a, b);
+            if (!p) {
+                err(QStringLiteral("korvel-tool: this survey point lies on the grid's horizon"));
+                return 1;
+            }
+            out(numberText(p->x) + numberText(p->y));
+        } else {
+            const auto p = ScreenToSurvey(d.c, a, b);
+            if (!p) {
+                err(QStringLiteral("korvel-tool: this screen point lies on the grid's horizon"));
+                return 1;
+            }
+            out(numberText(p->X) + numberText(p->Y));
+        }
+        return 0;
+    } catch (const UsageError& e) {
+        return usage(e);
+    }
+}
+
+} // namespace
+
+QList<Command> gridCommands()
+{
+    return {
+        {"solve",
+         "  solve --ur x,y,X,Y --lr x,y,X,Y --ul x,y,X,Y --ll x,y,X,Y --jump X,Y\n"
+         "        --check x,y,X,Y [--grid N] [--description TEXT] --out FILE.ipt\n"
+         "      Solve and validate a grid as \"Complete\" does; on success write FILE.ipt\n"
+         "      and FILE.ipt.cb and print c1 ... c8. Buoys: upper/lower, right/left.",
+         runSolve},
+        {"show",
+         "  show FILE.ipt\n"
+         "      Description, grid number, buoys, coefficients, jump point and check buoy.",
+         runShow},
+        {"map",
+         "  map FILE.ipt x y\n"
+         "      Screen point (twips) to survey X and Y (metres).",
+         [](const QStringList& a) { return runMap(a, false); }},
+        {"unmap",
+         "  unmap FILE.ipt X Y\n"
+         "      Survey point (metres) to screen x and y (twips).",
+         [](const QStringList& a) { return runMap(a, true); }},
+    };
+}
 
 } // namespace korvel::tool

@@ -1,0 +1,218 @@
+#include "grid/gridfile.h"
+
+#include "shell/textrules.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace korvel {
+
+namespace {
+const QString kHeader = QStringLiteral("Initialization Points for file: ");
+} // namespace
+
+QString checkBuoyFilePath(const QString& iptPath) { return iptPath + QStringLiteral(".cb"); }
+
+QString textField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.startsWith(QLatin1Char('"')))
+        return text;
+    QString inner = text;
+    inner.replace(QLatin1Char('"'), QLatin1Char('\''));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+QStringList parameterFileLines(const GridFileData& d)
+{
+    QStringList lines;
+    lines << textField(kHeader + d.path);
+    lines << textField(d.description);
+    for (int slot = 1; slot <= 4; ++slot) {
+        const GridBuoy& b = d.buoys[slot];
+        lines << fieldText(b.x) + QLatin1Char(',') + fieldText(b.y) + QLatin1Char(',') +
+                     fieldText(b.X) + QLatin1Char(',') + fieldText(b.Y);
+    }
+    for (int k = 1; k <= 8; ++k)
+        lines << fieldText(d.c[k]);
+    lines << fieldText(d.jump.X) << fieldText(d.jump.Y) << fieldText(d.ten) << fieldText(d.two)
+          << fieldText(d.gridNumber);
+    return lines;
+}
+
+QStringList checkBuoyFileLines(const GridFileData& d)
+{
+    return {fieldText(d.checkScreen.x), fieldText(d.checkScreen.y), textField(d.checkSurveyXText),
+            textField(d.checkSurveyYText)};
+}
+
+FileResult writeGridFiles(const QString& iptPath, const GridFileData& d)
+{
+    if (const FileResult r = writeLines(iptPath, parameterFileLines(d)); !r)
+        return {iptPath + QStringLiteral(": ") + r.error};
+    const QString cb = checkBuoyFilePath(iptPath);
+    if (const FileResult r = writeLines(cb, checkBuoyFileLines(d)); !r)
+        return {cb + QStringLiteral(": ") + r.error};
+    return {};
+}
+
+QStringList splitFields(const QString& line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (true) {
+        while (i < n && (line[i] == QLatin1Char(' ') || line[i] == QLatin1Char('\t')))
+            ++i;
+        QString field;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            const qsizetype close = line.indexOf(QLatin1Char('"'), i + 1);
+            const qsizetype end = close < 0 ? n : close;
+            field = line.mid(i + 1, end - i - 1);
+            i = close < 0 ? n : close + 1;
+            // Anything after the closing quote up to the comma is dropped.
+            const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+            i = comma < 0 ? n : comma;
+        } else {
+            const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+            const qsizetype end = comma < 0 ? n : comma;
+            field = line.mid(i, end - i).trimmed();
+            i = end;
+        }
+        fields << field;
+        if (i >= n)
+            break;
+        ++i; // past the comma
+    }
+    return fields;
+}
+
+namespace {
+
+class LineReader {
+public:
+    LineReader(QString path, QStringList lines) : m_path(std::move(path)), m_lines(std::move(lines)) {}
+
+    bool failed() const { return !m_error.isEmpty(); }
+    const QString& error() const { return m_error; }
+
+    // The first field of the next line.
+    QString text()
+    {
+        const QStringList f = nextLine();
+        return f.isEmpty() ? QString() : f.first();
+    }
+
+    // n numeric fields of the next line.
+    std::array<double, 4> numbers(int n, bool lenient = false)
+    {
+        std::array<double, 4> out{};
+        const QStringList f = nextLine();
+        if (failed())
+            return out;
+        if (f.size() < n) {
+            fail(QStringLiteral("expected %1 numbers, found \"%2\"").arg(n).arg(m_lines[m_line - 1]));
+            return out;
+        }
+        for (int k = 0; k < n; ++k) {
+            const auto v = parseNumber(f[k]);
+            if (v) {
+                out[k] = *v;
+            } else if (lenient) {
+                out[k] = leadingNumber(f[k]);
+            } else {
+                fail(QStringLiteral("\"%1\" is not a number").arg(f[k]));
+                return out;
+            }
+        }
+        return out;
+    }
+    double number(bool lenient = false) { return numbers(1, lenient)[0]; }
+
+private:
+    QStringList nextLine()
+    {
+        if (failed())
+            return {};
+        if (m_line >= m_lines.size()) {
+            ++m_line;
+            fail(QStringLiteral("the file ends early"));
+            return {};
+        }
+        return splitFields(m_lines[m_line++]);
+    }
+    void fail(const QString& why)
+    {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("%1, line %2: %3").arg(m_path).arg(m_line).arg(why);
+    }
+
+    QString m_path;
+    QStringList m_lines;
+    int m_line = 0;
+    QString m_error;
+};
+
+} // namespace
+
+std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
+{
+    QString why;
+    const auto lines = readLines(iptPath, &why);
+    if (!lines)
+        return GridFileError{iptPath + QStringLiteral(": ") + why};
+
+    GridFileData d;
+    LineReader r(iptPath, *lines);
+    QString header = r.text();
+    d.path = header.startsWith(kHeader) ? header.mid(kHeader.size()) : header;
+    d.description = r.text();
+    for (int slot = 1; slot <= 4; ++slot) {
+        const auto v = r.numbers(4);
+        d.buoys[slot] = {v[0], v[1], v[2], v[3]};
+    }
+    for (int k = 1; k <= 8; ++k)
+        d.c[k] = r.number();
+    d.jump.X = r.number();
+    d.jump.Y = r.number();
+    d.ten = r.number();
+    d.two = r.number();
+    d.gridNumber = r.number();
+    if (r.failed())
+        return GridFileError{r.error()};
+
+    const QString cb = checkBuoyFilePath(iptPath);
+    if (QFileInfo::exists(cb)) {
+        const auto cbLines = readLines(cb, &why);
+        if (!cbLines)
+            return GridFileError{cb + QStringLiteral(": ") + why};
+        LineReader c(cb, *cbLines);
+        d.checkScreen.x = c.number();
+        d.checkScreen.y = c.number();
+        // The survey lines hold the boxes' texts as typed: their numeric start counts.
+        const QString xText = c.text();
+        const QString yText = c.text();
+        if (c.failed())
+            return GridFileError{c.error()};
+        d.checkSurveyXText = xText;
+        d.checkSurveyYText = yText;
+        d.checkSurvey = {leadingNumber(xText), leadingNumber(yText)};
+        d.hasCheckBuoy = true;
+    }
+    return d;
+}
+
+std::optional<double> coefficientMismatch(const GridFileData& d)
+{
+    double worst = 0;
+    for (int slot = 1; slot <= 4; ++slot) {
+        const GridBuoy& b = d.buoys[slot];
+        const auto p = ScreenToSurvey(d.c, b.x, b.y);
+        if (!p)
+            return std::nullopt;
+        worst = std::max(worst, std::hypot(p->X - b.X, p->Y - b.Y));
+    }
+    return worst;
+}
+
+} // namespace korvel

@@ -1,0 +1,137 @@
+#pragma once
+// The grid set-up screen without its widgets: the text boxes (with their
+// placeholders), the five markers, the edit rules, and the commands that
+// solve, save and load a grid. The screen binds widgets to this model; tests
+// and korvel-tool drive it directly.
+
+#include "grid/gridfile.h"
+#include "grid/gridstate.h"
+#include "grid/setupblock.h"
+#include "shell/sharedstate.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace korvel {
+
+class Prompt;
+class Settings;
+
+// What the rest of the program hears from grid set-up: the main screen's grid
+// indicators and the measure screen's labels implement it.
+class GridSetupListener {
+public:
+    virtual ~GridSetupListener() = default;
+    // Grid g was solved (saved = false) or loaded from a file (saved = true).
+    virtual void gridActivated(int /*g*/, const QString& /*description*/, bool /*saved*/) {}
+    // Grid g's data was edited: it must be solved or loaded again.
+    virtual void gridChanged(int /*g*/) {}
+    // A grid was saved with this description.
+    virtual void gridDescriptionSaved(int /*g*/, const QString& /*description*/) {}
+};
+
+// Drawing requests to the screen's picture.
+class GridSetupPainter {
+public:
+    virtual ~GridSetupPainter() = default;
+    virtual void eraseDrawing() {}
+    virtual void markPredictedCheckBuoy(const ScreenPoint& /*p*/) {}
+    virtual void redrawBuoys() {}
+    virtual void markerMoved(int /*marker*/, const ScreenPoint& /*from*/, const ScreenPoint& /*to*/) {}
+};
+
+// The five markers in the order the screen handles them.
+enum class Marker { UpperLeft = 0, UpperRight = 1, LowerLeft = 2, LowerRight = 3, CheckBuoy = 4 };
+constexpr int kMarkerCount = 5;
+
+class GridSetupModel {
+public:
+    GridSetupModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt);
+
+    void setListener(GridSetupListener* l) { m_listener = l; }
+    void setPainter(GridSetupPainter* p) { m_painter = p; }
+
+    // Every text box by its control name, with its initial text.
+    static const QStringList& boxNames();
+    static QString placeholder(const QString& box); // empty when the box has none
+    QString text(const QString& box) const { return m_texts.value(box); }
+    // A typed or program-made change of a box, with the edit rules.
+    void setText(const QString& box, const QString& text);
+
+    // Markers.
+    std::optional<Marker> selectedMarker() const { return m_selected; }
+    void selectMarker(std::optional<Marker> m) { m_selected = m; }
+    ScreenPoint markerPosition(Marker m) const { return m_markers[static_cast<int>(m)]; }
+    bool locked() const { return m_locked; }
+    // Ticking the lock is refused until all four buoys and the check buoy are in.
+    bool setLocked(bool on);
+    // A click on the picture (twips): moves the selected marker there, and with
+    // the lock on every other marker by the same offset. Nothing without a selection.
+    void clickPicture(double x, double y);
+    // Micro-adjust by (dx, dy) twips.
+    void adjust(double dx, double dy);
+
+    // Grid number from the caption of grid_select ("Grid 1" ...).
+    QString gridSelectCaption() const { return QStringLiteral("Grid %1").arg(m_gridNumber); }
+    int gridNumber() const { return m_gridNumber; }
+    void setGridNumber(int g);
+
+    // The state picture: valid after a solve, a load or the selection of a ready grid.
+    bool gridValid() const { return m_valid; }
+    bool accuracyControlsVisible() const { return m_accuracyVisible; }
+    bool checkBuoyHintVisible() const { return m_cbHintVisible; }
+    ScreenPoint checkBuoyHintPosition() const { return m_cbHintPos; }
+    // Counts clears of the accuracy indicators (ll_survey_y edits), for the screen.
+    int accuracyIndicatorClears() const { return m_accuracyClears; }
+    bool advancedAccuracy() const { return m_advanced; }
+    void setAdvancedAccuracy(bool on) { m_advanced = on; }
+
+    // "Complete": solve and validate. True when the grid was stored.
+    bool complete();
+
+    // Writes the grid files for grid g and stores the record (the save command
+    // after its dialog and questions). False, with a message, on a failed write.
+    bool saveGrid(int g, const QString& path, const QString& description);
+    // Reads the grid files into grid g. False, with a message, when the files
+    // cannot be read or parse; nothing changes then.
+    bool loadGrid(int g, const QString& path);
+
+    // The front-ratio check after every solve and load.
+    void grid_check();
+    double pictureWidth() const;
+
+private:
+    void applyEdit(const QString& box);
+    void markChanged();
+    void moveMarker(int index, const ScreenPoint& to);
+    void writeMarkerBoxes(int index);
+    void fillBoxesFromWorkingSet(bool withCheckBuoy);
+    void appendSetupBlock(SetupBlockVariant variant, const SetupBlockCheckBuoy& check);
+    bool appendToResults(const QStringList& lines);
+    void updateGridsReady();
+
+    GridState& m_grids;
+    SharedState& m_shared;
+    Settings& m_settings;
+    Prompt& m_prompt;
+    GridSetupListener* m_listener = nullptr;
+    GridSetupPainter* m_painter = nullptr;
+
+    QHash<QString, QString> m_texts;
+    ScreenPoint m_markers[kMarkerCount];
+    std::optional<Marker> m_selected;
+    bool m_locked = false;
+    int m_gridNumber = 1;
+    bool m_valid = false;
+    bool m_accuracyVisible = false;
+    bool m_cbHintVisible = false;
+    ScreenPoint m_cbHintPos;
+    bool m_advanced = false;
+    bool m_filling = false; // the program fills boxes from a record: no "changed" marks
+    int m_accuracyClears = 0;
+};
+
+} // namespace korvel

@@ -1,0 +1,181 @@
+#include "grid/gridfile.h"
+#include "tests/support/testdir.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace korvel;
+using korvel::test::readAll;
+
+namespace {
+
+GridFileData sample(const QString& path)
+{
+    GridFileData d;
+    d.path = path;
+    d.description = "North camera";
+    d.buoys[1] = {4530, 3120, -12.5, 6.25};
+    d.buoys[2] = {8000, 6500, 10.25, 30};
+    d.buoys[3] = {1500, 3100, 0.5, -60.75};
+    d.buoys[4] = {700, 6400, -0.5, 31};
+    d.c.c = {0, 1.5, 0.00125, -2.5e-6, 1e-7, 0, -40, 0.25, 1e20};
+    d.jump = {100.5, -3};
+    d.gridNumber = 2;
+    d.hasCheckBuoy = true;
+    d.checkScreen = {4800, 3600};
+    d.checkSurveyXText = "12.5";
+    d.checkSurveyYText = "-7.25";
+    d.checkSurvey = {12.5, -7.25};
+    return d;
+}
+
+void writeRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(GridFile, WritesTheFieldLayoutByteForByte)
+{
+    test::TestDir t;
+    const QString path = t.file("grid1.ipt");
+    const GridFileData d = sample(path);
+    ASSERT_TRUE(writeGridFiles(path, d));
+    const QByteArray expected = "Initialization Points for file: " + path.toUtf8() + "\r\n"
+                                "North camera\r\n"
+                                " 4530 , 3120 ,-12.5 , 6.25 \r\n"
+                                " 8000 , 6500 , 10.25 , 30 \r\n"
+                                " 1500 , 3100 , .5 ,-60.75 \r\n"
+                                " 700 , 6400 ,-.5 , 31 \r\n"
+                                " 1.5 \r\n"
+                                " .00125 \r\n"
+                                "-2.5E-06 \r\n"
+                                " 1E-07 \r\n"
+                                " 0 \r\n"
+                                "-40 \r\n"
+                                " .25 \r\n"
+                                " 1E+20 \r\n"
+                                " 100.5 \r\n"
+                                "-3 \r\n"
+                                " 10 \r\n"
+                                " 2 \r\n"
+                                " 2 \r\n";
+    EXPECT_EQ(readAll(path), expected);
+    EXPECT_EQ(readAll(path + ".cb"), QByteArray(" 4800 \r\n 3600 \r\n12.5\r\n-7.25\r\n"));
+}
+
+TEST(GridFile, ReadsBackEveryValue)
+{
+    test::TestDir t;
+    const QString path = t.file("grid1.ipt");
+    const GridFileData d = sample(path);
+    ASSERT_TRUE(writeGridFiles(path, d));
+    const auto r = readGridFiles(path);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(r)) << std::get<GridFileError>(r).message.toStdString();
+    const GridFileData& back = std::get<GridFileData>(r);
+    EXPECT_EQ(back.path, path);
+    EXPECT_EQ(back.description, "North camera");
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_EQ(back.buoys[slot].x, d.buoys[slot].x);
+        EXPECT_EQ(back.buoys[slot].y, d.buoys[slot].y);
+        EXPECT_EQ(back.buoys[slot].X, d.buoys[slot].X);
+        EXPECT_EQ(back.buoys[slot].Y, d.buoys[slot].Y);
+    }
+    for (int k = 1; k <= 8; ++k)
+        EXPECT_DOUBLE_EQ(back.c[k], d.c[k]);
+    EXPECT_EQ(back.jump.X, 100.5);
+    EXPECT_EQ(back.jump.Y, -3);
+    EXPECT_EQ(back.ten, 10);
+    EXPECT_EQ(back.two, 2);
+    EXPECT_EQ(back.gridNumber, 2);
+    EXPECT_TRUE(back.hasCheckBuoy);
+    EXPECT_EQ(back.checkSurvey.X, 12.5);
+    EXPECT_EQ(back.checkSurvey.Y, -7.25);
+}
+
+TEST(GridFile, CommasInTextsAreQuotedAndOldFilesStayReadable)
+{
+    test::TestDir t;
+    const QString path = t.file("lake, north.ipt");
+    GridFileData d = sample(path);
+    d.description = "Camera 2, \"north\" tower";
+    ASSERT_TRUE(writeGridFiles(path, d));
+    EXPECT_TRUE(readAll(path).startsWith("\"Initialization Points for file: " + path.toUtf8() +
+                                         "\"\r\n\"Camera 2, 'north' tower\"\r\n"));
+    const auto r = readGridFiles(path);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(r));
+    EXPECT_EQ(std::get<GridFileData>(r).path, path);
+    EXPECT_EQ(std::get<GridFileData>(r).description, "Camera 2, 'north' tower");
+
+    // A file written with a bare comma in its description: read up to the
+    // comma, and the rest of the file still lines up.
+    const QString old = t.file("old.ipt");
+    writeRaw(old, "Initialization Points for file: C:\\grids\\old.ipt\r\n"
+                  "West, far side\r\n"
+                  " 4530 , 3120 ,-12.5 , 6.25 \r\n 8000 , 6500 , 10 , 30 \r\n"
+                  " 1500 , 3100 , .5 ,-60 \r\n 700 , 6400 ,-.5 , 31 \r\n"
+                  " 1 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n"
+                  " 1.5E-07 \r\n .5 \r\n 10 \r\n 2 \r\n 1 \r\n");
+    const auto o = readGridFiles(old);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(o));
+    const GridFileData& od = std::get<GridFileData>(o);
+    EXPECT_EQ(od.description, "West");
+    EXPECT_EQ(od.path, "C:\\grids\\old.ipt");
+    EXPECT_DOUBLE_EQ(od.jump.X, 1.5e-7);
+    EXPECT_DOUBLE_EQ(od.jump.Y, 0.5);
+    EXPECT_FALSE(od.hasCheckBuoy);
+}
+
+TEST(GridFile, DamagedFilesAreRefusedWithTheLine)
+{
+    test::TestDir t;
+    const QString path = t.file("g.ipt");
+    ASSERT_TRUE(writeGridFiles(path, sample(path)));
+    const QByteArray good = readAll(path);
+    const QList<QByteArray> lines = good.split('\n');
+
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* expect; // part of the message
+    } cases[] = {
+        {"truncated", good.left(good.indexOf(" 1.5 \r\n")), "line 7: the file ends early"},
+        {"garbled buoy", QByteArray(good).replace(" 8000 , 6500 ,", " 8000 , 65x0 ,"),
+         "line 4: \"65x0\" is not a number"},
+        {"missing field", QByteArray(good).replace(" 1500 , 3100 , .5 ,-60.75 ", " 1500 , 3100 , .5"),
+         "line 5: expected 4 numbers"},
+        {"text for a coefficient", QByteArray(good).replace(" .25 \r\n", "abc\r\n"),
+         "line 13: \"abc\" is not a number"},
+        {"empty", QByteArray(), "line 1: the file ends early"},
+    };
+    for (const Case& c : cases) {
+        writeRaw(path, c.bytes);
+        const auto r = readGridFiles(path);
+        ASSERT_TRUE(std::holds_alternative<GridFileError>(r)) << c.name;
+        const QString msg = std::get<GridFileError>(r).message;
+        EXPECT_TRUE(msg.contains(QString::fromLatin1(c.expect))) << c.name << ": " << msg.toStdString();
+        EXPECT_TRUE(msg.startsWith(path)) << c.name;
+    }
+    const auto missing = readGridFiles(t.file("absent.ipt"));
+    ASSERT_TRUE(std::holds_alternative<GridFileError>(missing));
+}
+
+TEST(GridFile, FieldsSplitAtCommasOutsideQuotes)
+{
+    struct Case {
+        const char* line;
+        QStringList fields;
+    } cases[] = {
+        {" 4530 , 3120 ,-12.5 , 6.25 ", {"4530", "3120", "-12.5", "6.25"}},
+        {"\"a, b\" , c", {"a, b", "c"}},
+        {"", {""}},
+        {"x,", {"x", ""}},
+        {"\"open quote", {"open quote"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(splitFields(QString::fromLatin1(c.line)), c.fields) << c.line;
+}

@@ -1,0 +1,404 @@
+#include "grid/gridsetupmodel.h"
+#include "shell/settings.h"
+#include "shell/textrules.h"
+#include "tests/grid/gridfixture.h"
+#include "tests/support/scriptedprompt.h"
+#include "tests/support/testdir.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvel;
+using korvel::test::ScriptedPrompt;
+
+namespace {
+
+const QString kNotAll = "Warning - Not all parameters have been set up on grid";
+
+struct Recorder : GridSetupListener {
+    QStringList events;
+    void gridActivated(int g, const QString& d, bool saved) override
+    {
+        events << QStringLiteral("activated %1 %2 %3").arg(g).arg(d).arg(saved);
+    }
+    void gridChanged(int g) override { events << QStringLiteral("changed %1").arg(g); }
+};
+
+// A set-up screen over a fresh grid table, with its results file in a temp folder.
+struct Bench {
+    test::TestDir dir;
+    std::unique_ptr<Settings> settings = dir.settings();
+    SharedState shared;
+    GridState grids;
+    ScriptedPrompt prompt;
+    Recorder recorder;
+    GridSetupModel model{grids, shared, *settings, prompt};
+
+    Bench()
+    {
+        shared.GridCount = 1;
+        shared.ResultsFile = dir.file("JumpMeasurementResults120726.txt");
+        model.setListener(&recorder);
+        // The fixture's camera gives 640 x 480 pictures.
+        model.setText("txtPicWidth", "9600");
+        model.setText("txtPicHeight", "7200");
+    }
+
+    void place(Marker m, const ScreenPoint& p)
+    {
+        model.selectMarker(m);
+        model.clickPicture(p.x, p.y);
+    }
+
+    void enter(const test::Site& s, ScreenPoint checkOffset = {})
+    {
+        place(Marker::UpperRight, s.screen[1]);
+        place(Marker::LowerRight, s.screen[2]);
+        place(Marker::UpperLeft, s.screen[3]);
+        place(Marker::LowerLeft, s.screen[4]);
+        place(Marker::CheckBuoy, {s.checkScreen.x + checkOffset.x, s.checkScreen.y + checkOffset.y});
+        model.selectMarker(std::nullopt);
+        const char* boxes[5][2] = {{},
+                                   {"ur_survey_x", "ur_survey_y"},
+                                   {"lr_survey_x", "lr_survey_y"},
+                                   {"ul_survey_x", "ul_survey_y"},
+                                   {"ll_survey_x", "ll_survey_y"}};
+        for (int slot = 1; slot <= 4; ++slot) {
+            model.setText(boxes[slot][0], numberText(s.survey[slot].X));
+            model.setText(boxes[slot][1], numberText(s.survey[slot].Y));
+        }
+        model.setText("jump_x", numberText(s.jump.X));
+        model.setText("jump_y", numberText(s.jump.Y));
+        model.setText("txtCheckX", numberText(s.checkSurvey.X));
+        model.setText("txtCheckY", numberText(s.checkSurvey.Y));
+    }
+
+    QStringList results() const
+    {
+        return readLines(shared.ResultsFile).value_or(QStringList());
+    }
+};
+
+} // namespace
+
+TEST(GridSetupModel, CompleteSolvesStoresAndAppendsTheSetupBlock)
+{
+    Bench b;
+    const test::Site site = test::makeSite();
+    b.enter(site);
+    b.model.setText("ipt_file_description_2", "North camera");
+    b.recorder.events.clear();
+    ASSERT_TRUE(b.model.complete());
+    EXPECT_TRUE(b.model.gridValid());
+    EXPECT_TRUE(b.model.accuracyControlsVisible());
+    EXPECT_TRUE(b.grids.gridReady[1]);
+    EXPECT_EQ(b.shared.GridsReady, 1);
+    EXPECT_EQ(b.grids.surveyXDirection, -1); // upper right lies at larger survey X
+    const GridRecord& r = b.grids.table[1];
+    EXPECT_EQ(r[rec::Ten], 10);
+    EXPECT_EQ(r[rec::Two], 2);
+    EXPECT_EQ(r[rec::GridNumber], 1);
+    for (int k = 1; k <= 8; ++k)
+        EXPECT_NEAR(r[rec::coefficient(k)], site.truth[k], 1e-9 * std::max(1.0, std::fabs(site.truth[k])));
+    EXPECT_EQ(r[rec::slotBase(UpperLeft)], 2400);
+    EXPECT_EQ(b.recorder.events, QStringList({"activated 1 North camera 0"}));
+
+    const QStringList lines = b.results();
+    ASSERT_EQ(lines.size(), 22);
+    EXPECT_TRUE(lines[0].endsWith(" New Set-up now in place"));
+    const QStringList expected = {
+        "No File",
+        "North camera",
+        "Grid Number:  1 ",
+        " ",
+        "Upper Left X,Y Pixels:  2400   1500",
+        "Upper Left X,Y Survey: " + numberText(site.survey[3].X) + "  " + numberText(site.survey[3].Y),
+        " ",
+        "Lower Left X,Y Pixels:  600   6000",
+    };
+    for (qsizetype k = 0; k < expected.size(); ++k)
+        EXPECT_EQ(lines[k + 1], expected[k]);
+    EXPECT_EQ(lines[17], "Jump X,Y Survey:  0   0");
+    EXPECT_EQ(lines[19], "Check Buoy X,Y Pixels:  4800   3600");
+    EXPECT_EQ(lines[21], " ");
+}
+
+TEST(GridSetupModel, GridsReadyOnlyWhenEveryConfiguredGridIs)
+{
+    struct Case {
+        int gridCount;
+        int solveGrid;
+        int ready;
+    } cases[] = {{1, 1, 1}, {2, 1, 0}, {2, 2, 0}, {3, 3, 0}};
+    for (const Case& c : cases) {
+        Bench b;
+        b.shared.GridCount = c.gridCount;
+        b.model.setGridNumber(c.solveGrid);
+        b.enter(test::makeSite());
+        ASSERT_TRUE(b.model.complete());
+        EXPECT_EQ(b.shared.GridsReady, c.ready) << c.gridCount << "/" << c.solveGrid;
+        EXPECT_EQ(b.shared.CurrentGrid, c.solveGrid);
+    }
+}
+
+TEST(GridSetupModel, EachRefusalStopsBeforeAnythingIsStored)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Bench&)> spoil;
+        QStringList messages;
+    } cases[] = {
+        {"jump point not typed", [](Bench& b) { b.model.setText("jump_y", "jump y"); }, {kNotAll}},
+        {"survey box left", [](Bench& b) { b.model.setText("ll_survey_x", "input"); }, {kNotAll}},
+        {"check buoy not placed", [](Bench& b) { b.model.setText("txtCheckXpix", "auto"); },
+         {"Setup of Check Buoy is Mandatory", kNotAll}},
+        {"check buoy off by 22.6 twips",
+         [](Bench& b) {
+             const test::Site s = test::makeSite();
+             b.place(Marker::CheckBuoy, {s.checkScreen.x + 22.6, s.checkScreen.y});
+         },
+         {"Check Buoy Does not Validate"}},
+        {"buoys on one line",
+         [](Bench& b) {
+             b.place(Marker::UpperRight, {3000, 3000});
+             b.place(Marker::LowerRight, {4000, 4000});
+             b.place(Marker::UpperLeft, {1000, 1000});
+             b.place(Marker::LowerLeft, {2000, 2000});
+         },
+         {"No Unique Solution - Re-enter data"}},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        b.enter(test::makeSite());
+        c.spoil(b);
+        for (const QString& m : c.messages)
+            b.prompt.expectMessage(m);
+        EXPECT_FALSE(b.model.complete()) << c.name;
+        EXPECT_FALSE(b.model.gridValid()) << c.name;
+        EXPECT_FALSE(b.grids.gridReady[1]) << c.name;
+        EXPECT_EQ(b.grids.table[1][rec::Ten], 0) << c.name;
+        EXPECT_TRUE(b.results().isEmpty()) << c.name;
+    }
+}
+
+TEST(GridSetupModel, MessagesCarryTheirTitlesAndIcons)
+{
+    Bench b;
+    b.prompt.expectMessage(kNotAll, QString("Error Message"), Icon::Exclamation);
+    EXPECT_FALSE(b.model.complete());
+    b.enter(test::makeSite());
+    b.model.setText("txtCheckXpix", "");
+    b.prompt.expectMessage("Setup of Check Buoy is Mandatory", QString(), Icon::None);
+    b.prompt.expectMessage(kNotAll, QString("Error Message"), Icon::Exclamation);
+    EXPECT_FALSE(b.model.complete());
+}
+
+TEST(GridSetupModel, AFailedCheckBuoyShowsWhereItShouldBe)
+{
+    Bench b;
+    const test::Site s = test::makeSite();
+    b.enter(s, {0, -22.4});
+    ASSERT_TRUE(b.model.complete()) << "22.4 twips is inside the tolerance";
+    b.enter(s, {-30, 0});
+    b.prompt.expectMessage("Check Buoy Does not Validate", QString(), Icon::None);
+    EXPECT_FALSE(b.model.complete());
+    EXPECT_TRUE(b.model.checkBuoyHintVisible());
+    EXPECT_NEAR(b.model.checkBuoyHintPosition().x, s.checkScreen.x + 15, 1e-6);
+    EXPECT_NEAR(b.model.checkBuoyHintPosition().y, s.checkScreen.y - 105, 1e-6);
+}
+
+TEST(GridSetupModel, AWideCameraIsRefusedWhicheverWayTheSiteIsSurveyed)
+{
+    for (double a : {30.0, -30.0}) {
+        Bench b;
+        b.enter(test::makeSite(a));
+        b.prompt.expectMessage(
+            "Setup is not valid, Field of View is  47 degrees where the maximum allowed is 35 degrees");
+        EXPECT_FALSE(b.model.complete()) << a;
+        EXPECT_FALSE(b.grids.gridReady[1]);
+    }
+}
+
+TEST(GridSetupModel, FrontRatioWarnsBelowEightyPercent)
+{
+    struct Case {
+        double picWidth;
+        QStringList messages;
+    } cases[] = {
+        {8400 * 100 / 79.9, {"Front ratio is  79%  Zoom camera in until front is > 85%"}},
+        {8400 * 100 / 80.0, {}},
+        {9600, {}},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        b.model.setText("txtPicWidth", numberText(c.picWidth));
+        b.enter(test::makeSite());
+        for (const QString& m : c.messages)
+            b.prompt.expectMessage(m);
+        EXPECT_TRUE(b.model.complete());
+    }
+}
+
+TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
+{
+    Bench a;
+    const test::Site site = test::makeSite();
+    a.enter(site);
+    ASSERT_TRUE(a.model.complete());
+    const QString path = a.dir.file("north.ipt");
+    ASSERT_TRUE(a.model.saveGrid(1, path, "North camera"));
+    EXPECT_EQ(a.settings->get("grid1File", ""), path);
+    EXPECT_EQ(a.model.text("ipt_file_description"), path);
+
+    Bench b;
+    b.shared.ResultsFile = a.shared.ResultsFile;
+    const int before = a.results().size();
+    ASSERT_TRUE(b.model.loadGrid(1, path));
+    for (const QString& box : GridSetupModel::boxNames()) {
+        if (box == "txtPicWidth" || box == "txtPicHeight")
+            continue;
+        EXPECT_EQ(leadingNumber(b.model.text(box)), leadingNumber(a.model.text(box))) << box.toStdString();
+    }
+    EXPECT_EQ(b.model.text("ipt_file_description_2"), "North camera");
+    EXPECT_TRUE(b.model.gridValid());
+    EXPECT_TRUE(b.grids.gridReady[1]);
+    EXPECT_EQ(b.shared.GridsReady, 1);
+    EXPECT_EQ(b.grids.surveyXDirection, a.grids.surveyXDirection);
+    for (int k = 0; k < rec::Size; ++k)
+        EXPECT_NEAR(b.grids.table[1][k], a.grids.table[1][k], 1e-9 * std::max(1.0, std::fabs(a.grids.table[1][k])))
+            << "record position " << k;
+    EXPECT_EQ(b.settings->get("grid1File", ""), path);
+
+    const QStringList lines = b.results();
+    ASSERT_EQ(lines.size(), before + 22);
+    EXPECT_EQ(lines[before + 1], path);
+    EXPECT_EQ(lines[before + 5], "Upper Left X,Y Twips:  2400   1500");
+    EXPECT_EQ(lines[before + 17], "Jump X,Y Survey: 0  0");
+    EXPECT_EQ(lines[before + 19], "Check Buoy X,Y Twips:  4800   3600");
+    EXPECT_TRUE(lines[before + 20].startsWith("Check Buoyt X,Y Survey: "));
+}
+
+TEST(GridSetupModel, ALoadThatFailsChangesNothing)
+{
+    Bench b;
+    b.enter(test::makeSite());
+    ASSERT_TRUE(b.model.complete());
+    const GridState before = b.grids;
+    const QString upperLeft = b.model.text("upper_left_x");
+
+    const QString path = b.dir.file("bad.ipt");
+    ASSERT_TRUE(writeLines(path, {"Initialization Points for file: x", "desc", " 1 , 2 , 3 , 4 ",
+                                  " 1 , 2 , oops , 4 "}));
+    b.prompt.expectMessage("The grid file could not be loaded; nothing was changed.\n" + path +
+                           ", line 4: \"oops\" is not a number");
+    EXPECT_FALSE(b.model.loadGrid(1, path));
+    EXPECT_EQ(b.grids.table, before.table);
+    EXPECT_EQ(b.grids.screenX, before.screenX);
+    EXPECT_EQ(b.grids.M, before.M);
+    EXPECT_EQ(b.model.text("upper_left_x"), upperLeft);
+    EXPECT_TRUE(b.grids.gridReady[1]);
+}
+
+TEST(GridSetupModel, CoefficientsThatDoNotFitTheBuoysAreNotTrusted)
+{
+    Bench a;
+    a.enter(test::makeSite());
+    ASSERT_TRUE(a.model.complete());
+    const QString path = a.dir.file("edited.ipt");
+    ASSERT_TRUE(a.model.saveGrid(1, path, "edited"));
+    // Hand-edit c1 (line 7).
+    QStringList lines = *readLines(path);
+    lines[6] = " 12.5 ";
+    ASSERT_TRUE(writeLines(path, lines));
+
+    const auto edited = std::get<GridFileData>(readGridFiles(path));
+    Bench b;
+    b.prompt.expectMessage(
+        QString("The coefficients in %1 do not match its buoys (off by ").arg(path) +
+        numberText(roundHalfUp(*coefficientMismatch(edited), 3)).trimmed() +
+        " m). The file may have been edited or damaged. Press \"Complete\" to solve this grid "
+        "again before measuring with it.");
+    EXPECT_FALSE(b.model.loadGrid(1, path));
+    EXPECT_FALSE(b.grids.gridReady[1]);
+    EXPECT_EQ(b.shared.GridsReady, 0);
+    EXPECT_FALSE(b.model.gridValid());
+    // The values are in the boxes, so "Complete" can solve it again.
+    EXPECT_NE(b.model.text("upper_left_x"), "auto");
+    EXPECT_TRUE(b.model.complete());
+}
+
+TEST(GridSetupModel, AnOldFileWithoutCheckBuoyLoadsWithTheNotice)
+{
+    Bench a;
+    a.enter(test::makeSite());
+    ASSERT_TRUE(a.model.complete());
+    const QString path = a.dir.file("old.ipt");
+    ASSERT_TRUE(a.model.saveGrid(1, path, "old"));
+    QFile::remove(path + ".cb");
+
+    Bench b;
+    b.prompt.expectMessage("I cannot find a  check  buoy file for this setup.  That means you are "
+                           "inputting an old set-up file that does not have a check buoy.  To "
+                           "complete the set up correctly, you must have a check buoy input to the set up.",
+                           QString(), Icon::Critical);
+    EXPECT_TRUE(b.model.loadGrid(1, path));
+    EXPECT_EQ(b.model.text("txtCheckXpix"), "auto");
+    EXPECT_EQ(b.model.text("txtCheckYpix"), "auto");
+    EXPECT_EQ(b.model.text("txtCheckX"), "");
+    EXPECT_TRUE(b.results().contains("No check buoy for this set up"));
+}
+
+TEST(GridSetupModel, EditsInvalidateTheGrid)
+{
+    struct Case {
+        const char* box;
+        int gridsReadyAfter;
+    } cases[] = {{"ll_survey_y", 1}, {"ll_survey_x", 0}, {"ur_survey_y", 0}, {"jump_x", 0}, {"txtCheckY", 0}};
+    for (const Case& c : cases) {
+        Bench b;
+        b.enter(test::makeSite());
+        ASSERT_TRUE(b.model.complete());
+        b.settings->save("grid1File", "/grids/north.ipt");
+        b.recorder.events.clear();
+        b.model.setText(c.box, "12.5");
+        EXPECT_EQ(b.shared.GridsReady, c.gridsReadyAfter) << c.box;
+        EXPECT_FALSE(b.model.gridValid()) << c.box;
+        EXPECT_FALSE(b.model.accuracyControlsVisible()) << c.box;
+        EXPECT_EQ(b.settings->get("grid1File", "x"), "") << c.box;
+        EXPECT_EQ(b.recorder.events, QStringList({"changed 1"})) << c.box;
+    }
+    // While the configuration loads grid files nothing is marked as changed.
+    Bench b;
+    b.shared.LoadingGrids = true;
+    b.settings->save("grid1File", "/grids/north.ipt");
+    b.model.setText("jump_x", "3");
+    EXPECT_EQ(b.settings->get("grid1File", ""), "/grids/north.ipt");
+    EXPECT_TRUE(b.recorder.events.isEmpty());
+}
+
+TEST(GridSetupModel, MarkersFollowClicksAndTheLock)
+{
+    Bench b;
+    b.model.clickPicture(100, 100); // nothing selected: nothing moves
+    EXPECT_EQ(b.model.text("upper_left_x"), "auto");
+
+    b.prompt.expectMessage("Cannot Lock Grid Until buoy positions have been entered for all four "
+                           "buoys and check buoy");
+    EXPECT_FALSE(b.model.setLocked(true));
+    EXPECT_FALSE(b.model.locked());
+
+    b.enter(test::makeSite());
+    ASSERT_TRUE(b.model.setLocked(true));
+    b.model.selectMarker(Marker::UpperLeft);
+    b.model.clickPicture(2400 + 150, 1500 - 45);
+    EXPECT_EQ(b.model.text("upper_left_x"), " 2550");
+    EXPECT_EQ(b.model.text("lower_right_x"), " 9150");
+    EXPECT_EQ(b.model.text("lower_right_y"), " 5955");
+    EXPECT_EQ(b.model.text("txtCheckXpix"), " 4950");
+    EXPECT_EQ(b.grids.screenX[LowerRight], 9150);
+    EXPECT_EQ(b.grids.checkScreen.y, 3555);
+
+    b.model.setLocked(false);
+    b.model.adjust(-15, 0);
+    EXPECT_EQ(b.model.text("upper_left_x"), " 2535");
+    EXPECT_EQ(b.model.text("lower_right_x"), " 9150");
+}

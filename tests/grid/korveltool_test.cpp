@@ -1,0 +1,117 @@
+#include "grid/gridfile.h"
+#include "shell/textrules.h"
+#include "tests/grid/gridfixture.h"
+#include "tests/support/testdir.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace korvel;
+
+namespace {
+
+struct ToolRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+ToolRun tool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KORVEL_TOOL), args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+QString fourValues(const ScreenPoint& s, const SurveyPoint& p)
+{
+    return QStringList{numberText(s.x), numberText(s.y), numberText(p.X), numberText(p.Y)}
+        .replaceInStrings(" ", "")
+        .join(",");
+}
+
+QStringList solveArgs(const test::Site& s, const QString& out)
+{
+    return {"solve",
+            "--ur", fourValues(s.screen[1], s.survey[1]),
+            "--lr", fourValues(s.screen[2], s.survey[2]),
+            "--ul", fourValues(s.screen[3], s.survey[3]),
+            "--ll", fourValues(s.screen[4], s.survey[4]),
+            "--jump", "0,0",
+            "--check", fourValues(s.checkScreen, s.checkSurvey),
+            "--grid", "2", "--description", "Tower cam",
+            "--out", out};
+}
+
+} // namespace
+
+TEST(KorvelTool, SolveWritesTheGridAndMapsBothWays)
+{
+    test::TestDir t;
+    const test::Site site = test::makeSite();
+    const QString path = t.file("tower.ipt");
+    const ToolRun solved = tool(solveArgs(site, path));
+    ASSERT_EQ(solved.code, 0) << solved.err.toStdString();
+    const QStringList cs = solved.out.trimmed().split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(cs.size(), 8);
+    for (int k = 1; k <= 8; ++k)
+        EXPECT_NEAR(cs[k - 1].toDouble(), site.truth[k], 1e-9 * std::max(1.0, std::fabs(site.truth[k])));
+
+    const auto d = readGridFiles(path);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(d));
+    EXPECT_EQ(std::get<GridFileData>(d).description, "Tower cam");
+    EXPECT_EQ(std::get<GridFileData>(d).gridNumber, 2);
+    EXPECT_TRUE(std::get<GridFileData>(d).hasCheckBuoy);
+
+    const ToolRun map = tool({"map", path, "600", "6000"});
+    ASSERT_EQ(map.code, 0);
+    const QStringList xy = map.out.trimmed().split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(xy.size(), 2);
+    EXPECT_NEAR(xy[0].toDouble(), site.survey[4].X, 1e-9);
+    EXPECT_NEAR(xy[1].toDouble(), site.survey[4].Y, 1e-9);
+
+    const ToolRun unmap = tool({"unmap", path, xy[0], xy[1]});
+    ASSERT_EQ(unmap.code, 0);
+    const QStringList back = unmap.out.trimmed().split(' ', Qt::SkipEmptyParts);
+    EXPECT_NEAR(back[0].toDouble(), 600, 1e-6);
+    EXPECT_NEAR(back[1].toDouble(), 6000, 1e-6);
+
+    const ToolRun show = tool({"show", path});
+    ASSERT_EQ(show.code, 0);
+    EXPECT_TRUE(show.out.contains("description: Tower cam"));
+    EXPECT_TRUE(show.out.contains("check buoy off by 0 pixels"));
+}
+
+TEST(KorvelTool, FailuresGiveTheScreensMessageAndWriteNothing)
+{
+    test::TestDir t;
+    struct Case {
+        QStringList args;
+        int code;
+        const char* err;
+    } cases[] = {
+        {solveArgs(test::makeSite(30), t.file("wide.ipt")), 1,
+         "Setup is not valid, Field of View is  47 degrees where the maximum allowed is 35 degrees"},
+        {QStringList(solveArgs(test::makeSite(), t.file("x.ipt"))).replaceInStrings("4800,3600,", "4850,3600,"),
+         1, "Check Buoy Does not Validate"},
+        {QStringList(solveArgs(test::makeSite(), t.file("y.ipt"))).replaceInStrings(QRegularExpression("^7200,1500,.*"), "1,2,3"),
+         2, "--ur takes 4 numbers"},
+        {{"solve", "--ur", "1,2,3,4"}, 2, "solve needs --lr"},
+        {{"map", t.file("absent.ipt"), "1", "2"}, 2, "absent.ipt"},
+        {{"map", "x.ipt", "one", "2"}, 2, "\"one\" is not a number"},
+        {{"frobnicate"}, 2, "unknown command"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.err))) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(t.file("wide.ipt")));
+    EXPECT_FALSE(QFile::exists(t.file("wide.ipt.cb")));
+    EXPECT_FALSE(QFile::exists(t.file("x.ipt")));
+    EXPECT_EQ(tool({"--help"}).code, 0);
+}
