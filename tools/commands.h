@@ -17,6 +17,7 @@ struct Command {
 QList<Command> gridCommands();
 QList<Command> videoCommands();
 QList<Command> sampleCommands();
+QList<Command> measureCommands();
 
 // Prints to stdout / stderr in the local encoding, one line each.
 void out(const QString& line);

@@ -28,7 +28,7 @@ using namespace korvel::tool;
 
 namespace {
 
-QList<Command> allCommands() { return gridCommands() + videoCommands() + sampleCommands(); }
+QList<Command> allCommands() { return gridCommands() + measureCommands() + videoCommands() + sampleCommands(); }
 
 void printHelp()
 {

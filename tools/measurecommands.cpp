@@ -1,0 +1,7 @@
+#include "tools/commands.h"
+
+namespace korvel::tool {
+
+QList<Command> measureCommands() { return {}; }
+
+} // namespace korvel::tool
