@@ -148,7 +148,7 @@ void GridSetupModel::applyEdit(const QString& box)
     m_valid = false;
     m_accuracyVisible = false;
     if (box == QLatin1String("ll_survey_y"))
-        ++m_accuracyClears; // the near-left Y only moves the accuracy lattice
+        clear_accuracy_indicator(); // the near-left Y only moves the accuracy lattice
     else
         m_shared.GridsReady = 0;
     if (!m_shared.LoadingGrids)
@@ -361,16 +361,89 @@ bool GridSetupModel::complete()
     return true;
 }
 
+AccuracyCorners GridSetupModel::corners() const
+{
+    auto at = [this](const char* x, const char* y) {
+        return ScreenPoint{leadingNumber(text(QString::fromLatin1(x))),
+                           leadingNumber(text(QString::fromLatin1(y)))};
+    };
+    return {at("upper_left_x", "upper_left_y"), at("lower_left_x", "lower_left_y"),
+            at("upper_right_x", "upper_right_y"), at("lower_right_x", "lower_right_y")};
+}
+
 void GridSetupModel::grid_check()
 {
-    const double width = pictureWidth();
-    const double front = std::fabs(leadingNumber(text(QStringLiteral("lower_right_x"))) -
-                                   leadingNumber(text(QStringLiteral("lower_left_x")))) *
-                         100 / width;
-    if (front < 80) {
-        m_prompt.message(QStringLiteral("Front ratio is ") + numberText(intDown(front)) +
-                         QStringLiteral("%  Zoom camera in until front is > 85%"));
+    if (const auto msg = frontRatioMessage(frontBackRatios(corners(), pictureWidth()).front))
+        m_prompt.message(*msg);
+}
+
+void GridSetupModel::clear_accuracy_indicator()
+{
+    m_indicators.fill(false);
+    ++m_accuracyClears;
+}
+
+std::optional<int> GridSetupModel::askAccuracyLine()
+{
+    while (true) {
+        const auto answer =
+            m_prompt.input(QStringLiteral("Pick the line number that best represents where the skier will land"),
+                           QStringLiteral("Input the skier path line"), QString());
+        if (!answer)
+            return std::nullopt;
+        if (const auto line = accuracyLineAnswer(*answer))
+            return line;
     }
+}
+
+bool GridSetupModel::accuracyCheck()
+{
+    if (!m_advanced)
+        m_display = AccuracyDisplay::Grades; // Standard always shows grades
+    m_indicators.fill(false);
+
+    AccuracyInput in;
+    in.c = m_grids.coefficients();
+    in.jump = m_grids.jump;
+    in.barefoot = m_shared.BarefootMode;
+    in.sitSki = m_shared.SitSkiMode;
+    in.corners = corners();
+    in.display = m_display;
+    ScreenPoint failed;
+    auto lattice = computeAccuracy(in, &failed);
+    if (!lattice) {
+        m_prompt.message(QStringLiteral("The accuracy check stopped: the lattice point at%1,%2 twips "
+                                        "lies on the horizon of this grid.")
+                             .arg(numberText(failed.x), numberText(failed.y)),
+                         kErrorTitle, Icon::Exclamation);
+        return false;
+    }
+    if (m_shared.VideoDir.isEmpty()) {
+        m_prompt.message(QStringLiteral("No video folder is set, so the accuracy report has nowhere to go. "
+                                        "Choose the video folder on the main screen first."),
+                         kErrorTitle, Icon::Exclamation);
+        return false;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const QStringList report =
+        accuracyReportLines(now, m_gridNumber, frontBackRatios(in.corners, pictureWidth()),
+                            [this](const QString& b) { return text(b); }, m_grids.checkScreen, *lattice);
+    const QString path = accuracyReportPath(m_shared.VideoDir, now.date());
+    if (const FileResult r = appendLines(path, report); !r) {
+        m_prompt.message(QStringLiteral("The accuracy report could not be written:\n%1\n%2").arg(path, r.error),
+                         kErrorTitle, Icon::Exclamation);
+        return false;
+    }
+    m_lattice = std::move(lattice);
+    if (m_advanced) {
+        m_indicators.fill(true);
+        return true;
+    }
+    if (const auto line = askAccuracyLine()) {
+        for (int i = 0; i <= 6; ++i)
+            m_indicators[7 * i + (*line - 1)] = true;
+    }
+    return true;
 }
 
 bool GridSetupModel::saveGrid(int g, const QString& path, const QString& description)

@@ -4,6 +4,7 @@
 // solve, save and load a grid. The screen binds widgets to this model; tests
 // and korvel-tool drive it directly.
 
+#include "grid/accuracy.h"
 #include "grid/gridfile.h"
 #include "grid/gridstate.h"
 #include "grid/setupblock.h"
@@ -101,6 +102,22 @@ public:
 
     // The front-ratio check after every solve and load.
     void grid_check();
+
+    // The accuracy check: grades the lattice, appends the day's report in the
+    // video folder and, in Standard display, asks for the skier's line and
+    // leaves only that row's indicators visible. False, with a message, when
+    // the report cannot be written or a lattice point has no distance.
+    bool accuracyCheck();
+    AccuracyDisplay accuracyDisplay() const { return m_display; }
+    void setAccuracyDisplay(AccuracyDisplay d) { m_display = d; }
+    const std::optional<AccuracyLattice>& lattice() const { return m_lattice; }
+    // Indicator label 7 i + j of lattice point (i, j).
+    bool indicatorVisible(int index) const { return index >= 0 && index < 49 && m_indicators[index]; }
+    void clear_accuracy_indicator();
+    // The row offered as the skier's line, asked until a whole number 1..7;
+    // nullopt when the operator cancels.
+    std::optional<int> askAccuracyLine();
+    AccuracyCorners corners() const;
     double pictureWidth() const;
 
 private:
@@ -132,6 +149,9 @@ private:
     bool m_advanced = false;
     bool m_filling = false; // the program fills boxes from a record: no "changed" marks
     int m_accuracyClears = 0;
+    AccuracyDisplay m_display = AccuracyDisplay::Grades;
+    std::optional<AccuracyLattice> m_lattice;
+    std::array<bool, 49> m_indicators{};
 };
 
 } // namespace korvel

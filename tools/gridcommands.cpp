@@ -1,6 +1,7 @@
 // Grid commands of korvel-tool: solve a grid from typed values exactly as the
 // set-up screen's "Complete" does, and inspect or apply a grid file.
 
+#include "grid/accuracy.h"
 #include "grid/gridfile.h"
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsolver.h"
@@ -19,10 +20,18 @@ namespace korvel::tool {
 
 namespace {
 
-// Messages go to stderr; questions are answered No, dialogs cancelled.
+// Messages go to stderr (or stdout where they are the command's output);
+// questions are answered No, dialogs cancelled.
 class ConsolePrompt : public Prompt {
 public:
-    void message(const QString& text, const QString&, Icon) override { err(text); }
+    bool toStdout = false;
+    void message(const QString& text, const QString&, Icon) override
+    {
+        if (toStdout)
+            out(text);
+        else
+            err(text);
+    }
     bool askYesNo(const QString& text, const QString&, Icon, bool) override
     {
         err(text);
@@ -235,6 +244,66 @@ int runMap(const QStringList& args, bool inverse)
     }
 }
 
+int runAccuracy(const QStringList& args)
+{
+    try {
+        if (args.isEmpty())
+            throw UsageError{QStringLiteral("accuracy takes a grid file")};
+        const auto o = options(args.mid(1), {"--picture-width", "--display"});
+        const QString path = args[0];
+        AccuracyDisplay display = AccuracyDisplay::Grades;
+        const QString d = o.value("--display", "grades");
+        if (d == "distance")
+            display = AccuracyDisplay::Distance;
+        else if (d == "detail")
+            display = AccuracyDisplay::Detail;
+        else if (d != "grades")
+            throw UsageError{QStringLiteral("--display is grades, distance or detail")};
+        loadOrThrow(path); // a damaged file is a usage error, not a failed check
+
+        QTemporaryDir scratch;
+        Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
+        SharedState shared;
+        shared.GridCount = 3;
+        GridState grids;
+        ConsolePrompt prompt;
+        prompt.toStdout = true;
+        GridSetupModel model(grids, shared, settings, prompt);
+        if (o.contains("--picture-width"))
+            model.setText("txtPicWidth", numberText(oneNumber("--picture-width", o["--picture-width"])));
+        if (!model.loadGrid(1, path))
+            return 1;
+
+        AccuracyInput in;
+        in.c = grids.coefficients();
+        in.jump = grids.jump;
+        in.corners = model.corners();
+        in.display = display;
+        ScreenPoint failed;
+        const auto lattice = computeAccuracy(in, &failed);
+        if (!lattice) {
+            err(QStringLiteral("korvel-tool: the lattice point at%1,%2 lies on the grid's horizon")
+                    .arg(numberText(failed.x), numberText(failed.y)));
+            return 1;
+        }
+        for (int j = 0; j <= 6; ++j) {
+            QString row;
+            for (int i = 0; i <= 6; ++i)
+                row += lattice->points[i][j].caption.trimmed().leftJustified(8);
+            out(row.trimmed());
+        }
+        const QStringList report = accuracyReportLines(
+            QDateTime::currentDateTime(), static_cast<int>(grids.table[1][rec::GridNumber]),
+            frontBackRatios(in.corners, model.pictureWidth()),
+            [&model](const QString& b) { return model.text(b); }, grids.checkScreen, *lattice);
+        for (const QString& line : report.mid(1))
+            out(line);
+        return 0;
+    } catch (const UsageError& e) {
+        return usage(e);
+    }
+}
+
 } // namespace
 
 QList<Command> gridCommands()
@@ -250,6 +319,11 @@ QList<Command> gridCommands()
          "  show FILE.ipt\n"
          "      Description, grid number, buoys, coefficients, jump point and check buoy.",
          runShow},
+        {"accuracy",
+         "  accuracy FILE.ipt [--picture-width TWIPS] [--display grades|distance|detail]\n"
+         "      The front-ratio warning if any, the 7 x 7 accuracy lattice (rows top to\n"
+         "      bottom) and the lines the accuracy check adds to its report.",
+         runAccuracy},
         {"map",
          "  map FILE.ipt x y\n"
          "      Screen point (twips) to survey X and Y (metres).",
