@@ -1,0 +1,666 @@
+#include "media/ffmpegframesource.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+namespace korvel {
+
+namespace {
+
+QString avError(int code)
+{
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buf, sizeof buf);
+    return QString::fromUtf8(buf);
+}
+
+std::int64_t frameBytes(const AVFrame* f)
+{
+    std::int64_t total = 0;
+    for (AVBufferRef* b : f->buf)
+        if (b)
+            total += std::int64_t(b->size);
+    return total;
+}
+
+bool withinLimits(int w, int h, const FrameSourceLimits& limits)
+{
+    return w <= limits.maxDimension && h <= limits.maxDimension &&
+           std::int64_t(w) * h <= limits.maxPixels;
+}
+
+} // namespace
+
+OpenResult openVideo(const QString& path, const FrameSourceLimits& limits)
+{
+    return FfmpegFrameSource::open(path, limits);
+}
+
+FfmpegFrameSource::~FfmpegFrameSource()
+{
+    clearCache();
+    sws_freeContext(m_sws);
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_format);
+}
+
+OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits& limits)
+{
+    // Damaged files are expected here and answered with our own messages;
+    // the libraries' chatter on the terminal helps no one at the lake.
+    static const bool quiet = [] {
+        if (qEnvironmentVariableIsEmpty("KORVEL_FFMPEG_LOG"))
+            av_log_set_level(AV_LOG_FATAL);
+        return true;
+    }();
+    (void)quiet;
+    OpenResult result;
+    auto fail = [&result](OpenFailure f, const QString& reason) {
+        result.source.reset();
+        result.failure = f;
+        result.reason = reason;
+        return std::move(result);
+    };
+
+    std::unique_ptr<FfmpegFrameSource> src(new FfmpegFrameSource);
+    src->m_path = path;
+    src->m_limits = limits;
+    src->m_packet = av_packet_alloc();
+    src->m_frame = av_frame_alloc();
+    if (!src->m_packet || !src->m_frame)
+        return fail(OpenFailure::CannotOpen, QStringLiteral("out of memory"));
+
+    const QByteArray name = QFile::encodeName(path);
+    int ret = avformat_open_input(&src->m_format, name.constData(), nullptr, nullptr);
+    if (ret < 0)
+        return fail(OpenFailure::CannotOpen, avError(ret));
+    AVFormatContext* fmt = src->m_format;
+    // A text file named .txt probes as terminal art; it is no video of ours.
+    if (std::strcmp(fmt->iformat->name, "tty") == 0)
+        return fail(OpenFailure::CannotOpen, QStringLiteral("not a video file"));
+    src->m_isAvi = std::strcmp(fmt->iformat->name, "avi") == 0;
+    src->m_chunkNumbered = src->m_isAvi;
+
+    auto firstVideo = [fmt]() {
+        for (unsigned i = 0; i < fmt->nb_streams; ++i) {
+            const AVStream* st = fmt->streams[i];
+            if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+                !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+                return int(i);
+        }
+        return -1;
+    };
+    int stream = firstVideo();
+    // AVI headers say all we need; other containers may only tell after a look
+    // at the first packets.
+    if (!src->m_chunkNumbered || stream < 0 ||
+        fmt->streams[stream]->codecpar->codec_id == AV_CODEC_ID_NONE) {
+        ret = avformat_find_stream_info(fmt, nullptr);
+        if (ret < 0)
+            return fail(OpenFailure::CannotOpen, avError(ret));
+        stream = firstVideo();
+    }
+    if (stream < 0)
+        return fail(OpenFailure::NoVideoStream, QStringLiteral("no video stream"));
+    src->m_stream = stream;
+    for (unsigned i = 0; i < fmt->nb_streams; ++i)
+        fmt->streams[i]->discard = int(i) == stream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+
+    AVStream* st = fmt->streams[stream];
+    const AVCodecParameters* par = st->codecpar;
+    if (par->width < 0 || par->height < 0 || !withinLimits(par->width, par->height, limits))
+        return fail(OpenFailure::TooLarge,
+                    QStringLiteral("%1 x %2 pixels is more than we decode").arg(par->width).arg(par->height));
+
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    if (!codec)
+        return fail(OpenFailure::NoDecoder,
+                    QStringLiteral("no decoder for %1").arg(QString::fromUtf8(avcodec_get_name(par->codec_id))));
+    src->m_codec = avcodec_alloc_context3(codec);
+    if (!src->m_codec || avcodec_parameters_to_context(src->m_codec, par) < 0)
+        return fail(OpenFailure::NoDecoder, QStringLiteral("decoder set-up failed"));
+    src->m_codec->max_pixels = limits.maxPixels;
+    src->m_codec->pkt_timebase = st->time_base;
+    const AVCodecDescriptor* desc = avcodec_descriptor_get(par->codec_id);
+    // Intra-only pictures (MJPEG, uncompressed) decode one packet into one
+    // picture, so a damaged packet costs its own frame number and no other.
+    src->m_lockstep = desc && (desc->props & AV_CODEC_PROP_INTRA_ONLY);
+    if (src->m_lockstep) {
+        src->m_codec->thread_count = 1;
+    } else {
+        src->m_codec->thread_count = 0;
+        src->m_codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    }
+    ret = avcodec_open2(src->m_codec, codec, nullptr);
+    if (ret < 0)
+        return fail(OpenFailure::NoDecoder, avError(ret));
+
+    // Intra-only AVI files are indexed from the container's index; pictures
+    // that may be reordered need a look at each packet's picture type.
+    const bool containerIndex = src->m_isAvi && src->m_lockstep && src->buildIndexFromContainer();
+    if (!containerIndex && !src->buildIndexFromPackets())
+        return fail(OpenFailure::CannotOpen, QStringLiteral("no frames in the video stream"));
+    src->finishIndex();
+
+    VideoProperties& p = src->m_props;
+    p.width = par->width;
+    p.height = par->height;
+    p.frameCount = src->m_slotStart.empty() ? 0 : src->m_slotStart.back() + 1;
+    if (src->m_isAvi) {
+        p.rateNumerator = st->time_base.den;
+        p.rateDenominator = st->time_base.num;
+    } else {
+        const AVRational r = av_guess_frame_rate(fmt, st, nullptr);
+        p.rateNumerator = r.num;
+        p.rateDenominator = r.den ? r.den : 1;
+    }
+    p.codec = QString::fromUtf8(codec->name);
+    p.container = QString::fromUtf8(fmt->iformat->name);
+    result.source = std::move(src);
+    return result;
+}
+
+bool FfmpegFrameSource::buildIndexFromContainer()
+{
+    // The AVI index lists every chunk with its chunk number as timestamp; the
+    // empty chunks of dropped frames are left out, which is what we want.
+    AVStream* st = m_format->streams[m_stream];
+    const int count = avformat_index_get_entries_count(st);
+    if (count <= 0)
+        return false;
+    const std::int64_t fileSize = avio_size(m_format->pb);
+    std::vector<PacketEntry> packets;
+    packets.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(st, i);
+        if (!e || e->size <= 0)
+            continue;
+        // A file cut short keeps index entries for chunks that are gone.
+        if (fileSize > 0 && e->pos + e->size > fileSize)
+            continue;
+        if (!packets.empty() && e->timestamp <= packets.back().dts)
+            return false; // not the plain chunk numbering we rely on
+        packets.push_back({e->timestamp, e->timestamp, e->pos, (e->flags & AVINDEX_KEYFRAME) != 0});
+    }
+    if (packets.empty())
+        return false;
+    m_packets = std::move(packets);
+    return true;
+}
+
+bool FfmpegFrameSource::buildIndexFromPackets()
+{
+    m_packets.clear();
+    std::int64_t counter = 0;
+    bool lastCut = false;
+    AVPacket* pkt = m_packet;
+    // The parser tells B pictures from anchors without decoding anything.
+    AVCodecParserContext* parser = m_lockstep ? nullptr : av_parser_init(m_codec->codec_id);
+    AVCodecContext* parserCodec = parser ? avcodec_alloc_context3(nullptr) : nullptr;
+    if (parser && parserCodec &&
+        avcodec_parameters_to_context(parserCodec, m_format->streams[m_stream]->codecpar) >= 0) {
+        parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    } else {
+        av_parser_close(parser);
+        parser = nullptr;
+    }
+    while (true) {
+        const int ret = av_read_frame(m_format, pkt);
+        if (ret < 0)
+            break; // the end, or a file cut short: what was read is what there is
+        if (pkt->stream_index == m_stream && pkt->size > 0) {
+            PacketEntry e;
+            e.dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
+            e.pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+            if (e.dts == AV_NOPTS_VALUE)
+                e.dts = e.pts = AV_NOPTS_VALUE;
+            e.pos = pkt->pos;
+            e.key = (pkt->flags & AV_PKT_FLAG_KEY) != 0;
+            if (parser) {
+                uint8_t* out = nullptr;
+                int outSize = 0;
+                av_parser_parse2(parser, parserCodec, &out, &outSize, pkt->data, pkt->size, AV_NOPTS_VALUE,
+                                 AV_NOPTS_VALUE, -1);
+                e.bidirectional = parser->pict_type == AV_PICTURE_TYPE_B;
+            }
+            m_packets.push_back(e);
+            lastCut = (pkt->flags & AV_PKT_FLAG_CORRUPT) != 0;
+            ++counter;
+        }
+        av_packet_unref(pkt);
+    }
+    av_parser_close(parser);
+    avcodec_free_context(&parserCodec);
+    // A file cut off during recording ends in half a picture: not a frame.
+    if (lastCut)
+        m_packets.pop_back();
+    if (m_chunkNumbered) {
+        for (std::size_t i = 1; i < m_packets.size(); ++i)
+            if (m_packets[i].dts == AV_NOPTS_VALUE || m_packets[i].dts <= m_packets[i - 1].dts)
+                m_chunkNumbered = false;
+    }
+    m_nextSend = -1; // the demuxer stands at the end; the first request seeks
+    return !m_packets.empty();
+}
+
+void FfmpegFrameSource::finishIndex()
+{
+    const int n = int(m_packets.size());
+    m_packets[0].key = true; // decoding from the very first packet always works
+    m_keyBefore.resize(std::size_t(n));
+    for (int i = 0; i < n; ++i)
+        m_keyBefore[std::size_t(i)] = m_packets[std::size_t(i)].key ? i : m_keyBefore[std::size_t(i - 1)];
+
+    m_slotStart.clear();
+    m_slotPacket.clear();
+    m_packetSlot.assign(std::size_t(n), 0);
+    bool stamped = !m_chunkNumbered;
+    for (const PacketEntry& e : m_packets)
+        if (e.pts == AV_NOPTS_VALUE)
+            stamped = false;
+    if (!stamped) {
+        // Pictures in packet order; in an AVI file the chunk number is the
+        // frame number, elsewhere the packet count is.
+        for (int i = 0; i < n; ++i) {
+            m_slotStart.push_back(m_chunkNumbered ? std::max<std::int64_t>(0, m_packets[std::size_t(i)].dts) : i);
+            m_slotPacket.push_back(i);
+            m_packetSlot[std::size_t(i)] = i;
+        }
+        m_chunkNumbered = true; // outputs are matched by counting from here on
+        // A key picture followed in the file by B pictures is shown after
+        // them: with an open group of pictures those lean on the interval
+        // before, so they are decoded from the key frame before it.
+        m_leading.assign(std::size_t(n), 0);
+        for (int k = 0; k < n; ++k) {
+            if (!m_packets[std::size_t(k)].key)
+                continue;
+            int j = k + 1;
+            while (j < n && m_packets[std::size_t(j)].bidirectional)
+                ++j;
+            m_leading[std::size_t(k)] = j - k - 1;
+        }
+        m_keyForSlot.assign(std::size_t(n), 0);
+        int key = 0;
+        for (int s = 0; s < n; ++s) {
+            for (int k = key + 1; k <= s; ++k)
+                if (m_packets[std::size_t(k)].key && k + m_leading[std::size_t(k)] <= s)
+                    key = k;
+            m_keyForSlot[std::size_t(s)] = key;
+        }
+    } else {
+        std::vector<int> order(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            order[std::size_t(i)] = i;
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+            return m_packets[std::size_t(a)].pts < m_packets[std::size_t(b)].pts;
+        });
+        for (int s = 0; s < n; ++s) {
+            const int pk = order[std::size_t(s)];
+            m_slotStart.push_back(s);
+            m_slotPacket.push_back(pk);
+            m_packetSlot[std::size_t(pk)] = s;
+            m_slotByPts[m_packets[std::size_t(pk)].pts] = s;
+        }
+    }
+    // Positions before the first picture (leading dropped chunks) show it.
+    if (!m_slotStart.empty())
+        m_slotStart[0] = 0;
+}
+
+int FfmpegFrameSource::slotForFrame(std::int64_t n) const
+{
+    const auto it = std::upper_bound(m_slotStart.begin(), m_slotStart.end(), n);
+    return std::max(0, int(it - m_slotStart.begin()) - 1);
+}
+
+int FfmpegFrameSource::packetForDts(std::int64_t dts, std::int64_t pos) const
+{
+    if (dts != AV_NOPTS_VALUE) {
+        auto it = std::lower_bound(m_packets.begin(), m_packets.end(), dts,
+                                   [](const PacketEntry& e, std::int64_t v) { return e.dts < v; });
+        for (; it != m_packets.end() && it->dts == dts; ++it)
+            if (pos < 0 || it->pos < 0 || it->pos == pos)
+                return int(it - m_packets.begin());
+    }
+    if (pos >= 0) {
+        for (std::size_t i = 0; i < m_packets.size(); ++i)
+            if (m_packets[i].pos == pos)
+                return int(i);
+    }
+    return -1;
+}
+
+FrameResult FfmpegFrameSource::frame(std::int64_t n)
+{
+    if (n < 0 || n >= m_props.frameCount) {
+        return {nullptr, QStringLiteral("Frame %1 is not in this video (frames 0 to %2).")
+                             .arg(n)
+                             .arg(m_props.frameCount - 1)};
+    }
+    const int slot = slotForFrame(n);
+    if (slot == m_lastSlot && m_lastPicture) {
+        ++m_stats.cacheHits;
+        return {m_lastPicture, {}};
+    }
+    AVFrame* f = cached(slot);
+    if (f) {
+        ++m_stats.cacheHits;
+    } else {
+        const QString error = decodeSlot(slot);
+        f = cached(slot);
+        if (!f)
+            return {nullptr, error.isEmpty() ? QStringLiteral("Frame %1 could not be decoded.").arg(n) : error};
+    }
+    FrameResult r = convert(f);
+    if (r) {
+        m_lastSlot = slot;
+        m_lastPicture = r.picture;
+    }
+    return r;
+}
+
+bool FfmpegFrameSource::seekToPacket(int packet, QString* error)
+{
+    ++m_stats.seeks;
+    avcodec_flush_buffers(m_codec);
+    m_havePending = false;
+    m_drained = false;
+    m_outputs = 0;
+    m_nextDisplay = packet;
+    m_lastOutputPts = INT64_MIN;
+    av_packet_unref(m_packet);
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Second attempt: from the very first packet, reading without decoding.
+        const PacketEntry& target = m_packets[std::size_t(attempt == 0 ? packet : 0)];
+        bool sought = false;
+        if (target.dts != AV_NOPTS_VALUE) {
+            const std::int64_t ts = std::min(target.dts, target.pts);
+            sought = av_seek_frame(m_format, m_stream, ts, AVSEEK_FLAG_BACKWARD) >= 0 ||
+                     avformat_seek_file(m_format, m_stream, INT64_MIN, ts, ts, 0) >= 0;
+        } else {
+            // A stream without timestamps (a bare elementary stream) is
+            // placed by its byte position.
+            sought = av_seek_frame(m_format, m_stream, std::max<std::int64_t>(0, target.pos),
+                                   AVSEEK_FLAG_BYTE) >= 0;
+        }
+        if (!sought)
+            continue;
+        m_nextSend = packet; // a packet we cannot place is taken for the key frame
+        int index = -1;
+        while (readNextPacket(m_packet, &index)) {
+            if (index == packet) {
+                m_havePending = true;
+                m_pendingIndex = index;
+                m_nextSend = packet;
+                m_seekPacket = packet;
+                return true;
+            }
+            av_packet_unref(m_packet);
+            if (index > packet)
+                break; // landed past the key frame
+        }
+    }
+    m_nextSend = -1;
+    if (error)
+        *error = QStringLiteral("The video could not be positioned at its key frame.");
+    return false;
+}
+
+bool FfmpegFrameSource::readNextPacket(AVPacket* pkt, int* index)
+{
+    if (m_havePending) {
+        m_havePending = false;
+        *index = m_pendingIndex;
+        return true;
+    }
+    while (av_read_frame(m_format, pkt) >= 0) {
+        if (pkt->stream_index != m_stream || pkt->size <= 0) {
+            av_packet_unref(pkt);
+            continue;
+        }
+        const std::int64_t dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
+        const int found = packetForDts(dts, pkt->pos);
+        *index = found >= 0 ? found : m_nextSend;
+        return true;
+    }
+    return false;
+}
+
+QString FfmpegFrameSource::decodeSlot(int slot)
+{
+    const int targetPacket = m_slotPacket[std::size_t(slot)];
+    const int key = m_chunkNumbered ? m_keyForSlot[std::size_t(slot)] : m_keyBefore[std::size_t(targetPacket)];
+    // Keep decoding forward when the decoder already stands between the key
+    // frame and the target; a held arrow key then costs one picture a step.
+    bool carryOn = m_nextSend >= 0 && !m_drained && key <= m_nextSend && m_nextSend <= targetPacket + 16;
+    if (carryOn) {
+        if (m_lockstep)
+            carryOn = targetPacket >= m_nextSend;
+        else if (m_chunkNumbered)
+            carryOn = slot >= m_nextDisplay;
+        else
+            carryOn = m_packets[std::size_t(targetPacket)].pts > m_lastOutputPts;
+    }
+    QString error;
+    if (!carryOn && !seekToPacket(key, &error))
+        return error;
+
+    const QString undecodable = QStringLiteral("Frame %1 of this video is damaged and cannot be decoded.")
+                                    .arg(m_slotStart[std::size_t(slot)]);
+    if (m_lockstep) {
+        while (!m_cache.count(slot)) {
+            int index = -1;
+            if (!readNextPacket(m_packet, &index))
+                return QStringLiteral("The video ends before frame %1.").arg(m_slotStart[std::size_t(slot)]);
+            m_nextSend = index + 1;
+            int ret = avcodec_send_packet(m_codec, m_packet);
+            av_packet_unref(m_packet);
+            if (ret >= 0)
+                ret = avcodec_receive_frame(m_codec, m_frame);
+            if (ret < 0) {
+                // One packet, one picture: a damaged one leaves its frame
+                // number empty and the numbering of the rest intact.
+                avcodec_flush_buffers(m_codec);
+                if (index >= 0 && index < int(m_packets.size()) && m_packetSlot[std::size_t(index)] == slot)
+                    return undecodable;
+                continue;
+            }
+            if (index >= 0 && index < int(m_packets.size())) {
+                if (!withinLimits(m_frame->width, m_frame->height, m_limits)) {
+                    av_frame_unref(m_frame);
+                    return QStringLiteral("The video's pictures are larger than we decode.");
+                }
+                ++m_stats.decoded;
+                putCache(m_packetSlot[std::size_t(index)], m_frame);
+            } else {
+                av_frame_unref(m_frame);
+            }
+        }
+        return {};
+    }
+
+    while (!m_cache.count(slot)) {
+        const int ret = avcodec_receive_frame(m_codec, m_frame);
+        if (ret == 0) {
+            if (!withinLimits(m_frame->width, m_frame->height, m_limits)) {
+                av_frame_unref(m_frame);
+                return QStringLiteral("The video's pictures are larger than we decode.");
+            }
+            acceptFrame(m_frame);
+            continue;
+        }
+        if (ret == AVERROR(EAGAIN)) {
+            int index = -1;
+            if (readNextPacket(m_packet, &index)) {
+                m_nextSend = index + 1;
+                // The packet's number rides through the decoder's reordering
+                // on the picture it holds.
+                if (m_chunkNumbered)
+                    m_packet->pts = m_packet->dts = index;
+                avcodec_send_packet(m_codec, m_packet); // a damaged packet just yields nothing
+                av_packet_unref(m_packet);
+            } else if (!m_drained) {
+                m_drained = true;
+                avcodec_send_packet(m_codec, nullptr);
+            } else {
+                return undecodable;
+            }
+            continue;
+        }
+        if (ret == AVERROR_EOF)
+            return m_drained ? undecodable : QStringLiteral("The decoder stopped early.");
+        // Any other error concerns one picture; the decoder goes on.
+    }
+    return {};
+}
+
+void FfmpegFrameSource::acceptFrame(AVFrame* frame)
+{
+    ++m_stats.decoded;
+    int slot = -1;
+    if (m_chunkNumbered) {
+        if (m_outputs == 0) {
+            // The first picture after the seek: the key picture itself, after
+            // the B pictures before it that could not be decoded, or the
+            // first of those B pictures when they could.
+            m_nextDisplay = m_seekPacket;
+            if (frame->pts == m_seekPacket)
+                m_nextDisplay += m_leading[std::size_t(m_seekPacket)];
+        }
+        if (m_nextDisplay < int(m_slotStart.size()))
+            slot = m_nextDisplay;
+        ++m_nextDisplay;
+    } else {
+        const std::int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
+        const auto it = m_slotByPts.find(pts);
+        // Pictures before the key frame we sought to lean on frames we never
+        // decoded (an open group of pictures): never keep them.
+        if (it != m_slotByPts.end() && pts >= m_packets[std::size_t(m_seekPacket)].pts) {
+            slot = it->second;
+            m_lastOutputPts = pts;
+        }
+    }
+    ++m_outputs;
+    if (slot >= 0)
+        putCache(slot, frame);
+    else
+        av_frame_unref(frame);
+}
+
+void FfmpegFrameSource::putCache(int slot, AVFrame* frame)
+{
+    auto existing = m_cache.find(slot);
+    if (existing != m_cache.end()) {
+        av_frame_unref(frame);
+        return;
+    }
+    AVFrame* kept = av_frame_alloc();
+    if (!kept) {
+        av_frame_unref(frame);
+        return;
+    }
+    av_frame_move_ref(kept, frame);
+    m_lru.push_front(slot);
+    CacheEntry e{kept, frameBytes(kept), m_lru.begin()};
+    m_cacheBytes += e.bytes;
+    m_cache.emplace(slot, e);
+    while (m_cacheBytes > m_limits.cacheBytes && m_lru.size() > 1) {
+        const int old = m_lru.back();
+        m_lru.pop_back();
+        auto it = m_cache.find(old);
+        m_cacheBytes -= it->second.bytes;
+        av_frame_free(&it->second.frame);
+        m_cache.erase(it);
+    }
+}
+
+AVFrame* FfmpegFrameSource::cached(int slot)
+{
+    auto it = m_cache.find(slot);
+    if (it == m_cache.end())
+        return nullptr;
+    m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
+    return it->second.frame;
+}
+
+void FfmpegFrameSource::clearCache()
+{
+    for (auto& [slot, e] : m_cache)
+        av_frame_free(&e.frame);
+    m_cache.clear();
+    m_lru.clear();
+    m_cacheBytes = 0;
+    m_lastSlot = -1;
+    m_lastPicture.reset();
+    m_nextSend = -1;
+}
+
+FfmpegFrameSource::Stats FfmpegFrameSource::stats() const
+{
+    Stats s = m_stats;
+    s.cachedBytes = m_cacheBytes;
+    s.cachedFrames = int(m_cache.size());
+    return s;
+}
+
+FrameResult FfmpegFrameSource::convert(const AVFrame* f)
+{
+    const int w = f->width, h = f->height;
+    if (w <= 0 || h <= 0)
+        return {nullptr, QStringLiteral("The decoder gave an empty picture.")};
+    const int range = f->color_range;
+    const int space = f->colorspace;
+    if (!m_sws || m_swsWidth != w || m_swsHeight != h || m_swsFormat != f->format ||
+        m_swsRange != range || m_swsSpace != space) {
+        sws_freeContext(m_sws);
+        // The conversion the ffmpeg program itself uses for a picture of the
+        // same size (bicubic, the default of its scaler), so an exported frame
+        // matches ffmpeg's decode of it byte for byte.
+        m_sws = sws_getContext(w, h, AVPixelFormat(f->format), w, h, AV_PIX_FMT_BGR24, SWS_BICUBIC,
+                               nullptr, nullptr, nullptr);
+        if (!m_sws)
+            return {nullptr, QStringLiteral("The picture format %1 cannot be converted.")
+                                 .arg(QString::fromUtf8(av_get_pix_fmt_name(AVPixelFormat(f->format))))};
+        if (range != AVCOL_RANGE_UNSPECIFIED) {
+            int* invTable = nullptr;
+            int* table = nullptr;
+            int srcFull = 0, dstFull = 0, brightness = 0, contrast = 0, saturation = 0;
+            sws_getColorspaceDetails(m_sws, &invTable, &srcFull, &table, &dstFull, &brightness, &contrast,
+                                     &saturation);
+            const int cs = (space >= 1 && space <= 7) ? space : AVCOL_SPC_BT470BG;
+            sws_setColorspaceDetails(m_sws, sws_getCoefficients(cs), range == AVCOL_RANGE_JPEG, table,
+                                     dstFull, brightness, contrast, saturation);
+        }
+        m_swsWidth = w;
+        m_swsHeight = h;
+        m_swsFormat = f->format;
+        m_swsRange = range;
+        m_swsSpace = space;
+    }
+    auto pic = std::make_shared<Picture>();
+    pic->width = w;
+    pic->height = h;
+    pic->stride = Picture::strideFor(w);
+    pic->bytes.assign(std::size_t(pic->stride) * std::size_t(h), 0);
+    uint8_t* dst[4] = {pic->bytes.data(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {pic->stride, 0, 0, 0};
+    const int rows = sws_scale(m_sws, f->data, f->linesize, 0, h, dst, dstStride);
+    if (rows != h)
+        return {nullptr, QStringLiteral("The picture could not be converted.")};
+    return {pic, {}};
+}
+
+} // namespace korvel

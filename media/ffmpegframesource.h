@@ -1,0 +1,125 @@
+#pragma once
+// The frame source over the FFmpeg libraries.
+//
+// On open the packets of the first video stream are indexed once (from the
+// container's own index when an AVI file has one, else by one pass over the
+// packets), so every frame number maps to the packet that holds its picture
+// and to the key frame decoding has to start from. A frame that is not cached
+// costs a seek to that key frame and decoding forward, at most one key-frame
+// interval; every frame decoded on the way is kept, so stepping back after
+// stepping forward, or back through an interval just decoded, is a cache hit.
+
+#include "media/framesource.h"
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+namespace korvel {
+
+class FfmpegFrameSource : public FrameSource {
+public:
+    ~FfmpegFrameSource() override;
+    FfmpegFrameSource(const FfmpegFrameSource&) = delete;
+    FfmpegFrameSource& operator=(const FfmpegFrameSource&) = delete;
+
+    static OpenResult open(const QString& path, const FrameSourceLimits& limits);
+
+    const VideoProperties& properties() const override { return m_props; }
+    FrameResult frame(std::int64_t n) override;
+
+    // What the engine did, for the benchmark and the tests.
+    struct Stats {
+        std::int64_t decoded = 0;   // frames out of the decoder
+        std::int64_t seeks = 0;
+        std::int64_t cacheHits = 0; // frames served without decoding
+        std::int64_t cachedBytes = 0;
+        int cachedFrames = 0;
+    };
+    Stats stats() const;
+    // Forgets every decoded frame (the next request decodes from a key frame).
+    void clearCache();
+    // Frame numbers whose picture lies in a chunk of its own (not a repeat).
+    std::int64_t pictureCount() const { return std::int64_t(m_slotStart.size()); }
+
+private:
+    FfmpegFrameSource() = default;
+
+    struct PacketEntry {
+        std::int64_t dts = 0;
+        std::int64_t pts = 0;
+        std::int64_t pos = -1;
+        bool key = false;
+        bool bidirectional = false; // a B picture: shown before the anchor sent ahead of it
+    };
+    struct CacheEntry {
+        AVFrame* frame = nullptr;
+        std::int64_t bytes = 0;
+        std::list<int>::iterator lru;
+    };
+
+    bool buildIndexFromContainer();
+    bool buildIndexFromPackets();
+    void finishIndex();
+    int slotForFrame(std::int64_t n) const;
+    int packetForDts(std::int64_t dts, std::int64_t pos) const;
+
+    QString decodeSlot(int slot);
+    bool seekToPacket(int packet, QString* error);
+    bool readNextPacket(AVPacket* pkt, int* index);
+    void acceptFrame(AVFrame* frame);
+    void putCache(int slot, AVFrame* frame);
+    AVFrame* cached(int slot);
+    FrameResult convert(const AVFrame* frame);
+
+    QString m_path;
+    FrameSourceLimits m_limits;
+    VideoProperties m_props;
+    AVFormatContext* m_format = nullptr;
+    AVCodecContext* m_codec = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_frame = nullptr;
+    SwsContext* m_sws = nullptr;
+    int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1, m_swsRange = -1, m_swsSpace = -1;
+    int m_stream = -1;
+    bool m_isAvi = false;
+    bool m_chunkNumbered = false; // a packet's dts is its chunk index (AVI), else outputs are counted
+    bool m_lockstep = false;      // intra-only: one packet in, one picture out
+
+    // Packets in decode order, and the pictures ("slots") in display order.
+    std::vector<PacketEntry> m_packets;
+    std::vector<int> m_keyBefore;          // per packet: last key packet at or before it
+    std::vector<int> m_leading;            // per key packet: B pictures after it shown before it
+    std::vector<int> m_keyForSlot;         // counted mode: the key to decode a slot from
+    std::vector<std::int64_t> m_slotStart; // first frame number showing each slot
+    std::vector<int> m_slotPacket;         // packet holding each slot's picture
+    std::vector<int> m_packetSlot;
+    std::unordered_map<std::int64_t, int> m_slotByPts;
+
+    // Decoder position: the next packet to send and what came out since the seek.
+    int m_nextSend = -1;
+    int m_seekPacket = -1;
+    int m_outputs = 0;
+    int m_nextDisplay = 0; // counted mode: slot of the next picture out of the decoder
+    std::int64_t m_lastOutputPts = INT64_MIN;
+    bool m_drained = false;
+    bool m_havePending = false; // m_packet holds a read packet not yet sent
+    int m_pendingIndex = -1;
+
+    std::unordered_map<int, CacheEntry> m_cache;
+    std::list<int> m_lru; // most recent first
+    std::int64_t m_cacheBytes = 0;
+    int m_lastSlot = -1;
+    PicturePtr m_lastPicture;
+    Stats m_stats;
+};
+
+} // namespace korvel

@@ -1,0 +1,82 @@
+#pragma once
+// Frames of a recorded jump by number. Frame N is the N-th picture of the
+// video's first video stream, counted from 0; for an AVI file that is the
+// chunk index, so a chunk the capture left empty for a dropped frame shows the
+// picture before it. The player, its slider, the export and the info file all
+// mean the same picture by the same number.
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace korvel {
+
+// A decoded frame as 24-bit blue-green-red pixels, top row first, each row
+// padded to a multiple of 4 bytes (the row layout of a 24-bit bitmap).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int stride = 0; // bytes per row
+    std::vector<std::uint8_t> bytes;
+
+    const std::uint8_t* row(int y) const { return bytes.data() + std::size_t(y) * stride; }
+    static int strideFor(int width) { return (width * 3 + 3) & ~3; }
+};
+using PicturePtr = std::shared_ptr<const Picture>;
+
+struct VideoProperties {
+    int width = 0;
+    int height = 0;
+    std::int64_t frameCount = 0;
+    int rateNumerator = 0; // frames per second as a fraction, 0/1 when unknown
+    int rateDenominator = 1;
+    QString codec;         // decoder name, for the operator and the tools
+    QString container;
+};
+
+struct FrameResult {
+    PicturePtr picture;
+    QString error; // why there is no picture, in words for the operator
+    explicit operator bool() const { return picture != nullptr; }
+};
+
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+    virtual const VideoProperties& properties() const = 0;
+    // Frame n, or an error for a number outside 0..frameCount-1 or a frame
+    // that cannot be decoded. Never throws.
+    virtual FrameResult frame(std::int64_t n) = 0;
+};
+
+// Why a video could not be opened.
+enum class OpenFailure {
+    None,
+    CannotOpen,    // missing, unreadable, not a video, cut short before its first frame
+    NoVideoStream,
+    NoDecoder,     // a video stream we have no decoder for
+    TooLarge,      // dimensions beyond what we are prepared to allocate
+};
+
+struct OpenResult {
+    std::unique_ptr<FrameSource> source;
+    OpenFailure failure = OpenFailure::None;
+    QString reason; // detail for logs and the tools
+};
+
+// What a file from elsewhere may make us allocate. A 4K camera fits well
+// inside; a forged header claiming 60000 x 60000 pixels does not.
+struct FrameSourceLimits {
+    int maxDimension = 8192;
+    std::int64_t maxPixels = 8192LL * 4352;
+    // Decoded frames kept for stepping both ways. At 1080p a decoded frame
+    // takes about 3 MB (4:2:0) to 6 MB (4:4:4 or 24-bit), so 400 MB holds
+    // between 65 and 130 frames: at least one key-frame interval of 60 frames.
+    std::int64_t cacheBytes = 400LL * 1024 * 1024;
+};
+
+OpenResult openVideo(const QString& path, const FrameSourceLimits& limits = {});
+
+} // namespace korvel

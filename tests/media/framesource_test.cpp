@@ -1,0 +1,343 @@
+#include "media/ffmpegframesource.h"
+#include "media/frameexport.h"
+#include "media/framerequests.h"
+#include "tests/media/testvideos.h"
+#include "tests/support/testdir.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+using namespace korvel;
+using korvel::test::RawAvi;
+
+namespace {
+
+// Pixel data of frame n as the export writes it.
+QByteArray exported(FrameSource& src, std::int64_t n)
+{
+    const FrameResult r = src.frame(n);
+    if (!r)
+        return {};
+    return packedDib(*r.picture).mid(40);
+}
+
+std::unique_ptr<FfmpegFrameSource> openOrFail(const QString& path, FrameSourceLimits limits = {})
+{
+    OpenResult r = FfmpegFrameSource::open(path, limits);
+    EXPECT_TRUE(r.source) << path.toStdString() << ": " << r.reason.toStdString();
+    return std::unique_ptr<FfmpegFrameSource>(static_cast<FfmpegFrameSource*>(r.source.release()));
+}
+
+RawAvi rawClip(int frames)
+{
+    RawAvi avi;
+    for (int n = 0; n < frames; ++n)
+        avi.frames.push_back(RawAvi::solidFrame(avi.width, avi.height, n));
+    return avi;
+}
+
+} // namespace
+
+// Clips made once by the ffmpeg program for all tests of this suite.
+class FfmpegClips : public ::testing::Test {
+protected:
+    struct Clip {
+        const char* name;
+        QStringList codecArgs;
+        int frames;
+        int keyInterval;
+    };
+    static inline QTemporaryDir* s_dir = nullptr;
+    static inline std::map<std::string, QString> s_paths;
+    static inline QString s_failure;
+
+    static std::vector<Clip> clips()
+    {
+        return {
+            {"mjpeg.avi", {"-c:v", "mjpeg", "-q:v", "4"}, 24, 1},
+            {"bgr24.avi", {"-c:v", "rawvideo", "-pix_fmt", "bgr24"}, 20, 1},
+            {"h264.avi", {"-c:v", "libx264", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"}, 40, 12},
+            {"mpeg4.avi", {"-c:v", "mpeg4", "-g", "12", "-bf", "2", "-q:v", "4"}, 40, 12},
+            {"h264.mp4", {"-c:v", "libx264", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"}, 40, 12},
+        };
+    }
+
+    static void SetUpTestSuite()
+    {
+        if (test::ffmpegProgram().isEmpty())
+            return;
+        s_dir = new QTemporaryDir;
+        for (const Clip& c : clips()) {
+            const QString path = s_dir->filePath(QString::fromLatin1(c.name));
+            QString error;
+            if (!test::makeTestClip(path, "160x120", 30, c.frames, c.codecArgs, &error))
+                s_failure += QString::fromLatin1(c.name) + ": " + error;
+            s_paths[c.name] = path;
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!s_dir)
+            GTEST_SKIP() << "the ffmpeg program is not installed (apt-get install ffmpeg)";
+        ASSERT_TRUE(s_failure.isEmpty()) << s_failure.toStdString();
+    }
+    static QString path(const char* name) { return s_paths[name]; }
+};
+
+TEST_F(FfmpegClips, EveryFrameWeExportIsTheFrameFfmpegDecodes)
+{
+    for (const Clip& c : clips()) {
+        auto src = openOrFail(path(c.name));
+        ASSERT_TRUE(src);
+        ASSERT_EQ(src->properties().frameCount, c.frames) << c.name;
+        EXPECT_EQ(src->properties().width, 160);
+        EXPECT_EQ(src->properties().height, 120);
+        EXPECT_EQ(src->properties().rateNumerator / std::max(1, src->properties().rateDenominator), 30);
+        // First, last, both sides of a key frame, and a B-frame in between.
+        for (int n : {0, 1, c.keyInterval - 1, c.keyInterval, c.frames / 2 + 1, c.frames - 1}) {
+            const auto reference = test::ffmpegFramePixels(path(c.name), n, s_dir->path());
+            ASSERT_TRUE(reference) << c.name << " frame " << n;
+            const QByteArray ours = exported(*src, n);
+            ASSERT_EQ(ours.size(), reference->size()) << c.name << " frame " << n;
+            EXPECT_TRUE(ours == *reference) << c.name << " frame " << n << " differs from ffmpeg's";
+        }
+    }
+}
+
+TEST_F(FfmpegClips, AnyOrderOfRequestsGivesTheSamePictures)
+{
+    for (const char* name : {"h264.avi", "mpeg4.avi", "h264.mp4", "mjpeg.avi"}) {
+        // Reference: one pass from the start.
+        auto straight = openOrFail(path(name));
+        ASSERT_TRUE(straight);
+        const int count = int(straight->properties().frameCount);
+        std::vector<QByteArray> reference;
+        for (int n = 0; n < count; ++n)
+            reference.push_back(exported(*straight, n));
+
+        // A cache too small for one key-frame interval makes nearly every
+        // request a seek; a roomy one makes most of them hits.
+        for (std::int64_t cacheBytes : {std::int64_t(1), std::int64_t(64) << 20}) {
+            FrameSourceLimits limits;
+            limits.cacheBytes = cacheBytes;
+            auto src = openOrFail(path(name), limits);
+            std::vector<int> order;
+            // Steps back after steps forward, both ends, then random jumps.
+            for (int n : {20, 21, 22, 23, 24, 25, 24, 23, 22, 21, 20, 19, 11, 12, 0, count - 1, count - 2})
+                order.push_back(n);
+            std::mt19937 rng(7);
+            for (int k = 0; k < 40; ++k)
+                order.push_back(int(rng() % unsigned(count)));
+            order.erase(std::remove_if(order.begin(), order.end(), [count](int n) { return n >= count; }),
+                        order.end());
+            for (int n : order)
+                ASSERT_TRUE(exported(*src, n) == reference[std::size_t(n)])
+                    << name << " frame " << n << " cache " << cacheBytes;
+        }
+    }
+}
+
+TEST_F(FfmpegClips, SteppingBackAfterSteppingForwardDecodesNothing)
+{
+    auto src = openOrFail(path("h264.avi"));
+    ASSERT_TRUE(src);
+    for (int n = 14; n <= 19; ++n)
+        ASSERT_TRUE(src->frame(n));
+    const auto before = src->stats();
+    EXPECT_EQ(before.seeks, 1) << "one seek to the key frame at 12, then forward";
+    for (int n = 18; n >= 12; --n)
+        ASSERT_TRUE(src->frame(n));
+    const auto after = src->stats();
+    EXPECT_EQ(after.decoded, before.decoded);
+    EXPECT_EQ(after.seeks, before.seeks);
+    // Forward again from where the decoder stands: one picture a step.
+    ASSERT_TRUE(src->frame(20));
+    EXPECT_EQ(src->stats().seeks, before.seeks);
+}
+
+TEST_F(FfmpegClips, ACutFileGivesTheFramesItStillHolds)
+{
+    const QByteArray whole = test::readAll(path("mjpeg.avi"));
+    const QString cut = s_dir->filePath("cut.avi");
+    QFile f(cut);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(whole.left(whole.size() * 6 / 10));
+    f.close();
+    auto src = openOrFail(cut);
+    ASSERT_TRUE(src);
+    const std::int64_t count = src->properties().frameCount;
+    EXPECT_GT(count, 5);
+    EXPECT_LT(count, 24);
+    auto full = openOrFail(path("mjpeg.avi"));
+    EXPECT_TRUE(exported(*src, count - 1) == exported(*full, count - 1));
+    EXPECT_FALSE(src->frame(count));
+    EXPECT_FALSE(src->frame(23));
+}
+
+TEST_F(FfmpegClips, ADamagedPictureCostsOnlyItsOwnFrame)
+{
+    QByteArray bytes = test::readAll(path("mjpeg.avi"));
+    // Scramble the middle of the eleventh picture's chunk.
+    qsizetype at = bytes.indexOf("movi");
+    for (int k = 0; k <= 10; ++k)
+        at = bytes.indexOf("00dc", at + 1);
+    ASSERT_GT(at, 0);
+    const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+    for (quint32 i = 2; i < size; ++i)
+        bytes[at + 8 + i] = char((i * 37) & 0xff);
+    const QString damaged = s_dir->filePath("damaged.avi");
+    QFile f(damaged);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+
+    auto src = openOrFail(damaged);
+    auto good = openOrFail(path("mjpeg.avi"));
+    ASSERT_TRUE(src && good);
+    (void)src->frame(10); // a picture or an error, never a crash
+    for (int n : {9, 11, 12, 23})
+        EXPECT_TRUE(exported(*src, n) == exported(*good, n)) << "frame " << n;
+}
+
+TEST(FrameSource, DroppedFrameChunksRepeatThePictureBeforeThem)
+{
+    test::TestDir t;
+    RawAvi avi = rawClip(12);
+    for (int dropped : {3, 4, 5, 10})
+        avi.frames[std::size_t(dropped)].clear();
+    // The same file with and without the index at its end: the numbering
+    // must not depend on which of the two the frames were counted from.
+    for (bool withIndex : {true, false}) {
+        avi.withIndex = withIndex;
+        ASSERT_TRUE(avi.write(t.file("drops.avi")));
+        auto src = openOrFail(t.file("drops.avi"));
+        ASSERT_TRUE(src);
+        EXPECT_EQ(src->properties().frameCount, 12);
+        EXPECT_EQ(src->pictureCount(), 8);
+        const int shows[12] = {0, 1, 2, 2, 2, 2, 6, 7, 8, 9, 9, 11};
+        for (int n = 0; n < 12; ++n)
+            EXPECT_EQ(exported(*src, n), RawAvi::solidFrame(32, 16, shows[n]))
+                << "frame " << n << (withIndex ? " (index)" : " (no index)");
+    }
+}
+
+TEST(FrameSource, FramesOutsideTheVideoAreRefused)
+{
+    test::TestDir t;
+    ASSERT_TRUE(rawClip(5).write(t.file("a.avi")));
+    auto src = openOrFail(t.file("a.avi"));
+    ASSERT_TRUE(src);
+    for (std::int64_t n : {std::int64_t(-1), std::int64_t(5), std::int64_t(1) << 40}) {
+        const FrameResult r = src->frame(n);
+        EXPECT_FALSE(r) << n;
+        EXPECT_FALSE(r.error.isEmpty());
+    }
+    EXPECT_TRUE(src->frame(4));
+}
+
+TEST(FrameSource, AShortChunkIsAnErrorForItsFrameOnly)
+{
+    test::TestDir t;
+    RawAvi avi = rawClip(8);
+    avi.frames[5].truncate(100);
+    ASSERT_TRUE(avi.write(t.file("short.avi")));
+    auto src = openOrFail(t.file("short.avi"));
+    ASSERT_TRUE(src);
+    EXPECT_FALSE(src->frame(5));
+    for (int n : {4, 6, 7, 0})
+        EXPECT_EQ(exported(*src, n), RawAvi::solidFrame(32, 16, n)) << n;
+}
+
+TEST(FrameSource, FilesThatAreNoVideoOfOursAreRefusedAtOpen)
+{
+    test::TestDir t;
+    RawAvi audio = rawClip(3);
+    audio.videoStream = false;
+    RawAvi huge = rawClip(2);
+    huge.headerWidth = 60000;
+    huge.headerHeight = 60000;
+    RawAvi unknown = rawClip(2);
+    unknown.compression = "ZQX9";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        OpenFailure failure;
+    } cases[] = {
+        {"empty.avi", QByteArray(), OpenFailure::CannotOpen},
+        {"notes.txt", QByteArray("Jump 1: 45.2 m\r\nJump 2: 47.9 m\r\n"), OpenFailure::CannotOpen},
+        {"words.avi", QByteArray(4000, 'x'), OpenFailure::CannotOpen},
+        {"head-only.avi", rawClip(3).bytes().left(300), OpenFailure::CannotOpen},
+        {"audio.avi", audio.bytes(), OpenFailure::NoVideoStream},
+        {"huge.avi", huge.bytes(), OpenFailure::TooLarge},
+        {"unknown.avi", unknown.bytes(), OpenFailure::NoDecoder},
+    };
+    for (const auto& c : cases) {
+        QFile f(t.file(c.name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        const OpenResult r = openVideo(t.file(c.name));
+        EXPECT_FALSE(r.source) << c.name;
+        EXPECT_EQ(int(r.failure), int(c.failure)) << c.name << ": " << r.reason.toStdString();
+    }
+    EXPECT_EQ(int(openVideo(t.file("missing.avi")).failure), int(OpenFailure::CannotOpen));
+}
+
+namespace {
+
+// A source that only counts what it was asked to decode.
+class CountingSource : public FrameSource {
+public:
+    CountingSource() { m_props.frameCount = 100; }
+    const VideoProperties& properties() const override { return m_props; }
+    FrameResult frame(std::int64_t n) override
+    {
+        decoded.push_back(n);
+        if (n < 0 || n >= 100)
+            return {nullptr, QStringLiteral("out")};
+        return {std::make_shared<Picture>(), {}};
+    }
+    std::vector<std::int64_t> decoded;
+
+private:
+    VideoProperties m_props;
+};
+
+} // namespace
+
+TEST(FrameRequests, OnlyTheLatestRequestIsDecoded)
+{
+    CountingSource src;
+    FrameRequests requests(src);
+    EXPECT_FALSE(requests.serve());
+    // A held key asks three times before the screen gets to draw.
+    requests.request(10);
+    requests.request(11);
+    requests.request(12);
+    EXPECT_EQ(requests.wanted(), 12);
+    ASSERT_TRUE(requests.pending());
+    auto served = requests.serve();
+    ASSERT_TRUE(served && *served);
+    EXPECT_EQ(src.decoded, std::vector<std::int64_t>{12});
+    EXPECT_EQ(requests.superseded(), 2);
+    EXPECT_EQ(requests.shown(), 12);
+    EXPECT_FALSE(requests.serve()) << "nothing new asked";
+
+    requests.request(200);
+    served = requests.serve();
+    ASSERT_TRUE(served);
+    EXPECT_FALSE(*served);
+    EXPECT_EQ(requests.shown(), 12) << "a failed request leaves the shown picture";
+}
