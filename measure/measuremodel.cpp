@@ -1,0 +1,448 @@
+#include "measure/measuremodel.h"
+
+#include "grid/gridstate.h"
+#include "shell/paths.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "shell/textfile.h"
+#include "shell/textrules.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+
+namespace korvel {
+
+namespace {
+
+const QString kErrorTitle = QStringLiteral("Error Message");
+
+const QString kFall = QStringLiteral("Fall");
+const QString kPass = QStringLiteral("Pass");
+const QString kOtherGridComment = QStringLiteral("Distance from other grid");
+const QString kOtherGridNoDistance = QStringLiteral("Other Grid - no distance recorded");
+const QString kMandatoryReride = QStringLiteral("Mandatory Reride - disregard last jump");
+const QString kOptionalReride = QStringLiteral("Optional Reride on previous jump");
+
+const QString kOtherGridTitle = QStringLiteral("Other Grid Measurement");
+const QString kOtherGridQuestion = QStringLiteral("Is there a distance to be recorded in the other grid?");
+const QString kOtherGridMetres = QStringLiteral("Enter distance in meters from other screen");
+const QString kOtherGridFeet = QStringLiteral("Enter distance in feet from other screen");
+const QString kOtherGridMismatch = QStringLiteral(
+    "The meter distance and the foot distance you entered did not match, please enter them again");
+const QString kOtherGridNotANumber =
+    QStringLiteral("Please enter each distance as a plain number, for example 40.5 and 132.9");
+
+const QString kNoImpact = QStringLiteral(
+    "There is no impact point on this picture. Click the skier's impact point, then record the jump.");
+const QString kOffTheWater = QStringLiteral(
+    "The impact point lies on or beyond the horizon of this grid, so it has no distance on the water. "
+    "Click the impact point again, then record the jump.");
+
+// One metre in feet, for the cross-check of a distance typed from the other grid.
+constexpr double kFeetPerMetre = 3.2808;
+constexpr double kOtherGridToleranceFeet = 2;
+
+const QStringList kBoxes = {
+    QStringLiteral("distance"),    QStringLiteral("distance_ft"),    QStringLiteral("Skier_name"),
+    QStringLiteral("Jump_no"),     QStringLiteral("Comment"),        QStringLiteral("barefoot_indicator"),
+    QStringLiteral("grid_description"), QStringLiteral("xtwips"),   QStringLiteral("ytwips"),
+    QStringLiteral("xposition"),   QStringLiteral("yposition"),      QStringLiteral("VerifyDistance"),
+};
+
+} // namespace
+
+MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt,
+                           Clock clock)
+    : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt), m_clock(std::move(clock))
+{
+    m_texts.insert(QStringLiteral("distance"), QStringLiteral("M"));
+    m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("FT"));
+    m_texts.insert(QStringLiteral("Skier_name"), QStringLiteral("Skier Name"));
+    m_texts.insert(QStringLiteral("Jump_no"), QStringLiteral("Jump"));
+    m_texts.insert(QStringLiteral("Comment"), QString());
+    selectGrid(std::clamp(m_shared.CurrentGrid, 1, 3));
+}
+
+const QStringList& MeasureModel::boxNames() { return kBoxes; }
+
+QString MeasureModel::text(const QString& box) const
+{
+    if (box == QLatin1String("barefoot_indicator"))
+        return jumpSettings().indicatorText();
+    return m_texts.value(box);
+}
+
+void MeasureModel::setText(const QString& box, const QString& text)
+{
+    if (box == QLatin1String("barefoot_indicator") || box == QLatin1String("grid_description"))
+        return; // shown from the configuration and the grid, not typed
+    const bool newSkier = box == QLatin1String("Skier_name") && text != m_texts.value(box);
+    m_texts.insert(box, text);
+    if (newSkier) {
+        m_texts.insert(QStringLiteral("Jump_no"), QStringLiteral("1"));
+        m_texts.insert(QStringLiteral("distance"), QString());
+        m_texts.insert(QStringLiteral("distance_ft"), QString());
+    }
+}
+
+void MeasureModel::Set_grid()
+{
+    int next = m_grid.number + 1;
+    if (next > 3 || (next == 3 && m_shared.GridCount < 3))
+        next = 1;
+    selectGrid(next);
+}
+
+void MeasureModel::selectGrid(int g)
+{
+    m_shared.CurrentGrid = g;
+    m_grid = ActiveGrid::fromRecord(m_grids, g);
+    m_texts.insert(QStringLiteral("grid_description"), m_grid.description);
+}
+
+JumpSettings MeasureModel::jumpSettings() const
+{
+    return {m_shared.BarefootMode, m_shared.SitSkiMode, m_shared.RightToLeft};
+}
+
+void MeasureModel::setCrossSize(int twips)
+{
+    twips = std::clamp(twips, kCrossSizeMin, kCrossSizeMax);
+    m_crossSize = twips / kCrossSizeStep * kCrossSizeStep;
+}
+
+void MeasureModel::clickPicture(double x, double y)
+{
+    m_texts.insert(QStringLiteral("distance"), QStringLiteral("m"));
+    m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("ft"));
+    m_impact = ScreenPoint{x, y};
+    redrawImpact();
+}
+
+void MeasureModel::nudge(NudgeDirection dir)
+{
+    if (!m_impact)
+        return; // the arrows are hidden until the first click
+    // From the point last drawn, so repeated clicks add up.
+    m_impact = nudged(m_mark.impact, dir);
+    redrawImpact();
+}
+
+void MeasureModel::redrawImpact()
+{
+    if (m_impact)
+        m_mark = DrawImpactMark(m_grid, jumpSettings(), *m_impact, m_crossSize);
+}
+
+void MeasureModel::mouseMove(double x, double y)
+{
+    const auto r = liveReadout(m_grid, jumpSettings(), x, y);
+    if (!r)
+        return;
+    m_texts.insert(QStringLiteral("xtwips"), r->xtwips);
+    m_texts.insert(QStringLiteral("ytwips"), r->ytwips);
+    m_texts.insert(QStringLiteral("xposition"), r->xposition);
+    m_texts.insert(QStringLiteral("yposition"), r->yposition);
+    m_texts.insert(QStringLiteral("VerifyDistance"), r->VerifyDistance);
+}
+
+GridOverlay MeasureModel::show_the_grid() const
+{
+    return korvel::show_the_grid(m_grid, m_shared.BuoyMarker, m_crossSize);
+}
+
+QDateTime MeasureModel::now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
+
+bool MeasureModel::appendResults(const QString& line, bool recording)
+{
+    const FileResult r = appendLines(m_shared.ResultsFile, {line});
+    if (!r) {
+        QString text = QStringLiteral("The results file could not be written:\n%1\n%2").arg(m_shared.ResultsFile, r.error);
+        if (recording)
+            text += QStringLiteral("\nThe jump was not recorded; press Record Jump again once the file can be written.");
+        m_prompt.message(text, kErrorTitle, Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+bool MeasureModel::writeRerideLine(Outcome option, const QString& comment)
+{
+    const FileResult r = appendLines(m_shared.ResultsFile, {rerideLine(now(), comment)});
+    if (!r) {
+        m_prompt.message(QStringLiteral("The results file could not be written:\n%1\n%2")
+                             .arg(m_shared.ResultsFile, r.error),
+                         kErrorTitle, Icon::Exclamation);
+        // Leave the comment and the option showing: nothing was written.
+        m_texts.insert(QStringLiteral("Comment"), comment);
+        m_outcome = option;
+        return false;
+    }
+    return true;
+}
+
+void MeasureModel::clickOutcome(Outcome o)
+{
+    m_outcome = o;
+    const QString comment = QStringLiteral("Comment");
+    switch (o) {
+    case Outcome::JumpOK:
+        return;
+    case Outcome::Fall:
+        m_texts.insert(comment, kFall);
+        m_commentVisible = true;
+        return;
+    case Outcome::Pass:
+        m_texts.insert(comment, kPass);
+        m_commentVisible = true;
+        return;
+    case Outcome::OtherGrid:
+        m_texts.insert(comment, kOtherGridComment);
+        m_commentVisible = true;
+        return;
+    case Outcome::MandatoryReride:
+    case Outcome::OptionalReride: {
+        const bool mandatory = o == Outcome::MandatoryReride;
+        if (!writeRerideLine(o, mandatory ? kMandatoryReride : kOptionalReride))
+            return;
+        m_texts.insert(comment, QString());
+        if (!m_frozen)
+            m_outcome.reset();
+        if (mandatory) {
+            // The last jump no longer stands.
+            m_texts.insert(QStringLiteral("distance"), QString());
+            m_texts.insert(QStringLiteral("distance_ft"), QString());
+        }
+        return;
+    }
+    case Outcome::Comment: {
+        const auto answer =
+            m_prompt.input(QStringLiteral("What comment would you like to add?"), QStringLiteral("Input Comment"), {});
+        // Cancelled or left empty: there is nothing to note.
+        if (!answer || answer->isEmpty()) {
+            m_outcome.reset();
+            return;
+        }
+        if (!writeRerideLine(o, *answer))
+            return;
+        m_texts.insert(comment, QString());
+        m_outcome.reset();
+        return;
+    }
+    }
+}
+
+MeasureModel::OtherGridAnswer MeasureModel::askOtherGrid(QString& metres, QString& feet)
+{
+    for (;;) {
+        if (!m_prompt.askYesNo(kOtherGridQuestion, QStringLiteral("Message"), Icon::Question, true))
+            return OtherGridAnswer::NoDistance;
+        const auto m = m_prompt.input(kOtherGridMetres, kOtherGridTitle, {});
+        if (!m)
+            return OtherGridAnswer::Cancelled;
+        const auto f = m_prompt.input(kOtherGridFeet, kOtherGridTitle, {});
+        if (!f)
+            return OtherGridAnswer::Cancelled;
+        // These texts go to the scoring program as they are, between commas:
+        // only plain numbers may pass ("40,5" would shift its fields).
+        const auto mv = parseNumber(*m);
+        const auto fv = parseNumber(*f);
+        if (!mv || !fv) {
+            m_prompt.message(kOtherGridNotANumber, {}, Icon::Exclamation);
+            continue;
+        }
+        if (*fv > *mv * kFeetPerMetre + kOtherGridToleranceFeet ||
+            *fv < *mv * kFeetPerMetre - kOtherGridToleranceFeet) {
+            m_prompt.message(kOtherGridMismatch);
+            continue;
+        }
+        metres = m->trimmed();
+        feet = f->trimmed();
+        return OtherGridAnswer::Distance;
+    }
+}
+
+std::optional<ImpactGroups> MeasureModel::currentFrameGroups() const
+{
+    if (m_impact) {
+        if (const auto d = impactDistance(m_grid, jumpSettings(), *m_impact))
+            return ImpactGroups{d->point, d->impact, d->m4};
+    }
+    // Nothing measured on this frame: zeros, never an earlier jump's point.
+    return ImpactGroups{};
+}
+
+bool MeasureModel::Record()
+{
+    const QString distanceBox = QStringLiteral("distance");
+    const QString feetBox = QStringLiteral("distance_ft");
+
+    bool advance = false;
+    const std::optional<Outcome> selected = m_outcome;
+    const bool fallOrPass = selected == Outcome::Fall || selected == Outcome::Pass;
+    const bool otherGrid = selected == Outcome::OtherGrid;
+    QString comment = text(QStringLiteral("Comment"));
+    QString exchangeMetres;
+    QString exchangeFeet;
+    std::optional<ImpactGroups> groups;
+
+    if (fallOrPass) {
+        m_texts.insert(distanceBox, QString());
+        m_texts.insert(feetBox, QString());
+        groups = currentFrameGroups();
+        advance = !m_frozen;
+    } else if (otherGrid) {
+        QString metres;
+        QString feet;
+        switch (askOtherGrid(metres, feet)) {
+        case OtherGridAnswer::Cancelled:
+            return false;
+        case OtherGridAnswer::Distance:
+            m_texts.insert(distanceBox, metres + QStringLiteral("m"));
+            m_texts.insert(feetBox, QLatin1Char(' ') + feet + QStringLiteral("ft"));
+            exchangeMetres = metres;
+            exchangeFeet = QLatin1Char(' ') + feet;
+            break;
+        case OtherGridAnswer::NoDistance:
+            comment = kOtherGridNoDistance;
+            m_texts.insert(distanceBox, QString());
+            m_texts.insert(feetBox, QString());
+            break;
+        }
+        advance = !m_frozen;
+    } else {
+        if (!m_impact) {
+            m_prompt.message(kNoImpact, {}, Icon::Exclamation);
+            return false;
+        }
+        const auto d = impactDistance(m_grid, jumpSettings(), *m_impact);
+        if (!d) {
+            m_prompt.message(kOffTheWater, {}, Icon::Exclamation);
+            return false;
+        }
+        m_texts.insert(distanceBox, d->distanceText());
+        m_texts.insert(feetBox, d->distanceFtText());
+        exchangeMetres = numberText(d->m1);
+        exchangeFeet = numberText(d->feet);
+        groups = ImpactGroups{d->point, d->impact, d->m4};
+    }
+
+    const QDateTime when = now();
+    const QString jumpNo = text(QStringLiteral("Jump_no"));
+    const QString line =
+        resultLine(when, text(QStringLiteral("Skier_name")), jumpNo,
+                   jumpResultText(text(distanceBox), text(feetBox), m_shared.BarefootMode, m_verify, comment, groups));
+    // A result that did not reach the file is not recorded: the jump number,
+    // the options and the distance stay for another try.
+    if (!appendResults(line, true))
+        return false;
+    if (advance && fallOrPass)
+        m_outcome.reset();
+
+    if (m_shared.WstimsState == QLatin1String("WSTIMS ON")) {
+        // The scoring program learns of a fall or pass from the option chosen,
+        // and from a comment that reads exactly "Fall" or "Pass".
+        ExchangeOutcome outcome = ExchangeOutcome::Ok;
+        if (selected == Outcome::Fall || comment == kFall)
+            outcome = ExchangeOutcome::Fall;
+        else if (selected == Outcome::Pass || comment == kPass)
+            outcome = ExchangeOutcome::Pass;
+        writeExchange(outcome, exchangeMetres, exchangeFeet, when);
+    }
+
+    m_commentVisible = false;
+    if (advance)
+        advanceJumpNumber();
+    if (m_outcome == Outcome::OtherGrid)
+        m_outcome.reset();
+    m_texts.insert(QStringLiteral("Comment"), QString());
+    clearExchangePictures();
+    return true;
+}
+
+void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres, const QString& feet,
+                                 const QDateTime& when)
+{
+    const QString folder = exchangeFolder(m_settings);
+    const QString line = exchangeLine(outcome, metres, feet, text(QStringLiteral("Jump_no")));
+    const auto fail = [this](const QString& path, const QString& reason) {
+        m_prompt.message(QStringLiteral("Error while writing WSTIMS result: %1 (%2)").arg(reason, path));
+    };
+    // The scoring program polls this file: it is replaced whole, never seen half written.
+    const QString current = joinPath(folder, QStringLiteral("kvresult.dst"));
+    if (const FileResult r = writeLines(current, {line}); !r) {
+        fail(current, r.error);
+        return;
+    }
+    const QString raw = joinPath(folder, QStringLiteral("kvraw.dst"));
+    if (const FileResult r = appendLines(raw, {rawExchangeLine(when.time(), text(QStringLiteral("Skier_name")), line)});
+        !r)
+        fail(raw, r.error);
+}
+
+void MeasureModel::clearExchangePictures()
+{
+    // Pictures another program left for us are used up once a jump is done.
+    QDir folder(exchangeFolder(m_settings));
+    if (!folder.exists())
+        return;
+    const QStringList pictures = folder.entryList({QStringLiteral("*.bmp")}, QDir::Files);
+    for (const QString& name : pictures)
+        QFile::remove(folder.filePath(name));
+}
+
+void MeasureModel::advanceJumpNumber()
+{
+    const double next = leadingNumber(text(QStringLiteral("Jump_no"))) + 1;
+    m_texts.insert(QStringLiteral("Jump_no"), numberText(next).trimmed());
+}
+
+void MeasureModel::Clear()
+{
+    m_impact.reset();
+    m_texts.insert(QStringLiteral("distance"), QStringLiteral("m"));
+    m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("ft"));
+    advanceJumpNumber();
+    m_outcome = Outcome::JumpOK;
+    m_texts.insert(QStringLiteral("Comment"), QString());
+    m_frozen = false;
+    clearExchangePictures();
+}
+
+QString MeasureModel::picturePath() const
+{
+    return joinPath(m_shared.CapturesDir, text(QStringLiteral("Skier_name")) + QStringLiteral("jump") +
+                                              text(QStringLiteral("Jump_no")).trimmed() +
+                                              m_shared.PictureExtension);
+}
+
+bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier, const QString& capturePass)
+{
+    const QDateTime when = now();
+    bool ok = appendResults(pictureLine(when, PictureEvent::Saved, path));
+
+    const QString info = path + QStringLiteral(".info");
+    if (const FileResult r = writeLines(info, {pictureInfoLine(path, captureSkier, capturePass)}); !r) {
+        m_prompt.message(QStringLiteral("The picture information file could not be written:\n%1\n%2").arg(info, r.error),
+                         kErrorTitle, Icon::Exclamation);
+        ok = false;
+    }
+
+    const QString log = joinPath(m_shared.VideoDir, m_shared.LogFileName);
+    const QString logLine = pictureLogLine(when, captureSkier, capturePass, text(QStringLiteral("distance")), path);
+    if (const FileResult r = appendLines(log, {logLine}); !r) {
+        m_prompt.message(QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(log, r.error),
+                         kErrorTitle, Icon::Exclamation);
+        ok = false;
+    }
+    return ok;
+}
+
+bool MeasureModel::pictureLoaded(const QString& path)
+{
+    return appendResults(pictureLine(now(), PictureEvent::Loaded, path));
+}
+
+} // namespace korvel

@@ -1,0 +1,153 @@
+#pragma once
+// The measure screen without its widgets: its text boxes by control name, the
+// impact and its marks, the outcome options, verify mode, and the commands
+// that record a jump, clear the frame and note saved or loaded pictures. The
+// screen binds its controls to this model and draws what it describes; tests
+// and korvel-tool drive it directly.
+
+#include "measure/impact.h"
+#include "measure/resultlines.h"
+#include "shell/sharedstate.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace korvel {
+
+class Prompt;
+class Settings;
+struct GridState;
+
+// The option group Frame1.
+enum class Outcome {
+    JumpOK,          // optJumpOK
+    Pass,            // Pass
+    Fall,            // Fall
+    OptionalReride,  // O_reride
+    MandatoryReride, // M_Reride
+    OtherGrid,       // Other_Grid
+    Comment,         // Make_comment
+};
+
+class MeasureModel {
+public:
+    using Clock = std::function<QDateTime()>;
+
+    MeasureModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt,
+                 Clock clock = {});
+
+    // Text boxes by control name: distance, distance_ft, Skier_name, Jump_no,
+    // Comment, barefoot_indicator, grid_description and the read-outs xtwips,
+    // ytwips, xposition, yposition, VerifyDistance.
+    static const QStringList& boxNames();
+    QString text(const QString& box) const;
+    // An edit by the operator or another screen. A new skier starts at jump 1
+    // with the distance boxes emptied.
+    void setText(const QString& box, const QString& text);
+
+    // The grid: Set_grid cycles through the configured grids.
+    bool setGridVisible() const { return m_shared.GridCount > 1; }
+    QString setGridCaption() const { return QStringLiteral("&Grid %1").arg(m_grid.number); }
+    void Set_grid();
+    // Copies grid g's record into the active grid.
+    void selectGrid(int g);
+    const ActiveGrid& activeGrid() const { return m_grid; }
+
+    JumpSettings jumpSettings() const;
+
+    // CrossSize, the marker half-length in twips (15..120 in steps of 15).
+    int crossSize() const { return m_crossSize; }
+    void setCrossSize(int twips);
+
+    // A click on the picture (twips): clears the shown distance, marks the
+    // impact there and shows the nudge arrows.
+    void clickPicture(double x, double y);
+    // AdjustLeft / AdjustRight / AdjustUp / AdjustDown, one pixel each.
+    void nudge(NudgeDirection dir);
+    // The impact clicked on the current frame, if any.
+    std::optional<ScreenPoint> impact() const { return m_impact; }
+    // The marks as last drawn; shown while impactLinesVisible().
+    const ImpactMark& impactMark() const { return m_mark; }
+    bool impactLinesVisible() const { return m_impact.has_value(); }
+    bool nudgeArrowsVisible() const { return m_impact.has_value(); }
+    // Redraws the impact mark (after a CrossSize change or a repaint).
+    void redrawImpact();
+
+    // Mouse move over the picture: the read-outs follow it. A point off the
+    // water leaves them as they were.
+    void mouseMove(double x, double y);
+    // The read-outs and the UNOFFICIAL JUMP label are shown in verify mode.
+    bool readoutsVisible() const { return m_verify; }
+
+    GridOverlay show_the_grid() const;
+    bool barefootIndicatorVisible() const { return jumpSettings().indicatorShown(); }
+
+    // The outcome options. Fall, Pass and Other_Grid put their text into the
+    // comment; the rerides and Make_comment write their line at once.
+    std::optional<Outcome> outcome() const { return m_outcome; }
+    void clickOutcome(Outcome o);
+    bool commentVisible() const { return m_commentVisible; }
+
+    // verify: the caption reads "Verify off" while verify mode is on.
+    bool verifyMode() const { return m_verify; }
+    QString verifyCaption() const
+    {
+        return m_verify ? QStringLiteral("Verify off") : QStringLiteral("Verify");
+    }
+    void toggleVerify() { m_verify = !m_verify; }
+
+    bool frozen() const { return m_frozen; }
+    void setFrozen(bool on) { m_frozen = on; }
+
+    // Record Jump. True when the result reached the results file; false when
+    // it was refused or could not be written (the operator was told why, the
+    // jump number stayed and the distance is still shown for another try).
+    bool Record();
+
+    // Clear (Unfreeze): the frame is done; the jump number moves on.
+    void Clear();
+
+    // Where Save Picture writes: picture folder + skier + "jump" + jump + extension.
+    QString picturePath() const;
+    // After the screen wrote the picture: results line P, the side file and
+    // log line L. The capture screen's skier and pass go into the last two.
+    // False when one of them could not be written (each failure is reported).
+    bool pictureSaved(const QString& path, const QString& captureSkier, const QString& capturePass);
+    // After Load Picture: results line P only.
+    bool pictureLoaded(const QString& path);
+
+private:
+    QDateTime now() const;
+    bool appendResults(const QString& line, bool recording = false);
+    void writeExchange(ExchangeOutcome outcome, const QString& metres, const QString& feet,
+                       const QDateTime& when);
+    void clearExchangePictures();
+    void advanceJumpNumber();
+    std::optional<ImpactGroups> currentFrameGroups() const;
+    bool writeRerideLine(Outcome option, const QString& comment);
+    enum class OtherGridAnswer { Distance, NoDistance, Cancelled };
+    OtherGridAnswer askOtherGrid(QString& metres, QString& feet);
+
+    GridState& m_grids;
+    SharedState& m_shared;
+    Settings& m_settings;
+    Prompt& m_prompt;
+    Clock m_clock;
+
+    QHash<QString, QString> m_texts;
+    ActiveGrid m_grid;
+    int m_crossSize = kCrossSizeInitial;
+    std::optional<ScreenPoint> m_impact;
+    ImpactMark m_mark;
+    std::optional<Outcome> m_outcome = Outcome::JumpOK;
+    bool m_commentVisible = true;
+    bool m_verify = false;
+    bool m_frozen = false;
+};
+
+} // namespace korvel
