@@ -1,7 +1,100 @@
+// korvel-tool's video commands: the file information record of an AVI file,
+// and one frame written exactly as the review screen's export writes it.
+
 #include "tools/commands.h"
+
+#include "media/fileroutines.h"
+#include "media/frameexport.h"
+#include "shell/prompt.h"
 
 namespace korvel::tool {
 
-QList<Command> videoCommands() { return {}; }
+namespace {
+
+// Messages go to stderr; nothing asks questions on the command line.
+class StderrPrompt : public Prompt {
+public:
+    void message(const QString& text, const QString&, Icon) override
+    {
+        err(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+        ++messages;
+    }
+    bool askYesNo(const QString&, const QString&, Icon, bool) override { return false; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override { return std::nullopt; }
+    int messages = 0;
+};
+
+int aviInfo(const QStringList& args)
+{
+    if (args.size() != 1) {
+        err(QStringLiteral("usage: korvel-tool avi-info FILE"));
+        return 2;
+    }
+    StderrPrompt prompt;
+    AviFileInfo info;
+    if (!ReadAviFileInfo(args[0], prompt, &info))
+        return 2;
+    out(QStringLiteral("max bytes per second: %1").arg(info.maxBytesPerSec));
+    out(QStringLiteral("flags: 0x%1").arg(info.flags, 8, 16, QLatin1Char('0')));
+    out(QStringLiteral("capabilities: 0x%1").arg(info.caps, 8, 16, QLatin1Char('0')));
+    out(QStringLiteral("streams: %1").arg(info.streams));
+    out(QStringLiteral("suggested buffer size: %1").arg(info.suggestedBufferSize));
+    out(QStringLiteral("width: %1").arg(info.width));
+    out(QStringLiteral("height: %1").arg(info.height));
+    out(QStringLiteral("scale: %1").arg(info.scale));
+    out(QStringLiteral("rate: %1").arg(info.rate));
+    out(QStringLiteral("length: %1").arg(info.length));
+    out(QStringLiteral("edit count: %1").arg(info.editCount));
+    out(QStringLiteral("file type: %1").arg(info.fileType));
+    return 0;
+}
+
+int frame(const QStringList& args)
+{
+    bool ok = false;
+    const qlonglong n = args.size() == 3 ? args[1].toLongLong(&ok) : 0;
+    if (args.size() != 3 || !ok) {
+        err(QStringLiteral("usage: korvel-tool frame FILE N OUT.bmp"));
+        return 2;
+    }
+    StderrPrompt prompt;
+    const OpenResult opened = openVideo(args[0]);
+    if (!opened.source) {
+        prompt.message(openFailureMessage(opened.failure, args[0]) +
+                           (opened.reason.isEmpty() ? QString() : QStringLiteral(" (") + opened.reason + ")"),
+                       {}, Icon::Information);
+        return 2;
+    }
+    if (!ExportFrame(*opened.source, args[0], n, prompt, args[2]))
+        return 1;
+    const VideoProperties& p = opened.source->properties();
+    out(QStringLiteral("frame %1 of %2 (%3 x %4, %5) written to %6")
+            .arg(n)
+            .arg(p.frameCount)
+            .arg(p.width)
+            .arg(p.height)
+            .arg(p.codec, args[2]));
+    return 0;
+}
+
+} // namespace
+
+QList<Command> videoCommands()
+{
+    return {
+        {"avi-info", "  avi-info FILE           the AVI file's information record, one field a line",
+         aviInfo},
+        {"frame",
+         "  frame FILE N OUT.bmp    frame N (from 0; AVI chunk number) as the review screen\n"
+         "                          exports it: 24-bit bitmap, byte-exact",
+         frame},
+    };
+}
 
 } // namespace korvel::tool
