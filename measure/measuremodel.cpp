@@ -53,6 +53,11 @@ const QStringList kBoxes = {
 
 } // namespace
 
+QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode, const QString& comment)
+{
+    return jumpResultText(d.distanceText(), d.distanceFtText(), barefoot, verifyMode, comment, impactGroups(d));
+}
+
 MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt,
                            Clock clock)
     : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt), m_clock(std::move(clock))
@@ -268,7 +273,7 @@ std::optional<ImpactGroups> MeasureModel::currentFrameGroups() const
 {
     if (m_impact) {
         if (const auto d = impactDistance(m_grid, jumpSettings(), *m_impact))
-            return ImpactGroups{d->point, d->impact, d->m4};
+            return impactGroups(*d);
     }
     // Nothing measured on this frame: zeros, never an earlier jump's point.
     return ImpactGroups{};
@@ -287,6 +292,7 @@ bool MeasureModel::Record()
     QString exchangeMetres;
     QString exchangeFeet;
     std::optional<ImpactGroups> groups;
+    std::optional<JumpDistance> measured;
 
     if (fallOrPass) {
         m_texts.insert(distanceBox, QString());
@@ -326,14 +332,16 @@ bool MeasureModel::Record()
         m_texts.insert(feetBox, d->distanceFtText());
         exchangeMetres = numberText(d->m1);
         exchangeFeet = numberText(d->feet);
-        groups = ImpactGroups{d->point, d->impact, d->m4};
+        measured = d;
     }
 
     const QDateTime when = now();
     const QString jumpNo = text(QStringLiteral("Jump_no"));
-    const QString line =
-        resultLine(when, text(QStringLiteral("Skier_name")), jumpNo,
-                   jumpResultText(text(distanceBox), text(feetBox), m_shared.BarefootMode, m_verify, comment, groups));
+    const bool barefoot = m_shared.BarefootMode;
+    const QString line = resultLine(
+        when, text(QStringLiteral("Skier_name")), jumpNo,
+        measured ? measuredJumpText(*measured, barefoot, m_verify, comment)
+                 : jumpResultText(text(distanceBox), text(feetBox), barefoot, m_verify, comment, groups));
     // A result that did not reach the file is not recorded: the jump number,
     // the options and the distance stay for another try.
     if (!appendResults(line, true))

@@ -34,6 +34,12 @@ enum class Outcome {
     Comment,         // Make_comment
 };
 
+// The part of a measured jump's results line after " - ": the distance texts,
+// the barefoot and verify-mode marks, the comment and the bracketed groups.
+// Record and korvel-tool's measure both write it through here.
+QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode, const QString& comment);
+inline ImpactGroups impactGroups(const JumpDistance& d) { return {d.point, d.impact, d.m4}; }
+
 class MeasureModel {
 public:
     using Clock = std::function<QDateTime()>;

@@ -1,7 +1,90 @@
+// Measurement commands of korvel-tool: the distance of an impact on a grid,
+// written exactly as the measure screen's Record writes it into the results
+// line.
+
+#include "grid/gridfile.h"
+#include "measure/impact.h"
+#include "measure/measuremodel.h"
+#include "shell/textrules.h"
 #include "tools/commands.h"
+
+#include <variant>
 
 namespace korvel::tool {
 
-QList<Command> measureCommands() { return {}; }
+namespace {
+
+struct UsageError {
+    QString what;
+};
+
+double oneNumber(const QString& what, const QString& text)
+{
+    const auto v = parseNumber(text);
+    if (!v)
+        throw UsageError{QStringLiteral("%1: \"%2\" is not a number").arg(what, text)};
+    return *v;
+}
+
+int runMeasure(const QStringList& args)
+{
+    try {
+        QStringList positional;
+        JumpSettings jump;
+        for (qsizetype k = 0; k < args.size(); ++k) {
+            const QString& a = args[k];
+            if (a == QLatin1String("--right-to-left")) {
+                jump.rightToLeft = true;
+            } else if (a == QLatin1String("--type")) {
+                if (k + 1 >= args.size())
+                    throw UsageError{QStringLiteral("--type needs a value")};
+                const QString type = args[++k];
+                if (type == QLatin1String("barefoot"))
+                    jump.barefoot = true;
+                else if (type == QLatin1String("sitski"))
+                    jump.sitSki = true;
+                else if (type != QLatin1String("normal"))
+                    throw UsageError{QStringLiteral("--type is normal, sitski or barefoot, not \"%1\"").arg(type)};
+            } else if (a.startsWith(QLatin1String("--"))) {
+                throw UsageError{QStringLiteral("unknown option \"%1\"").arg(a)};
+            } else {
+                positional << a;
+            }
+        }
+        if (positional.size() != 3)
+            throw UsageError{QStringLiteral("measure takes a grid file and screen x and y")};
+        const double x = oneNumber(QStringLiteral("x"), positional[1]);
+        const double y = oneNumber(QStringLiteral("y"), positional[2]);
+        auto file = readGridFiles(positional[0]);
+        if (auto* e = std::get_if<GridFileError>(&file))
+            throw UsageError{e->message};
+
+        const ActiveGrid grid = ActiveGrid::fromFile(std::get<GridFileData>(file));
+        const auto d = impactDistance(grid, jump, {x, y});
+        if (!d) {
+            err(QStringLiteral("korvel-tool: this screen point lies on or beyond the grid's horizon; "
+                               "it has no distance on the water"));
+            return 1;
+        }
+        out(measuredJumpText(*d, jump.barefoot, false, QString()));
+        return 0;
+    } catch (const UsageError& e) {
+        err(QStringLiteral("korvel-tool: ") + e.what);
+        return 2;
+    }
+}
+
+} // namespace
+
+QList<Command> measureCommands()
+{
+    return {
+        {"measure",
+         "  measure FILE.ipt x y [--type normal|sitski|barefoot] [--right-to-left]\n"
+         "      The impact at screen x, y (twips) on that grid, as the results line\n"
+         "      writes it after \" - \": metres, feet and the three bracketed groups.",
+         runMeasure},
+    };
+}
 
 } // namespace korvel::tool

@@ -1,0 +1,105 @@
+#include "grid/gridfile.h"
+#include "measure/measuremodel.h"
+#include "tests/measure/measurefixture.h"
+#include "tests/support/testdir.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace korvel;
+
+namespace {
+
+struct ToolRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+ToolRun tool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KORVEL_TOOL), args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// The example grid as a grid file on disk.
+QString writeExampleGrid(const test::TestDir& dir, const ActiveGrid& g)
+{
+    GridFileData d;
+    d.path = dir.file("example.ipt");
+    d.description = g.description;
+    for (int slot = 1; slot <= 4; ++slot)
+        d.buoys[slot] = {g.buoyScreen[slot].x, g.buoyScreen[slot].y, g.buoySurvey[slot].X, g.buoySurvey[slot].Y};
+    d.c = g.c;
+    d.jump = g.jump;
+    EXPECT_TRUE(writeGridFiles(d.path, d));
+    return d.path;
+}
+
+} // namespace
+
+TEST(KorvelToolMeasure, PrintsTheResultTextRecordWrites)
+{
+    test::TestDir dir;
+    const ActiveGrid grid = test::janeRoeGrid();
+    const QString path = writeExampleGrid(dir, grid);
+    struct Case {
+        QStringList options;
+        JumpSettings jump;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{}, {}, " 45.3m  (IWSF) 149ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)"},
+        {{"--type", "normal", "--right-to-left"}, {false, false, true},
+         " 45.3m  (IWSF) 149ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)"},
+        {{"--type", "sitski"}, {false, true, false},
+         " 45.1m  (IWSF) 147.9ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.0734)"},
+        {{"--type", "barefoot"}, {true, false, false},
+         " 43.2m  (IWSF) 141.6ft  (AWSA) BAREFOOT  ( 12.345/-6.789) ( 4530/ 3120) ( 43.1734)"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(QStringList{"measure", path, "4530", "3120"} + c.options);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString(c.expected) + "\n");
+        // The same text the screen's Record puts into the results line.
+        const auto d = impactDistance(grid, c.jump, test::kJaneRoeImpact);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(r.out.chopped(1), measuredJumpText(*d, c.jump.barefoot, false, {}));
+    }
+}
+
+TEST(KorvelToolMeasure, RefusesHorizonPointsAndBadArguments)
+{
+    test::TestDir dir;
+    ActiveGrid g = test::janeRoeGrid();
+    g.c[5] = 1.0 / 4096;
+    const QString path = writeExampleGrid(dir, g);
+
+    const ToolRun horizon = tool({"measure", path, "100", "-4096"});
+    EXPECT_EQ(horizon.code, 1);
+    EXPECT_TRUE(horizon.out.isEmpty());
+    EXPECT_TRUE(horizon.err.contains("horizon"));
+
+    struct Case {
+        QStringList args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"measure", path, "100"}, "grid file and screen x and y"},
+        {{"measure", path, "100", "abc"}, "\"abc\" is not a number"},
+        {{"measure", path, "100", "200", "--type", "slalom"}, "--type is normal, sitski or barefoot"},
+        {{"measure", path, "100", "200", "--type"}, "--type needs a value"},
+        {{"measure", path, "100", "200", "--fast"}, "unknown option"},
+        {{"measure", dir.file("missing.ipt"), "100", "200"}, "missing.ipt"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        EXPECT_EQ(r.code, 2) << c.says;
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
