@@ -162,6 +162,105 @@ void GridSetupModel::markChanged()
         m_listener->gridChanged(m_gridNumber);
 }
 
+void GridSetupModel::grid_select()
+{
+    int next = m_gridNumber + 1;
+    if (next > m_shared.GridCount || next > 3)
+        next = 1;
+    showGrid(next);
+}
+
+void GridSetupModel::showGrid(int g)
+{
+    if (g < 1 || g > 3)
+        return;
+    m_gridNumber = g;
+    m_grids.readRecord(g);
+    m_grids.jump = m_grids.storedJump;
+    fillBoxesFromWorkingSet(true);
+    m_valid = m_grids.gridReady[g];
+    m_accuracyVisible = m_valid;
+    m_cbHintVisible = false;
+    m_indicators.fill(false);
+    if (m_painter)
+        m_painter->redrawBuoys();
+}
+
+std::optional<int> GridSetupModel::askGridNumber(const QString& question)
+{
+    while (true) {
+        const auto answer = m_prompt.input(question, QStringLiteral("Grid Number"), QString());
+        if (!answer)
+            return std::nullopt; // the operator backed out
+        const double v = leadingNumber(*answer);
+        if (v >= 1 && v <= m_shared.GridCount && v == std::floor(v))
+            return static_cast<int>(v);
+    }
+}
+
+bool GridSetupModel::gridSaveCommand()
+{
+    m_locked = false;
+    const auto path = m_prompt.saveFile(
+        QStringLiteral("Save Grid"),
+        QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.IPT)|*.IPT|"),
+        m_shared.SetupDir, QStringLiteral("ipt"));
+    if (!path || path->isEmpty())
+        return false;
+    int g = m_gridNumber;
+    const auto description = m_prompt.input(QStringLiteral("Enter descriptive line about grid"),
+                                            QStringLiteral("Grid Description"), QString());
+    if (!description)
+        return false;
+    if (!m_prompt.askYesNo(QStringLiteral("Save ") + gridSelectCaption(), QStringLiteral("Current Grid"),
+                           Icon::None, true)) {
+        const auto chosen = askGridNumber(QStringLiteral("What grid are you saving?"));
+        if (!chosen)
+            return false;
+        g = *chosen;
+    }
+    return saveGrid(g, *path, *description);
+}
+
+bool GridSetupModel::gridLoadCommand()
+{
+    m_locked = false;
+    int g = m_gridNumber;
+    if (!m_prompt.askYesNo(QStringLiteral("Load ") + gridSelectCaption(), QStringLiteral("Current Grid"),
+                           Icon::None, true)) {
+        const auto chosen = askGridNumber(QStringLiteral("What grid are you loading?"));
+        if (!chosen)
+            return false;
+        g = *chosen;
+        m_gridNumber = g;
+    }
+    const auto path = m_prompt.openFile(
+        QStringLiteral("Load Grid"),
+        QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.ipt)|*.ipt|"),
+        m_shared.SetupDir);
+    if (!path || path->isEmpty())
+        return false;
+    return loadGrid(g, *path);
+}
+
+bool GridSetupModel::gridExit()
+{
+    if (m_shared.GridsReady != 1) {
+        if (!m_prompt.askYesNo(QStringLiteral("Do you want to leave the grid setup with all configured "
+                                              "grids not setup?"),
+                               QStringLiteral("Grid Setup Error"), Icon::None, false))
+            return false;
+        if (m_listener)
+            m_listener->gridSetupLeft(false);
+        return true;
+    }
+    showGrid(1);
+    m_shared.CurrentGrid = 1;
+    if (m_listener)
+        m_listener->gridSetupLeft(true);
+    return true;
+}
+
 void GridSetupModel::setGridNumber(int g)
 {
     if (g < 1 || g > 3)
@@ -439,7 +538,14 @@ bool GridSetupModel::accuracyCheck()
         m_indicators.fill(true);
         return true;
     }
-    if (const auto line = askAccuracyLine()) {
+    if (m_painter)
+        m_painter->showLineLabels(*m_lattice);
+    const auto line = askAccuracyLine();
+    if (m_painter) {
+        m_painter->eraseDrawing();
+        m_painter->hideLineLabels();
+    }
+    if (line) {
         for (int i = 0; i <= 6; ++i)
             m_indicators[7 * i + (*line - 1)] = true;
     }
@@ -469,7 +575,6 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
                          Icon::Exclamation);
         return false;
     }
-    m_gridNumber = g;
     m_grids.gridFile[g] = path;
     m_grids.gridDescription[g] = description;
     m_grids.storedJump = d.jump;

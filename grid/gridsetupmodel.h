@@ -32,6 +32,11 @@ public:
     virtual void gridChanged(int /*g*/) {}
     // A grid was saved with this description.
     virtual void gridDescriptionSaved(int /*g*/, const QString& /*description*/) {}
+    // The operator leaves grid set-up; with every grid ready, grid 1 is the
+    // current one in the working set and the measure screen may be prepared.
+    virtual void gridSetupLeft(bool /*allReady*/) {}
+    // "&Calibrate": false when the calibration line tool is not there to open.
+    virtual bool openCalibration() { return false; }
 };
 
 // Drawing requests to the screen's picture.
@@ -42,6 +47,9 @@ public:
     virtual void markPredictedCheckBuoy(const ScreenPoint& /*p*/) {}
     virtual void redrawBuoys() {}
     virtual void markerMoved(int /*marker*/, const ScreenPoint& /*from*/, const ScreenPoint& /*to*/) {}
+    // The accuracy check offers the lattice rows as lines while it asks.
+    virtual void showLineLabels(const AccuracyLattice& /*lattice*/) {}
+    virtual void hideLineLabels() {}
 };
 
 // The five markers in the order the screen handles them.
@@ -53,6 +61,7 @@ public:
     GridSetupModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt);
 
     void setListener(GridSetupListener* l) { m_listener = l; }
+    GridSetupListener* listener() const { return m_listener; }
     void setPainter(GridSetupPainter* p) { m_painter = p; }
 
     // Every text box by its control name, with its initial text.
@@ -100,6 +109,19 @@ public:
     // cannot be read or parse; nothing changes then.
     bool loadGrid(int g, const QString& path);
 
+    // grid_select: the next configured grid, its record copied into the
+    // working set and every box filled from it.
+    void grid_select();
+    // Shows grid g's record in the boxes (grid selection, leaving set-up).
+    void showGrid(int g);
+
+    // The "&Save" and "&Load File" menu commands with their dialog and
+    // questions. False when cancelled or failed (nothing changed then).
+    bool gridSaveCommand();
+    bool gridLoadCommand();
+    // "E&xit": true when the screen may be left.
+    bool gridExit();
+
     // The front-ratio check after every solve and load.
     void grid_check();
 
@@ -129,6 +151,7 @@ private:
     void appendSetupBlock(SetupBlockVariant variant, const SetupBlockCheckBuoy& check);
     bool appendToResults(const QStringList& lines);
     void updateGridsReady();
+    std::optional<int> askGridNumber(const QString& question);
 
     GridState& m_grids;
     SharedState& m_shared;

@@ -67,6 +67,13 @@ std::optional<QString> QtPrompt::saveFile(const QString& title, const QString& f
     QFileDialog dialog(m_parent, titleOr(title), initialPath, qtFileFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    // Preselect the filter of the default suffix ("Parameter Files (*.IPT)" for grids).
+    for (const QString& f : dialog.nameFilters()) {
+        if (!defaultSuffix.isEmpty() && f.contains(QStringLiteral("*.") + defaultSuffix, Qt::CaseInsensitive)) {
+            dialog.selectNameFilter(f);
+            break;
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

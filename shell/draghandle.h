@@ -1,0 +1,28 @@
+#pragma once
+// A label the operator drags to move a group of controls off the buoys or
+// the impact: pressing on the handle and moving shifts the group by the
+// mouse's movement until the button is released.
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+
+class QWidget;
+
+namespace korvel {
+
+class DragHandle : public QObject {
+public:
+    // handle drags group (which may be the handle's own parent).
+    DragHandle(QWidget* handle, QWidget* group);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> m_group;
+    bool m_dragging = false;
+    QPoint m_last;
+};
+
+} // namespace korvel

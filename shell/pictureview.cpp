@@ -1,0 +1,141 @@
+#include "shell/pictureview.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace korvel {
+
+namespace {
+constexpr int kBlankWidth = 800; // 12000 twips
+constexpr int kBlankHeight = 600; // 9000 twips
+
+QPointF toPixels(QPointF twips) { return twips / kTwipsPerPixel; }
+} // namespace
+
+double pictureTwips(int pixels)
+{
+    const double himetric = std::round(pixels * 2540.0 / 96.0);
+    return himetric * 15.0 / 26.5;
+}
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resetDrawing();
+}
+
+void PictureView::resetDrawing()
+{
+    const QSize s = m_picture.isNull() ? QSize(kBlankWidth, kBlankHeight) : m_picture.size();
+    m_drawing = QImage(s, QImage::Format_ARGB32_Premultiplied);
+    m_drawing.fill(Qt::transparent);
+    setFixedSize(s);
+    update();
+}
+
+void PictureView::setPicture(const QImage& picture)
+{
+    m_picture = picture.convertToFormat(QImage::Format_RGB32);
+    resetDrawing();
+}
+
+void PictureView::clearPicture()
+{
+    m_picture = QImage();
+    resetDrawing();
+}
+
+void PictureView::clearDrawing()
+{
+    m_drawing.fill(Qt::transparent);
+    update();
+}
+
+namespace {
+void crossPath(QPainter& p, QPointF c, double arm)
+{
+    p.drawLine(QPointF(c.x() - arm, c.y()), QPointF(c.x() + arm, c.y()));
+    p.drawLine(QPointF(c.x(), c.y() - arm), QPointF(c.x(), c.y() + arm));
+}
+} // namespace
+
+void PictureView::drawCross(QPointF twips, double armTwips, const QColor& colour)
+{
+    QPainter p(&m_drawing);
+    p.setPen(QPen(colour, 1));
+    crossPath(p, toPixels(twips), armTwips / kTwipsPerPixel);
+    update();
+}
+
+void PictureView::drawCircle(QPointF twips, double radiusTwips, const QColor& colour)
+{
+    QPainter p(&m_drawing);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(colour, 1));
+    const double r = radiusTwips / kTwipsPerPixel;
+    p.drawEllipse(toPixels(twips), r, r);
+    update();
+}
+
+void PictureView::drawLine(QPointF fromTwips, QPointF toTwips, const QColor& colour)
+{
+    QPainter p(&m_drawing);
+    p.setPen(QPen(colour, 1));
+    p.drawLine(toPixels(fromTwips), toPixels(toTwips));
+    update();
+}
+
+void PictureView::drawPoint(QPointF twips, const QColor& colour)
+{
+    QPainter p(&m_drawing);
+    p.setPen(QPen(colour, 2));
+    p.drawPoint(toPixels(twips));
+    update();
+}
+
+void PictureView::eraseCross(QPointF twips, double armTwips)
+{
+    QPainter p(&m_drawing);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.setPen(QPen(Qt::transparent, 3));
+    crossPath(p, toPixels(twips), armTwips / kTwipsPerPixel);
+    update();
+}
+
+void PictureView::eraseCircle(QPointF twips, double radiusTwips)
+{
+    QPainter p(&m_drawing);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::transparent, 3));
+    const double r = radiusTwips / kTwipsPerPixel;
+    p.drawEllipse(toPixels(twips), r, r);
+    update();
+}
+
+void PictureView::placeAt(QWidget* child, QPointF twips)
+{
+    const QPointF px = toPixels(twips);
+    child->move(static_cast<int>(std::lround(px.x())), static_cast<int>(std::lround(px.y())));
+}
+
+QSize PictureView::sizeHint() const { return m_drawing.size(); }
+
+void PictureView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (m_picture.isNull())
+        p.fillRect(rect(), QColor(0x20, 0x20, 0x20));
+    else
+        p.drawImage(0, 0, m_picture);
+    p.drawImage(0, 0, m_drawing);
+}
+
+void PictureView::mousePressEvent(QMouseEvent* e)
+{
+    emit pressed(e->position() * kTwipsPerPixel, e->button());
+}
+
+} // namespace korvel

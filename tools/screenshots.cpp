@@ -1,0 +1,107 @@
+// Renders korvel's screens on the sample lake for the documentation:
+// korvel-shots FOLDER writes grid-setup.png. Run under a real X server
+// (xvfb-run) or the offscreen platform.
+
+#include "grid/gridsetupmodel.h"
+#include "grid/gridsetupscreen.h"
+#include "grid/sample/lakescene.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "shell/textrules.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace korvel;
+
+namespace {
+
+// Answers the accuracy check's line question; every message is printed.
+class ShotPrompt : public Prompt {
+public:
+    void message(const QString& text, const QString&, Icon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&, const QString&, Icon, bool) override { return true; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override
+    {
+        return QStringLiteral("4");
+    }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fputs("usage: korvel-shots FOLDER\n", stderr);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir scratch;
+    Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
+    ShotPrompt prompt;
+    SharedState shared;
+    shared.VideoDir = scratch.path();
+    GridState grids;
+    GridSetupModel model(grids, shared, settings, prompt);
+    GridSetupScreen screen(model, shared, settings, prompt);
+
+    const sample::SampleScene scene = sample::makeSampleScene();
+    screen.setBackground(scene.picture);
+    struct Place {
+        sample::BuoySlot slot;
+        Marker marker;
+        const char* survey;
+    } places[] = {
+        {sample::BuoySlot::UpperRight, Marker::UpperRight, "ur_survey"},
+        {sample::BuoySlot::LowerRight, Marker::LowerRight, "lr_survey"},
+        {sample::BuoySlot::UpperLeft, Marker::UpperLeft, "ul_survey"},
+        {sample::BuoySlot::LowerLeft, Marker::LowerLeft, "ll_survey"},
+        {sample::BuoySlot::Check, Marker::CheckBuoy, nullptr},
+    };
+    for (const Place& p : places) {
+        const sample::SceneMark& m = scene.buoy(p.slot);
+        model.selectMarker(p.marker);
+        model.clickPicture(m.click().x() * 15.0, m.click().y() * 15.0);
+        const QString x = numberText(m.survey.x()).trimmed();
+        const QString y = numberText(m.survey.y()).trimmed();
+        if (p.survey) {
+            model.setText(QString::fromLatin1(p.survey) + "_x", x);
+            model.setText(QString::fromLatin1(p.survey) + "_y", y);
+        } else {
+            model.setText("txtCheckX", x);
+            model.setText("txtCheckY", y);
+        }
+    }
+    model.setText("jump_x", numberText(scene.jump.survey.x()).trimmed());
+    model.setText("jump_y", numberText(scene.jump.survey.y()).trimmed());
+    model.setText("ipt_file_description_2", "Sample lake, shore camera");
+    model.complete();
+    screen.sync();
+    screen.Show_grid();
+    model.accuracyCheck();
+    screen.sync();
+    screen.resize(1280, 760);
+    screen.show();
+
+    int code = 0;
+    QTimer::singleShot(800, &app, [&] {
+        if (!screen.grab().save(out + QStringLiteral("/grid-setup.png")))
+            code = 1;
+        app.quit();
+    });
+    app.exec();
+    return code;
+}
