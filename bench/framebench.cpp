@@ -1,0 +1,231 @@
+// korvel-bench: how fast the review screen's frame source opens a video,
+// steps forward and back, jumps and exports, beside OpenCV's seek and one
+// ffmpeg process per frame; and whether every exported frame equals the one
+// the ffmpeg program decodes. Figures are medians in milliseconds.
+
+#include "media/ffmpegframesource.h"
+#include "media/frameexport.h"
+#include "shell/prompt.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+using namespace korvel;
+
+namespace {
+
+class SilentPrompt : public Prompt {
+public:
+    void message(const QString& text, const QString&, Icon) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&, const QString&, Icon, bool) override { return false; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
+};
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+
+std::unique_ptr<FfmpegFrameSource> openSource(const QString& path)
+{
+    OpenResult r = FfmpegFrameSource::open(path, {});
+    return std::unique_ptr<FfmpegFrameSource>(static_cast<FfmpegFrameSource*>(r.source.release()));
+}
+
+QByteArray bmpPixels(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.readAll();
+    if (b.size() < 54)
+        return {};
+    return b.mid(qFromLittleEndian<quint32>(b.constData() + 10));
+}
+
+struct Row {
+    QString name;
+    double open = 0, forward = 0, back = 0, random = 0, opencv = -1, process = -1, exportCold = 0, exportShown = 0;
+    int exact = 0, compared = 0;
+    double cacheMb = 0;
+    int cachedFrames = 0;
+};
+
+QString g_python = QStringLiteral("python3");
+
+Row measure(const QString& path, const QString& opencvScript, const QString& work)
+{
+    Row row;
+    row.name = QFileInfo(path).fileName();
+    SilentPrompt prompt;
+
+    std::vector<double> opens;
+    for (int k = 0; k < 7; ++k) {
+        QElapsedTimer t;
+        t.start();
+        auto s = openSource(path);
+        opens.push_back(ms(t));
+    }
+    row.open = median(opens);
+
+    auto src = openSource(path);
+    const int count = int(src->properties().frameCount);
+
+    // Holding ">" from a third of the way in, and "<" from the end.
+    std::vector<double> fwd, back;
+    src->frame(count / 3);
+    for (int n = count / 3 + 1; n < count / 3 + 90 && n < count; ++n) {
+        QElapsedTimer t;
+        t.start();
+        src->frame(n);
+        fwd.push_back(ms(t));
+    }
+    src->clearCache();
+    src->frame(count - 1);
+    for (int n = count - 2; n >= count - 91 && n >= 0; --n) {
+        QElapsedTimer t;
+        t.start();
+        src->frame(n);
+        back.push_back(ms(t));
+    }
+    row.forward = median(fwd);
+    row.back = median(back);
+    const auto stats = src->stats();
+    row.cacheMb = double(stats.cachedBytes) / 1e6;
+    row.cachedFrames = stats.cachedFrames;
+
+    // Jumps to anywhere, each from a cold cache.
+    std::mt19937 rng(42);
+    std::vector<int> jumps;
+    for (int k = 0; k < 25; ++k)
+        jumps.push_back(int(rng() % unsigned(count)));
+    std::vector<double> random;
+    for (int n : jumps) {
+        src->clearCache();
+        QElapsedTimer t;
+        t.start();
+        src->frame(n);
+        random.push_back(ms(t));
+    }
+    row.random = median(random);
+
+    // Export: of the frame on show (the player's source), and from a closed file.
+    std::vector<double> shown, cold;
+    for (int k = 0; k < 5; ++k) {
+        const int n = jumps[std::size_t(k)];
+        src->frame(n);
+        QElapsedTimer t;
+        t.start();
+        ExportFrame(*src, path, n, prompt, work + "/export.bmp");
+        shown.push_back(ms(t));
+        t.restart();
+        ExportFrame(path, n, prompt, work + "/export.bmp");
+        cold.push_back(ms(t));
+    }
+    row.exportShown = median(shown);
+    row.exportCold = median(cold);
+
+    // OpenCV, when installed: the same jumps.
+    if (!opencvScript.isEmpty()) {
+        QProcess p;
+        QStringList args{opencvScript, path};
+        for (int n : jumps)
+            args << QString::number(n);
+        p.start(g_python, args);
+        p.waitForFinished(600000);
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        std::vector<double> t;
+        for (const QJsonValue& v : o.value("seek_read_ms").toArray())
+            if (v.isDouble())
+                t.push_back(v.toDouble());
+        if (!t.empty())
+            row.opencv = median(t);
+    }
+
+    // One ffmpeg process per frame, which also gives the reference pictures.
+    std::vector<double> proc;
+    const std::vector<int> checked{0, jumps[0], jumps[1], jumps[2], jumps[3], count / 2, count - 1};
+    for (int n : checked) {
+        const QString ref = work + "/ffmpeg.bmp";
+        QFile::remove(ref);
+        QElapsedTimer t;
+        t.start();
+        QProcess::execute(QStringLiteral("ffmpeg"),
+                          {"-y", "-v", "error", "-nostdin", "-i", path, "-vf",
+                           QStringLiteral("select=eq(n\\,%1)").arg(n), "-frames:v", "1", "-pix_fmt", "bgr24", ref});
+        proc.push_back(ms(t));
+        ExportFrame(*src, path, n, prompt, work + "/export.bmp");
+        ++row.compared;
+        const QByteArray theirs = bmpPixels(ref);
+        if (!theirs.isEmpty() && theirs == bmpPixels(work + "/export.bmp"))
+            ++row.exact;
+    }
+    row.process = median(proc);
+    return row;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString opencv, work = QStringLiteral("/tmp");
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--opencv" && i + 1 < args.size())
+            opencv = args[++i];
+        else if (args[i] == "--python" && i + 1 < args.size())
+            g_python = args[++i];
+        else if (args[i] == "--work" && i + 1 < args.size())
+            work = args[++i];
+        else
+            files << args[i];
+    }
+    if (files.isEmpty()) {
+        std::fprintf(stderr, "usage: korvel-bench [--opencv SCRIPT] [--work DIR] VIDEO...\n");
+        return 2;
+    }
+    std::printf("Medians in milliseconds. random = jump to any frame from a cold cache;\n"
+                "opencv = VideoCapture set(CAP_PROP_POS_FRAMES)+read; process = one ffmpeg per frame.\n\n");
+    std::printf("%-24s %7s %7s %7s %6s %7s %8s %6s %8s %6s %7s %7s %6s %s\n", "video", "open", "fwd",
+                "back", "b/f", "random", "opencv", "x", "process", "x", "export", "exp-cold", "exact",
+                "cache");
+    for (const QString& f : files) {
+        const Row r = measure(f, opencv, work);
+        auto ratio = [](double other, double ours) { return other > 0 && ours > 0 ? other / ours : 0.0; };
+        std::printf("%-24s %7.2f %7.2f %7.2f %6.2f %7.2f %8.2f %6.1f %8.1f %6.0f %7.2f %7.2f %3d/%-2d %d fr %.0f MB\n",
+                    qPrintable(r.name), r.open, r.forward, r.back, ratio(r.back, r.forward), r.random, r.opencv,
+                    ratio(r.opencv, r.random), r.process, ratio(r.process, r.random), r.exportShown,
+                    r.exportCold, r.exact, r.compared, r.cachedFrames, r.cacheMb);
+        std::fflush(stdout);
+    }
+    return 0;
+}
