@@ -52,9 +52,9 @@ private:
 // whose survey runs that way.
 struct ShoreCamera {
     QPointF position{145.0, -42.0}; // survey X, Y of the lens
-    double height = 10.0;           // metres above the water
+    double height = 25.0;           // metres above the water: a judges' tower
     double heading = 0.0;           // degrees from +Y; positive pans to the right
-    double tilt = 9.0;              // degrees below the horizontal
+    double tilt = 11.0;             // degrees below the horizontal
     double focal = 1090.0;          // pixels at a picture 640 pixels wide
     QSize size{640, 480};
 
