@@ -385,7 +385,9 @@ bool GridSetupModel::complete()
         return false;
     }
 
-    m_accuracyVisible = true;
+    // The accuracy controls appear only with a grid that passed every check:
+    // grading a grid that failed its check buoy would mislead the operator.
+    m_accuracyVisible = false;
     m_cbHintVisible = false;
     if (m_painter)
         m_painter->eraseDrawing();
@@ -440,6 +442,7 @@ bool GridSetupModel::complete()
 
     // The grid is good: make it the current one and store it.
     m_valid = true;
+    m_accuracyVisible = true;
     const int g = m_gridNumber;
     m_shared.CurrentGrid = g;
     m_grids.gridReady[g] = true;

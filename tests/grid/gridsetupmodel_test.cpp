@@ -174,6 +174,7 @@ TEST(GridSetupModel, EachRefusalStopsBeforeAnythingIsStored)
             b.prompt.expectMessage(m);
         EXPECT_FALSE(b.model.complete()) << c.name;
         EXPECT_FALSE(b.model.gridValid()) << c.name;
+        EXPECT_FALSE(b.model.accuracyControlsVisible()) << c.name;
         EXPECT_FALSE(b.grids.gridReady[1]) << c.name;
         EXPECT_EQ(b.grids.table[1][rec::Ten], 0) << c.name;
         EXPECT_TRUE(b.results().isEmpty()) << c.name;
