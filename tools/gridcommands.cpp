@@ -9,6 +9,7 @@
 #include "shell/settings.h"
 #include "shell/textrules.h"
 #include "tools/commands.h"
+#include "tools/toolsupport.h"
 
 #include <QHash>
 #include <QTemporaryDir>
@@ -46,67 +47,9 @@ public:
     std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
 };
 
-struct UsageError {
-    QString what;
-};
-
-QList<double> numberList(const QString& option, const QString& value, int count)
-{
-    const QStringList parts = value.split(QLatin1Char(','));
-    if (parts.size() != count)
-        throw UsageError{QStringLiteral("%1 takes %2 numbers separated by commas, not \"%3\"")
-                             .arg(option)
-                             .arg(count)
-                             .arg(value)};
-    QList<double> out;
-    for (const QString& p : parts) {
-        const auto v = parseNumber(p);
-        if (!v)
-            throw UsageError{QStringLiteral("%1: \"%2\" is not a number").arg(option, p)};
-        out << *v;
-    }
-    return out;
-}
-
-double oneNumber(const QString& what, const QString& text)
-{
-    const auto v = parseNumber(text);
-    if (!v)
-        throw UsageError{QStringLiteral("%1: \"%2\" is not a number").arg(what, text)};
-    return *v;
-}
-
-QHash<QString, QString> options(const QStringList& args, const QStringList& known)
-{
-    QHash<QString, QString> out;
-    for (qsizetype k = 0; k < args.size(); ++k) {
-        const QString& a = args[k];
-        if (!known.contains(a))
-            throw UsageError{QStringLiteral("unknown option \"%1\"").arg(a)};
-        if (k + 1 >= args.size())
-            throw UsageError{QStringLiteral("%1 needs a value").arg(a)};
-        out.insert(a, args[++k]);
-    }
-    return out;
-}
-
-GridFileData loadOrThrow(const QString& path)
-{
-    auto r = readGridFiles(path);
-    if (auto* e = std::get_if<GridFileError>(&r))
-        throw UsageError{e->message};
-    return std::get<GridFileData>(r);
-}
-
-int usage(const UsageError& e)
-{
-    err(QStringLiteral("korvel-tool: ") + e.what);
-    return 2;
-}
-
 int runSolve(const QStringList& args)
 {
-    try {
+    return guarded([&] {
         const QStringList known = {"--ur", "--lr", "--ul", "--ll", "--jump", "--check",
                                    "--grid", "--description", "--out"};
         const auto o = options(args, known);
@@ -167,17 +110,15 @@ int runSolve(const QStringList& args)
             cs << numberText(c[k]);
         out(cs.join(QLatin1Char(' ')));
         return 0;
-    } catch (const UsageError& e) {
-        return usage(e);
-    }
+    });
 }
 
 int runShow(const QStringList& args)
 {
-    try {
+    return guarded([&] {
         if (args.size() != 1)
             throw UsageError{QStringLiteral("show takes one grid file")};
-        const GridFileData d = loadOrThrow(args[0]);
+        const GridFileData d = loadGridOrThrow(args[0]);
         out(QStringLiteral("description: ") + d.description);
         out(QStringLiteral("grid:") + numberText(d.gridNumber));
         const char* names[] = {"", "upper right", "lower right", "upper left", "lower left"};
@@ -209,20 +150,18 @@ int runShow(const QStringList& args)
         if (const auto m = coefficientMismatch(d); !m || *m > kCoefficientTolerance)
             out(QStringLiteral("warning: the coefficients do not match the buoys"));
         return 0;
-    } catch (const UsageError& e) {
-        return usage(e);
-    }
+    });
 }
 
 int runMap(const QStringList& args, bool inverse)
 {
-    try {
+    return guarded([&] {
         if (args.size() != 3)
             throw UsageError{inverse ? QStringLiteral("unmap takes a grid file and survey X and Y")
                                      : QStringLiteral("map takes a grid file and screen x and y")};
         const double a = oneNumber(inverse ? "X" : "x", args[1]);
         const double b = oneNumber(inverse ? "Y" : "y", args[2]);
-        const GridFileData d = loadOrThrow(args[0]);
+        const GridFileData d = loadGridOrThrow(args[0]);
         if (inverse) {
             const auto p = SurveyToScreen(d.c, a, b);
             if (!p) {
@@ -239,14 +178,12 @@ int runMap(const QStringList& args, bool inverse)
             out(numberText(p->X) + numberText(p->Y));
         }
         return 0;
-    } catch (const UsageError& e) {
-        return usage(e);
-    }
+    });
 }
 
 int runAccuracy(const QStringList& args)
 {
-    try {
+    return guarded([&] {
         if (args.isEmpty())
             throw UsageError{QStringLiteral("accuracy takes a grid file")};
         const auto o = options(args.mid(1), {"--picture-width", "--display"});
@@ -259,7 +196,7 @@ int runAccuracy(const QStringList& args)
             display = AccuracyDisplay::Detail;
         else if (d != "grades")
             throw UsageError{QStringLiteral("--display is grades, distance or detail")};
-        loadOrThrow(path); // a damaged file is a usage error, not a failed check
+        loadGridOrThrow(path); // a damaged file is a usage error, not a failed check
 
         QTemporaryDir scratch;
         Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
@@ -299,9 +236,7 @@ int runAccuracy(const QStringList& args)
         for (const QString& line : report.mid(1))
             out(line);
         return 0;
-    } catch (const UsageError& e) {
-        return usage(e);
-    }
+    });
 }
 
 } // namespace

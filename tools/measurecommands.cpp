@@ -7,6 +7,7 @@
 #include "measure/measuremodel.h"
 #include "shell/textrules.h"
 #include "tools/commands.h"
+#include "tools/toolsupport.h"
 
 #include <variant>
 
@@ -14,21 +15,9 @@ namespace korvel::tool {
 
 namespace {
 
-struct UsageError {
-    QString what;
-};
-
-double oneNumber(const QString& what, const QString& text)
-{
-    const auto v = parseNumber(text);
-    if (!v)
-        throw UsageError{QStringLiteral("%1: \"%2\" is not a number").arg(what, text)};
-    return *v;
-}
-
 int runMeasure(const QStringList& args)
 {
-    try {
+    return guarded([&] {
         QStringList positional;
         JumpSettings jump;
         for (qsizetype k = 0; k < args.size(); ++k) {
@@ -55,11 +44,7 @@ int runMeasure(const QStringList& args)
             throw UsageError{QStringLiteral("measure takes a grid file and screen x and y")};
         const double x = oneNumber(QStringLiteral("x"), positional[1]);
         const double y = oneNumber(QStringLiteral("y"), positional[2]);
-        auto file = readGridFiles(positional[0]);
-        if (auto* e = std::get_if<GridFileError>(&file))
-            throw UsageError{e->message};
-
-        const ActiveGrid grid = ActiveGrid::fromFile(std::get<GridFileData>(file));
+        const ActiveGrid grid = ActiveGrid::fromFile(loadGridOrThrow(positional[0]));
         const auto d = impactDistance(grid, jump, {x, y});
         if (!d) {
             err(QStringLiteral("korvel-tool: this screen point lies on or beyond the grid's horizon; "
@@ -68,10 +53,7 @@ int runMeasure(const QStringList& args)
         }
         out(measuredJumpText(*d, jump.barefoot, false, QString()));
         return 0;
-    } catch (const UsageError& e) {
-        err(QStringLiteral("korvel-tool: ") + e.what);
-        return 2;
-    }
+    });
 }
 
 } // namespace

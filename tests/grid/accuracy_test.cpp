@@ -5,8 +5,8 @@
 #include "tests/grid/gridfixture.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
+#include "tests/support/toolrun.h"
 
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -205,11 +205,10 @@ TEST(Accuracy, KorvelToolPrintsTheSameLattice)
     s.model.setAccuracyDisplay(AccuracyDisplay::Distance);
     ASSERT_TRUE(s.model.accuracyCheck());
 
-    QProcess p;
-    p.start(KORVEL_TOOL, {"accuracy", path, "--picture-width", "9600", "--display", "distance"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    const QStringList out = QString::fromLocal8Bit(p.readAllStandardOutput()).split('\n');
+    const test::ToolRun run =
+        test::runProgram(KORVEL_TOOL, {"accuracy", path, "--picture-width", "9600", "--display", "distance"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QStringList out = run.out.split('\n');
     for (int j = 0; j <= 6; ++j) {
         QStringList row;
         for (int i = 0; i <= 6; ++i)

@@ -2,8 +2,8 @@
 #include "shell/textrules.h"
 #include "tests/grid/gridfixture.h"
 #include "tests/support/testdir.h"
+#include "tests/support/toolrun.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -12,20 +12,9 @@ using namespace korvel;
 
 namespace {
 
-struct ToolRun {
-    int code;
-    QString out;
-    QString err;
-};
+using test::ToolRun;
 
-ToolRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(KORVEL_TOOL), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
-}
+ToolRun tool(const QStringList& args) { return test::runProgram(QStringLiteral(KORVEL_TOOL), args); }
 
 QString fourValues(const ScreenPoint& s, const SurveyPoint& p)
 {

@@ -9,12 +9,12 @@
 #include "shell/textrules.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
+#include "tests/support/toolrun.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -147,10 +147,8 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
     args << "--jump" << plain(op.scene.jump.survey.x()) + "," + plain(op.scene.jump.survey.y())
          << "--check" << fourValues(check.click(), check.survey) << "--description" << "Shore camera"
          << "--out" << path;
-    QProcess tool;
-    tool.start(KORVEL_TOOL, args);
-    ASSERT_TRUE(tool.waitForFinished(30000));
-    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const test::ToolRun solved = test::runProgram(KORVEL_TOOL, args);
+    ASSERT_EQ(solved.code, 0) << solved.err.toStdString();
     const QByteArray reference = test::readAll(path);
     const QByteArray referenceCb = test::readAll(path + ".cb");
     ASSERT_FALSE(reference.isEmpty());

@@ -2,8 +2,8 @@
 #include "measure/measuremodel.h"
 #include "tests/measure/measurefixture.h"
 #include "tests/support/testdir.h"
+#include "tests/support/toolrun.h"
 
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -11,20 +11,9 @@ using namespace korvel;
 
 namespace {
 
-struct ToolRun {
-    int code;
-    QString out;
-    QString err;
-};
+using test::ToolRun;
 
-ToolRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(KORVEL_TOOL), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
-}
+ToolRun tool(const QStringList& args) { return test::runProgram(QStringLiteral(KORVEL_TOOL), args); }
 
 // The example grid as a grid file on disk.
 QString writeExampleGrid(const test::TestDir& dir, const ActiveGrid& g)
