@@ -5,6 +5,7 @@
 
 #include "media/ffmpegframesource.h"
 #include "media/frameexport.h"
+#include "shell/consoleprompt.h"
 #include "shell/prompt.h"
 
 #include <QCoreApplication>
@@ -25,22 +26,6 @@
 using namespace korvel;
 
 namespace {
-
-class SilentPrompt : public Prompt {
-public:
-    void message(const QString& text, const QString&, Icon) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&, Icon, bool) override { return false; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
-};
 
 double median(std::vector<double> v)
 {
@@ -84,7 +69,7 @@ Row measure(const QString& path, const QString& opencvScript, const QString& wor
 {
     Row row;
     row.name = QFileInfo(path).fileName();
-    SilentPrompt prompt;
+    ConsolePrompt prompt;
 
     std::vector<double> opens;
     for (int k = 0; k < 7; ++k) {

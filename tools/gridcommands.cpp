@@ -9,6 +9,7 @@
 #include "shell/settings.h"
 #include "shell/textrules.h"
 #include "tools/commands.h"
+#include "shell/consoleprompt.h"
 #include "tools/toolsupport.h"
 
 #include <QHash>
@@ -20,32 +21,6 @@
 namespace korvel::tool {
 
 namespace {
-
-// Messages go to stderr (or stdout where they are the command's output);
-// questions are answered No, dialogs cancelled.
-class ConsolePrompt : public Prompt {
-public:
-    bool toStdout = false;
-    void message(const QString& text, const QString&, Icon) override
-    {
-        if (toStdout)
-            out(text);
-        else
-            err(text);
-    }
-    bool askYesNo(const QString& text, const QString&, Icon, bool) override
-    {
-        err(text);
-        return false;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
-};
 
 int runSolve(const QStringList& args)
 {

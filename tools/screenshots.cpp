@@ -6,6 +6,7 @@
 #include "grid/gridsetupscreen.h"
 #include "grid/sample/lakescene.h"
 #include "shell/prompt.h"
+#include "shell/consoleprompt.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
 
@@ -20,26 +21,6 @@ using namespace korvel;
 
 namespace {
 
-// Answers the accuracy check's line question; every message is printed.
-class ShotPrompt : public Prompt {
-public:
-    void message(const QString& text, const QString&, Icon) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&, Icon, bool) override { return true; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override
-    {
-        return QStringLiteral("4");
-    }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,7 +33,10 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir scratch;
     Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
-    ShotPrompt prompt;
+    // Every message printed; the accuracy check's line question answered "4".
+    ConsolePrompt prompt;
+    prompt.yes = true;
+    prompt.inputAnswer = QStringLiteral("4");
     SharedState shared;
     shared.VideoDir = scratch.path();
     GridState grids;

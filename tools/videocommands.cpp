@@ -2,6 +2,7 @@
 // and one frame written exactly as the review screen's export writes it.
 
 #include "tools/commands.h"
+#include "shell/consoleprompt.h"
 
 #include "media/fileroutines.h"
 #include "media/frameexport.h"
@@ -11,32 +12,13 @@ namespace korvel::tool {
 
 namespace {
 
-// Messages go to stderr; nothing asks questions on the command line.
-class StderrPrompt : public Prompt {
-public:
-    void message(const QString& text, const QString&, Icon) override
-    {
-        err(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
-        ++messages;
-    }
-    bool askYesNo(const QString&, const QString&, Icon, bool) override { return false; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseFolder(const QString&, const QString&) override { return std::nullopt; }
-    int messages = 0;
-};
-
 int aviInfo(const QStringList& args)
 {
     if (args.size() != 1) {
         err(QStringLiteral("usage: korvel-tool avi-info FILE"));
         return 2;
     }
-    StderrPrompt prompt;
+    ConsolePrompt prompt;
     AviFileInfo info;
     if (!ReadAviFileInfo(args[0], prompt, &info))
         return 2;
@@ -63,7 +45,7 @@ int frame(const QStringList& args)
         err(QStringLiteral("usage: korvel-tool frame FILE N OUT.bmp"));
         return 2;
     }
-    StderrPrompt prompt;
+    ConsolePrompt prompt;
     const OpenResult opened = openVideo(args[0]);
     if (!opened.source) {
         prompt.message(openFailureMessage(opened.failure, args[0]) +
