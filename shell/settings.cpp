@@ -1,6 +1,7 @@
 #include "shell/settings.h"
 
 #include "shell/prompt.h"
+#include "shell/settingkeys.h"
 #include "shell/textrules.h"
 
 #include <QDir>
@@ -55,6 +56,8 @@ QString Settings::get(const QString& key, const QString& defaultValue) const
         return v.toStringList().join(QStringLiteral(", "));
     return v.toString();
 }
+
+QString Settings::get(const QString& key) const { return get(key, settingDefault(key)); }
 
 bool Settings::contains(const QString& key) const { return m_settings->contains(normalisedKey(key)); }
 

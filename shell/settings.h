@@ -28,6 +28,8 @@ public:
     // Keys are matched without regard to letter case: one screen writes
     // "videoresolution", another reads "VideoResolution".
     QString get(const QString& key, const QString& defaultValue) const;
+    // With the key's own default from the key table.
+    QString get(const QString& key) const;
     bool contains(const QString& key) const;
     // False when the file could not be written.
     bool save(const QString& key, const QString& value);

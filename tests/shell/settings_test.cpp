@@ -1,5 +1,6 @@
 #include "shell/emergencyreset.h"
 #include "shell/paths.h"
+#include "shell/settingkeys.h"
 #include "shell/settings.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
@@ -180,4 +181,26 @@ TEST(Paths, TestsRunInASandbox)
     EXPECT_TRUE(Settings::defaultPath().contains("korvel-test-") ||
                 Settings::defaultPath().contains(".qttest"));
     EXPECT_FALSE(Settings::defaultPath().startsWith("/root/.config"));
+}
+
+TEST(SettingKeys, EveryKeyHasItsDefaultAndResetValue)
+{
+    test::TestDir t;
+    auto s = t.settings();
+    struct Case {
+        const char* key;
+        const char* defaultValue;
+    } cases[] = {{"grids", "0"},       {"RIGHT2LEFT", "False"}, {"wstims", "0"},  {"captureTime", "0"},
+                 {"labelcolor", ""},   {"VideoResolution", "0"}, {"grid3file", ""}, {"notAKey", ""}};
+    for (const Case& c : cases)
+        EXPECT_EQ(s->get(c.key).toStdString(), c.defaultValue) << c.key;
+
+    // The keys the emergency reset asks about are exactly those with a reset value.
+    QStringList reset;
+    for (const SettingKey& k : settingKeys()) {
+        if (k.resetValue)
+            reset << QString::fromLatin1(k.name);
+    }
+    EXPECT_EQ(reset, QStringList({"grid1File", "grid2File", "grid3File", "logpath", "logfile",
+                                  "barefoot", "compression", "device", "framerate"}));
 }
