@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 extern "C" {
@@ -317,6 +318,22 @@ void FfmpegFrameSource::finishIndex()
     // Positions before the first picture (leading dropped chunks) show it.
     if (!m_slotStart.empty())
         m_slotStart[0] = 0;
+
+    const int slotCount = int(m_slotStart.size());
+    m_intervalStart.clear();
+    m_intervalOfSlot.assign(std::size_t(slotCount), 0);
+    for (int s = 0; s < slotCount; ++s) {
+        if (s == 0 || keyForSlot(s) != keyForSlot(s - 1))
+            m_intervalStart.push_back(s);
+        m_intervalOfSlot[std::size_t(s)] = int(m_intervalStart.size()) - 1;
+    }
+    m_undecodable.assign(std::size_t(slotCount), 0);
+}
+
+int FfmpegFrameSource::keyForSlot(int slot) const
+{
+    return m_chunkNumbered ? m_keyForSlot[std::size_t(slot)]
+                           : m_keyBefore[std::size_t(m_slotPacket[std::size_t(slot)])];
 }
 
 int FfmpegFrameSource::slotForFrame(std::int64_t n) const
@@ -350,6 +367,7 @@ FrameResult FfmpegFrameSource::frame(std::int64_t n)
                              .arg(m_props.frameCount - 1)};
     }
     const int slot = slotForFrame(n);
+    m_position = slot;
     if (slot == m_lastSlot && m_lastPicture) {
         ++m_stats.cacheHits;
         return {m_lastPicture, {}};
@@ -439,92 +457,223 @@ bool FfmpegFrameSource::readNextPacket(AVPacket* pkt, int* index)
     return false;
 }
 
-QString FfmpegFrameSource::decodeSlot(int slot)
+bool FfmpegFrameSource::canCarryOn(int slot, bool drainedToo) const
 {
-    const int targetPacket = m_slotPacket[std::size_t(slot)];
-    const int key = m_chunkNumbered ? m_keyForSlot[std::size_t(slot)] : m_keyBefore[std::size_t(targetPacket)];
     // Keep decoding forward when the decoder already stands between the key
     // frame and the target; a held arrow key then costs one picture a step.
-    bool carryOn = m_nextSend >= 0 && !m_drained && key <= m_nextSend && m_nextSend <= targetPacket + 16;
-    if (carryOn) {
-        if (m_lockstep)
-            carryOn = targetPacket >= m_nextSend;
-        else if (m_chunkNumbered)
-            carryOn = slot >= m_nextDisplay;
-        else
-            carryOn = m_packets[std::size_t(targetPacket)].pts > m_lastOutputPts;
-    }
+    const int targetPacket = m_slotPacket[std::size_t(slot)];
+    const int key = keyForSlot(slot);
+    if (m_nextSend < 0 || (m_drained && !drainedToo) || key > m_nextSend || m_nextSend > targetPacket + 16)
+        return false;
+    if (m_lockstep)
+        return targetPacket >= m_nextSend;
+    if (m_chunkNumbered)
+        return slot >= m_nextDisplay;
+    return m_packets[std::size_t(targetPacket)].pts > m_lastOutputPts;
+}
+
+QString FfmpegFrameSource::decodeSlot(int slot)
+{
     QString error;
-    if (!carryOn && !seekToPacket(key, &error))
+    if (!canCarryOn(slot) && !seekToPacket(keyForSlot(slot), &error))
         return error;
-
-    const QString undecodable = QStringLiteral("Frame %1 of this video is damaged and cannot be decoded.")
-                                    .arg(m_slotStart[std::size_t(slot)]);
-    if (m_lockstep) {
-        while (!m_cache.count(slot)) {
-            int index = -1;
-            if (!readNextPacket(m_packet, &index))
-                return QStringLiteral("The video ends before frame %1.").arg(m_slotStart[std::size_t(slot)]);
-            m_nextSend = index + 1;
-            int ret = avcodec_send_packet(m_codec, m_packet);
-            av_packet_unref(m_packet);
-            if (ret >= 0)
-                ret = avcodec_receive_frame(m_codec, m_frame);
-            if (ret < 0) {
-                // One packet, one picture: a damaged one leaves its frame
-                // number empty and the numbering of the rest intact.
-                avcodec_flush_buffers(m_codec);
-                if (index >= 0 && index < int(m_packets.size()) && m_packetSlot[std::size_t(index)] == slot)
-                    return undecodable;
-                continue;
-            }
-            if (index >= 0 && index < int(m_packets.size())) {
-                if (!withinLimits(m_frame->width, m_frame->height, m_limits)) {
-                    av_frame_unref(m_frame);
-                    return QStringLiteral("The video's pictures are larger than we decode.");
-                }
-                ++m_stats.decoded;
-                putCache(m_packetSlot[std::size_t(index)], m_frame);
-            } else {
-                av_frame_unref(m_frame);
-            }
-        }
-        return {};
-    }
-
-    while (!m_cache.count(slot)) {
-        const int ret = avcodec_receive_frame(m_codec, m_frame);
-        if (ret == 0) {
-            if (!withinLimits(m_frame->width, m_frame->height, m_limits)) {
-                av_frame_unref(m_frame);
-                return QStringLiteral("The video's pictures are larger than we decode.");
-            }
-            acceptFrame(m_frame);
-            continue;
-        }
-        if (ret == AVERROR(EAGAIN)) {
-            int index = -1;
-            if (readNextPacket(m_packet, &index)) {
-                m_nextSend = index + 1;
-                // The packet's number rides through the decoder's reordering
-                // on the picture it holds.
-                if (m_chunkNumbered)
-                    m_packet->pts = m_packet->dts = index;
-                avcodec_send_packet(m_codec, m_packet); // a damaged packet just yields nothing
-                av_packet_unref(m_packet);
-            } else if (!m_drained) {
-                m_drained = true;
-                avcodec_send_packet(m_codec, nullptr);
-            } else {
-                return undecodable;
-            }
-            continue;
-        }
-        if (ret == AVERROR_EOF)
-            return m_drained ? undecodable : QStringLiteral("The decoder stopped early.");
-        // Any other error concerns one picture; the decoder goes on.
-    }
+    while (!m_cache.count(slot))
+        if (!decodeStep(slot, &error))
+            return error;
     return {};
+}
+
+// One packet into the decoder or one picture out of it, on the way to slot.
+// False, with the reason, when slot cannot be had from where the decoder is.
+bool FfmpegFrameSource::decodeStep(int slot, QString* error)
+{
+    auto undecodable = [&] {
+        *error = QStringLiteral("Frame %1 of this video is damaged and cannot be decoded.")
+                     .arg(m_slotStart[std::size_t(slot)]);
+        return false;
+    };
+    auto tooLarge = [&] {
+        av_frame_unref(m_frame);
+        *error = QStringLiteral("The video's pictures are larger than we decode.");
+        return false;
+    };
+    if (m_lockstep) {
+        int index = -1;
+        if (!readNextPacket(m_packet, &index)) {
+            *error = QStringLiteral("The video ends before frame %1.").arg(m_slotStart[std::size_t(slot)]);
+            return false;
+        }
+        m_nextSend = index + 1;
+        int ret = avcodec_send_packet(m_codec, m_packet);
+        av_packet_unref(m_packet);
+        if (ret >= 0)
+            ret = avcodec_receive_frame(m_codec, m_frame);
+        const bool known = index >= 0 && index < int(m_packets.size());
+        if (ret < 0) {
+            // One packet, one picture: a damaged one leaves its frame
+            // number empty and the numbering of the rest intact.
+            avcodec_flush_buffers(m_codec);
+            if (known && m_packetSlot[std::size_t(index)] == slot)
+                return undecodable();
+            return true;
+        }
+        if (!known) {
+            av_frame_unref(m_frame);
+            return true;
+        }
+        if (!withinLimits(m_frame->width, m_frame->height, m_limits))
+            return tooLarge();
+        ++m_stats.decoded;
+        putCache(m_packetSlot[std::size_t(index)], m_frame);
+        return true;
+    }
+
+    const int ret = avcodec_receive_frame(m_codec, m_frame);
+    if (ret == 0) {
+        if (!withinLimits(m_frame->width, m_frame->height, m_limits))
+            return tooLarge();
+        acceptFrame(m_frame);
+        return true;
+    }
+    if (ret == AVERROR(EAGAIN)) {
+        int index = -1;
+        if (readNextPacket(m_packet, &index)) {
+            m_nextSend = index + 1;
+            // The packet's number rides through the decoder's reordering
+            // on the picture it holds.
+            if (m_chunkNumbered)
+                m_packet->pts = m_packet->dts = index;
+            avcodec_send_packet(m_codec, m_packet); // a damaged packet just yields nothing
+            av_packet_unref(m_packet);
+            return true;
+        }
+        if (!m_drained) {
+            m_drained = true;
+            avcodec_send_packet(m_codec, nullptr);
+            return true;
+        }
+        return undecodable();
+    }
+    if (ret == AVERROR_EOF) {
+        if (m_drained)
+            return undecodable();
+        *error = QStringLiteral("The decoder stopped early.");
+        return false;
+    }
+    // Any other error concerns one picture; the decoder goes on.
+    return true;
+}
+
+int FfmpegFrameSource::prefetchInterval(int k) const
+{
+    const int c = m_prefetch.center;
+    return k == 0 ? c : (k % 2 ? c + (k + 1) / 2 : c - k / 2);
+}
+
+bool FfmpegFrameSource::prefetchStep()
+{
+    if (m_slotStart.empty())
+        return false;
+    const int center = m_intervalOfSlot[std::size_t(m_position)];
+    if (center != m_prefetch.center) {
+        m_prefetch = Prefetch{};
+        m_prefetch.center = center;
+    }
+    if (m_prefetch.done)
+        return false;
+
+    const int intervals = int(m_intervalStart.size());
+    const int slotCount = int(m_slotStart.size());
+    const int lastCursor = 2 * std::max(center, intervals - 1 - center);
+    // Walking past cached frames costs no decoding but is bounded per call
+    // all the same, so a long recording never stalls the screen.
+    int walked = 0;
+    while (m_prefetch.target < 0) {
+        if (m_prefetch.cursor > lastCursor) {
+            m_prefetch.done = true;
+            return false;
+        }
+        const int iv = prefetchInterval(m_prefetch.cursor);
+        if (iv < 0 || iv >= intervals) {
+            ++m_prefetch.cursor;
+            continue;
+        }
+        const int end = iv + 1 < intervals ? m_intervalStart[std::size_t(iv + 1)] : slotCount;
+        if (m_prefetch.scan < 0)
+            m_prefetch.scan = m_intervalStart[std::size_t(iv)];
+        while (m_prefetch.scan < end &&
+               (m_cache.count(m_prefetch.scan) || m_undecodable[std::size_t(m_prefetch.scan)])) {
+            ++m_prefetch.scan;
+            if (++walked >= 4096)
+                return true;
+        }
+        if (m_prefetch.scan >= end) {
+            ++m_prefetch.cursor;
+            m_prefetch.scan = -1;
+            continue;
+        }
+        m_prefetch.target = m_prefetch.scan;
+        m_prefetch.placed = false;
+        m_prefetch.seek = false;
+        // Enough for the whole interval with the decoder's delay; a picture
+        // that has not come out by then (damage, a cut file) is given up.
+        m_prefetch.budget = 2 * (end - m_intervalStart[std::size_t(iv)]) + 64;
+    }
+
+    const int target = m_prefetch.target;
+    if (!makeRoomFor(target)) {
+        m_prefetch.done = true;
+        return false;
+    }
+    auto giveUp = [this, target] {
+        m_undecodable[std::size_t(target)] = 1;
+        m_prefetch.target = -1;
+    };
+    QString error;
+    // Placed once per target: a decoder on its way carries on, even one
+    // drained at the end of the stream that still holds pictures to give.
+    if (!m_prefetch.placed) {
+        m_prefetch.placed = true;
+        if (m_prefetch.seek || !canCarryOn(target, true)) {
+            m_prefetch.seek = true;
+            if (!seekToPacket(keyForSlot(target), &error))
+                giveUp();
+            return true;
+        }
+    }
+    const std::int64_t before = m_stats.decoded;
+    m_prefetching = true;
+    const bool ok = decodeStep(target, &error);
+    m_prefetching = false;
+    m_stats.prefetched += m_stats.decoded - before;
+    if (m_cache.count(target)) {
+        m_prefetch.target = -1;
+    } else if (!ok && !m_prefetch.seek) {
+        // Carried on and missed it: once more from its own key frame.
+        m_prefetch.placed = false;
+        m_prefetch.seek = true;
+    } else if (!ok || --m_prefetch.budget <= 0) {
+        giveUp();
+    }
+    return true;
+}
+
+bool FfmpegFrameSource::makeRoomFor(int slot)
+{
+    // Frames nearer the position than the one wanted stay; a farther one
+    // makes room for it. When none is farther the cache holds the nearest
+    // frames it can, and decoding ahead is done.
+    while (m_frameBytes > 0 && !m_cache.empty() && m_cacheBytes + m_frameBytes > m_limits.cacheBytes) {
+        const int want = std::abs(slot - m_position);
+        int farthest = -1;
+        for (const auto& entry : m_cache)
+            if (farthest < 0 || std::abs(entry.first - m_position) > std::abs(farthest - m_position))
+                farthest = entry.first;
+        if (std::abs(farthest - m_position) <= want)
+            return false;
+        dropCached(farthest);
+    }
+    return m_frameBytes <= m_limits.cacheBytes;
 }
 
 void FfmpegFrameSource::acceptFrame(AVFrame* frame)
@@ -573,18 +722,31 @@ void FfmpegFrameSource::putCache(int slot, AVFrame* frame)
         return;
     }
     av_frame_move_ref(kept, frame);
-    m_lru.push_front(slot);
-    CacheEntry e{kept, frameBytes(kept), m_lru.begin()};
+    // A frame decoded ahead has not been looked at: it goes to the cold end,
+    // behind everything the operator saw, so it is the first to make way.
+    const auto at = m_prefetching ? m_lru.insert(m_lru.end(), slot) : m_lru.insert(m_lru.begin(), slot);
+    CacheEntry e{kept, frameBytes(kept), at};
+    m_frameBytes = e.bytes;
     m_cacheBytes += e.bytes;
     m_cache.emplace(slot, e);
-    while (m_cacheBytes > m_limits.cacheBytes && m_lru.size() > 1) {
-        const int old = m_lru.back();
-        m_lru.pop_back();
-        auto it = m_cache.find(old);
-        m_cacheBytes -= it->second.bytes;
-        av_frame_free(&it->second.frame);
-        m_cache.erase(it);
-    }
+    while (m_cacheBytes > m_limits.cacheBytes && m_lru.size() > 1)
+        dropCached(m_lru.back());
+}
+
+void FfmpegFrameSource::dropCached(int slot)
+{
+    auto it = m_cache.find(slot);
+    if (it == m_cache.end())
+        return;
+    m_lru.erase(it->second.lru);
+    m_cacheBytes -= it->second.bytes;
+    av_frame_free(&it->second.frame);
+    m_cache.erase(it);
+}
+
+bool FfmpegFrameSource::isCached(std::int64_t n) const
+{
+    return n >= 0 && n < m_props.frameCount && m_cache.count(slotForFrame(n));
 }
 
 AVFrame* FfmpegFrameSource::cached(int slot)
@@ -606,6 +768,7 @@ void FfmpegFrameSource::clearCache()
     m_lastSlot = -1;
     m_lastPicture.reset();
     m_nextSend = -1;
+    m_prefetch = Prefetch{};
 }
 
 FfmpegFrameSource::Stats FfmpegFrameSource::stats() const

@@ -8,6 +8,14 @@
 // costs a seek to that key frame and decoding forward, at most one key-frame
 // interval; every frame decoded on the way is kept, so stepping back after
 // stepping forward, or back through an interval just decoded, is a cache hit.
+//
+// While the screen is idle, prefetchStep() fills the cache ahead of the
+// operator: the key-frame interval around the position first, then the next
+// and the previous ones alternately, one picture per call. When the cache is
+// full it only makes room by dropping a frame farther from the position than
+// the one it is after, so what it holds is always the frames nearest the
+// position. A jump after that is a cache hit instead of up to an interval of
+// decoding.
 
 #include "media/framesource.h"
 
@@ -35,12 +43,14 @@ public:
 
     const VideoProperties& properties() const override { return m_props; }
     FrameResult frame(std::int64_t n) override;
+    bool prefetchStep() override;
 
     // What the engine did, for the benchmark and the tests.
     struct Stats {
         std::int64_t decoded = 0;   // frames out of the decoder
         std::int64_t seeks = 0;
         std::int64_t cacheHits = 0; // frames served without decoding
+        std::int64_t prefetched = 0; // of the decoded frames, those decoded ahead while idle
         std::int64_t cachedBytes = 0;
         int cachedFrames = 0;
     };
@@ -49,6 +59,8 @@ public:
     void clearCache();
     // Frame numbers whose picture lies in a chunk of its own (not a repeat).
     std::int64_t pictureCount() const { return std::int64_t(m_slotStart.size()); }
+    // Whether frame n's picture is decoded and kept.
+    bool isCached(std::int64_t n) const;
 
 private:
     FfmpegFrameSource() = default;
@@ -72,11 +84,17 @@ private:
     int slotForFrame(std::int64_t n) const;
     int packetForDts(std::int64_t dts, std::int64_t pos) const;
 
+    int keyForSlot(int slot) const;
+    bool canCarryOn(int slot, bool drainedToo = false) const;
     QString decodeSlot(int slot);
+    bool decodeStep(int slot, QString* error);
+    int prefetchInterval(int k) const;
+    bool makeRoomFor(int slot);
     bool seekToPacket(int packet, QString* error);
     bool readNextPacket(AVPacket* pkt, int* index);
     void acceptFrame(AVFrame* frame);
     void putCache(int slot, AVFrame* frame);
+    void dropCached(int slot);
     AVFrame* cached(int slot);
     FrameResult convert(const AVFrame* frame);
 
@@ -103,6 +121,9 @@ private:
     std::vector<int> m_slotPacket;         // packet holding each slot's picture
     std::vector<int> m_packetSlot;
     std::unordered_map<std::int64_t, int> m_slotByPts;
+    // Key-frame intervals: runs of slots decoded from the same key packet.
+    std::vector<int> m_intervalStart;      // first slot of each interval
+    std::vector<int> m_intervalOfSlot;
 
     // Decoder position: the next packet to send and what came out since the seek.
     int m_nextSend = -1;
@@ -119,6 +140,24 @@ private:
     std::int64_t m_cacheBytes = 0;
     int m_lastSlot = -1;
     PicturePtr m_lastPicture;
+    std::int64_t m_frameBytes = 0; // size of the last frame cached: what one more will take
+
+    // Decoding ahead: plan step `cursor` visits the intervals around `center`
+    // outward (0, +1, -1, +2, -2, ...); `scan` walks the current interval for
+    // a slot not yet cached, `target`, which gets `budget` steps to come out.
+    int m_position = 0; // slot last asked for
+    struct Prefetch {
+        int center = -1;
+        int cursor = 0;
+        int scan = -1;
+        int target = -1;
+        int budget = 0;
+        bool placed = false; // the decoder stands where target will come out
+        bool seek = false;   // placed by a seek to target's own key frame
+        bool done = false;
+    } m_prefetch;
+    bool m_prefetching = false;        // frames now decoded go to the cache's cold end
+    std::vector<char> m_undecodable;   // per slot: decoding ahead gave up on it
     Stats m_stats;
 };
 

@@ -22,4 +22,11 @@ std::optional<FrameResult> FrameRequests::serve()
     return r;
 }
 
+bool FrameRequests::idle()
+{
+    if (m_pending)
+        return false;
+    return m_source.prefetchStep();
+}
+
 } // namespace korvel

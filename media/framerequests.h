@@ -4,6 +4,11 @@
 // only noted here; the picture is decoded when the screen is ready to show
 // one, and only for the latest request, so what is shown never lags more than
 // one request behind the position however slow a frame is to decode.
+//
+// Between requests the source decodes ahead in small slices (idle()), so a
+// jump into a long group of pictures finds its frame already decoded instead
+// of decoding from the key frame before it. A waiting request always goes
+// first: idle() does nothing while one is pending.
 
 #include "media/framesource.h"
 
@@ -24,6 +29,12 @@ public:
 
     // Decodes the latest request; nullopt when there is none.
     std::optional<FrameResult> serve();
+
+    // One slice of decoding ahead, for the player's zero-time idle timer.
+    // False when a request waits (serve it, then call again) or when the
+    // source has nothing left to decode ahead; the player stops its timer
+    // then and starts it again after the next serve().
+    bool idle();
 
     // The frame number of the picture last served, -1 before the first.
     std::int64_t shown() const { return m_shown; }

@@ -49,6 +49,12 @@ public:
     // Frame n, or an error for a number outside 0..frameCount-1 or a frame
     // that cannot be decoded. Never throws.
     virtual FrameResult frame(std::int64_t n) = 0;
+    // Decodes a little ahead of the operator while the screen has nothing
+    // else to do: one picture or one packet per call, a few milliseconds at
+    // 720p, so a key press never waits behind it. False when there is
+    // nothing left worth decoding (the whole file is cached, or the cache is
+    // full of frames nearer the position than any still missing).
+    virtual bool prefetchStep() { return false; }
 };
 
 // Why a video could not be opened.

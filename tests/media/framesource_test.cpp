@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -209,6 +211,182 @@ TEST_F(FfmpegClips, ADamagedPictureCostsOnlyItsOwnFrame)
     (void)src->frame(10); // a picture or an error, never a crash
     for (int n : {9, 11, 12, 23})
         EXPECT_TRUE(exported(*src, n) == exported(*good, n)) << "frame " << n;
+}
+
+namespace {
+
+// Every frame decoded from a cold cache, one seek to its key frame each.
+std::vector<QByteArray> coldFrames(const QString& path)
+{
+    auto src = openOrFail(path);
+    std::vector<QByteArray> frames;
+    if (!src)
+        return frames;
+    for (std::int64_t n = 0; n < src->properties().frameCount; ++n) {
+        src->clearCache();
+        frames.push_back(exported(*src, n));
+    }
+    return frames;
+}
+
+// Decodes ahead until the source has nothing left to do; false when it never
+// says so (a prefetch that does not end).
+bool prefetchToEnd(FrameSource& src, const std::function<void()>& afterStep = {})
+{
+    for (int step = 0; step < 100000; ++step) {
+        if (!src.prefetchStep())
+            return true;
+        if (afterStep)
+            afterStep();
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(FfmpegClips, FramesDecodedAheadAreTheFramesDecodedCold)
+{
+    const struct {
+        const char* name;
+        int position; // frame asked for before decoding ahead; -1: none since open
+    } cases[] = {
+        {"h264.avi", 20}, {"h264.avi", -1}, {"mpeg4.avi", 29}, {"h264.mp4", 17}, {"mjpeg.avi", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " from frame " + std::to_string(c.position));
+        const std::vector<QByteArray> reference = coldFrames(path(c.name));
+        auto src = openOrFail(path(c.name));
+        ASSERT_TRUE(src);
+        if (c.position >= 0)
+            ASSERT_TRUE(src->frame(c.position));
+        ASSERT_TRUE(prefetchToEnd(*src));
+        EXPECT_GT(src->stats().prefetched, 0);
+        const auto before = src->stats();
+        for (int n = 0; n < int(reference.size()); ++n) {
+            EXPECT_TRUE(src->isCached(n)) << "frame " << n;
+            ASSERT_TRUE(exported(*src, n) == reference[std::size_t(n)]) << "frame " << n;
+        }
+        EXPECT_EQ(src->stats().decoded, before.decoded) << "every frame came from the cache";
+    }
+}
+
+TEST_F(FfmpegClips, ARequestDuringDecodingAheadIsServedFirst)
+{
+    const std::vector<QByteArray> reference = coldFrames(path("h264.avi"));
+    auto src = openOrFail(path("h264.avi"));
+    ASSERT_TRUE(src);
+    FrameRequests requests(*src);
+    for (int k = 0; k < 9; ++k)
+        ASSERT_TRUE(requests.idle()) << "decoding ahead from frame 0 has only begun";
+    ASSERT_FALSE(src->isCached(33));
+
+    requests.request(33);
+    const auto before = src->stats();
+    EXPECT_FALSE(requests.idle()) << "a waiting request goes first";
+    EXPECT_EQ(src->stats().decoded, before.decoded);
+    const auto served = requests.serve();
+    ASSERT_TRUE(served && *served);
+    const QByteArray shown = packedDib(*served->picture).mid(40);
+    EXPECT_TRUE(shown == reference[33]);
+
+    // Decoding ahead resumes around the new position: its own interval
+    // (24-35) and the next (36-39) before the one behind it (12-23).
+    int steps = 0;
+    while (!src->isCached(39) && requests.idle())
+        ++steps;
+    ASSERT_TRUE(src->isCached(39)) << "after " << steps << " steps";
+    EXPECT_TRUE(src->isCached(34) && src->isCached(35));
+    EXPECT_FALSE(src->isCached(18));
+    ASSERT_TRUE(prefetchToEnd(*src));
+    for (int n : {0, 11, 12, 18, 23, 33, 39})
+        EXPECT_TRUE(exported(*src, n) == reference[std::size_t(n)]) << "frame " << n;
+}
+
+TEST_F(FfmpegClips, DecodingAheadKeepsToTheCacheAndToTheNearestFrames)
+{
+    const struct {
+        const char* name;
+        int position;
+        int capFrames; // cache room in frames; 0: less than one frame
+    } cases[] = {
+        {"h264.avi", 20, 10}, {"h264.avi", 3, 5}, {"mpeg4.avi", 30, 7}, {"mjpeg.avi", 12, 6}, {"h264.avi", 20, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.position) + ", room for " +
+                     std::to_string(c.capFrames));
+        std::int64_t frameBytes = 0;
+        {
+            auto probe = openOrFail(path(c.name));
+            ASSERT_TRUE(probe && probe->frame(0));
+            frameBytes = probe->stats().cachedBytes;
+        }
+        FrameSourceLimits limits;
+        limits.cacheBytes = c.capFrames ? frameBytes * c.capFrames + frameBytes / 2 : 1;
+        auto src = openOrFail(path(c.name), limits);
+        ASSERT_TRUE(src && src->frame(c.position));
+        const int count = int(src->properties().frameCount);
+        std::int64_t most = 0;
+        ASSERT_TRUE(prefetchToEnd(*src, [&] { most = std::max(most, src->stats().cachedBytes); }));
+        if (c.capFrames)
+            EXPECT_LE(most, limits.cacheBytes);
+        else
+            EXPECT_LE(most, frameBytes) << "one frame at most";
+        // What is kept is the frames nearest the position, the shown one first.
+        int farthestKept = 0, nearestMissing = count;
+        for (int n = 0; n < count; ++n) {
+            const int d = std::abs(n - c.position);
+            if (src->isCached(n))
+                farthestKept = std::max(farthestKept, d);
+            else
+                nearestMissing = std::min(nearestMissing, d);
+        }
+        EXPECT_LE(farthestKept, nearestMissing);
+        if (c.capFrames)
+            EXPECT_GE(src->stats().cachedFrames, c.capFrames - 1);
+    }
+}
+
+TEST_F(FfmpegClips, DecodingAheadInACutOrDamagedFileEnds)
+{
+    const QByteArray h264 = test::readAll(path("h264.avi"));
+    const QByteArray mpeg4 = test::readAll(path("mpeg4.avi"));
+    // The 20th picture's chunk scrambled, past its first bytes.
+    auto scrambled = [](QByteArray bytes) {
+        qsizetype at = bytes.indexOf("movi");
+        for (int k = 0; k < 20 && at > 0; ++k)
+            at = bytes.indexOf("00dc", at + 1);
+        const quint32 size = at > 0 ? qFromLittleEndian<quint32>(bytes.constData() + at + 4) : 0;
+        for (quint32 i = 4; i < size; ++i)
+            bytes[at + 8 + i] = char((i * 53) & 0xff);
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* intact; // the clip whose first interval it still holds
+    } cases[] = {
+        {"h264-cut.avi", h264.left(h264.size() * 6 / 10), "h264.avi"},
+        {"mpeg4-cut.avi", mpeg4.left(mpeg4.size() / 2), "mpeg4.avi"},
+        {"h264-damaged.avi", scrambled(h264), "h264.avi"},
+        {"mpeg4-damaged.avi", scrambled(mpeg4), "mpeg4.avi"},
+        {"h264-junk-tail.avi", h264.left(h264.size() / 2) + QByteArray(h264.size() / 2, '\x5a'), "h264.avi"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = s_dir->filePath(QString::fromLatin1(c.name));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        auto src = openOrFail(file);
+        ASSERT_TRUE(src);
+        (void)src->frame(src->properties().frameCount - 1); // a picture or an error
+        EXPECT_TRUE(prefetchToEnd(*src));
+        auto good = openOrFail(path(c.intact));
+        ASSERT_GT(src->properties().frameCount, 9);
+        for (int n : {0, 5, 8})
+            EXPECT_TRUE(exported(*src, n) == exported(*good, n)) << "frame " << n;
+    }
 }
 
 TEST(FrameSource, DroppedFrameChunksRepeatThePictureBeforeThem)
