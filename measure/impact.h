@@ -6,6 +6,7 @@
 #include "grid/gridfile.h"
 #include "grid/gridmapping.h"
 #include "grid/gridstate.h"
+#include "shell/twips.h"
 
 #include <QString>
 
@@ -15,8 +16,7 @@
 
 namespace korvel {
 
-// One screen pixel is 15 twips; a nudge moves the impact by one pixel.
-constexpr double kTwipsPerPixel = 15;
+// A nudge moves the impact by one pixel.
 constexpr double kNudge = kTwipsPerPixel;
 
 // The splash indicator rises this far (twips) above the shifted point.

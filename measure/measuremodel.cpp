@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -419,11 +420,104 @@ void MeasureModel::Clear()
     clearExchangePictures();
 }
 
+QString pictureFileStem(const QString& skier)
+{
+    QString stem;
+    stem.reserve(skier.size());
+    for (const QChar ch : skier) {
+        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') || ch == QLatin1Char(':') ||
+                            ch.category() == QChar::Other_Control;
+        stem += unsafe ? QLatin1Char(' ') : ch;
+    }
+    // "..jump3.bmp" stays in the folder, but a name that reads as the parent
+    // folder has no place in a picture's name.
+    while (stem.contains(QLatin1String("..")))
+        stem.replace(QLatin1String(".."), QLatin1String(" ."));
+    return stem;
+}
+
 QString MeasureModel::picturePath() const
 {
-    return joinPath(m_shared.CapturesDir, text(QStringLiteral("Skier_name")) + QStringLiteral("jump") +
-                                              text(QStringLiteral("Jump_no")).trimmed() +
+    return joinPath(m_shared.CapturesDir, pictureFileStem(text(QStringLiteral("Skier_name"))) +
+                                              QStringLiteral("jump") + text(QStringLiteral("Jump_no")).trimmed() +
                                               m_shared.PictureExtension);
+}
+
+bool MeasureModel::savePicture(const PictureWriter& write)
+{
+    if (!m_frozen) {
+        m_prompt.message(QStringLiteral("There is no picture on the measure screen to save."));
+        return false;
+    }
+    const QString path = picturePath();
+    m_prompt.message(path);
+    if (QFileInfo::exists(path) &&
+        !m_prompt.askYesNo(QStringLiteral("A picture of this skier and jump is already saved:\n%1\n"
+                                          "Do you want to replace it?")
+                               .arg(path),
+                           QString(), Icon::Question, false))
+        return false;
+    if (const QString error = write(path); !error.isEmpty()) {
+        m_prompt.message(QStringLiteral("The picture could not be saved:\n%1\n%2").arg(path, error), kErrorTitle,
+                         Icon::Exclamation);
+        return false;
+    }
+    // Without a capture screen the picture is of this screen's skier and
+    // jump; the capture screen's pass number is the attempt after it.
+    MeasureListener::CaptureValues capture{text(QStringLiteral("Skier_name")),
+                                           numberText(leadingNumber(text(QStringLiteral("Jump_no"))) + 1).trimmed()};
+    if (m_listener) {
+        if (const auto v = m_listener->captureValues())
+            capture = *v;
+    }
+    pictureSaved(path, capture.skier, capture.pass);
+    return true;
+}
+
+bool MeasureModel::leave(Leaving how, const PictureWriter& write)
+{
+    const QString question = QStringLiteral("Do you want to save this picture?");
+    const bool fromFrameSelection = m_shared.LastScreen == QLatin1String("SelectFrame");
+    // Without a picture there is nothing to save or lose.
+    if (fromFrameSelection) {
+        if (m_frozen) {
+            const QString policy = m_shared.PictureSavePolicy;
+            const bool save = policy == QLatin1String("Save") ||
+                              (policy == QLatin1String("Ask") &&
+                               m_prompt.askYesNo(question, QString(), Icon::Question, true));
+            if (save && !savePicture(write))
+                return false;
+        }
+        return true;
+    }
+    if (how == Leaving::Exit)
+        return true;
+    if (m_frozen && m_prompt.askYesNo(question, QString(), Icon::Question, true) && !savePicture(write))
+        return false;
+    return !m_prompt.askYesNo(QStringLiteral("Do you want to remain on this form?"), QString(), Icon::Question, true);
+}
+
+bool MeasureModel::clipFlagReady() const
+{
+    const auto lines = readLines(joinPath(exchangeFolder(m_settings), QStringLiteral("clipflag.txt")));
+    if (!lines || lines->isEmpty())
+        return false;
+    // The flag is the file's first value: up to a comma, blanks and quotes around it ignored.
+    QString value = lines->constFirst().section(QLatin1Char(','), 0, 0).trimmed();
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        value = value.mid(1, value.size() - 2);
+    return value == QLatin1String("Ready");
+}
+
+void MeasureModel::consumeClipFlag()
+{
+    // A flag that cannot be rewritten is left to the other program.
+    (void)writeLines(joinPath(exchangeFolder(m_settings), QStringLiteral("clipflag.txt")), {QStringLiteral("  ")});
+}
+
+QString MeasureModel::snapshotPath() const
+{
+    return joinPath(exchangeFolder(m_settings), QStringLiteral("snapshot.bmp"));
 }
 
 bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier, const QString& capturePass)

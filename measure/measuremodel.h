@@ -34,6 +34,36 @@ enum class Outcome {
     Comment,         // Make_comment
 };
 
+// What the measure screen hands over to the screens around it. A screen that
+// is not part of korvel yet answers false, and the measure screen says so
+// rather than pretending to have gone there.
+class MeasureListener {
+public:
+    virtual ~MeasureListener() = default;
+    // "E&xit": the main screen takes over.
+    virtual bool showMainScreen() { return false; }
+    // "Capture Next Jump": asked before anything is cleared, so a missing
+    // capture screen costs no picture.
+    virtual bool captureAvailable() const { return false; }
+    virtual void showCapture() {}
+    // "&View Log": the picture-log viewer over the measure screen.
+    virtual bool openPictureLog() { return false; }
+    // "&Calibrate": false when the calibration line tool is not there to open.
+    virtual bool openCalibration() { return false; }
+    // The capture screen's skier and pass number (its next attempt), which the
+    // picture log line and side file carry; none without a capture screen.
+    struct CaptureValues {
+        QString skier;
+        QString pass;
+    };
+    virtual std::optional<CaptureValues> captureValues() const { return std::nullopt; }
+};
+
+// The skier's name as it may stand in a picture file name: a path separator,
+// a drive colon, ".." or a control character becomes a blank, so a typed name
+// never places a picture outside the picture folder.
+QString pictureFileStem(const QString& skier);
+
 // The part of a measured jump's results line after " - ": the distance texts,
 // the barefoot and verify-mode marks, the comment and the bracketed groups.
 // Record and korvel-tool's measure both write it through here.
@@ -118,8 +148,36 @@ public:
     // Clear (Unfreeze): the frame is done; the jump number moves on.
     void Clear();
 
-    // Where Save Picture writes: picture folder + skier + "jump" + jump + extension.
+    void setListener(MeasureListener* l) { m_listener = l; }
+    MeasureListener* listener() const { return m_listener; }
+
+    // Where Save Picture writes: picture folder + skier + "jump" + jump +
+    // extension, the skier's name made safe for a file name.
     QString picturePath() const;
+
+    // Writes the screen's picture to a path: empty when it worked, else the reason.
+    using PictureWriter = std::function<QString(const QString& path)>;
+    // "&Save Picture": shows the path, asks before replacing a picture of the
+    // same skier and jump, writes the picture and notes it (line P, side file,
+    // log line L). False when nothing was saved; a picture that could not be
+    // written is reported and leaves no line behind.
+    bool savePicture(const PictureWriter& write);
+
+    // Leaving by "E&xit" or "Capture Next Jump": the picture policy and the
+    // operator's answers. False when the screen stays: the operator chose to
+    // remain, or a picture that was to be saved could not be (it would be lost
+    // by the Clear that follows).
+    enum class Leaving { Exit, NextJump };
+    bool leave(Leaving how, const PictureWriter& write);
+
+    // Auto Load: the program that leaves pictures on the clipboard writes
+    // "Ready" into clipflag.txt of the exchange folder. True when it says so.
+    bool clipFlagReady() const;
+    // After the clipboard picture was taken: the flag becomes two blanks, so
+    // the same picture is not loaded twice.
+    void consumeClipFlag();
+    // The picture the scoring side leaves in the exchange folder.
+    QString snapshotPath() const;
     // After the screen wrote the picture: results line P, the side file and
     // log line L. The capture screen's skier and pass go into the last two.
     // False when one of them could not be written (each failure is reported).
@@ -144,6 +202,7 @@ private:
     Settings& m_settings;
     Prompt& m_prompt;
     Clock m_clock;
+    MeasureListener* m_listener = nullptr;
 
     QHash<QString, QString> m_texts;
     ActiveGrid m_grid;

@@ -3,13 +3,13 @@
 // in twips (15 to a pixel) like every stored screen position. The grid set-up
 // and measure screens click and draw on it.
 
+#include "shell/twips.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
 
 namespace korvel {
-
-constexpr double kTwipsPerPixel = 15.0;
 
 // The picture size the grid files and the front-ratio check use: the picture's
 // HIMETRIC size (2540 per inch at 96 pixels per inch) times 15 / 26.5.

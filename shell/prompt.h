@@ -32,6 +32,13 @@ public:
     // File dialogs take filters as "desc|pattern|desc|pattern|"; nullopt when cancelled.
     virtual std::optional<QString> openFile(const QString& title, const QString& filter,
                                             const QString& initialPath) = 0;
+    // An open dialog with entry `selected` (1-based) of its filter list
+    // preselected, so the operator's usual file kind shows first.
+    virtual std::optional<QString> openFileSelecting(const QString& title, const QString& filter,
+                                                     const QString& initialPath, int /*selected*/)
+    {
+        return openFile(title, filter, initialPath);
+    }
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
                                             const QString& initialPath,
                                             const QString& defaultSuffix) = 0;

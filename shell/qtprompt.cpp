@@ -61,6 +61,19 @@ std::optional<QString> QtPrompt::openFile(const QString& title, const QString& f
     return path;
 }
 
+std::optional<QString> QtPrompt::openFileSelecting(const QString& title, const QString& filter,
+                                                   const QString& initialPath, int selected)
+{
+    QFileDialog dialog(m_parent, titleOr(title), initialPath, qtFileFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QStringList filters = dialog.nameFilters();
+    if (selected >= 1 && selected <= filters.size())
+        dialog.selectNameFilter(filters.at(selected - 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 std::optional<QString> QtPrompt::saveFile(const QString& title, const QString& filter,
                                           const QString& initialPath, const QString& defaultSuffix)
 {

@@ -17,6 +17,8 @@ public:
                                  const QString& defaultText) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& initialPath) override;
+    std::optional<QString> openFileSelecting(const QString& title, const QString& filter,
+                                             const QString& initialPath, int selected) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& initialPath, const QString& defaultSuffix) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialDir) override;

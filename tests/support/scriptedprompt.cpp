@@ -126,8 +126,17 @@ std::optional<QString> ScriptedPrompt::openFile(const QString& title, const QStr
 {
     lastFilter = filter;
     lastInitialPath = initialPath;
+    lastSelectedFilter = 0;
     const auto s = next(Kind::OpenFile, title, title, Icon::None);
     return s ? s->answer : std::nullopt;
+}
+
+std::optional<QString> ScriptedPrompt::openFileSelecting(const QString& title, const QString& filter,
+                                                         const QString& initialPath, int selected)
+{
+    const auto answer = openFile(title, filter, initialPath);
+    lastSelectedFilter = selected;
+    return answer;
 }
 
 std::optional<QString> ScriptedPrompt::saveFile(const QString& title, const QString& filter,

@@ -53,6 +53,8 @@ public:
                                  const QString& defaultText) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& initialPath) override;
+    std::optional<QString> openFileSelecting(const QString& title, const QString& filter,
+                                             const QString& initialPath, int selected) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& initialPath, const QString& defaultSuffix) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialDir) override;
@@ -63,6 +65,7 @@ public:
     QString lastFilter;
     QString lastInitialPath;
     QString lastDefaultText;
+    int lastSelectedFilter = 0; // 1-based; 0 when the dialog preselected none
 
 private:
     std::optional<Step> next(Kind kind, const QString& text, const QString& title, Icon icon);
