@@ -2,6 +2,8 @@
 // steps forward and back, jumps and exports, beside OpenCV's seek and one
 // ffmpeg process per frame; and whether every exported frame equals the one
 // the ffmpeg program decodes. Figures are medians in milliseconds.
+// Jumps are timed twice: from a cold cache, and after the source has decoded
+// ahead as the review screen lets it while the operator looks at a frame.
 
 #include "media/ffmpegframesource.h"
 #include "media/frameexport.h"
@@ -58,9 +60,13 @@ QByteArray bmpPixels(const QString& path)
 struct Row {
     QString name;
     double open = 0, forward = 0, back = 0, random = 0, opencv = -1, process = -1, exportCold = 0, exportShown = 0;
-    int exact = 0, compared = 0;
+    int exact = 0, warmExact = 0, compared = 0;
     double cacheMb = 0;
     int cachedFrames = 0;
+    // After decoding ahead from open to the end.
+    double prefetchTotal = 0, sliceMedian = 0, sliceMax = 0, warm = 0;
+    double prefetchMb = 0;
+    int prefetchFrames = 0, warmHits = 0, jumps = 0;
 };
 
 QString g_python = QStringLiteral("python3");
@@ -121,6 +127,40 @@ Row measure(const QString& path, const QString& opencvScript, const QString& wor
     }
     row.random = median(random);
 
+    // The same jumps after decoding ahead: the file just opened, the screen
+    // idle until there is nothing left to decode ahead. Each slice is what a
+    // key press may have to wait for.
+    auto warm = openSource(path);
+    {
+        std::vector<double> slices;
+        QElapsedTimer total;
+        total.start();
+        while (true) {
+            QElapsedTimer t;
+            t.start();
+            const bool more = warm->prefetchStep();
+            slices.push_back(ms(t));
+            if (!more)
+                break;
+        }
+        row.prefetchTotal = ms(total);
+        row.sliceMedian = median(slices);
+        row.sliceMax = *std::max_element(slices.begin(), slices.end());
+        const auto st = warm->stats();
+        row.prefetchFrames = st.cachedFrames;
+        row.prefetchMb = double(st.cachedBytes) / 1e6;
+        std::vector<double> times;
+        for (int n : jumps) {
+            row.warmHits += warm->isCached(n) ? 1 : 0;
+            QElapsedTimer t;
+            t.start();
+            warm->frame(n);
+            times.push_back(ms(t));
+        }
+        row.warm = median(times);
+        row.jumps = int(jumps.size());
+    }
+
     // Export: of the frame on show (the player's source), and from a closed file.
     std::vector<double> shown, cold;
     for (int k = 0; k < 5; ++k) {
@@ -171,6 +211,11 @@ Row measure(const QString& path, const QString& opencvScript, const QString& wor
         const QByteArray theirs = bmpPixels(ref);
         if (!theirs.isEmpty() && theirs == bmpPixels(work + "/export.bmp"))
             ++row.exact;
+        // The same frame as the source that decoded ahead has it.
+        const bool hit = warm->isCached(n);
+        ExportFrame(*warm, path, n, prompt, work + "/export.bmp");
+        if (hit && !theirs.isEmpty() && theirs == bmpPixels(work + "/export.bmp"))
+            ++row.warmExact;
     }
     row.process = median(proc);
     return row;
@@ -198,18 +243,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: korvel-bench [--opencv SCRIPT] [--work DIR] VIDEO...\n");
         return 2;
     }
-    std::printf("Medians in milliseconds. random = jump to any frame from a cold cache;\n"
+    std::printf("Medians in milliseconds. cold = jump to any frame from a cold cache; warm = the same\n"
+                "jumps after decoding ahead to the end (hits = jumps found in the cache); exact(warm) =\n"
+                "frames equal to ffmpeg's decode, and (in brackets) of those, served from the prefetched cache;\n"
                 "opencv = VideoCapture set(CAP_PROP_POS_FRAMES)+read; process = one ffmpeg per frame.\n\n");
-    std::printf("%-24s %7s %7s %7s %6s %7s %8s %6s %8s %6s %7s %7s %6s %s\n", "video", "open", "fwd",
-                "back", "b/f", "random", "opencv", "x", "process", "x", "export", "exp-cold", "exact",
-                "cache");
+    std::printf("%-24s %6s %6s %6s %5s %7s %7s %7s %8s %5s %5s %7s %6s %6s %8s %6s %-12s %6s %6s %7s %6s %s\n",
+                "video", "open", "fwd", "back", "b/f", "cold", "warm", "opencv", "process", "xcv", "xproc",
+                "warm-xcv", "xproc", "hits", "prefetch", "slice", "(max)", "export", "exp-cold", "exact(warm)",
+                "cache", "prefetched");
     for (const QString& f : files) {
         const Row r = measure(f, opencv, work);
         auto ratio = [](double other, double ours) { return other > 0 && ours > 0 ? other / ours : 0.0; };
-        std::printf("%-24s %7.2f %7.2f %7.2f %6.2f %7.2f %8.2f %6.1f %8.1f %6.0f %7.2f %7.2f %3d/%-2d %d fr %.0f MB\n",
-                    qPrintable(r.name), r.open, r.forward, r.back, ratio(r.back, r.forward), r.random, r.opencv,
-                    ratio(r.opencv, r.random), r.process, ratio(r.process, r.random), r.exportShown,
-                    r.exportCold, r.exact, r.compared, r.cachedFrames, r.cacheMb);
+        std::printf("%-24s %6.2f %6.2f %6.2f %5.2f %7.2f %7.2f %7.2f %8.1f %5.1f %5.0f %7.1f %6.0f %3d/%-2d %8.0f %6.2f (%-9.2f) %6.2f %6.2f %d/%d(%d) %3d fr %3.0f MB %3d fr %3.0f MB\n",
+                    qPrintable(r.name), r.open, r.forward, r.back, ratio(r.back, r.forward), r.random, r.warm,
+                    r.opencv, r.process, ratio(r.opencv, r.random), ratio(r.process, r.random),
+                    ratio(r.opencv, r.warm), ratio(r.process, r.warm), r.warmHits, r.jumps, r.prefetchTotal,
+                    r.sliceMedian, r.sliceMax, r.exportShown, r.exportCold, r.exact, r.compared, r.warmExact, r.cachedFrames,
+                    r.cacheMb, r.prefetchFrames, r.prefetchMb);
         std::fflush(stdout);
     }
     return 0;
