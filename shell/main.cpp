@@ -1,11 +1,17 @@
 // korvel: the measurement program. Until the main screen joins it, korvel
 // opens on grid set-up, with the sample lake as its picture when no frame
-// has been exported yet, so a newcomer can calibrate a grid at once.
+// has been exported yet, so a newcomer can calibrate a grid at once. Leaving
+// set-up with every grid ready opens the measure screen, on the sample jump
+// when there is no other picture, and the calibration line tool opens from
+// both screens.
 
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsetupscreen.h"
 #include "grid/sample/lakescene.h"
+#include "measure/calibrationscreen.h"
+#include "measure/measurescreen.h"
 #include "shell/paths.h"
+#include "shell/pictureview.h"
 #include "shell/qtprompt.h"
 #include "shell/settings.h"
 #include "shell/sharedstate.h"
@@ -16,6 +22,87 @@
 #include <QStandardPaths>
 
 using namespace korvel;
+
+namespace {
+
+// Stands in for the main screen: it joins grid set-up, measurement and the
+// calibration line tool, and says plainly what is not there yet.
+class Hub : public GridSetupListener {
+public:
+    Hub(GridState& grids, SharedState& shared, Prompt& prompt, GridSetupScreen& setup, MeasureScreen& measure,
+        CalibrationScreen& calibration)
+        : m_grids(grids), m_shared(shared), m_prompt(prompt), m_setup(setup), m_measure(measure),
+          m_calibration(calibration)
+    {
+    }
+
+    // GridSetupListener
+    void gridSetupLeft(bool allReady) override
+    {
+        if (!allReady) {
+            m_prompt.message(QStringLiteral("Jumps can be measured once every configured grid is ready. "
+                                            "There is no main screen in this version of korvel, so it closes now."));
+            QApplication::quit();
+            return;
+        }
+        m_measure.model().selectGrid(m_shared.CurrentGrid);
+        // A newcomer without a contact frame of their own measures the sample jump.
+        if (m_shared.LastScreen != QLatin1String("SelectFrame") && !m_measure.picture()->hasPicture())
+            m_measure.freezePicture(sample::makeSampleScene({.skier = true}).picture,
+                                    QStringLiteral("Sample jump"));
+        m_measure.enter();
+    }
+    bool openCalibration() override
+    {
+        const int g = m_setup.model().gridNumber();
+        m_calibration.open([this, g]() -> std::optional<ActiveGrid> {
+            if (!m_grids.gridReady[g])
+                return std::nullopt;
+            return ActiveGrid::fromRecord(m_grids, g);
+        });
+        return true;
+    }
+
+    bool measureLeft()
+    {
+        m_prompt.message(QStringLiteral("There is no main screen in this version of korvel, so it closes now."));
+        QApplication::quit();
+        return true;
+    }
+    // The measure screen's own "&Calibrate" uses the grid chosen there.
+    bool openMeasureCalibration()
+    {
+        m_calibration.open([this]() -> std::optional<ActiveGrid> {
+            const ActiveGrid& a = m_measure.model().activeGrid();
+            if (!m_grids.gridReady[a.number])
+                return std::nullopt;
+            return a;
+        });
+        return true;
+    }
+
+private:
+    GridState& m_grids;
+    SharedState& m_shared;
+    Prompt& m_prompt;
+    GridSetupScreen& m_setup;
+    MeasureScreen& m_measure;
+    CalibrationScreen& m_calibration;
+};
+
+// The measure screen's side of the stand-in: its "&Calibrate" takes the grid
+// chosen there, not set-up's; capture and the picture-log viewer are missing.
+class MeasureSide : public MeasureListener {
+public:
+    explicit MeasureSide(Hub& hub) : m_hub(hub) {}
+    bool showMainScreen() override { return m_hub.measureLeft(); }
+    bool openCalibration() override { return m_hub.openMeasureCalibration(); }
+
+private:
+    Hub& m_hub;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -34,6 +121,7 @@ int main(int argc, char** argv)
         QDir().mkpath(videoDir);
     }
     shared.VideoDir = videoDir;
+    shared.LogFileName = QStringLiteral("JumpMeasurementLog") + dateStamp() + QStringLiteral(".txt");
     shared.ResultsFile =
         joinPath(videoDir, QStringLiteral("JumpMeasurementResults") + dateStamp() + QStringLiteral(".txt"));
     shared.SetupDir = settings.get(QStringLiteral("SetupFiles"), videoDir);
@@ -43,6 +131,17 @@ int main(int argc, char** argv)
 
     GridSetupModel model(grids, shared, settings, prompt);
     GridSetupScreen screen(model, shared, settings, prompt);
+    MeasureModel measureModel(grids, shared, settings, prompt);
+    MeasureScreen measure(measureModel, shared, settings, prompt);
+    CalibrationLine line(prompt);
+    CalibrationScreen calibration(line);
+    calibration.setPictures({measure.picture(), screen.picture()});
+
+    Hub hub(grids, shared, prompt, screen, measure, calibration);
+    MeasureSide measureSide(hub);
+    model.setListener(&hub);
+    measureModel.setListener(&measureSide);
+
     const QString frame = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
     if (PathExists(frame, PathKind::File)) {
         shared.LastScreen = QStringLiteral("SelectFrame");
