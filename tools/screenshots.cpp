@@ -1,10 +1,12 @@
 // Renders korvel's screens on the sample lake for the documentation:
-// korvel-shots FOLDER writes grid-setup.png. Run under a real X server
+// korvel-shots FOLDER writes grid-setup.png and measure.png (the sample jump
+// measured on the grid calibrated for the first). Run under a real X server
 // (xvfb-run) or the offscreen platform.
 
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsetupscreen.h"
 #include "grid/sample/lakescene.h"
+#include "measure/measurescreen.h"
 #include "shell/prompt.h"
 #include "shell/consoleprompt.h"
 #include "shell/settings.h"
@@ -84,9 +86,29 @@ int main(int argc, char** argv)
     screen.resize(1280, 760);
     screen.show();
 
+    // The sample skier's contact clicked and recorded on grid 1.
+    shared.ResultsFile = scratch.path() + QStringLiteral("/JumpMeasurementResults.txt");
+    shared.CapturesDir = scratch.path();
+    shared.CurrentGrid = 1;
+    // Red stands out against the white of the splash.
+    settings.save(QStringLiteral("impactcolor"), QStringLiteral("red"));
+    MeasureModel measureModel(grids, shared, settings, prompt);
+    MeasureScreen measure(measureModel, shared, settings, prompt);
+    const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
+    measure.freezePicture(jump.picture, QStringLiteral("Sample jump"));
+    measureModel.setText(QStringLiteral("Skier_name"), QStringLiteral("Sample Skier"));
+    const QPoint contact = jump.impact->click();
+    measureModel.clickPicture(contact.x() * 15.0, contact.y() * 15.0);
+    measureModel.Record();
+    measure.show_the_grid();
+    measure.resize(1060, 640);
+    measure.show();
+
     int code = 0;
     QTimer::singleShot(800, &app, [&] {
         if (!screen.grab().save(out + QStringLiteral("/grid-setup.png")))
+            code = 1;
+        if (!measure.grab().save(out + QStringLiteral("/measure.png")))
             code = 1;
         app.quit();
     });
