@@ -27,7 +27,8 @@
 
 using namespace korvel;
 
-namespace {
+namespace
+{
 
 double median(std::vector<double> v)
 {
@@ -38,7 +39,10 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
-double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+double ms(const QElapsedTimer& t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 std::unique_ptr<FfmpegFrameSource> openSource(const QString& path)
 {
@@ -59,7 +63,8 @@ QByteArray bmpPixels(const QString& path)
 
 struct Row {
     QString name;
-    double open = 0, forward = 0, back = 0, random = 0, opencv = -1, process = -1, exportCold = 0, exportShown = 0;
+    double open = 0, forward = 0, back = 0, random = 0, opencv = -1, process = -1, exportCold = 0,
+           exportShown = 0;
     int exact = 0, warmExact = 0, compared = 0;
     double cacheMb = 0;
     int cachedFrames = 0;
@@ -204,7 +209,8 @@ Row measure(const QString& path, const QString& opencvScript, const QString& wor
         t.start();
         QProcess::execute(QStringLiteral("ffmpeg"),
                           {"-y", "-v", "error", "-nostdin", "-i", path, "-vf",
-                           QStringLiteral("select=eq(n\\,%1)").arg(n), "-frames:v", "1", "-pix_fmt", "bgr24", ref});
+                           QStringLiteral("select=eq(n\\,%1)").arg(n), "-frames:v", "1", "-pix_fmt",
+                           "bgr24", ref});
         proc.push_back(ms(t));
         ExportFrame(*src, path, n, prompt, work + "/export.bmp");
         ++row.compared;
@@ -243,23 +249,30 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: korvel-bench [--opencv SCRIPT] [--work DIR] VIDEO...\n");
         return 2;
     }
-    std::printf("Medians in milliseconds. cold = jump to any frame from a cold cache; warm = the same\n"
-                "jumps after decoding ahead to the end (hits = jumps found in the cache); exact(warm) =\n"
-                "frames equal to ffmpeg's decode, and (in brackets) of those, served from the prefetched cache;\n"
-                "opencv = VideoCapture set(CAP_PROP_POS_FRAMES)+read; process = one ffmpeg per frame.\n\n");
-    std::printf("%-24s %6s %6s %6s %5s %7s %7s %7s %8s %5s %5s %7s %6s %6s %8s %6s %-12s %6s %6s %7s %6s %s\n",
-                "video", "open", "fwd", "back", "b/f", "cold", "warm", "opencv", "process", "xcv", "xproc",
-                "warm-xcv", "xproc", "hits", "prefetch", "slice", "(max)", "export", "exp-cold", "exact(warm)",
-                "cache", "prefetched");
+    std::printf(
+        "Medians in milliseconds. cold = jump to any frame from a cold cache; warm = the same\n"
+        "jumps after decoding ahead to the end (hits = jumps found in the cache); exact(warm) =\n"
+        "frames equal to ffmpeg's decode, and (in brackets) of those, served from the prefetched "
+        "cache;\n"
+        "opencv = VideoCapture set(CAP_PROP_POS_FRAMES)+read; process = one ffmpeg per frame.\n\n");
+    std::printf("%-24s %6s %6s %6s %5s %7s %7s %7s %8s %5s %5s %7s %6s %6s %8s %6s %-12s %6s %6s "
+                "%7s %6s %s\n",
+                "video", "open", "fwd", "back", "b/f", "cold", "warm", "opencv", "process", "xcv",
+                "xproc", "warm-xcv", "xproc", "hits", "prefetch", "slice", "(max)", "export",
+                "exp-cold", "exact(warm)", "cache", "prefetched");
     for (const QString& f : files) {
         const Row r = measure(f, opencv, work);
-        auto ratio = [](double other, double ours) { return other > 0 && ours > 0 ? other / ours : 0.0; };
-        std::printf("%-24s %6.2f %6.2f %6.2f %5.2f %7.2f %7.2f %7.2f %8.1f %5.1f %5.0f %7.1f %6.0f %3d/%-2d %8.0f %6.2f (%-9.2f) %6.2f %6.2f %d/%d(%d) %3d fr %3.0f MB %3d fr %3.0f MB\n",
-                    qPrintable(r.name), r.open, r.forward, r.back, ratio(r.back, r.forward), r.random, r.warm,
-                    r.opencv, r.process, ratio(r.opencv, r.random), ratio(r.process, r.random),
-                    ratio(r.opencv, r.warm), ratio(r.process, r.warm), r.warmHits, r.jumps, r.prefetchTotal,
-                    r.sliceMedian, r.sliceMax, r.exportShown, r.exportCold, r.exact, r.compared, r.warmExact, r.cachedFrames,
-                    r.cacheMb, r.prefetchFrames, r.prefetchMb);
+        auto ratio = [](double other, double ours) {
+            return other > 0 && ours > 0 ? other / ours : 0.0;
+        };
+        std::printf(
+            "%-24s %6.2f %6.2f %6.2f %5.2f %7.2f %7.2f %7.2f %8.1f %5.1f %5.0f %7.1f %6.0f "
+            "%3d/%-2d %8.0f %6.2f (%-9.2f) %6.2f %6.2f %d/%d(%d) %3d fr %3.0f MB %3d fr %3.0f MB\n",
+            qPrintable(r.name), r.open, r.forward, r.back, ratio(r.back, r.forward), r.random,
+            r.warm, r.opencv, r.process, ratio(r.opencv, r.random), ratio(r.process, r.random),
+            ratio(r.opencv, r.warm), ratio(r.process, r.warm), r.warmHits, r.jumps, r.prefetchTotal,
+            r.sliceMedian, r.sliceMax, r.exportShown, r.exportCold, r.exact, r.compared,
+            r.warmExact, r.cachedFrames, r.cacheMb, r.prefetchFrames, r.prefetchMb);
         std::fflush(stdout);
     }
     return 0;

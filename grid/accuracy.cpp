@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
 QString accuracyGrade(double e)
 {
@@ -18,7 +19,8 @@ QString accuracyGrade(double e)
     return QStringLiteral("NH");
 }
 
-namespace {
+namespace
+{
 ScreenPoint lerp(const ScreenPoint& a, const ScreenPoint& b, int step)
 {
     return {a.x + (b.x - a.x) * step / 6.0, a.y + (b.y - a.y) * step / 6.0};
@@ -43,8 +45,10 @@ std::optional<AccuracyLattice> computeAccuracy(const AccuracyInput& in, ScreenPo
             LatticePoint& lp = out.points[i][j];
             // One pixel is 15 twips.
             const auto d0 = distance_calculation(in.c, in.jump, lp.x, lp.y, in.barefoot, in.sitSki);
-            const auto dh = distance_calculation(in.c, in.jump, lp.x + 15, lp.y, in.barefoot, in.sitSki);
-            const auto dv = distance_calculation(in.c, in.jump, lp.x, lp.y + 15, in.barefoot, in.sitSki);
+            const auto dh =
+                distance_calculation(in.c, in.jump, lp.x + 15, lp.y, in.barefoot, in.sitSki);
+            const auto dv =
+                distance_calculation(in.c, in.jump, lp.x, lp.y + 15, in.barefoot, in.sitSki);
             if (!d0 || !dh || !dv) {
                 if (failed)
                     *failed = {lp.x, lp.y};
@@ -111,8 +115,8 @@ QStringList accuracyReportLines(const QDateTime& when, int gridNumber, const Rat
     lines << QStringLiteral("Front Ratio: ") + numberText(intDown(ratios.front));
     lines << QStringLiteral("Back Ratio: ") + numberText(intDown(ratios.back));
     lines << setupBlockCornerLines(SetupBlockVariant::Solved, box);
-    lines << QStringLiteral("Check Buoy X,Y Pixels: ") + numberText(checkMarker.x) + QStringLiteral("  ") +
-                 numberText(checkMarker.y);
+    lines << QStringLiteral("Check Buoy X,Y Pixels: ") + numberText(checkMarker.x) +
+                 QStringLiteral("  ") + numberText(checkMarker.y);
     lines << QStringLiteral("Check Buoy X,Y Survey: ") + box(QStringLiteral("txtCheckX")) +
                  QStringLiteral("  ") + box(QStringLiteral("txtCheckY"));
     lines << QStringLiteral(" ");
@@ -124,8 +128,9 @@ QStringList accuracyReportLines(const QDateTime& when, int gridNumber, const Rat
             lines << QStringLiteral("xpix: ") + v(intDown(p.x)) + QStringLiteral("  ypix: ") +
                          v(intDown(p.y + 15)) + QStringLiteral("  x: ") + v(p.down.X) +
                          QStringLiteral("  y: ") + v(p.down.Y) + QStringLiteral("  distance: ") +
-                         v(p.d0) + QStringLiteral("  v inc: ") + v(p.dv) + QStringLiteral("  h inc: ") +
-                         v(p.dh) + QStringLiteral("  delta: ") + v(p.e);
+                         v(p.d0) + QStringLiteral("  v inc: ") + v(p.dv) +
+                         QStringLiteral("  h inc: ") + v(p.dh) + QStringLiteral("  delta: ") +
+                         v(p.e);
         }
     }
     lines << QStringLiteral("Accuracy Check Complete");

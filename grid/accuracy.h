@@ -15,7 +15,8 @@
 #include <functional>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 enum class AccuracyDisplay { Grades, Distance, Detail };
 
@@ -23,12 +24,12 @@ enum class AccuracyDisplay { Grades, Distance, Detail };
 QString accuracyGrade(double e);
 
 struct LatticePoint {
-    double x = 0, y = 0;       // screen, twips
+    double x = 0, y = 0;           // screen, twips
     double d0 = 0, dh = 0, dv = 0; // distances at the point, a pixel right, a pixel down
-    double e = 0;              // metres per pixel
-    SurveyPoint down;          // survey position of the point a pixel down
-    QString caption;           // the indicator's text for the display chosen
-    ScreenPoint labelPos;      // left, top of its indicator label
+    double e = 0;                  // metres per pixel
+    SurveyPoint down;              // survey position of the point a pixel down
+    QString caption;               // the indicator's text for the display chosen
+    ScreenPoint labelPos;          // left, top of its indicator label
 };
 
 struct AccuracyCorners {
@@ -54,7 +55,8 @@ struct AccuracyInput {
 
 // nullopt with the failing point in *failed when a lattice point (or its
 // one-pixel neighbours) lies on the grid's horizon.
-std::optional<AccuracyLattice> computeAccuracy(const AccuracyInput& in, ScreenPoint* failed = nullptr);
+std::optional<AccuracyLattice> computeAccuracy(const AccuracyInput& in,
+                                               ScreenPoint* failed = nullptr);
 
 struct Ratios {
     double front = 0; // near buoys' span as a percentage of the picture width

@@ -6,13 +6,18 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 const QString kHeader = QStringLiteral("Initialization Points for file: ");
 } // namespace
 
-QString checkBuoyFilePath(const QString& iptPath) { return iptPath + QStringLiteral(".cb"); }
+QString checkBuoyFilePath(const QString& iptPath)
+{
+    return iptPath + QStringLiteral(".cb");
+}
 
 QString textField(const QString& text)
 {
@@ -87,11 +92,15 @@ QStringList splitFields(const QString& line)
     return fields;
 }
 
-namespace {
+namespace
+{
 
-class LineReader {
+class LineReader
+{
 public:
-    LineReader(QString path, QStringList lines) : m_path(std::move(path)), m_lines(std::move(lines)) {}
+    LineReader(QString path, QStringList lines) : m_path(std::move(path)), m_lines(std::move(lines))
+    {
+    }
 
     bool failed() const { return !m_error.isEmpty(); }
     const QString& error() const { return m_error; }
@@ -111,7 +120,9 @@ public:
         if (failed())
             return out;
         if (f.size() < n) {
-            fail(QStringLiteral("expected %1 numbers, found \"%2\"").arg(n).arg(m_lines[m_line - 1]));
+            fail(QStringLiteral("expected %1 numbers, found \"%2\"")
+                     .arg(n)
+                     .arg(m_lines[m_line - 1]));
             return out;
         }
         for (int k = 0; k < n; ++k) {

@@ -14,7 +14,8 @@
 #include <optional>
 #include <variant>
 
-namespace korvel {
+namespace korvel
+{
 
 struct GridBuoy {
     double x = 0, y = 0; // screen, twips
@@ -22,7 +23,7 @@ struct GridBuoy {
 };
 
 struct GridFileData {
-    QString path;        // as written on line 1
+    QString path; // as written on line 1
     QString description;
     std::array<GridBuoy, 5> buoys{}; // slots 1..4: upper right, lower right, upper left, lower left
     Coefficients c;

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
 bool Coefficients::allFinite() const
 {
@@ -32,8 +33,9 @@ std::optional<ScreenPoint> SurveyToScreen(const Coefficients& c, double X, doubl
                      (c[2] * c[8] - c[3] * c[7]);
     if (D == 0 || !std::isfinite(D))
         return std::nullopt;
-    const ScreenPoint p{((c[8] - c[6] * c[5]) * X + (c[1] * c[5] - c[3]) * Y + (c[3] * c[6] - c[1] * c[8])) / D,
-                        ((c[6] * c[4] - c[7]) * X + (c[2] - c[1] * c[4]) * Y + (c[1] * c[7] - c[2] * c[6])) / D};
+    const ScreenPoint p{
+        ((c[8] - c[6] * c[5]) * X + (c[1] * c[5] - c[3]) * Y + (c[3] * c[6] - c[1] * c[8])) / D,
+        ((c[6] * c[4] - c[7]) * X + (c[2] - c[1] * c[4]) * Y + (c[1] * c[7] - c[2] * c[6])) / D};
     if (!std::isfinite(p.x) || !std::isfinite(p.y))
         return std::nullopt;
     return p;

@@ -5,7 +5,8 @@
 #include <array>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // c1 ... c8 of the mapping; index 0 is unused so the numbering matches the
 // grid files and the record.

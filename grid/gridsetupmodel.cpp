@@ -9,9 +9,11 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 struct BoxSpec {
     const char* name;
@@ -20,15 +22,32 @@ struct BoxSpec {
 
 // Boxes in the order "Complete" checks them for placeholders, then the rest.
 const BoxSpec kBoxes[] = {
-    {"upper_left_x", "auto"},   {"upper_left_y", "auto"},   {"upper_right_x", "auto"},
-    {"upper_right_y", "auto"},  {"lower_left_x", "auto"},   {"lower_left_y", "auto"},
-    {"lower_right_x", "auto"},  {"lower_right_y", "auto"},  {"ul_survey_x", "input"},
-    {"ul_survey_y", "input"},   {"ur_survey_x", "input"},   {"ur_survey_y", "input"},
-    {"ll_survey_x", "input"},   {"ll_survey_y", "input"},   {"lr_survey_x", "input"},
-    {"lr_survey_y", "input"},   {"jump_x", "jump x"},       {"jump_y", "jump y"},
-    {"txtCheckX", "CheckX"},    {"txtCheckY", "CheckY"},    {"txtCheckXpix", ""},
-    {"txtCheckYpix", ""},       {"ipt_file_description", "No File"},
-    {"ipt_file_description_2", ""}, {"txtPicWidth", "12000"}, {"txtPicHeight", "9000"},
+    {"upper_left_x", "auto"},
+    {"upper_left_y", "auto"},
+    {"upper_right_x", "auto"},
+    {"upper_right_y", "auto"},
+    {"lower_left_x", "auto"},
+    {"lower_left_y", "auto"},
+    {"lower_right_x", "auto"},
+    {"lower_right_y", "auto"},
+    {"ul_survey_x", "input"},
+    {"ul_survey_y", "input"},
+    {"ur_survey_x", "input"},
+    {"ur_survey_y", "input"},
+    {"ll_survey_x", "input"},
+    {"ll_survey_y", "input"},
+    {"lr_survey_x", "input"},
+    {"lr_survey_y", "input"},
+    {"jump_x", "jump x"},
+    {"jump_y", "jump y"},
+    {"txtCheckX", "CheckX"},
+    {"txtCheckY", "CheckY"},
+    {"txtCheckXpix", ""},
+    {"txtCheckYpix", ""},
+    {"ipt_file_description", "No File"},
+    {"ipt_file_description_2", ""},
+    {"txtPicWidth", "12000"},
+    {"txtPicHeight", "9000"},
 };
 constexpr int kPlaceholderBoxes = 20;
 
@@ -39,10 +58,8 @@ struct MarkerSpec {
     int slot;
 };
 const MarkerSpec kMarkers[kMarkerCount] = {
-    {"upper_left_x", "upper_left_y", UpperLeft},
-    {"upper_right_x", "upper_right_y", UpperRight},
-    {"lower_left_x", "lower_left_y", LowerLeft},
-    {"lower_right_x", "lower_right_y", LowerRight},
+    {"upper_left_x", "upper_left_y", UpperLeft}, {"upper_right_x", "upper_right_y", UpperRight},
+    {"lower_left_x", "lower_left_y", LowerLeft}, {"lower_right_x", "lower_right_y", LowerRight},
     {"txtCheckXpix", "txtCheckYpix", 0},
 };
 
@@ -68,10 +85,14 @@ const char* kSurveyBoxOfSlot[5][2] = {
 };
 
 const QString kErrorTitle = QStringLiteral("Error Message");
-const QString kNotAllSetUp = QStringLiteral("Warning - Not all parameters have been set up on grid");
+const QString kNotAllSetUp =
+    QStringLiteral("Warning - Not all parameters have been set up on grid");
 
 // Values the program puts into survey boxes: plain, without the sign blank.
-QString boxText(double v) { return numberText(v).trimmed(); }
+QString boxText(double v)
+{
+    return numberText(v).trimmed();
+}
 
 } // namespace
 
@@ -203,7 +224,8 @@ bool GridSetupModel::gridSaveCommand()
     m_locked = false;
     const auto path = m_prompt.saveFile(
         QStringLiteral("Save Grid"),
-        QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.IPT)|*.IPT|"),
+        QStringLiteral(
+            "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.IPT)|*.IPT|"),
         m_shared.SetupDir, QStringLiteral("ipt"));
     if (!path || path->isEmpty())
         return false;
@@ -212,8 +234,8 @@ bool GridSetupModel::gridSaveCommand()
                                             QStringLiteral("Grid Description"), QString());
     if (!description)
         return false;
-    if (!m_prompt.askYesNo(QStringLiteral("Save ") + gridSelectCaption(), QStringLiteral("Current Grid"),
-                           Icon::None, true)) {
+    if (!m_prompt.askYesNo(QStringLiteral("Save ") + gridSelectCaption(),
+                           QStringLiteral("Current Grid"), Icon::None, true)) {
         const auto chosen = askGridNumber(QStringLiteral("What grid are you saving?"));
         if (!chosen)
             return false;
@@ -226,8 +248,8 @@ bool GridSetupModel::gridLoadCommand()
 {
     m_locked = false;
     int g = m_gridNumber;
-    if (!m_prompt.askYesNo(QStringLiteral("Load ") + gridSelectCaption(), QStringLiteral("Current Grid"),
-                           Icon::None, true)) {
+    if (!m_prompt.askYesNo(QStringLiteral("Load ") + gridSelectCaption(),
+                           QStringLiteral("Current Grid"), Icon::None, true)) {
         const auto chosen = askGridNumber(QStringLiteral("What grid are you loading?"));
         if (!chosen)
             return false;
@@ -236,7 +258,8 @@ bool GridSetupModel::gridLoadCommand()
     }
     const auto path = m_prompt.openFile(
         QStringLiteral("Load Grid"),
-        QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.ipt)|*.ipt|"),
+        QStringLiteral(
+            "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.ipt)|*.ipt|"),
         m_shared.SetupDir);
     if (!path || path->isEmpty())
         return false;
@@ -246,9 +269,10 @@ bool GridSetupModel::gridLoadCommand()
 bool GridSetupModel::gridExit()
 {
     if (m_shared.GridsReady != 1) {
-        if (!m_prompt.askYesNo(QStringLiteral("Do you want to leave the grid setup with all configured "
-                                              "grids not setup?"),
-                               QStringLiteral("Grid Setup Error"), Icon::None, false))
+        if (!m_prompt.askYesNo(
+                QStringLiteral("Do you want to leave the grid setup with all configured "
+                               "grids not setup?"),
+                QStringLiteral("Grid Setup Error"), Icon::None, false))
             return false;
         if (m_listener)
             m_listener->gridSetupLeft(false);
@@ -363,8 +387,9 @@ bool GridSetupModel::appendToResults(const QStringList& lines)
 
 void GridSetupModel::appendSetupBlock(SetupBlockVariant variant, const SetupBlockCheckBuoy& check)
 {
-    appendToResults(setupBlockLines(variant, QDateTime::currentDateTime(), m_gridNumber,
-                                    [this](const QString& b) { return text(b); }, check));
+    appendToResults(setupBlockLines(
+        variant, QDateTime::currentDateTime(), m_gridNumber,
+        [this](const QString& b) { return text(b); }, check));
 }
 
 bool GridSetupModel::complete()
@@ -428,9 +453,10 @@ bool GridSetupModel::complete()
     const auto thetaR = sightLineAngle(c, leadingNumber(text(QStringLiteral("lower_right_x"))),
                                        leadingNumber(text(QStringLiteral("lower_right_y"))));
     if (!thetaL || !thetaR) {
-        m_prompt.message(QStringLiteral("The field of view cannot be measured at the near buoys "
-                                        "of this grid. Check the survey values and the buoy markers."),
-                         kErrorTitle, Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("The field of view cannot be measured at the near buoys "
+                           "of this grid. Check the survey values and the buoy markers."),
+            kErrorTitle, Icon::Exclamation);
         return false;
     }
     const double fov = fieldOfViewFromAngles(*thetaL, *thetaR);
@@ -454,10 +480,10 @@ bool GridSetupModel::complete()
     if (m_listener)
         m_listener->gridActivated(g, m_grids.gridDescription[g], false);
     updateGridsReady();
-    m_grids.surveyXDirection =
-        leadingNumber(text(QStringLiteral("ur_survey_x"))) < leadingNumber(text(QStringLiteral("ul_survey_x")))
-            ? 1
-            : -1;
+    m_grids.surveyXDirection = leadingNumber(text(QStringLiteral("ur_survey_x"))) <
+                                       leadingNumber(text(QStringLiteral("ul_survey_x")))
+                                   ? 1
+                                   : -1;
     appendSetupBlock(SetupBlockVariant::Solved, {true, placed.x, placed.y, cx, cy});
     grid_check();
     return true;
@@ -488,9 +514,9 @@ void GridSetupModel::clear_accuracy_indicator()
 std::optional<int> GridSetupModel::askAccuracyLine()
 {
     while (true) {
-        const auto answer =
-            m_prompt.input(QStringLiteral("Pick the line number that best represents where the skier will land"),
-                           QStringLiteral("Input the skier path line"), QString());
+        const auto answer = m_prompt.input(
+            QStringLiteral("Pick the line number that best represents where the skier will land"),
+            QStringLiteral("Input the skier path line"), QString());
         if (!answer)
             return std::nullopt;
         if (const auto line = accuracyLineAnswer(*answer))
@@ -514,26 +540,29 @@ bool GridSetupModel::accuracyCheck()
     ScreenPoint failed;
     auto lattice = computeAccuracy(in, &failed);
     if (!lattice) {
-        m_prompt.message(QStringLiteral("The accuracy check stopped: the lattice point at%1,%2 twips "
-                                        "lies on the horizon of this grid.")
-                             .arg(numberText(failed.x), numberText(failed.y)),
-                         kErrorTitle, Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("The accuracy check stopped: the lattice point at%1,%2 twips "
+                           "lies on the horizon of this grid.")
+                .arg(numberText(failed.x), numberText(failed.y)),
+            kErrorTitle, Icon::Exclamation);
         return false;
     }
     if (m_shared.VideoDir.isEmpty()) {
-        m_prompt.message(QStringLiteral("No video folder is set, so the accuracy report has nowhere to go. "
-                                        "Choose the video folder on the main screen first."),
-                         kErrorTitle, Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("No video folder is set, so the accuracy report has nowhere to go. "
+                           "Choose the video folder on the main screen first."),
+            kErrorTitle, Icon::Exclamation);
         return false;
     }
     const QDateTime now = QDateTime::currentDateTime();
-    const QStringList report =
-        accuracyReportLines(now, m_gridNumber, frontBackRatios(in.corners, pictureWidth()),
-                            [this](const QString& b) { return text(b); }, m_grids.checkScreen, *lattice);
+    const QStringList report = accuracyReportLines(
+        now, m_gridNumber, frontBackRatios(in.corners, pictureWidth()),
+        [this](const QString& b) { return text(b); }, m_grids.checkScreen, *lattice);
     const QString path = accuracyReportPath(m_shared.VideoDir, now.date());
     if (const FileResult r = appendLines(path, report); !r) {
-        m_prompt.message(QStringLiteral("The accuracy report could not be written:\n%1\n%2").arg(path, r.error),
-                         kErrorTitle, Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("The accuracy report could not be written:\n%1\n%2").arg(path, r.error),
+            kErrorTitle, Icon::Exclamation);
         return false;
     }
     m_lattice = std::move(lattice);
@@ -629,9 +658,10 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     m_locked = false;
     auto result = readGridFiles(path);
     if (auto* e = std::get_if<GridFileError>(&result)) {
-        m_prompt.message(QStringLiteral("The grid file could not be loaded; nothing was changed.\n") +
-                             e->message,
-                         kErrorTitle, Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("The grid file could not be loaded; nothing was changed.\n") +
+                e->message,
+            kErrorTitle, Icon::Exclamation);
         return false;
     }
     const GridFileData& d = std::get<GridFileData>(result);
@@ -660,11 +690,12 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     m_settings.save(QStringLiteral("grid%1File").arg(g), path);
 
     if (!d.hasCheckBuoy) {
-        m_prompt.message(QStringLiteral("I cannot find a  check  buoy file for this setup.  That means ") +
-                             QStringLiteral("you are inputting an old set-up file that does not") +
-                             QStringLiteral(" have a check buoy.  To complete the set up correctly,") +
-                             QStringLiteral(" you must have a check buoy input to the set up."),
-                         QString(), Icon::Critical);
+        m_prompt.message(
+            QStringLiteral("I cannot find a  check  buoy file for this setup.  That means ") +
+                QStringLiteral("you are inputting an old set-up file that does not") +
+                QStringLiteral(" have a check buoy.  To complete the set up correctly,") +
+                QStringLiteral(" you must have a check buoy input to the set up."),
+            QString(), Icon::Critical);
     }
 
     // The coefficients are taken as stored; they must still belong to the buoys.
@@ -677,7 +708,8 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
             QStringLiteral("The coefficients in %1 do not match its buoys (%2). The file may have "
                            "been edited or damaged. Press \"Complete\" to solve this grid again "
                            "before measuring with it.")
-                .arg(path, mismatch ? QStringLiteral("off by %1 m").arg(numberText(roundHalfUp(*mismatch, 3)).trimmed())
+                .arg(path, mismatch ? QStringLiteral("off by %1 m")
+                                          .arg(numberText(roundHalfUp(*mismatch, 3)).trimmed())
                                     : QStringLiteral("a buoy maps onto the horizon")),
             kErrorTitle, Icon::Exclamation);
         return false;

@@ -16,14 +16,16 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 class Settings;
 
 // What the rest of the program hears from grid set-up: the main screen's grid
 // indicators and the measure screen's labels implement it.
-class GridSetupListener {
+class GridSetupListener
+{
 public:
     virtual ~GridSetupListener() = default;
     // Grid g was solved (saved = false) or loaded from a file (saved = true).
@@ -40,13 +42,16 @@ public:
 };
 
 // Drawing requests to the screen's picture.
-class GridSetupPainter {
+class GridSetupPainter
+{
 public:
     virtual ~GridSetupPainter() = default;
     virtual void eraseDrawing() {}
     virtual void markPredictedCheckBuoy(const ScreenPoint& /*p*/) {}
     virtual void redrawBuoys() {}
-    virtual void markerMoved(int /*marker*/, const ScreenPoint& /*from*/, const ScreenPoint& /*to*/) {}
+    virtual void markerMoved(int /*marker*/, const ScreenPoint& /*from*/, const ScreenPoint& /*to*/)
+    {
+    }
     // The accuracy check offers the lattice rows as lines while it asks.
     virtual void showLineLabels(const AccuracyLattice& /*lattice*/) {}
     virtual void hideLineLabels() {}
@@ -56,7 +61,8 @@ public:
 enum class Marker { UpperLeft = 0, UpperRight = 1, LowerLeft = 2, LowerRight = 3, CheckBuoy = 4 };
 constexpr int kMarkerCount = 5;
 
-class GridSetupModel {
+class GridSetupModel
+{
 public:
     GridSetupModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt);
 
@@ -134,7 +140,10 @@ public:
     void setAccuracyDisplay(AccuracyDisplay d) { m_display = d; }
     const std::optional<AccuracyLattice>& lattice() const { return m_lattice; }
     // Indicator label 7 i + j of lattice point (i, j).
-    bool indicatorVisible(int index) const { return index >= 0 && index < 49 && m_indicators[index]; }
+    bool indicatorVisible(int index) const
+    {
+        return index >= 0 && index < 49 && m_indicators[index];
+    }
     void clear_accuracy_indicator();
     // The row offered as the skier's line, asked until a whole number 1..7;
     // nullopt when the operator cancels.

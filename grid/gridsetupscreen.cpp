@@ -27,9 +27,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 const char* const kMarkerOptionNames[kMarkerCount] = {"upper_left_button", "upper_right_button",
                                                       "lower_left_button", "lower_right_button",
@@ -110,7 +112,10 @@ GridSetupScreen::GridSetupScreen(GridSetupModel& model, SharedState& shared, Set
     resize(1200, 720);
 }
 
-GridSetupScreen::~GridSetupScreen() { m_model.setPainter(nullptr); }
+GridSetupScreen::~GridSetupScreen()
+{
+    m_model.setPainter(nullptr);
+}
 
 QWidget* GridSetupScreen::buildPanel()
 {
@@ -135,7 +140,8 @@ QWidget* GridSetupScreen::buildPanel()
     auto* fl = new QGridLayout(frame);
     m_markerGroup = new QButtonGroup(this);
     for (int k = 0; k < kMarkerCount; ++k) {
-        m_markerOptions[k] = option(frame, kMarkerOptionNames[k], QString::fromLatin1(kMarkerOptionCaptions[k]));
+        m_markerOptions[k] =
+            option(frame, kMarkerOptionNames[k], QString::fromLatin1(kMarkerOptionCaptions[k]));
         m_markerGroup->addButton(m_markerOptions[k], k);
         fl->addWidget(m_markerOptions[k], k / 2, k % 2);
     }
@@ -303,7 +309,8 @@ void GridSetupScreen::buildOverlays()
         return std::pair{group, lay};
     };
 
-    auto [adjust, adjustLayout] = makeGroup("AdjustmentLabel", QStringLiteral("Micro-Adjust (drag-it)"), {8, 8});
+    auto [adjust, adjustLayout] =
+        makeGroup("AdjustmentLabel", QStringLiteral("Micro-Adjust (drag-it)"), {8, 8});
     auto* arrows = new QGridLayout;
     struct Arrow {
         const char* name;
@@ -329,7 +336,8 @@ void GridSetupScreen::buildOverlays()
     adjustLayout->addLayout(arrows);
     adjust->adjustSize();
 
-    auto [cross, crossLayout] = makeGroup("CrossSizeLabel", QStringLiteral("Marker Icon Size (drag-it)"), {8, 120});
+    auto [cross, crossLayout] =
+        makeGroup("CrossSizeLabel", QStringLiteral("Marker Icon Size (drag-it)"), {8, 120});
     m_crossSize = new QScrollBar(Qt::Horizontal, cross);
     m_crossSize->setObjectName(QStringLiteral("Setup_Cross_size"));
     // Twips: from one pixel to twenty, six to begin with.
@@ -341,7 +349,8 @@ void GridSetupScreen::buildOverlays()
 
     auto [lock, lockLayout] = makeGroup("lblGridDragIt", QStringLiteral("(drag-it)"), {8, 180});
     auto* locked = label(lock, "gridLockedLabel", QStringLiteral("GRID LOCKED!"));
-    locked->setStyleSheet(QStringLiteral("background: red; color: white; font-weight: bold; padding: 2px;"));
+    locked->setStyleSheet(
+        QStringLiteral("background: red; color: white; font-weight: bold; padding: 2px;"));
     new DragHandle(locked, lock);
     lockLayout->addWidget(locked);
     lock->adjustSize();
@@ -404,7 +413,8 @@ void GridSetupScreen::buildMenus()
     connect(paste, &QAction::triggered, this, &GridSetupScreen::pastePicture);
     connect(calibrate, &QAction::triggered, this, [this] {
         if (!m_model.listener() || !m_model.listener()->openCalibration())
-            m_prompt.message(QStringLiteral("The calibration line tool cannot be opened from here."));
+            m_prompt.message(
+                QStringLiteral("The calibration line tool cannot be opened from here."));
     });
     connect(exitAction, &QAction::triggered, this, &GridSetupScreen::leave);
 }
@@ -419,7 +429,10 @@ QColor GridSetupScreen::markerColour() const
     return Qt::white;
 }
 
-double GridSetupScreen::markerSize() const { return m_crossSize->value(); }
+double GridSetupScreen::markerSize() const
+{
+    return m_crossSize->value();
+}
 
 void GridSetupScreen::enter()
 {
@@ -454,8 +467,9 @@ void GridSetupScreen::loadPictureFromFile()
 {
     const auto path = m_prompt.openFile(
         QStringLiteral("Load Picture"),
-        QStringLiteral("All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
-                       "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|"),
+        QStringLiteral(
+            "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
+            "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|"),
         m_shared.CapturesDir);
     if (!path)
         return;
@@ -560,7 +574,10 @@ void GridSetupScreen::sync()
     placeIndicators();
 }
 
-void GridSetupScreen::eraseDrawing() { m_picture->clearDrawing(); }
+void GridSetupScreen::eraseDrawing()
+{
+    m_picture->clearDrawing();
+}
 
 void GridSetupScreen::markPredictedCheckBuoy(const ScreenPoint& p)
 {
@@ -582,7 +599,10 @@ void GridSetupScreen::Show_grid()
     }
 }
 
-void GridSetupScreen::redrawBuoys() { Show_grid(); }
+void GridSetupScreen::redrawBuoys()
+{
+    Show_grid();
+}
 
 void GridSetupScreen::markerMoved(int, const ScreenPoint& from, const ScreenPoint& to)
 {

@@ -22,11 +22,13 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 
-namespace korvel {
+namespace korvel
+{
 
 class PictureView;
 
-class GridSetupScreen : public QMainWindow, private GridSetupPainter {
+class GridSetupScreen : public QMainWindow, private GridSetupPainter
+{
     Q_OBJECT
 public:
     GridSetupScreen(GridSetupModel& model, SharedState& shared, Settings& settings, Prompt& prompt,

@@ -4,7 +4,8 @@
 #include <numbers>
 #include <utility>
 
-namespace korvel {
+namespace korvel
+{
 
 bool solveSurvey(GridState& s)
 {

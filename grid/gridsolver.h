@@ -8,7 +8,8 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // Builds the 8 x 9 system from the working arrays into state.M and reduces it
 // by Gauss-Jordan elimination, taking the first non-zero pivot of each column

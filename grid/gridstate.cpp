@@ -1,6 +1,7 @@
 #include "grid/gridstate.h"
 
-namespace korvel {
+namespace korvel
+{
 
 Coefficients GridState::coefficients() const
 {

@@ -8,16 +8,24 @@
 
 #include <array>
 
-namespace korvel {
+namespace korvel
+{
 
 // Buoy slots of the working arrays and of the grid files: the far pair is
 // "upper", the near pair "lower".
 enum BuoySlot { UpperRight = 1, LowerRight = 2, UpperLeft = 3, LowerLeft = 4 };
 
 // Positions inside one record of the grid table.
-namespace rec {
-constexpr int slotBase(int slot) { return (slot - 1) * 4 + 3; } // screen x, y, survey X, Y
-constexpr int coefficient(int k) { return 18 + k; }             // c1..c8 at 19..26
+namespace rec
+{
+constexpr int slotBase(int slot)
+{
+    return (slot - 1) * 4 + 3;
+} // screen x, y, survey X, Y
+constexpr int coefficient(int k)
+{
+    return 18 + k;
+} // c1..c8 at 19..26
 constexpr int JumpX = 27, JumpY = 28, Ten = 29, Two = 30, GridNumber = 31;
 constexpr int CheckScreenX = 32, CheckScreenY = 33, CheckSurveyX = 34, CheckSurveyY = 35;
 constexpr int Size = 41;

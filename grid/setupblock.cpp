@@ -2,13 +2,14 @@
 
 #include "shell/textrules.h"
 
-namespace korvel {
+namespace korvel
+{
 
 QStringList setupBlockCornerLines(SetupBlockVariant variant,
                                   const std::function<QString(const QString&)>& box)
 {
-    const QString unit = variant == SetupBlockVariant::Solved ? QStringLiteral("Pixels")
-                                                             : QStringLiteral("Twips");
+    const QString unit =
+        variant == SetupBlockVariant::Solved ? QStringLiteral("Pixels") : QStringLiteral("Twips");
     struct Corner {
         const char* label;
         const char* screen;
@@ -25,14 +26,14 @@ QStringList setupBlockCornerLines(SetupBlockVariant variant,
         const QString label = QString::fromLatin1(c.label);
         const QString screen = QString::fromLatin1(c.screen);
         const QString survey = QString::fromLatin1(c.survey);
-        lines << label + QStringLiteral(" X,Y ") + unit + QStringLiteral(": ") + box(screen + "_x") +
-                     QStringLiteral("  ") + box(screen + "_y");
-        lines << label + QStringLiteral(" X,Y Survey: ") + box(survey + "_x") + QStringLiteral("  ") +
-                     box(survey + "_y");
+        lines << label + QStringLiteral(" X,Y ") + unit + QStringLiteral(": ") +
+                     box(screen + "_x") + QStringLiteral("  ") + box(screen + "_y");
+        lines << label + QStringLiteral(" X,Y Survey: ") + box(survey + "_x") +
+                     QStringLiteral("  ") + box(survey + "_y");
         lines << QStringLiteral(" ");
     }
-    lines << QStringLiteral("Jump X,Y Survey: ") + box(QStringLiteral("jump_x")) + QStringLiteral("  ") +
-                 box(QStringLiteral("jump_y"));
+    lines << QStringLiteral("Jump X,Y Survey: ") + box(QStringLiteral("jump_x")) +
+                 QStringLiteral("  ") + box(QStringLiteral("jump_y"));
     lines << QStringLiteral(" ");
     return lines;
 }

@@ -7,7 +7,8 @@
 
 #include <functional>
 
-namespace korvel {
+namespace korvel
+{
 
 enum class SetupBlockVariant {
     Solved, // after "Complete": positions labelled "Pixels" (they are twips all the same)

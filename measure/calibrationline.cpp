@@ -3,9 +3,11 @@
 #include "shell/prompt.h"
 #include "shell/textrules.h"
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 const QStringList kBoxes = {
     QStringLiteral("CalibrationLineXActual"),  QStringLiteral("CalibrationLineYActual"),
@@ -20,8 +22,9 @@ struct EndBoxes {
 EndBoxes endBoxes(int end)
 {
     const QString n = end == 1 ? QString() : QStringLiteral("2");
-    return {QStringLiteral("CalibrationLineXActual") + n, QStringLiteral("CalibrationLineYActual") + n,
-            QStringLiteral("CalibrationLineXTwips") + n, QStringLiteral("CalibrationLineYTwips") + n};
+    return {
+        QStringLiteral("CalibrationLineXActual") + n, QStringLiteral("CalibrationLineYActual") + n,
+        QStringLiteral("CalibrationLineXTwips") + n, QStringLiteral("CalibrationLineYTwips") + n};
 }
 
 } // namespace
@@ -32,7 +35,10 @@ CalibrationLine::CalibrationLine(Prompt& prompt) : m_prompt(prompt)
         m_texts.insert(b, QString());
 }
 
-const QStringList& CalibrationLine::boxNames() { return kBoxes; }
+const QStringList& CalibrationLine::boxNames()
+{
+    return kBoxes;
+}
 
 void CalibrationLine::setText(const QString& box, const QString& text)
 {
@@ -60,14 +66,16 @@ std::optional<CalibrationLine::Drawing> CalibrationLine::Draw(const std::optiona
     for (int end = 1; end <= 2; ++end) {
         const EndBoxes b = endBoxes(end);
         const auto refuse = [&] {
-            m_prompt.message(QStringLiteral("End point %1 has no place on the water of this grid: it lies on or "
-                                            "beyond the grid's horizon. Nothing was drawn.")
-                                 .arg(end),
-                             QString(), Icon::Exclamation);
+            m_prompt.message(
+                QStringLiteral("End point %1 has no place on the water of this grid: it lies on or "
+                               "beyond the grid's horizon. Nothing was drawn.")
+                    .arg(end),
+                QString(), Icon::Exclamation);
             return std::nullopt;
         };
         if (m_actual) {
-            const auto p = SurveyToScreen(grid->c, leadingNumber(text(b.X)), leadingNumber(text(b.Y)));
+            const auto p =
+                SurveyToScreen(grid->c, leadingNumber(text(b.X)), leadingNumber(text(b.Y)));
             if (!p || !grid->onWater(p->x, p->y))
                 return refuse();
             const double x = intDown(p->x + 0.5);

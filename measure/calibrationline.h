@@ -13,11 +13,13 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 
-class CalibrationLine {
+class CalibrationLine
+{
 public:
     explicit CalibrationLine(Prompt& prompt);
 

@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 // The earlier line is drawn over in magenta, the new one in white.
 const QColor kPreviousLine(255, 0, 255);
@@ -33,7 +35,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption)
 
 } // namespace
 
-CalibrationScreen::CalibrationScreen(CalibrationLine& line, QWidget* parent) : QMainWindow(parent), m_line(line)
+CalibrationScreen::CalibrationScreen(CalibrationLine& line, QWidget* parent)
+    : QMainWindow(parent), m_line(line)
 {
     setObjectName(QStringLiteral("Calibrate"));
     setWindowTitle(QStringLiteral("Calibration Assistant"));
@@ -42,10 +45,10 @@ CalibrationScreen::CalibrationScreen(CalibrationLine& line, QWidget* parent) : Q
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
     auto* grid = new QGridLayout;
-    grid->addWidget(label(central, "CalibrationLineActualLabel", QStringLiteral("Actual")), 0, 0, 1, 2,
-                    Qt::AlignCenter);
-    grid->addWidget(label(central, "CalibrationLineScreenLabel", QStringLiteral("Screen")), 0, 2, 1, 2,
-                    Qt::AlignCenter);
+    grid->addWidget(label(central, "CalibrationLineActualLabel", QStringLiteral("Actual")), 0, 0, 1,
+                    2, Qt::AlignCenter);
+    grid->addWidget(label(central, "CalibrationLineScreenLabel", QStringLiteral("Screen")), 0, 2, 1,
+                    2, Qt::AlignCenter);
     const QStringList& names = CalibrationLine::boxNames();
     for (int k = 0; k < names.size(); ++k) {
         auto* box = new QLineEdit(central);
@@ -53,12 +56,13 @@ CalibrationScreen::CalibrationScreen(CalibrationLine& line, QWidget* parent) : Q
         m_boxes.insert(names[k], box);
         // End point 1 on the first row, "from" between, end point 2 below.
         grid->addWidget(box, k < 4 ? 1 : 3, k % 4);
-        connect(box, &QLineEdit::textEdited, this, [this, box](const QString& text) {
-            m_line.setText(box->objectName(), text);
-        });
+        connect(box, &QLineEdit::textEdited, this,
+                [this, box](const QString& text) { m_line.setText(box->objectName(), text); });
     }
-    grid->addWidget(label(central, "fromActual", QStringLiteral("from")), 2, 0, 1, 2, Qt::AlignCenter);
-    grid->addWidget(label(central, "fromScreen", QStringLiteral("from")), 2, 2, 1, 2, Qt::AlignCenter);
+    grid->addWidget(label(central, "fromActual", QStringLiteral("from")), 2, 0, 1, 2,
+                    Qt::AlignCenter);
+    grid->addWidget(label(central, "fromScreen", QStringLiteral("from")), 2, 2, 1, 2,
+                    Qt::AlignCenter);
     v->addLayout(grid);
 
     auto* buttons = new QHBoxLayout;
@@ -115,7 +119,10 @@ void CalibrationScreen::drawLine()
     drawOnPictures(drawing->current, kNewLine);
 }
 
-void CalibrationScreen::eraseLine() { drawOnPictures(m_line.stored(), kPreviousLine); }
+void CalibrationScreen::eraseLine()
+{
+    drawOnPictures(m_line.stored(), kPreviousLine);
+}
 
 void CalibrationScreen::sync()
 {

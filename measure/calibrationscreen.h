@@ -16,11 +16,13 @@
 class QLineEdit;
 class QPushButton;
 
-namespace korvel {
+namespace korvel
+{
 
 class PictureView;
 
-class CalibrationScreen : public QMainWindow {
+class CalibrationScreen : public QMainWindow
+{
     Q_OBJECT
 public:
     // The grid the line is converted through: the opening screen's active

@@ -4,11 +4,16 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
-double denominator(const Coefficients& c, double x, double y) { return 1 + c[4] * x + c[5] * y; }
+double denominator(const Coefficients& c, double x, double y)
+{
+    return 1 + c[4] * x + c[5] * y;
+}
 
 double surveyDistance(const SurveyPoint& a, const SurveyPoint& b)
 {
@@ -77,8 +82,8 @@ QString JumpSettings::indicatorText() const
     return {};
 }
 
-ImpactMark DrawImpactMark(const ActiveGrid& grid, const JumpSettings& jump, const ScreenPoint& impact,
-                          double halfLength)
+ImpactMark DrawImpactMark(const ActiveGrid& grid, const JumpSettings& jump,
+                          const ScreenPoint& impact, double halfLength)
 {
     const double x = impact.x;
     const double y = impact.y;
@@ -125,9 +130,15 @@ ScreenPoint nudged(const ScreenPoint& lastDrawn, NudgeDirection dir)
     return lastDrawn;
 }
 
-QString JumpDistance::distanceText() const { return numberText(m1) + QStringLiteral("m"); }
+QString JumpDistance::distanceText() const
+{
+    return numberText(m1) + QStringLiteral("m");
+}
 
-QString JumpDistance::distanceFtText() const { return numberText(feet) + QStringLiteral("ft"); }
+QString JumpDistance::distanceFtText() const
+{
+    return numberText(feet) + QStringLiteral("ft");
+}
 
 JumpDistance roundedDistance(double d, bool tenthsOfFeet)
 {
@@ -145,7 +156,8 @@ std::optional<JumpDistance> impactDistance(const ActiveGrid& grid, const JumpSet
 {
     if (!std::isfinite(impact.x) || !std::isfinite(impact.y) || !grid.onWater(impact.x, impact.y))
         return std::nullopt;
-    const auto dist = distance_calculation(grid.c, grid.jump, impact.x, impact.y, jump.barefoot, jump.sitSki);
+    const auto dist =
+        distance_calculation(grid.c, grid.jump, impact.x, impact.y, jump.barefoot, jump.sitSki);
     if (!dist || !std::isfinite(dist->d))
         return std::nullopt;
     JumpDistance r = roundedDistance(dist->d, jump.indicatorShown());
@@ -156,7 +168,8 @@ std::optional<JumpDistance> impactDistance(const ActiveGrid& grid, const JumpSet
     return r;
 }
 
-std::optional<LiveReadout> liveReadout(const ActiveGrid& grid, const JumpSettings& jump, double x, double y)
+std::optional<LiveReadout> liveReadout(const ActiveGrid& grid, const JumpSettings& jump, double x,
+                                       double y)
 {
     if (!std::isfinite(x) || !std::isfinite(y) || !grid.onWater(x, y))
         return std::nullopt;
@@ -177,7 +190,8 @@ std::optional<LiveReadout> liveReadout(const ActiveGrid& grid, const JumpSetting
     r.ytwips = numberText(intDown(y));
     r.xposition = numberText(X);
     r.yposition = numberText(Y);
-    r.VerifyDistance = numberText(metres) + QStringLiteral("m ") + numberText(feet) + QStringLiteral("ft");
+    r.VerifyDistance =
+        numberText(metres) + QStringLiteral("m ") + numberText(feet) + QStringLiteral("ft");
     return r;
 }
 
@@ -230,8 +244,12 @@ GridOverlay show_the_grid(const ActiveGrid& grid, const QString& buoyMarker, dou
     const ScreenPoint b1 = grid.buoyScreen[UpperRight];
     const double d3 = surveyDistance(grid.jump, grid.buoySurvey[UpperLeft]);
     const double d1 = surveyDistance(grid.jump, grid.buoySurvey[UpperRight]);
-    const auto feet = [](double d) { return numberText(intDown(3.28 * d + 0.5)) + QStringLiteral(" feet"); };
-    const auto metres = [](double d) { return numberText(roundHalfUp(d, 1)) + QStringLiteral(" meters"); };
+    const auto feet = [](double d) {
+        return numberText(intDown(3.28 * d + 0.5)) + QStringLiteral(" feet");
+    };
+    const auto metres = [](double d) {
+        return numberText(roundHalfUp(d, 1)) + QStringLiteral(" meters");
+    };
     o.labels[0] = {QStringLiteral("maxbuoy"), b3.x - 100, b3.y - 400, feet(d3)};
     o.labels[1] = {QStringLiteral("minbuoy"), b1.x - 100, b1.y - 400, feet(d1)};
     o.labels[2] = {QStringLiteral("maxbuoym"), b3.x - 100, b3.y - 600, metres(d3)};

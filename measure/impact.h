@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // A nudge moves the impact by one pixel.
 constexpr double kNudge = kTwipsPerPixel;
@@ -82,8 +83,8 @@ struct ImpactMark {
     std::optional<ScreenPoint> splashPoint;
 };
 
-ImpactMark DrawImpactMark(const ActiveGrid& grid, const JumpSettings& jump, const ScreenPoint& impact,
-                          double halfLength);
+ImpactMark DrawImpactMark(const ActiveGrid& grid, const JumpSettings& jump,
+                          const ScreenPoint& impact, double halfLength);
 
 enum class NudgeDirection { Left, Right, Up, Down };
 ScreenPoint nudged(const ScreenPoint& lastDrawn, NudgeDirection dir);

@@ -13,9 +13,11 @@
 
 #include <algorithm>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 const QString kErrorTitle = QStringLiteral("Error Message");
 
@@ -27,7 +29,8 @@ const QString kMandatoryReride = QStringLiteral("Mandatory Reride - disregard la
 const QString kOptionalReride = QStringLiteral("Optional Reride on previous jump");
 
 const QString kOtherGridTitle = QStringLiteral("Other Grid Measurement");
-const QString kOtherGridQuestion = QStringLiteral("Is there a distance to be recorded in the other grid?");
+const QString kOtherGridQuestion =
+    QStringLiteral("Is there a distance to be recorded in the other grid?");
 const QString kOtherGridMetres = QStringLiteral("Enter distance in meters from other screen");
 const QString kOtherGridFeet = QStringLiteral("Enter distance in feet from other screen");
 const QString kOtherGridMismatch = QStringLiteral(
@@ -35,33 +38,38 @@ const QString kOtherGridMismatch = QStringLiteral(
 const QString kOtherGridNotANumber =
     QStringLiteral("Please enter each distance as a plain number, for example 40.5 and 132.9");
 
-const QString kNoImpact = QStringLiteral(
-    "There is no impact point on this picture. Click the skier's impact point, then record the jump.");
-const QString kOffTheWater = QStringLiteral(
-    "The impact point lies on or beyond the horizon of this grid, so it has no distance on the water. "
-    "Click the impact point again, then record the jump.");
+const QString kNoImpact = QStringLiteral("There is no impact point on this picture. Click the "
+                                         "skier's impact point, then record the jump.");
+const QString kOffTheWater = QStringLiteral("The impact point lies on or beyond the horizon of "
+                                            "this grid, so it has no distance on the water. "
+                                            "Click the impact point again, then record the jump.");
 
 // One metre in feet, for the cross-check of a distance typed from the other grid.
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kOtherGridToleranceFeet = 2;
 
 const QStringList kBoxes = {
-    QStringLiteral("distance"),    QStringLiteral("distance_ft"),    QStringLiteral("Skier_name"),
-    QStringLiteral("Jump_no"),     QStringLiteral("Comment"),        QStringLiteral("barefoot_indicator"),
-    QStringLiteral("grid_description"), QStringLiteral("xtwips"),   QStringLiteral("ytwips"),
-    QStringLiteral("xposition"),   QStringLiteral("yposition"),      QStringLiteral("VerifyDistance"),
+    QStringLiteral("distance"),         QStringLiteral("distance_ft"),
+    QStringLiteral("Skier_name"),       QStringLiteral("Jump_no"),
+    QStringLiteral("Comment"),          QStringLiteral("barefoot_indicator"),
+    QStringLiteral("grid_description"), QStringLiteral("xtwips"),
+    QStringLiteral("ytwips"),           QStringLiteral("xposition"),
+    QStringLiteral("yposition"),        QStringLiteral("VerifyDistance"),
 };
 
 } // namespace
 
-QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode, const QString& comment)
+QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode,
+                         const QString& comment)
 {
-    return jumpResultText(d.distanceText(), d.distanceFtText(), barefoot, verifyMode, comment, impactGroups(d));
+    return jumpResultText(d.distanceText(), d.distanceFtText(), barefoot, verifyMode, comment,
+                          impactGroups(d));
 }
 
-MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt,
-                           Clock clock)
-    : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt), m_clock(std::move(clock))
+MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& settings,
+                           Prompt& prompt, Clock clock)
+    : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt),
+      m_clock(std::move(clock))
 {
     m_texts.insert(QStringLiteral("distance"), QStringLiteral("M"));
     m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("FT"));
@@ -71,7 +79,10 @@ MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& sett
     selectGrid(std::clamp(m_shared.CurrentGrid, 1, 3));
 }
 
-const QStringList& MeasureModel::boxNames() { return kBoxes; }
+const QStringList& MeasureModel::boxNames()
+{
+    return kBoxes;
+}
 
 QString MeasureModel::text(const QString& box) const
 {
@@ -159,15 +170,20 @@ GridOverlay MeasureModel::show_the_grid() const
     return korvel::show_the_grid(m_grid, m_shared.BuoyMarker, m_crossSize);
 }
 
-QDateTime MeasureModel::now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
+QDateTime MeasureModel::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
 
 bool MeasureModel::appendResults(const QString& line, bool recording)
 {
     const FileResult r = appendLines(m_shared.ResultsFile, {line});
     if (!r) {
-        QString text = QStringLiteral("The results file could not be written:\n%1\n%2").arg(m_shared.ResultsFile, r.error);
+        QString text = QStringLiteral("The results file could not be written:\n%1\n%2")
+                           .arg(m_shared.ResultsFile, r.error);
         if (recording)
-            text += QStringLiteral("\nThe jump was not recorded; press Record Jump again once the file can be written.");
+            text += QStringLiteral("\nThe jump was not recorded; press Record Jump again once the "
+                                   "file can be written.");
         m_prompt.message(text, kErrorTitle, Icon::Exclamation);
         return false;
     }
@@ -224,8 +240,8 @@ void MeasureModel::clickOutcome(Outcome o)
         return;
     }
     case Outcome::Comment: {
-        const auto answer =
-            m_prompt.input(QStringLiteral("What comment would you like to add?"), QStringLiteral("Input Comment"), {});
+        const auto answer = m_prompt.input(QStringLiteral("What comment would you like to add?"),
+                                           QStringLiteral("Input Comment"), {});
         // Cancelled or left empty: there is nothing to note.
         if (!answer || answer->isEmpty()) {
             m_outcome.reset();
@@ -339,10 +355,11 @@ bool MeasureModel::Record()
     const QDateTime when = now();
     const QString jumpNo = text(QStringLiteral("Jump_no"));
     const bool barefoot = m_shared.BarefootMode;
-    const QString line = resultLine(
-        when, text(QStringLiteral("Skier_name")), jumpNo,
-        measured ? measuredJumpText(*measured, barefoot, m_verify, comment)
-                 : jumpResultText(text(distanceBox), text(feetBox), barefoot, m_verify, comment, groups));
+    const QString line =
+        resultLine(when, text(QStringLiteral("Skier_name")), jumpNo,
+                   measured ? measuredJumpText(*measured, barefoot, m_verify, comment)
+                            : jumpResultText(text(distanceBox), text(feetBox), barefoot, m_verify,
+                                             comment, groups));
     // A result that did not reach the file is not recorded: the jump number,
     // the options and the distance stay for another try.
     if (!appendResults(line, true))
@@ -371,13 +388,14 @@ bool MeasureModel::Record()
     return true;
 }
 
-void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres, const QString& feet,
-                                 const QDateTime& when)
+void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres,
+                                 const QString& feet, const QDateTime& when)
 {
     const QString folder = exchangeFolder(m_settings);
     const QString line = exchangeLine(outcome, metres, feet, text(QStringLiteral("Jump_no")));
     const auto fail = [this](const QString& path, const QString& reason) {
-        m_prompt.message(QStringLiteral("Error while writing WSTIMS result: %1 (%2)").arg(reason, path));
+        m_prompt.message(
+            QStringLiteral("Error while writing WSTIMS result: %1 (%2)").arg(reason, path));
     };
     // The scoring program polls this file: it is replaced whole, never seen half written.
     const QString current = joinPath(folder, QStringLiteral("kvresult.dst"));
@@ -386,7 +404,8 @@ void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres,
         return;
     }
     const QString raw = joinPath(folder, QStringLiteral("kvraw.dst"));
-    if (const FileResult r = appendLines(raw, {rawExchangeLine(when.time(), text(QStringLiteral("Skier_name")), line)});
+    if (const FileResult r = appendLines(
+            raw, {rawExchangeLine(when.time(), text(QStringLiteral("Skier_name")), line)});
         !r)
         fail(raw, r.error);
 }
@@ -425,8 +444,8 @@ QString pictureFileStem(const QString& skier)
     QString stem;
     stem.reserve(skier.size());
     for (const QChar ch : skier) {
-        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') || ch == QLatin1Char(':') ||
-                            ch.category() == QChar::Other_Control;
+        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') ||
+                            ch == QLatin1Char(':') || ch.category() == QChar::Other_Control;
         stem += unsafe ? QLatin1Char(' ') : ch;
     }
     // "..jump3.bmp" stays in the folder, but a name that reads as the parent
@@ -438,9 +457,9 @@ QString pictureFileStem(const QString& skier)
 
 QString MeasureModel::picturePath() const
 {
-    return joinPath(m_shared.CapturesDir, pictureFileStem(text(QStringLiteral("Skier_name"))) +
-                                              QStringLiteral("jump") + text(QStringLiteral("Jump_no")).trimmed() +
-                                              m_shared.PictureExtension);
+    return joinPath(m_shared.CapturesDir,
+                    pictureFileStem(text(QStringLiteral("Skier_name"))) + QStringLiteral("jump") +
+                        text(QStringLiteral("Jump_no")).trimmed() + m_shared.PictureExtension);
 }
 
 bool MeasureModel::savePicture(const PictureWriter& write)
@@ -458,14 +477,15 @@ bool MeasureModel::savePicture(const PictureWriter& write)
                            QString(), Icon::Question, false))
         return false;
     if (const QString error = write(path); !error.isEmpty()) {
-        m_prompt.message(QStringLiteral("The picture could not be saved:\n%1\n%2").arg(path, error), kErrorTitle,
-                         Icon::Exclamation);
+        m_prompt.message(QStringLiteral("The picture could not be saved:\n%1\n%2").arg(path, error),
+                         kErrorTitle, Icon::Exclamation);
         return false;
     }
     // Without a capture screen the picture is of this screen's skier and
     // jump; the capture screen's pass number is the attempt after it.
-    MeasureListener::CaptureValues capture{text(QStringLiteral("Skier_name")),
-                                           numberText(leadingNumber(text(QStringLiteral("Jump_no"))) + 1).trimmed()};
+    MeasureListener::CaptureValues capture{
+        text(QStringLiteral("Skier_name")),
+        numberText(leadingNumber(text(QStringLiteral("Jump_no"))) + 1).trimmed()};
     if (m_listener) {
         if (const auto v = m_listener->captureValues())
             capture = *v;
@@ -492,14 +512,17 @@ bool MeasureModel::leave(Leaving how, const PictureWriter& write)
     }
     if (how == Leaving::Exit)
         return true;
-    if (m_frozen && m_prompt.askYesNo(question, QString(), Icon::Question, true) && !savePicture(write))
+    if (m_frozen && m_prompt.askYesNo(question, QString(), Icon::Question, true) &&
+        !savePicture(write))
         return false;
-    return !m_prompt.askYesNo(QStringLiteral("Do you want to remain on this form?"), QString(), Icon::Question, true);
+    return !m_prompt.askYesNo(QStringLiteral("Do you want to remain on this form?"), QString(),
+                              Icon::Question, true);
 }
 
 bool MeasureModel::clipFlagReady() const
 {
-    const auto lines = readLines(joinPath(exchangeFolder(m_settings), QStringLiteral("clipflag.txt")));
+    const auto lines =
+        readLines(joinPath(exchangeFolder(m_settings), QStringLiteral("clipflag.txt")));
     if (!lines || lines->isEmpty())
         return false;
     // The flag is the file's first value: up to a comma, blanks and quotes around it ignored.
@@ -512,7 +535,8 @@ bool MeasureModel::clipFlagReady() const
 void MeasureModel::consumeClipFlag()
 {
     // A flag that cannot be rewritten is left to the other program.
-    (void)writeLines(joinPath(exchangeFolder(m_settings), QStringLiteral("clipflag.txt")), {QStringLiteral("  ")});
+    (void)writeLines(joinPath(exchangeFolder(m_settings), QStringLiteral("clipflag.txt")),
+                     {QStringLiteral("  ")});
 }
 
 QString MeasureModel::snapshotPath() const
@@ -520,23 +544,29 @@ QString MeasureModel::snapshotPath() const
     return joinPath(exchangeFolder(m_settings), QStringLiteral("snapshot.bmp"));
 }
 
-bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier, const QString& capturePass)
+bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier,
+                                const QString& capturePass)
 {
     const QDateTime when = now();
     bool ok = appendResults(pictureLine(when, PictureEvent::Saved, path));
 
     const QString info = path + QStringLiteral(".info");
-    if (const FileResult r = writeLines(info, {pictureInfoLine(path, captureSkier, capturePass)}); !r) {
-        m_prompt.message(QStringLiteral("The picture information file could not be written:\n%1\n%2").arg(info, r.error),
-                         kErrorTitle, Icon::Exclamation);
+    if (const FileResult r = writeLines(info, {pictureInfoLine(path, captureSkier, capturePass)});
+        !r) {
+        m_prompt.message(
+            QStringLiteral("The picture information file could not be written:\n%1\n%2")
+                .arg(info, r.error),
+            kErrorTitle, Icon::Exclamation);
         ok = false;
     }
 
     const QString log = joinPath(m_shared.VideoDir, m_shared.LogFileName);
-    const QString logLine = pictureLogLine(when, captureSkier, capturePass, text(QStringLiteral("distance")), path);
+    const QString logLine =
+        pictureLogLine(when, captureSkier, capturePass, text(QStringLiteral("distance")), path);
     if (const FileResult r = appendLines(log, {logLine}); !r) {
-        m_prompt.message(QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(log, r.error),
-                         kErrorTitle, Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(log, r.error),
+            kErrorTitle, Icon::Exclamation);
         ok = false;
     }
     return ok;

@@ -17,7 +17,8 @@
 #include <functional>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 class Settings;
@@ -37,7 +38,8 @@ enum class Outcome {
 // What the measure screen hands over to the screens around it. A screen that
 // is not part of korvel yet answers false, and the measure screen says so
 // rather than pretending to have gone there.
-class MeasureListener {
+class MeasureListener
+{
 public:
     virtual ~MeasureListener() = default;
     // "E&xit": the main screen takes over.
@@ -67,10 +69,15 @@ QString pictureFileStem(const QString& skier);
 // The part of a measured jump's results line after " - ": the distance texts,
 // the barefoot and verify-mode marks, the comment and the bracketed groups.
 // Record and korvel-tool's measure both write it through here.
-QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode, const QString& comment);
-inline ImpactGroups impactGroups(const JumpDistance& d) { return {d.point, d.impact, d.m4}; }
+QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode,
+                         const QString& comment);
+inline ImpactGroups impactGroups(const JumpDistance& d)
+{
+    return {d.point, d.impact, d.m4};
+}
 
-class MeasureModel {
+class MeasureModel
+{
 public:
     using Clock = std::function<QDateTime()>;
 

@@ -37,13 +37,15 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
-const QString kLoadFilter = QStringLiteral(
-    "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
-    "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|");
+const QString kLoadFilter =
+    QStringLiteral("All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
+                   "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|");
 const QString kFromClipboard = QStringLiteral("Picture from Clipboard");
 
 struct OutcomeOption {
@@ -63,7 +65,10 @@ const OutcomeOption kOutcomeOptions[7] = {
 
 const char* const kBuoyLabelNames[4] = {"maxbuoy", "minbuoy", "maxbuoym", "minbuoym"};
 
-QColor rgb(std::uint32_t v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
+QColor rgb(std::uint32_t v)
+{
+    return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption)
 {
@@ -130,8 +135,8 @@ int filterEntryFor(const QString& extension)
 
 } // namespace
 
-MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings& settings, Prompt& prompt,
-                             QWidget* parent)
+MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings& settings,
+                             Prompt& prompt, QWidget* parent)
     : QMainWindow(parent), m_model(model), m_shared(shared), m_settings(settings), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("Measure"));
@@ -348,21 +353,23 @@ void MeasureScreen::buildOverlays()
     };
 
     m_frozenSign = label(m_picture, "FrozenSign", QStringLiteral("FROZEN"));
-    m_frozenSign->setStyleSheet(QStringLiteral("background: black; font-weight: bold; padding: 2px 6px;"));
+    m_frozenSign->setStyleSheet(
+        QStringLiteral("background: black; font-weight: bold; padding: 2px 6px;"));
     new DragHandle(m_frozenSign, m_frozenSign);
     m_frozenSign->adjustSize();
     m_frozenSign->move(8, 8);
     m_frozenSign->hide();
 
     m_unofficial = label(m_picture, "UnofficialJump", QStringLiteral("UNOFFICIAL JUMP"));
-    m_unofficial->setStyleSheet(
-        QStringLiteral("color: red; background: black; font-size: 16pt; font-weight: bold; padding: 2px;"));
+    m_unofficial->setStyleSheet(QStringLiteral(
+        "color: red; background: black; font-size: 16pt; font-weight: bold; padding: 2px;"));
     m_unofficial->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_unofficial->adjustSize();
     m_unofficial->move(200, 8);
     m_unofficial->hide();
 
-    auto [grid, gridLayout] = makeGroup("gridlabel", QStringLiteral("Grid Description (drag-it)"), {8, 40});
+    auto [grid, gridLayout] =
+        makeGroup("gridlabel", QStringLiteral("Grid Description (drag-it)"), {8, 40});
     auto* description = textBox(grid, "grid_description", true);
     description->setMinimumWidth(240);
     m_boxes.insert(description->objectName(), description);
@@ -377,7 +384,8 @@ void MeasureScreen::buildOverlays()
     m_fileName->adjustSize();
     m_fileName->hide();
 
-    auto [cross, crossLayout] = makeGroup("CrossLabel", QStringLiteral("Adjust Cross Size (drag-it)"), {8, 120});
+    auto [cross, crossLayout] =
+        makeGroup("CrossLabel", QStringLiteral("Adjust Cross Size (drag-it)"), {8, 120});
     m_crossSize = new QScrollBar(Qt::Horizontal, cross);
     m_crossSize->setObjectName(QStringLiteral("CrossSize"));
     m_crossSize->setRange(kCrossSizeMin, kCrossSizeMax);
@@ -396,7 +404,8 @@ void MeasureScreen::buildOverlays()
         placeImpactLines();
     });
 
-    auto [adjust, adjustLayout] = makeGroup("AdjustmentLabel", QStringLiteral("Micro-Adjust (drag-it)"), {8, 170});
+    auto [adjust, adjustLayout] =
+        makeGroup("AdjustmentLabel", QStringLiteral("Micro-Adjust (drag-it)"), {8, 170});
     auto* arrows = new QGridLayout;
     struct Arrow {
         const char* name;
@@ -426,7 +435,8 @@ void MeasureScreen::buildOverlays()
     for (int k = 0; k < 4; ++k) {
         m_buoyLabels[k] = label(m_picture, kBuoyLabelNames[k], QString());
         m_buoyLabels[k]->setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_buoyLabels[k]->setStyleSheet(QStringLiteral("background: transparent; font-weight: bold;"));
+        m_buoyLabels[k]->setStyleSheet(
+            QStringLiteral("background: transparent; font-weight: bold;"));
     }
 
     m_lineHorizontal = impactLine(m_picture, "lineHorizontalImpact");
@@ -459,26 +469,29 @@ void MeasureScreen::buildMenus()
     }
     connect(findChild<QAction*>(QStringLiteral("mnuCalibrate")), &QAction::triggered, this, [this] {
         if (!m_model.listener() || !m_model.listener()->openCalibration())
-            m_prompt.message(QStringLiteral("The calibration line tool cannot be opened from here."));
+            m_prompt.message(
+                QStringLiteral("The calibration line tool cannot be opened from here."));
     });
     connect(findChild<QAction*>(QStringLiteral("mnuViewLog")), &QAction::triggered, this, [this] {
         if (!m_model.listener() || !m_model.listener()->openPictureLog())
-            m_prompt.message(QStringLiteral("The contact picture log viewer is not part of this version of korvel."));
+            m_prompt.message(QStringLiteral(
+                "The contact picture log viewer is not part of this version of korvel."));
     });
 }
 
 void MeasureScreen::applyColours()
 {
-    const std::optional<QColor> all = messageColour(m_settings.get(QStringLiteral("labelcolor"), QString()));
+    const std::optional<QColor> all =
+        messageColour(m_settings.get(QStringLiteral("labelcolor"), QString()));
     struct Default {
         const char* name;
         QColor colour;
     } defaults[] = {
-        {"Make_comment", Qt::black}, {"Other_Grid", Qt::black}, {"Fall", Qt::black},
-        {"Pass", Qt::black},         {"optJumpOK", Qt::black},  {"IWSFlabel", Qt::black},
-        {"AWSAlabel", Qt::black},    {"M_Reride", Qt::red},     {"O_reride", Qt::yellow},
+        {"Make_comment", Qt::black}, {"Other_Grid", Qt::black},      {"Fall", Qt::black},
+        {"Pass", Qt::black},         {"optJumpOK", Qt::black},       {"IWSFlabel", Qt::black},
+        {"AWSAlabel", Qt::black},    {"M_Reride", Qt::red},          {"O_reride", Qt::yellow},
         {"FrozenSign", Qt::white},   {"AdjustmentLabel", Qt::white}, {"CrossLabel", Qt::white},
-        {"maxbuoy", Qt::white},      {"maxbuoym", Qt::white},   {"minbuoy", Qt::white},
+        {"maxbuoy", Qt::white},      {"maxbuoym", Qt::white},        {"minbuoy", Qt::white},
         {"minbuoym", Qt::white},
     };
     for (const Default& d : defaults) {
@@ -491,7 +504,8 @@ void MeasureScreen::applyColours()
         w->setStyleSheet(w->property("baseSheet").toString() +
                          QStringLiteral(" color: %1;").arg(all.value_or(d.colour).name()));
     }
-    const QColor impact = rgb(impactColour(m_settings.get(QStringLiteral("impactcolor"), QString())));
+    const QColor impact =
+        rgb(impactColour(m_settings.get(QStringLiteral("impactcolor"), QString())));
     for (QFrame* line : {m_lineHorizontal, m_lineVertical, m_lineSplash}) {
         QPalette p = line->palette();
         p.setColor(QPalette::Window, impact);
@@ -533,8 +547,8 @@ bool MeasureScreen::showPictureFile(const QString& path)
 {
     const QImage img(path);
     if (img.isNull()) {
-        m_prompt.message(QStringLiteral("This file is not a picture korvel can show:\n") + path, QString(),
-                         Icon::Exclamation);
+        m_prompt.message(QStringLiteral("This file is not a picture korvel can show:\n") + path,
+                         QString(), Icon::Exclamation);
         return false;
     }
     freezePicture(img, path);
@@ -554,10 +568,10 @@ void MeasureScreen::show_the_grid()
     const QColor labelC = rgb(labelColour(m_settings.get(QStringLiteral("labelcolor"), QString())));
     for (const BuoyMark& m : overlay.marks) {
         if (m.cross) {
-            m_picture->drawLine({m.horizontal.from.x, m.horizontal.from.y}, {m.horizontal.to.x, m.horizontal.to.y},
-                                Qt::white);
-            m_picture->drawLine({m.vertical.from.x, m.vertical.from.y}, {m.vertical.to.x, m.vertical.to.y},
-                                Qt::white);
+            m_picture->drawLine({m.horizontal.from.x, m.horizontal.from.y},
+                                {m.horizontal.to.x, m.horizontal.to.y}, Qt::white);
+            m_picture->drawLine({m.vertical.from.x, m.vertical.from.y},
+                                {m.vertical.to.x, m.vertical.to.y}, Qt::white);
         } else {
             m_picture->drawCircle({m.at.x, m.at.y}, m.radius, labelC);
             for (const ScreenPoint& p : m.dots)
@@ -597,10 +611,13 @@ void MeasureScreen::setSkierNames(const QStringList& names)
 void MeasureScreen::placeLine(QFrame* line, const Segment& s)
 {
     // Pixels of the picture the segment covers, both ends included.
-    const double x1 = std::round(s.from.x / kTwipsPerPixel), x2 = std::round(s.to.x / kTwipsPerPixel);
-    const double y1 = std::round(s.from.y / kTwipsPerPixel), y2 = std::round(s.to.y / kTwipsPerPixel);
+    const double x1 = std::round(s.from.x / kTwipsPerPixel),
+                 x2 = std::round(s.to.x / kTwipsPerPixel);
+    const double y1 = std::round(s.from.y / kTwipsPerPixel),
+                 y2 = std::round(s.to.y / kTwipsPerPixel);
     line->setGeometry(static_cast<int>(std::min(x1, x2)), static_cast<int>(std::min(y1, y2)),
-                      static_cast<int>(std::abs(x2 - x1)) + 1, static_cast<int>(std::abs(y2 - y1)) + 1);
+                      static_cast<int>(std::abs(x2 - x1)) + 1,
+                      static_cast<int>(std::abs(y2 - y1)) + 1);
 }
 
 void MeasureScreen::placeImpactLines()
@@ -667,7 +684,8 @@ void MeasureScreen::sync()
     m_outcomes->setExclusive(true);
 
     m_boxes.value(QStringLiteral("Comment"))->setVisible(m_model.commentVisible());
-    m_boxes.value(QStringLiteral("barefoot_indicator"))->setVisible(m_model.barefootIndicatorVisible());
+    m_boxes.value(QStringLiteral("barefoot_indicator"))
+        ->setVisible(m_model.barefootIndicatorVisible());
     const bool verify = m_model.readoutsVisible();
     for (const char* name : {"xtwips", "ytwips", "xposition", "yposition", "VerifyDistance"})
         m_boxes.value(QString::fromLatin1(name))->setVisible(verify);
@@ -710,10 +728,11 @@ bool MeasureScreen::eventFilter(QObject* watched, QEvent* event)
 void MeasureScreen::pollArrowKeys()
 {
     ArrowKeys& keys = ArrowKeys::instance();
-    const std::pair<ArrowKeys::Key, NudgeDirection> order[] = {{ArrowKeys::Left, NudgeDirection::Left},
-                                                               {ArrowKeys::Up, NudgeDirection::Up},
-                                                               {ArrowKeys::Right, NudgeDirection::Right},
-                                                               {ArrowKeys::Down, NudgeDirection::Down}};
+    const std::pair<ArrowKeys::Key, NudgeDirection> order[] = {
+        {ArrowKeys::Left, NudgeDirection::Left},
+        {ArrowKeys::Up, NudgeDirection::Up},
+        {ArrowKeys::Right, NudgeDirection::Right},
+        {ArrowKeys::Down, NudgeDirection::Down}};
     bool moved = false;
     for (const auto& [key, dir] : order) {
         if (keys.poll(key)) {
@@ -759,8 +778,9 @@ void MeasureScreen::autoLoadTick()
 
 void MeasureScreen::loadPictureCommand()
 {
-    const auto path = m_prompt.openFileSelecting(QStringLiteral("Load Picture"), kLoadFilter, m_shared.CapturesDir,
-                                                 filterEntryFor(m_shared.PictureExtension));
+    const auto path =
+        m_prompt.openFileSelecting(QStringLiteral("Load Picture"), kLoadFilter,
+                                   m_shared.CapturesDir, filterEntryFor(m_shared.PictureExtension));
     if (!path || !showPictureFile(*path))
         return;
     m_model.pictureLoaded(*path);
@@ -778,7 +798,8 @@ void MeasureScreen::showResults()
     QString error;
     const auto lines = readLines(path, &error);
     if (!lines) {
-        m_prompt.message(QStringLiteral("The results file cannot be read:\n%1\n%2").arg(path, error));
+        m_prompt.message(
+            QStringLiteral("The results file cannot be read:\n%1\n%2").arg(path, error));
         return;
     }
     m_results->showResults(path, lines->join(QLatin1Char('\n')));
@@ -786,7 +807,8 @@ void MeasureScreen::showResults()
 
 void MeasureScreen::exitCommand()
 {
-    if (!m_model.leave(MeasureModel::Leaving::Exit, [this](const QString& p) { return writePicture(p); }))
+    if (!m_model.leave(MeasureModel::Leaving::Exit,
+                       [this](const QString& p) { return writePicture(p); }))
         return;
     m_shared.LastScreen.clear();
     Clear();
@@ -797,18 +819,21 @@ void MeasureScreen::exitCommand()
     hide();
     m_keyTimer->stop();
     if (!m_model.listener() || !m_model.listener()->showMainScreen())
-        m_prompt.message(QStringLiteral("There is no main screen to return to in this version of korvel."));
+        m_prompt.message(
+            QStringLiteral("There is no main screen to return to in this version of korvel."));
 }
 
 void MeasureScreen::nextJumpCommand()
 {
     // Asked first: a missing capture screen must not cost the picture.
     if (!m_model.listener() || !m_model.listener()->captureAvailable()) {
-        m_prompt.message(QStringLiteral("The capture screen is not part of this version of korvel, so there is "
-                                        "no next jump to capture. The picture and the jump stay as they are."));
+        m_prompt.message(
+            QStringLiteral("The capture screen is not part of this version of korvel, so there is "
+                           "no next jump to capture. The picture and the jump stay as they are."));
         return;
     }
-    if (!m_model.leave(MeasureModel::Leaving::NextJump, [this](const QString& p) { return writePicture(p); }))
+    if (!m_model.leave(MeasureModel::Leaving::NextJump,
+                       [this](const QString& p) { return writePicture(p); }))
         return;
     m_shared.LastScreen = QStringLiteral("Measure");
     Clear();

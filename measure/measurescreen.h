@@ -23,12 +23,14 @@ class QScrollBar;
 class QTimer;
 class QToolButton;
 
-namespace korvel {
+namespace korvel
+{
 
 class PictureView;
 class ResultsViewer;
 
-class MeasureScreen : public QMainWindow {
+class MeasureScreen : public QMainWindow
+{
     Q_OBJECT
 public:
     MeasureScreen(MeasureModel& model, SharedState& shared, Settings& settings, Prompt& prompt,

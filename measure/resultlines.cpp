@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-namespace korvel {
+namespace korvel
+{
 
 QString bracketGroups(const ImpactGroups& g)
 {
@@ -18,8 +19,9 @@ QString stampText(const QDateTime& when)
     return dateText(when.date()) + QLatin1Char(' ') + timeText(when.time());
 }
 
-QString jumpResultText(const QString& distance, const QString& distanceFt, bool barefoot, bool verifyMode,
-                       const QString& comment, const std::optional<ImpactGroups>& groups)
+QString jumpResultText(const QString& distance, const QString& distanceFt, bool barefoot,
+                       bool verifyMode, const QString& comment,
+                       const std::optional<ImpactGroups>& groups)
 {
     QString s = distance + QStringLiteral("  (IWSF)") + distanceFt + QStringLiteral("  (AWSA)");
     if (barefoot)
@@ -47,11 +49,13 @@ QString rerideLine(const QDateTime& when, const QString& comment)
 QString pictureLine(const QDateTime& when, PictureEvent event, const QString& picturePath)
 {
     return stampText(when) +
-           (event == PictureEvent::Saved ? QStringLiteral(" Saved picture: ") : QStringLiteral(" Loaded picture: ")) +
+           (event == PictureEvent::Saved ? QStringLiteral(" Saved picture: ")
+                                         : QStringLiteral(" Loaded picture: ")) +
            picturePath;
 }
 
-QString exchangeLine(ExchangeOutcome outcome, const QString& metres, const QString& feet, const QString& jumpNo)
+QString exchangeLine(ExchangeOutcome outcome, const QString& metres, const QString& feet,
+                     const QString& jumpNo)
 {
     switch (outcome) {
     case ExchangeOutcome::Fall:
@@ -61,7 +65,8 @@ QString exchangeLine(ExchangeOutcome outcome, const QString& metres, const QStri
     case ExchangeOutcome::Ok:
         break;
     }
-    return QStringLiteral("OK, ") + metres + QStringLiteral(", ") + feet + QStringLiteral(", ") + jumpNo;
+    return QStringLiteral("OK, ") + metres + QStringLiteral(", ") + feet + QStringLiteral(", ") +
+           jumpNo;
 }
 
 QString exchangeSkierName(const QString& skier)
@@ -72,20 +77,24 @@ QString exchangeSkierName(const QString& skier)
 
 QString rawExchangeLine(const QTime& time, const QString& skier, const QString& line)
 {
-    return timeText(time) + QStringLiteral(" ,") + exchangeSkierName(skier) + QLatin1Char(',') + line;
+    return timeText(time) + QStringLiteral(" ,") + exchangeSkierName(skier) + QLatin1Char(',') +
+           line;
 }
 
-QString pictureLogLine(const QDateTime& when, const QString& captureSkier, const QString& capturePass,
-                       const QString& distance, const QString& picturePath)
+QString pictureLogLine(const QDateTime& when, const QString& captureSkier,
+                       const QString& capturePass, const QString& distance,
+                       const QString& picturePath)
 {
     // The jump of the picture is the one before the capture screen's next pass.
     const double jump = leadingNumber(capturePass) - 1;
-    return printZones({dateText(when.date()), timeText(when.time()), QStringLiteral("Skier: ") + captureSkier,
-                       QStringLiteral("Jump: ") + numberText(jump), QStringLiteral("Distance: ") + distance,
-                       QStringLiteral("File: ") + picturePath});
+    return printZones(
+        {dateText(when.date()), timeText(when.time()), QStringLiteral("Skier: ") + captureSkier,
+         QStringLiteral("Jump: ") + numberText(jump), QStringLiteral("Distance: ") + distance,
+         QStringLiteral("File: ") + picturePath});
 }
 
-QString pictureInfoLine(const QString& picturePath, const QString& captureSkier, const QString& capturePass)
+QString pictureInfoLine(const QString& picturePath, const QString& captureSkier,
+                        const QString& capturePass)
 {
     return picturePath + QStringLiteral(", ") + captureSkier + QStringLiteral(", ") + capturePass;
 }

@@ -11,7 +11,8 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // The three bracketed groups that end a results line: the survey point of the
 // impact (no landing offset) to three decimals, the impact in whole twips, and
@@ -30,8 +31,9 @@ QString stampText(const QDateTime& when);
 // Everything of a results line after "<date> <time> <skier>  jump <n> - ":
 // `distance` text, "  (IWSF)", `distance_ft` text, "  (AWSA)", the barefoot and
 // verify-mode marks, the comment, and the bracketed groups when given.
-QString jumpResultText(const QString& distance, const QString& distanceFt, bool barefoot, bool verifyMode,
-                       const QString& comment, const std::optional<ImpactGroups>& groups);
+QString jumpResultText(const QString& distance, const QString& distanceFt, bool barefoot,
+                       bool verifyMode, const QString& comment,
+                       const std::optional<ImpactGroups>& groups);
 
 // Results lines M (measured, with groups), F (fall or pass: empty distance
 // texts, with groups) and G (other grid: no groups).
@@ -58,8 +60,9 @@ QString rawExchangeLine(const QTime& time, const QString& skier, const QString& 
 
 // Measurement log line L of a saved picture, in 14-column print zones, ending
 // with the picture path (the picture-log viewer picks lines by their ending).
-QString pictureLogLine(const QDateTime& when, const QString& captureSkier, const QString& capturePass,
-                       const QString& distance, const QString& picturePath);
+QString pictureLogLine(const QDateTime& when, const QString& captureSkier,
+                       const QString& capturePass, const QString& distance,
+                       const QString& picturePath);
 
 // The picture side file's one line: "<path>, <skier>, <pass>".
 QString pictureInfoLine(const QString& picturePath, const QString& captureSkier,

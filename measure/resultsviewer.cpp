@@ -5,7 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace korvel {
+namespace korvel
+{
 
 ResultsViewer::ResultsViewer(QWidget* parent) : QMainWindow(parent)
 {

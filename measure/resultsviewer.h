@@ -6,9 +6,11 @@
 
 class QPlainTextEdit;
 
-namespace korvel {
+namespace korvel
+{
 
-class ResultsViewer : public QMainWindow {
+class ResultsViewer : public QMainWindow
+{
     Q_OBJECT
 public:
     explicit ResultsViewer(QWidget* parent = nullptr);

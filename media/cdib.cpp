@@ -4,7 +4,8 @@
 
 #include <QtEndian>
 
-namespace korvel {
+namespace korvel
+{
 
 cDIB::InfoHeader cDIB::InfoHeader::read(const std::uint8_t* p)
 {

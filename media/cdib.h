@@ -9,9 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace korvel {
+namespace korvel
+{
 
-class cDIB {
+class cDIB
+{
 public:
     static constexpr int kFileHeaderSize = 14;
     static constexpr int kInfoHeaderSize = 40;

@@ -14,9 +14,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 QString avError(int code)
 {
@@ -122,13 +124,15 @@ OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits&
     AVStream* st = fmt->streams[stream];
     const AVCodecParameters* par = st->codecpar;
     if (par->width < 0 || par->height < 0 || !withinLimits(par->width, par->height, limits))
-        return fail(OpenFailure::TooLarge,
-                    QStringLiteral("%1 x %2 pixels is more than we decode").arg(par->width).arg(par->height));
+        return fail(OpenFailure::TooLarge, QStringLiteral("%1 x %2 pixels is more than we decode")
+                                               .arg(par->width)
+                                               .arg(par->height));
 
     const AVCodec* codec = avcodec_find_decoder(par->codec_id);
     if (!codec)
         return fail(OpenFailure::NoDecoder,
-                    QStringLiteral("no decoder for %1").arg(QString::fromUtf8(avcodec_get_name(par->codec_id))));
+                    QStringLiteral("no decoder for %1")
+                        .arg(QString::fromUtf8(avcodec_get_name(par->codec_id))));
     src->m_codec = avcodec_alloc_context3(codec);
     if (!src->m_codec || avcodec_parameters_to_context(src->m_codec, par) < 0)
         return fail(OpenFailure::NoDecoder, QStringLiteral("decoder set-up failed"));
@@ -232,8 +236,8 @@ bool FfmpegFrameSource::buildIndexFromPackets()
             if (parser) {
                 uint8_t* out = nullptr;
                 int outSize = 0;
-                av_parser_parse2(parser, parserCodec, &out, &outSize, pkt->data, pkt->size, AV_NOPTS_VALUE,
-                                 AV_NOPTS_VALUE, -1);
+                av_parser_parse2(parser, parserCodec, &out, &outSize, pkt->data, pkt->size,
+                                 AV_NOPTS_VALUE, AV_NOPTS_VALUE, -1);
                 e.bidirectional = parser->pict_type == AV_PICTURE_TYPE_B;
             }
             m_packets.push_back(e);
@@ -262,7 +266,8 @@ void FfmpegFrameSource::finishIndex()
     m_packets[0].key = true; // decoding from the very first packet always works
     m_keyBefore.resize(std::size_t(n));
     for (int i = 0; i < n; ++i)
-        m_keyBefore[std::size_t(i)] = m_packets[std::size_t(i)].key ? i : m_keyBefore[std::size_t(i - 1)];
+        m_keyBefore[std::size_t(i)] =
+            m_packets[std::size_t(i)].key ? i : m_keyBefore[std::size_t(i - 1)];
 
     m_slotStart.clear();
     m_slotPacket.clear();
@@ -275,7 +280,8 @@ void FfmpegFrameSource::finishIndex()
         // Pictures in packet order; in an AVI file the chunk number is the
         // frame number, elsewhere the packet count is.
         for (int i = 0; i < n; ++i) {
-            m_slotStart.push_back(m_chunkNumbered ? std::max<std::int64_t>(0, m_packets[std::size_t(i)].dts) : i);
+            m_slotStart.push_back(
+                m_chunkNumbered ? std::max<std::int64_t>(0, m_packets[std::size_t(i)].dts) : i);
             m_slotPacket.push_back(i);
             m_packetSlot[std::size_t(i)] = i;
         }
@@ -379,7 +385,9 @@ FrameResult FfmpegFrameSource::frame(std::int64_t n)
         const QString error = decodeSlot(slot);
         f = cached(slot);
         if (!f)
-            return {nullptr, error.isEmpty() ? QStringLiteral("Frame %1 could not be decoded.").arg(n) : error};
+            return {nullptr, error.isEmpty()
+                                 ? QStringLiteral("Frame %1 could not be decoded.").arg(n)
+                                 : error};
     }
     FrameResult r = convert(f);
     if (r) {
@@ -463,7 +471,8 @@ bool FfmpegFrameSource::canCarryOn(int slot, bool drainedToo) const
     // frame and the target; a held arrow key then costs one picture a step.
     const int targetPacket = m_slotPacket[std::size_t(slot)];
     const int key = keyForSlot(slot);
-    if (m_nextSend < 0 || (m_drained && !drainedToo) || key > m_nextSend || m_nextSend > targetPacket + 16)
+    if (m_nextSend < 0 || (m_drained && !drainedToo) || key > m_nextSend ||
+        m_nextSend > targetPacket + 16)
         return false;
     if (m_lockstep)
         return targetPacket >= m_nextSend;
@@ -500,7 +509,8 @@ bool FfmpegFrameSource::decodeStep(int slot, QString* error)
     if (m_lockstep) {
         int index = -1;
         if (!readNextPacket(m_packet, &index)) {
-            *error = QStringLiteral("The video ends before frame %1.").arg(m_slotStart[std::size_t(slot)]);
+            *error = QStringLiteral("The video ends before frame %1.")
+                         .arg(m_slotStart[std::size_t(slot)]);
             return false;
         }
         m_nextSend = index + 1;
@@ -663,11 +673,13 @@ bool FfmpegFrameSource::makeRoomFor(int slot)
     // Frames nearer the position than the one wanted stay; a farther one
     // makes room for it. When none is farther the cache holds the nearest
     // frames it can, and decoding ahead is done.
-    while (m_frameBytes > 0 && !m_cache.empty() && m_cacheBytes + m_frameBytes > m_limits.cacheBytes) {
+    while (m_frameBytes > 0 && !m_cache.empty() &&
+           m_cacheBytes + m_frameBytes > m_limits.cacheBytes) {
         const int want = std::abs(slot - m_position);
         int farthest = -1;
         for (const auto& entry : m_cache)
-            if (farthest < 0 || std::abs(entry.first - m_position) > std::abs(farthest - m_position))
+            if (farthest < 0 ||
+                std::abs(entry.first - m_position) > std::abs(farthest - m_position))
                 farthest = entry.first;
         if (std::abs(farthest - m_position) <= want)
             return false;
@@ -693,7 +705,8 @@ void FfmpegFrameSource::acceptFrame(AVFrame* frame)
             slot = m_nextDisplay;
         ++m_nextDisplay;
     } else {
-        const std::int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
+        const std::int64_t pts =
+            frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
         const auto it = m_slotByPts.find(pts);
         // Pictures before the key frame we sought to lean on frames we never
         // decoded (an open group of pictures): never keep them.
@@ -724,7 +737,8 @@ void FfmpegFrameSource::putCache(int slot, AVFrame* frame)
     av_frame_move_ref(kept, frame);
     // A frame decoded ahead has not been looked at: it goes to the cold end,
     // behind everything the operator saw, so it is the first to make way.
-    const auto at = m_prefetching ? m_lru.insert(m_lru.end(), slot) : m_lru.insert(m_lru.begin(), slot);
+    const auto at =
+        m_prefetching ? m_lru.insert(m_lru.end(), slot) : m_lru.insert(m_lru.begin(), slot);
     CacheEntry e{kept, frameBytes(kept), at};
     m_frameBytes = e.bytes;
     m_cacheBytes += e.bytes;
@@ -795,17 +809,18 @@ FrameResult FfmpegFrameSource::convert(const AVFrame* f)
         m_sws = sws_getContext(w, h, AVPixelFormat(f->format), w, h, AV_PIX_FMT_BGR24, SWS_BICUBIC,
                                nullptr, nullptr, nullptr);
         if (!m_sws)
-            return {nullptr, QStringLiteral("The picture format %1 cannot be converted.")
-                                 .arg(QString::fromUtf8(av_get_pix_fmt_name(AVPixelFormat(f->format))))};
+            return {nullptr,
+                    QStringLiteral("The picture format %1 cannot be converted.")
+                        .arg(QString::fromUtf8(av_get_pix_fmt_name(AVPixelFormat(f->format))))};
         if (range != AVCOL_RANGE_UNSPECIFIED) {
             int* invTable = nullptr;
             int* table = nullptr;
             int srcFull = 0, dstFull = 0, brightness = 0, contrast = 0, saturation = 0;
-            sws_getColorspaceDetails(m_sws, &invTable, &srcFull, &table, &dstFull, &brightness, &contrast,
-                                     &saturation);
+            sws_getColorspaceDetails(m_sws, &invTable, &srcFull, &table, &dstFull, &brightness,
+                                     &contrast, &saturation);
             const int cs = (space >= 1 && space <= 7) ? space : AVCOL_SPC_BT470BG;
-            sws_setColorspaceDetails(m_sws, sws_getCoefficients(cs), range == AVCOL_RANGE_JPEG, table,
-                                     dstFull, brightness, contrast, saturation);
+            sws_setColorspaceDetails(m_sws, sws_getCoefficients(cs), range == AVCOL_RANGE_JPEG,
+                                     table, dstFull, brightness, contrast, saturation);
         }
         m_swsWidth = w;
         m_swsHeight = h;

@@ -31,9 +31,11 @@ struct AVFrame;
 struct AVPacket;
 struct SwsContext;
 
-namespace korvel {
+namespace korvel
+{
 
-class FfmpegFrameSource : public FrameSource {
+class FfmpegFrameSource : public FrameSource
+{
 public:
     ~FfmpegFrameSource() override;
     FfmpegFrameSource(const FfmpegFrameSource&) = delete;
@@ -47,9 +49,9 @@ public:
 
     // What the engine did, for the benchmark and the tests.
     struct Stats {
-        std::int64_t decoded = 0;   // frames out of the decoder
+        std::int64_t decoded = 0; // frames out of the decoder
         std::int64_t seeks = 0;
-        std::int64_t cacheHits = 0; // frames served without decoding
+        std::int64_t cacheHits = 0;  // frames served without decoding
         std::int64_t prefetched = 0; // of the decoded frames, those decoded ahead while idle
         std::int64_t cachedBytes = 0;
         int cachedFrames = 0;
@@ -109,8 +111,9 @@ private:
     int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1, m_swsRange = -1, m_swsSpace = -1;
     int m_stream = -1;
     bool m_isAvi = false;
-    bool m_chunkNumbered = false; // a packet's dts is its chunk index (AVI), else outputs are counted
-    bool m_lockstep = false;      // intra-only: one packet in, one picture out
+    bool m_chunkNumbered =
+        false;               // a packet's dts is its chunk index (AVI), else outputs are counted
+    bool m_lockstep = false; // intra-only: one packet in, one picture out
 
     // Packets in decode order, and the pictures ("slots") in display order.
     std::vector<PacketEntry> m_packets;
@@ -122,7 +125,7 @@ private:
     std::vector<int> m_packetSlot;
     std::unordered_map<std::int64_t, int> m_slotByPts;
     // Key-frame intervals: runs of slots decoded from the same key packet.
-    std::vector<int> m_intervalStart;      // first slot of each interval
+    std::vector<int> m_intervalStart; // first slot of each interval
     std::vector<int> m_intervalOfSlot;
 
     // Decoder position: the next packet to send and what came out since the seek.
@@ -156,8 +159,8 @@ private:
         bool seek = false;   // placed by a seek to target's own key frame
         bool done = false;
     } m_prefetch;
-    bool m_prefetching = false;        // frames now decoded go to the cache's cold end
-    std::vector<char> m_undecodable;   // per slot: decoding ahead gave up on it
+    bool m_prefetching = false;      // frames now decoded go to the cache's cold end
+    std::vector<char> m_undecodable; // per slot: decoding ahead gave up on it
     Stats m_stats;
 };
 

@@ -10,15 +10,23 @@
 #include <filesystem>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-std::uint32_t le32(const char* p) { return qFromLittleEndian<std::uint32_t>(p); }
+std::uint32_t le32(const char* p)
+{
+    return qFromLittleEndian<std::uint32_t>(p);
+}
 
-bool isFourCc(const char* p, const char* code) { return std::memcmp(p, code, 4) == 0; }
+bool isFourCc(const char* p, const char* code)
+{
+    return std::memcmp(p, code, 4) == 0;
+}
 
 // Headers of the file and of its first video stream, as far as we found them.
 struct AviHeaders {
@@ -77,7 +85,8 @@ bool FileExists(const QString& path)
     if (path.isEmpty())
         return false;
     std::error_code ec;
-    (void)std::filesystem::file_size(std::filesystem::path(QFile::encodeName(path).toStdString()), ec);
+    (void)std::filesystem::file_size(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                                     ec);
     return !ec;
 }
 

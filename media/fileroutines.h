@@ -8,7 +8,8 @@
 
 #include <cstdint>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 
@@ -25,17 +26,17 @@ bool IsAviFile(const QString& path, Prompt& prompt);
 // the header of its first video stream.
 struct AviFileInfo {
     std::uint32_t maxBytesPerSec = 0;
-    std::uint32_t flags = 0;       // main header flags (has index, interleaved, ...)
-    std::uint32_t caps = 0;        // what we may do with the file: we only read
+    std::uint32_t flags = 0; // main header flags (has index, interleaved, ...)
+    std::uint32_t caps = 0;  // what we may do with the file: we only read
     std::uint32_t streams = 0;
     std::uint32_t suggestedBufferSize = 0;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::uint32_t scale = 0;       // rate / scale = frames per second
+    std::uint32_t scale = 0; // rate / scale = frames per second
     std::uint32_t rate = 0;
-    std::uint32_t length = 0;      // frames of the video stream, dropped ones included
+    std::uint32_t length = 0; // frames of the video stream, dropped ones included
     std::uint32_t editCount = 0;
-    QString fileType;              // at most 63 characters
+    QString fileType; // at most 63 characters
 
     static constexpr std::uint32_t kCapsCanRead = 0x1;
 };

@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-namespace korvel {
+namespace korvel
+{
 
 QString currentCapturePath()
 {
@@ -29,8 +30,8 @@ QByteArray packedDib(const Picture& picture)
     info.write(p);
     std::uint8_t* pixels = p + cDIB::kInfoHeaderSize;
     for (int y = 0; y < picture.height; ++y) {
-        std::memcpy(pixels + std::size_t(picture.height - 1 - y) * std::size_t(rowBytes), picture.row(y),
-                    std::size_t(picture.width) * 3);
+        std::memcpy(pixels + std::size_t(picture.height - 1 - y) * std::size_t(rowBytes),
+                    picture.row(y), std::size_t(picture.width) * 3);
     }
     return packed;
 }
@@ -46,7 +47,8 @@ bool ExportFrame(const QString& videoPath, std::int64_t n, Prompt& prompt, const
 {
     OpenResult opened = openVideo(videoPath);
     if (!opened.source) {
-        prompt.message(openFailureMessage(opened.failure, videoPath), kProgramTitle, Icon::Information);
+        prompt.message(openFailureMessage(opened.failure, videoPath), kProgramTitle,
+                       Icon::Information);
         return false;
     }
     return ExportFrame(*opened.source, videoPath, n, prompt, target);
@@ -57,7 +59,8 @@ bool ExportFrame(FrameSource& source, const QString& videoPath, std::int64_t n, 
 {
     const FrameResult frame = source.frame(n);
     if (!frame) {
-        prompt.message(frame.error + QStringLiteral("\r\n") + videoPath, kProgramTitle, Icon::Information);
+        prompt.message(frame.error + QStringLiteral("\r\n") + videoPath, kProgramTitle,
+                       Icon::Information);
         return false;
     }
     const QByteArray packed = packedDib(*frame.picture);

@@ -11,7 +11,8 @@
 
 #include <cstdint>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 

@@ -1,6 +1,7 @@
 #include "media/framerequests.h"
 
-namespace korvel {
+namespace korvel
+{
 
 void FrameRequests::request(std::int64_t n)
 {

@@ -15,9 +15,11 @@
 #include <cstdint>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
-class FrameRequests {
+class FrameRequests
+{
 public:
     explicit FrameRequests(FrameSource& source) : m_source(source) {}
 

@@ -11,7 +11,8 @@
 #include <memory>
 #include <vector>
 
-namespace korvel {
+namespace korvel
+{
 
 // A decoded frame as 24-bit blue-green-red pixels, top row first, each row
 // padded to a multiple of 4 bytes (the row layout of a 24-bit bitmap).
@@ -32,7 +33,7 @@ struct VideoProperties {
     std::int64_t frameCount = 0;
     int rateNumerator = 0; // frames per second as a fraction, 0/1 when unknown
     int rateDenominator = 1;
-    QString codec;         // decoder name, for the operator and the tools
+    QString codec; // decoder name, for the operator and the tools
     QString container;
 };
 
@@ -42,7 +43,8 @@ struct FrameResult {
     explicit operator bool() const { return picture != nullptr; }
 };
 
-class FrameSource {
+class FrameSource
+{
 public:
     virtual ~FrameSource() = default;
     virtual const VideoProperties& properties() const = 0;
@@ -60,10 +62,10 @@ public:
 // Why a video could not be opened.
 enum class OpenFailure {
     None,
-    CannotOpen,    // missing, unreadable, not a video, cut short before its first frame
+    CannotOpen, // missing, unreadable, not a video, cut short before its first frame
     NoVideoStream,
-    NoDecoder,     // a video stream we have no decoder for
-    TooLarge,      // dimensions beyond what we are prepared to allocate
+    NoDecoder, // a video stream we have no decoder for
+    TooLarge,  // dimensions beyond what we are prepared to allocate
 };
 
 struct OpenResult {

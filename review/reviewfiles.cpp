@@ -13,9 +13,13 @@
 #include <cmath>
 #include <filesystem>
 
-namespace korvel {
+namespace korvel
+{
 
-QString infoFilePath(const QString& videoPath) { return videoPath + QStringLiteral(".info"); }
+QString infoFilePath(const QString& videoPath)
+{
+    return videoPath + QStringLiteral(".info");
+}
 
 FileResult WriteInfoFile(const QString& videoPath, std::int32_t frame)
 {
@@ -56,7 +60,8 @@ std::optional<SkierJump> skierAndJump(const QString& p)
     const qsizetype j = p.indexOf(QStringLiteral("jump"), std::max<qsizetype>(0, a - 7));
     if (j < 0 || j > a)
         return std::nullopt;
-    const qsizetype s = std::max(p.lastIndexOf(QLatin1Char('/')), p.lastIndexOf(QLatin1Char('\\'))) + 1;
+    const qsizetype s =
+        std::max(p.lastIndexOf(QLatin1Char('/')), p.lastIndexOf(QLatin1Char('\\'))) + 1;
     if (s > j)
         return std::nullopt; // "jump" in a folder name, not in the file's own
     return SkierJump{p.mid(s, j - s), p.mid(j + 4, a - j - 4)};
@@ -65,8 +70,8 @@ std::optional<SkierJump> skierAndJump(const QString& p)
 QString measuredCaptureLine(const QDateTime& when, const SkierJump& who, std::int32_t frame,
                             const QString& videoPath)
 {
-    return printZones({dateText(when.date()), timeText(when.time()), QStringLiteral("Skier: ") + who.skier,
-                       QStringLiteral("Jump: ") + who.jump,
+    return printZones({dateText(when.date()), timeText(when.time()),
+                       QStringLiteral("Skier: ") + who.skier, QStringLiteral("Jump: ") + who.jump,
                        QStringLiteral("Contact Frame: ") + numberText(frame),
                        QStringLiteral("File: ") + videoPath});
 }
@@ -76,9 +81,10 @@ void RecordMeasuredCapture(const QString& videoPath, std::int32_t frame, const S
 {
     const auto who = skierAndJump(videoPath);
     if (!who) {
-        prompt.message(QStringLiteral("Warning, this is not a  standard KVF file so it will not be saved in "
-                                      "the Log for future reference"),
-                       kProgramTitle, Icon::Exclamation);
+        prompt.message(
+            QStringLiteral("Warning, this is not a  standard KVF file so it will not be saved in "
+                           "the Log for future reference"),
+            kProgramTitle, Icon::Exclamation);
         return;
     }
     const QString log = joinPath(state.VideoDir, state.LogFileName);
@@ -89,15 +95,16 @@ void RecordMeasuredCapture(const QString& videoPath, std::int32_t frame, const S
                        kProgramTitle, Icon::Exclamation);
     const FileResult marked = WriteInfoFile(videoPath, frame);
     if (!marked)
-        prompt.message(QStringLiteral("The info file could not be written:\r\n") + infoFilePath(videoPath) +
-                           QStringLiteral("\r\n") + marked.error,
+        prompt.message(QStringLiteral("The info file could not be written:\r\n") +
+                           infoFilePath(videoPath) + QStringLiteral("\r\n") + marked.error,
                        kProgramTitle, Icon::Exclamation);
 }
 
 std::optional<std::int64_t> DiskFree(const QString& path, int kind)
 {
     std::error_code ec;
-    const auto space = std::filesystem::space(std::filesystem::path(QFile::encodeName(path).toStdString()), ec);
+    const auto space =
+        std::filesystem::space(std::filesystem::path(QFile::encodeName(path).toStdString()), ec);
     if (ec || path.isEmpty())
         return std::nullopt;
     // Free to the operator: blocks kept for the system administrator do not

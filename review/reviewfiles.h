@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 struct SharedState;

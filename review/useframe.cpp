@@ -8,7 +8,8 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
 std::int32_t frameAtPosition(double position)
 {
@@ -40,8 +41,8 @@ NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double 
         if (policy == QLatin1String("NoSave")) {
             remove = true;
         } else if (policy == QLatin1String("Ask")) {
-            if (prompt.askYesNo(QStringLiteral("Do you want to save this video capture?"), kProgramTitle,
-                                Icon::Question, true))
+            if (prompt.askYesNo(QStringLiteral("Do you want to save this video capture?"),
+                                kProgramTitle, Icon::Question, true))
                 RecordMeasuredCapture(video, session.currentFrame, state, prompt);
             else
                 remove = true;
@@ -52,8 +53,8 @@ NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double 
             // A read-only flag must not keep an unwanted video on the disk.
             QFile::setPermissions(video, QFile::permissions(video) | QFileDevice::WriteOwner);
             if (!QFile::remove(video) && QFile::exists(video))
-                prompt.message(QStringLiteral("The video could not be deleted:\r\n") + video, kProgramTitle,
-                               Icon::Exclamation);
+                prompt.message(QStringLiteral("The video could not be deleted:\r\n") + video,
+                               kProgramTitle, Icon::Exclamation);
         }
         session.videoFromCapture = false;
     }
@@ -62,9 +63,10 @@ NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double 
     if (state.GridsReady == 1 && !session.setupRequested)
         return NextScreen::Measure;
     if (!session.setupRequested)
-        prompt.message(QStringLiteral("One or more grids are not configured.  You may not use the Measure "
-                                      "Screen until all listed grids are configured"),
-                       kProgramTitle, Icon::Exclamation);
+        prompt.message(
+            QStringLiteral("One or more grids are not configured.  You may not use the Measure "
+                           "Screen until all listed grids are configured"),
+            kProgramTitle, Icon::Exclamation);
     return NextScreen::GridSetup;
 }
 

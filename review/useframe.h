@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 struct SharedState;

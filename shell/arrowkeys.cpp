@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
-namespace korvel {
+namespace korvel
+{
 
 ArrowKeys& ArrowKeys::instance()
 {
@@ -31,7 +32,10 @@ void ArrowKeys::press(Key k)
     m_pressedSincePoll[k] = true;
 }
 
-void ArrowKeys::release(Key k) { m_down[k] = false; }
+void ArrowKeys::release(Key k)
+{
+    m_down[k] = false;
+}
 
 bool ArrowKeys::eventFilter(QObject* watched, QEvent* event)
 {

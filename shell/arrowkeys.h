@@ -7,9 +7,11 @@
 
 #include <array>
 
-namespace korvel {
+namespace korvel
+{
 
-class ArrowKeys : public QObject {
+class ArrowKeys : public QObject
+{
     Q_OBJECT
 public:
     enum Key { Left = 0, Up = 1, Right = 2, Down = 3 };

@@ -7,9 +7,11 @@
 
 #include <cstdio>
 
-namespace korvel {
+namespace korvel
+{
 
-class ConsolePrompt : public Prompt {
+class ConsolePrompt : public Prompt
+{
 public:
     bool toStdout = false;              // messages on stdout rather than stderr
     bool yes = false;                   // the answer to every Yes/No question
@@ -21,7 +23,11 @@ public:
     void message(const QString& text, const QString&, Icon) override
     {
         std::FILE* to = toStdout ? stdout : stderr;
-        std::fputs(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).toLocal8Bit().constData(), to);
+        std::fputs(QString(text)
+                       .replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                       .toLocal8Bit()
+                       .constData(),
+                   to);
         std::fputc('\n', to);
         ++messages;
     }
@@ -34,8 +40,12 @@ public:
     {
         return inputAnswer;
     }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
+                                    const QString&) override
     {
         return {};
     }

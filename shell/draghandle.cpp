@@ -3,7 +3,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-namespace korvel {
+namespace korvel
+{
 
 DragHandle::DragHandle(QWidget* handle, QWidget* group) : QObject(handle), m_group(group)
 {

@@ -9,9 +9,11 @@
 
 class QWidget;
 
-namespace korvel {
+namespace korvel
+{
 
-class DragHandle : public QObject {
+class DragHandle : public QObject
+{
 public:
     // handle drags group (which may be the handle's own parent).
     DragHandle(QWidget* handle, QWidget* group);

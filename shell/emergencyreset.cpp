@@ -5,7 +5,8 @@
 
 #include <QStringList>
 
-namespace korvel {
+namespace korvel
+{
 
 void emergencyReset(Settings& settings, Prompt& prompt)
 {
@@ -26,12 +27,31 @@ void emergencyReset(Settings& settings, Prompt& prompt)
         QStringList alsoClears;
     };
     const Entry entries[] = {
-        {QStringLiteral("logpath"), QStringLiteral("Logpath = "), QStringLiteral("0"), QString(),
+        {QStringLiteral("logpath"),
+         QStringLiteral("Logpath = "),
+         QStringLiteral("0"),
+         QString(),
          {QStringLiteral("logfile")}},
-        {QStringLiteral("barefoot"), QStringLiteral("barefoot = "), QStringLiteral("0"), QStringLiteral("0"), {}},
-        {QStringLiteral("compression"), QStringLiteral("compression = "), QStringLiteral("0"), QStringLiteral("0"), {}},
-        {QStringLiteral("device"), QStringLiteral("device = "), QStringLiteral("0"), QStringLiteral("0"), {}},
-        {QStringLiteral("framerate"), QStringLiteral("framerate = "), QStringLiteral("0"), QStringLiteral("0"), {}},
+        {QStringLiteral("barefoot"),
+         QStringLiteral("barefoot = "),
+         QStringLiteral("0"),
+         QStringLiteral("0"),
+         {}},
+        {QStringLiteral("compression"),
+         QStringLiteral("compression = "),
+         QStringLiteral("0"),
+         QStringLiteral("0"),
+         {}},
+        {QStringLiteral("device"),
+         QStringLiteral("device = "),
+         QStringLiteral("0"),
+         QStringLiteral("0"),
+         {}},
+        {QStringLiteral("framerate"),
+         QStringLiteral("framerate = "),
+         QStringLiteral("0"),
+         QStringLiteral("0"),
+         {}},
         {QStringLiteral("grid1File"), QStringLiteral("Grid 1 File = "), QString(), QString(), {}},
         {QStringLiteral("grid2File"), QStringLiteral("Grid 2 File = "), QString(), QString(), {}},
         {QStringLiteral("grid3File"), QStringLiteral("Grid 3 File = "), QString(), QString(), {}},

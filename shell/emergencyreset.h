@@ -1,6 +1,7 @@
 #pragma once
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 class Settings;

@@ -23,14 +23,16 @@
 
 using namespace korvel;
 
-namespace {
+namespace
+{
 
 // Stands in for the main screen: it joins grid set-up, measurement and the
 // calibration line tool, and says plainly what is not there yet.
-class Hub : public GridSetupListener {
+class Hub : public GridSetupListener
+{
 public:
-    Hub(GridState& grids, SharedState& shared, Prompt& prompt, GridSetupScreen& setup, MeasureScreen& measure,
-        CalibrationScreen& calibration)
+    Hub(GridState& grids, SharedState& shared, Prompt& prompt, GridSetupScreen& setup,
+        MeasureScreen& measure, CalibrationScreen& calibration)
         : m_grids(grids), m_shared(shared), m_prompt(prompt), m_setup(setup), m_measure(measure),
           m_calibration(calibration)
     {
@@ -40,14 +42,16 @@ public:
     void gridSetupLeft(bool allReady) override
     {
         if (!allReady) {
-            m_prompt.message(QStringLiteral("Jumps can be measured once every configured grid is ready. "
-                                            "There is no main screen in this version of korvel, so it closes now."));
+            m_prompt.message(QStringLiteral(
+                "Jumps can be measured once every configured grid is ready. "
+                "There is no main screen in this version of korvel, so it closes now."));
             QApplication::quit();
             return;
         }
         m_measure.model().selectGrid(m_shared.CurrentGrid);
         // A newcomer without a contact frame of their own measures the sample jump.
-        if (m_shared.LastScreen != QLatin1String("SelectFrame") && !m_measure.picture()->hasPicture())
+        if (m_shared.LastScreen != QLatin1String("SelectFrame") &&
+            !m_measure.picture()->hasPicture())
             m_measure.freezePicture(sample::makeSampleScene({.skier = true}).picture,
                                     QStringLiteral("Sample jump"));
         m_measure.enter();
@@ -65,7 +69,8 @@ public:
 
     bool measureLeft()
     {
-        m_prompt.message(QStringLiteral("There is no main screen in this version of korvel, so it closes now."));
+        m_prompt.message(
+            QStringLiteral("There is no main screen in this version of korvel, so it closes now."));
         QApplication::quit();
         return true;
     }
@@ -92,7 +97,8 @@ private:
 
 // The measure screen's side of the stand-in: its "&Calibrate" takes the grid
 // chosen there, not set-up's; capture and the picture-log viewer are missing.
-class MeasureSide : public MeasureListener {
+class MeasureSide : public MeasureListener
+{
 public:
     explicit MeasureSide(Hub& hub) : m_hub(hub) {}
     bool showMainScreen() override { return m_hub.measureLeft(); }
@@ -121,9 +127,10 @@ int main(int argc, char** argv)
         QDir().mkpath(videoDir);
     }
     shared.VideoDir = videoDir;
-    shared.LogFileName = QStringLiteral("JumpMeasurementLog") + dateStamp() + QStringLiteral(".txt");
-    shared.ResultsFile =
-        joinPath(videoDir, QStringLiteral("JumpMeasurementResults") + dateStamp() + QStringLiteral(".txt"));
+    shared.LogFileName =
+        QStringLiteral("JumpMeasurementLog") + dateStamp() + QStringLiteral(".txt");
+    shared.ResultsFile = joinPath(videoDir, QStringLiteral("JumpMeasurementResults") + dateStamp() +
+                                                QStringLiteral(".txt"));
     shared.SetupDir = settings.get(QStringLiteral("SetupFiles"), videoDir);
     shared.CapturesDir = videoDir;
     const int gridCount = settings.getWhole(QStringLiteral("grids"), 0, prompt);

@@ -6,7 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace korvel {
+namespace korvel
+{
 
 bool PathExists(const QString& path, PathKind kind)
 {
@@ -51,7 +52,10 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-QString programDrive() { return QString(); }
+QString programDrive()
+{
+    return QString();
+}
 
 QString exchangeFolder(const Settings& settings)
 {

@@ -4,7 +4,8 @@
 
 #include <QString>
 
-namespace korvel {
+namespace korvel
+{
 
 class Settings;
 

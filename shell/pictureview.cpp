@@ -5,13 +5,18 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
-constexpr int kBlankWidth = 800; // 12000 twips
+namespace
+{
+constexpr int kBlankWidth = 800;  // 12000 twips
 constexpr int kBlankHeight = 600; // 9000 twips
 
-QPointF toPixels(QPointF twips) { return twips / kTwipsPerPixel; }
+QPointF toPixels(QPointF twips)
+{
+    return twips / kTwipsPerPixel;
+}
 } // namespace
 
 double pictureTwips(int pixels)
@@ -53,7 +58,8 @@ void PictureView::clearDrawing()
     update();
 }
 
-namespace {
+namespace
+{
 void crossPath(QPainter& p, QPointF c, double arm)
 {
     p.drawLine(QPointF(c.x() - arm, c.y()), QPointF(c.x() + arm, c.y()));
@@ -121,7 +127,10 @@ void PictureView::placeAt(QWidget* child, QPointF twips)
     child->move(static_cast<int>(std::lround(px.x())), static_cast<int>(std::lround(px.y())));
 }
 
-QSize PictureView::sizeHint() const { return m_drawing.size(); }
+QSize PictureView::sizeHint() const
+{
+    return m_drawing.size();
+}
 
 void PictureView::paintEvent(QPaintEvent*)
 {

@@ -9,13 +9,15 @@
 #include <QPointF>
 #include <QWidget>
 
-namespace korvel {
+namespace korvel
+{
 
 // The picture size the grid files and the front-ratio check use: the picture's
 // HIMETRIC size (2540 per inch at 96 pixels per inch) times 15 / 26.5.
 double pictureTwips(int pixels);
 
-class PictureView : public QWidget {
+class PictureView : public QWidget
+{
     Q_OBJECT
 public:
     explicit PictureView(QWidget* parent = nullptr);

@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-namespace korvel {
+namespace korvel
+{
 
 QString qtFileFilter(const QString& barFilter)
 {

@@ -8,22 +8,26 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // A message box without a title shows the program's title.
 inline const QString kProgramTitle = QStringLiteral("Korvel Measurement");
 
 enum class Icon { None, Critical, Question, Exclamation, Information };
 
-class Prompt {
+class Prompt
+{
 public:
     virtual ~Prompt() = default;
 
     // A message with an OK button.
-    virtual void message(const QString& text, const QString& title = {}, Icon icon = Icon::None) = 0;
+    virtual void message(const QString& text, const QString& title = {},
+                         Icon icon = Icon::None) = 0;
 
     // A Yes/No question; true for Yes. defaultYes says which button is preselected.
-    virtual bool askYesNo(const QString& text, const QString& title, Icon icon, bool defaultYes) = 0;
+    virtual bool askYesNo(const QString& text, const QString& title, Icon icon,
+                          bool defaultYes) = 0;
 
     // An input box; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,

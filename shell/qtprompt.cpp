@@ -4,9 +4,11 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 QMessageBox::Icon qtIcon(Icon icon)
 {
     switch (icon) {
@@ -24,7 +26,10 @@ QMessageBox::Icon qtIcon(Icon icon)
     return QMessageBox::NoIcon;
 }
 
-QString titleOr(const QString& title) { return title.isEmpty() ? kProgramTitle : title; }
+QString titleOr(const QString& title)
+{
+    return title.isEmpty() ? kProgramTitle : title;
+}
 } // namespace
 
 void QtPrompt::message(const QString& text, const QString& title, Icon icon)
@@ -35,7 +40,8 @@ void QtPrompt::message(const QString& text, const QString& title, Icon icon)
 
 bool QtPrompt::askYesNo(const QString& text, const QString& title, Icon icon, bool defaultYes)
 {
-    QMessageBox box(qtIcon(icon), titleOr(title), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(qtIcon(icon), titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -44,8 +50,8 @@ std::optional<QString> QtPrompt::input(const QString& prompt, const QString& tit
                                        const QString& defaultText)
 {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(m_parent, titleOr(title), prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text = QInputDialog::getText(m_parent, titleOr(title), prompt, QLineEdit::Normal,
+                                               defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return text;
@@ -82,7 +88,8 @@ std::optional<QString> QtPrompt::saveFile(const QString& title, const QString& f
     dialog.setDefaultSuffix(defaultSuffix);
     // Preselect the filter of the default suffix ("Parameter Files (*.IPT)" for grids).
     for (const QString& f : dialog.nameFilters()) {
-        if (!defaultSuffix.isEmpty() && f.contains(QStringLiteral("*.") + defaultSuffix, Qt::CaseInsensitive)) {
+        if (!defaultSuffix.isEmpty() &&
+            f.contains(QStringLiteral("*.") + defaultSuffix, Qt::CaseInsensitive)) {
             dialog.selectNameFilter(f);
             break;
         }

@@ -5,9 +5,11 @@
 
 class QWidget;
 
-namespace korvel {
+namespace korvel
+{
 
-class QtPrompt : public Prompt {
+class QtPrompt : public Prompt
+{
 public:
     explicit QtPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
 
@@ -20,7 +22,8 @@ public:
     std::optional<QString> openFileSelecting(const QString& title, const QString& filter,
                                              const QString& initialPath, int selected) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
-                                    const QString& initialPath, const QString& defaultSuffix) override;
+                                    const QString& initialPath,
+                                    const QString& defaultSuffix) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialDir) override;
 
 private:

@@ -2,9 +2,11 @@
 
 #include <array>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 using F = SettingForm;
 
@@ -41,7 +43,10 @@ constexpr std::array kKeys = {
 
 } // namespace
 
-std::span<const SettingKey> settingKeys() { return kKeys; }
+std::span<const SettingKey> settingKeys()
+{
+    return kKeys;
+}
 
 std::optional<SettingKey> findSettingKey(const QString& name)
 {

@@ -8,7 +8,8 @@
 #include <optional>
 #include <span>
 
-namespace korvel {
+namespace korvel
+{
 
 enum class SettingForm {
     Text,        // stored and read as is

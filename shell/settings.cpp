@@ -11,9 +11,11 @@
 
 #include <cmath>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 const QString kSection = QStringLiteral("Settings");
 
 void reportBadValue(Prompt& prompt, const QString& key, const QString& value, const QString& what,
@@ -39,7 +41,10 @@ Settings::Settings(const QString& iniPath)
 
 Settings::~Settings() = default;
 
-QString Settings::path() const { return m_settings->fileName(); }
+QString Settings::path() const
+{
+    return m_settings->fileName();
+}
 
 QString Settings::normalisedKey(const QString& key)
 {
@@ -57,9 +62,15 @@ QString Settings::get(const QString& key, const QString& defaultValue) const
     return v.toString();
 }
 
-QString Settings::get(const QString& key) const { return get(key, settingDefault(key)); }
+QString Settings::get(const QString& key) const
+{
+    return get(key, settingDefault(key));
+}
 
-bool Settings::contains(const QString& key) const { return m_settings->contains(normalisedKey(key)); }
+bool Settings::contains(const QString& key) const
+{
+    return m_settings->contains(normalisedKey(key));
+}
 
 bool Settings::save(const QString& key, const QString& value)
 {

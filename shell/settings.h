@@ -9,11 +9,13 @@
 
 class QSettings;
 
-namespace korvel {
+namespace korvel
+{
 
 class Prompt;
 
-class Settings {
+class Settings
+{
 public:
     // The per-user file: $XDG_CONFIG_HOME/KV05/korvel.ini.
     static QString defaultPath();

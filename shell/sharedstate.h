@@ -7,21 +7,22 @@
 
 #include <cstdint>
 
-namespace korvel {
+namespace korvel
+{
 
 struct SharedState {
-    QString VideoDir;      // video folder, no trailing separator; also the log folder
-    QString LogFileName;   // "JumpMeasurementLog" + mmddyy + ".txt"
-    QString ResultsFile;   // full path of the day's results file
-    QString CapturesDir;   // folder of saved contact pictures
-    QString SetupDir;      // folder of grid parameter files
+    QString VideoDir;    // video folder, no trailing separator; also the log folder
+    QString LogFileName; // "JumpMeasurementLog" + mmddyy + ".txt"
+    QString ResultsFile; // full path of the day's results file
+    QString CapturesDir; // folder of saved contact pictures
+    QString SetupDir;    // folder of grid parameter files
     QString TournamentName;
     QString SkierNameFile;
 
-    int GridCount = 1;     // configured grids, 1..3
-    int CurrentGrid = 1;   // grid in use, 1..3
+    int GridCount = 1;         // configured grids, 1..3
+    int CurrentGrid = 1;       // grid in use, 1..3
     bool LoadingGrids = false; // configuration load is reading grid files
-    int GridsReady = 0;    // 1 when every configured grid is solved or loaded
+    int GridsReady = 0;        // 1 when every configured grid is solved or loaded
 
     bool RightToLeft = false;
     QString JumpDirection = QStringLiteral("right"); // "left" or "right"
@@ -35,7 +36,7 @@ struct SharedState {
     QString PictureSavePolicy = QStringLiteral("Ask");
     QString VideoSavePolicy = QStringLiteral("Ask");
 
-    QString LastScreen;    // tag of the screen that opened the current one
+    QString LastScreen; // tag of the screen that opened the current one
     std::int16_t StartFrame = 0;
     std::int16_t FramesCaptured = 0;
     double CaptureFrameRate = 0;

@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace korvel {
+namespace korvel
+{
 
 QString statePictureFile(StatePicture which)
 {
@@ -22,7 +23,8 @@ QString statePictureFile(StatePicture which)
     return {};
 }
 
-namespace {
+namespace
+{
 
 void smiley(QPainter& p, double s)
 {

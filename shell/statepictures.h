@@ -8,7 +8,8 @@
 #include <QImage>
 #include <QString>
 
-namespace korvel {
+namespace korvel
+{
 
 enum class StatePicture { Valid, Invalid, SmallSmiley, SmallCaution };
 

@@ -8,9 +8,11 @@
 #include <cerrno>
 #include <cstring>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 // Windows-1252 code points for 0x80..0x9F; 0 where the code page has none.
 constexpr std::array<char16_t, 32> kCp1252High = {

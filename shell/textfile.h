@@ -10,7 +10,8 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // Latin-1, with Windows-1252's extra characters (euro, curly quotes, dashes)
 // in 0x80..0x9F; anything else becomes "?".

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace korvel {
+namespace korvel
+{
 
-namespace {
+namespace
+{
 
 // Digits of |v| at 15 significant digits, trailing zeros dropped, and the
 // decimal exponent of the first digit.
@@ -42,7 +44,8 @@ QString numberText(double v)
         body = digits.left(1);
         if (digits.size() > 1)
             body += QLatin1Char('.') + digits.mid(1);
-        body += QStringLiteral("E%1%2").arg(QLatin1Char(e < 0 ? '-' : '+'))
+        body += QStringLiteral("E%1%2")
+                    .arg(QLatin1Char(e < 0 ? '-' : '+'))
                     .arg(std::abs(e), 2, 10, QLatin1Char('0'));
     } else if (e < 0) {
         body = QStringLiteral(".") + QString(-e - 1, QLatin1Char('0')) + digits;
@@ -54,9 +57,13 @@ QString numberText(double v)
     return sign + body;
 }
 
-QString fieldText(double v) { return numberText(v) + QLatin1Char(' '); }
+QString fieldText(double v)
+{
+    return numberText(v) + QLatin1Char(' ');
+}
 
-namespace {
+namespace
+{
 
 // Length of the number at the start of s (after any blanks it starts with),
 // or 0 when there is none; digits are required before or after the point.
@@ -108,7 +115,8 @@ double toDouble(QString number)
 double leadingNumber(const QString& text)
 {
     qsizetype start = 0;
-    while (start < text.size() && (text[start] == QLatin1Char(' ') || text[start] == QLatin1Char('\t')))
+    while (start < text.size() &&
+           (text[start] == QLatin1Char(' ') || text[start] == QLatin1Char('\t')))
         ++start;
     const qsizetype len = numberPrefix(text, start);
     if (len == 0)
@@ -131,7 +139,10 @@ std::optional<double> parseNumber(const QString& text)
     return v;
 }
 
-double intDown(double v) { return std::floor(v); }
+double intDown(double v)
+{
+    return std::floor(v);
+}
 
 double roundHalfUp(double v, int decimals)
 {
@@ -139,9 +150,15 @@ double roundHalfUp(double v, int decimals)
     return std::floor(v * scale + 0.5) / scale;
 }
 
-QString dateText(const QDate& d) { return d.toString(QStringLiteral("MM-dd-yyyy")); }
+QString dateText(const QDate& d)
+{
+    return d.toString(QStringLiteral("MM-dd-yyyy"));
+}
 
-QString timeText(const QTime& t) { return t.toString(QStringLiteral("HH:mm:ss")); }
+QString timeText(const QTime& t)
+{
+    return t.toString(QStringLiteral("HH:mm:ss"));
+}
 
 QString dateStamp(const QDate& d)
 {
@@ -149,7 +166,10 @@ QString dateStamp(const QDate& d)
     return s.mid(0, 2) + s.mid(3, 2) + s.mid(8, 2);
 }
 
-QString dateStamp() { return dateStamp(QDate::currentDate()); }
+QString dateStamp()
+{
+    return dateStamp(QDate::currentDate());
+}
 
 QString printZones(const QStringList& items)
 {

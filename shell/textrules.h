@@ -10,7 +10,8 @@
 
 #include <optional>
 
-namespace korvel {
+namespace korvel
+{
 
 // Number text: a blank before non-negative values (the sign's place), the
 // shortest plain decimal form with up to 15 significant digits and no leading

@@ -5,7 +5,8 @@
 
 #include <QStringList>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
 struct Command {
     const char* name;

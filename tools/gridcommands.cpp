@@ -5,11 +5,11 @@
 #include "grid/gridfile.h"
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsolver.h"
+#include "shell/consoleprompt.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
 #include "tools/commands.h"
-#include "shell/consoleprompt.h"
 #include "tools/toolsupport.h"
 
 #include <QHash>
@@ -18,21 +18,26 @@
 #include <cmath>
 #include <variant>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
-namespace {
+namespace
+{
 
 int runSolve(const QStringList& args)
 {
     return guarded([&] {
-        const QStringList known = {"--ur", "--lr", "--ul", "--ll", "--jump", "--check",
-                                   "--grid", "--description", "--out"};
+        const QStringList known = {"--ur",    "--lr",   "--ul",          "--ll", "--jump",
+                                   "--check", "--grid", "--description", "--out"};
         const auto o = options(args, known);
-        for (const char* required : {"--ur", "--lr", "--ul", "--ll", "--jump", "--check", "--out"}) {
+        for (const char* required :
+             {"--ur", "--lr", "--ul", "--ll", "--jump", "--check", "--out"}) {
             if (!o.contains(QString::fromLatin1(required)))
-                throw UsageError{QStringLiteral("solve needs %1").arg(QString::fromLatin1(required))};
+                throw UsageError{
+                    QStringLiteral("solve needs %1").arg(QString::fromLatin1(required))};
         }
-        const int grid = o.contains("--grid") ? static_cast<int>(oneNumber("--grid", o["--grid"])) : 1;
+        const int grid =
+            o.contains("--grid") ? static_cast<int>(oneNumber("--grid", o["--grid"])) : 1;
         if (grid < 1 || grid > 3)
             throw UsageError{QStringLiteral("--grid is 1, 2 or 3")};
 
@@ -107,7 +112,8 @@ int runShow(const QStringList& args)
         for (int k = 1; k <= 8; ++k)
             cs << numberText(d.c[k]);
         out(QStringLiteral("coefficients:") + cs.join(QString()));
-        out(QStringLiteral("jump point: survey%1%2").arg(numberText(d.jump.X), numberText(d.jump.Y)));
+        out(QStringLiteral("jump point: survey%1%2")
+                .arg(numberText(d.jump.X), numberText(d.jump.Y)));
         if (!d.hasCheckBuoy) {
             out(QStringLiteral("check buoy: none (no .cb file)"));
         } else {
@@ -182,7 +188,8 @@ int runAccuracy(const QStringList& args)
         prompt.toStdout = true;
         GridSetupModel model(grids, shared, settings, prompt);
         if (o.contains("--picture-width"))
-            model.setText("txtPicWidth", numberText(oneNumber("--picture-width", o["--picture-width"])));
+            model.setText("txtPicWidth",
+                          numberText(oneNumber("--picture-width", o["--picture-width"])));
         if (!model.loadGrid(1, path))
             return 1;
 

@@ -8,7 +8,8 @@
 
 #include <cstdio>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
 void out(const QString& line)
 {
@@ -26,9 +27,13 @@ void err(const QString& line)
 
 using namespace korvel::tool;
 
-namespace {
+namespace
+{
 
-QList<Command> allCommands() { return gridCommands() + measureCommands() + videoCommands() + sampleCommands(); }
+QList<Command> allCommands()
+{
+    return gridCommands() + measureCommands() + videoCommands() + sampleCommands();
+}
 
 void printHelp()
 {
@@ -51,7 +56,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == "--help" || args.first() == "-h" || args.first() == "help") {
+    if (args.isEmpty() || args.first() == "--help" || args.first() == "-h" ||
+        args.first() == "help") {
         printHelp();
         return args.isEmpty() ? 2 : 0;
     }

@@ -11,9 +11,11 @@
 
 #include <variant>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
-namespace {
+namespace
+{
 
 int runMeasure(const QStringList& args)
 {
@@ -33,7 +35,9 @@ int runMeasure(const QStringList& args)
                 else if (type == QLatin1String("sitski"))
                     jump.sitSki = true;
                 else if (type != QLatin1String("normal"))
-                    throw UsageError{QStringLiteral("--type is normal, sitski or barefoot, not \"%1\"").arg(type)};
+                    throw UsageError{
+                        QStringLiteral("--type is normal, sitski or barefoot, not \"%1\"")
+                            .arg(type)};
             } else if (a.startsWith(QLatin1String("--"))) {
                 throw UsageError{QStringLiteral("unknown option \"%1\"").arg(a)};
             } else {
@@ -47,8 +51,9 @@ int runMeasure(const QStringList& args)
         const ActiveGrid grid = ActiveGrid::fromFile(loadGridOrThrow(positional[0]));
         const auto d = impactDistance(grid, jump, {x, y});
         if (!d) {
-            err(QStringLiteral("korvel-tool: this screen point lies on or beyond the grid's horizon; "
-                               "it has no distance on the water"));
+            err(QStringLiteral(
+                "korvel-tool: this screen point lies on or beyond the grid's horizon; "
+                "it has no distance on the water"));
             return 1;
         }
         out(measuredJumpText(*d, jump.barefoot, false, QString()));

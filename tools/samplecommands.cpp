@@ -8,9 +8,11 @@
 
 #include <QDir>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
-namespace {
+namespace
+{
 
 using namespace korvel::sample;
 
@@ -27,7 +29,9 @@ int sampleScene(const QStringList& args)
             bool ok = false;
             const int v = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
             if (!ok || v < 160 || v > 8000) {
-                err(QStringLiteral("sample-scene: %1 needs a whole number of pixels from 160 to 8000").arg(a));
+                err(QStringLiteral(
+                        "sample-scene: %1 needs a whole number of pixels from 160 to 8000")
+                        .arg(a));
                 return 2;
             }
             if (a == QLatin1String("--width"))

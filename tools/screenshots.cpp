@@ -7,8 +7,8 @@
 #include "grid/gridsetupscreen.h"
 #include "grid/sample/lakescene.h"
 #include "measure/measurescreen.h"
-#include "shell/prompt.h"
 #include "shell/consoleprompt.h"
+#include "shell/prompt.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
 
@@ -21,7 +21,8 @@
 
 using namespace korvel;
 
-namespace {
+namespace
+{
 
 } // namespace
 

@@ -5,7 +5,8 @@
 
 #include <variant>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
 double oneNumber(const QString& what, const QString& text)
 {

@@ -11,7 +11,8 @@
 
 #include <functional>
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
 struct UsageError {
     QString what;

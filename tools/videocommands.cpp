@@ -1,16 +1,18 @@
 // korvel-tool's video commands: the file information record of an AVI file,
 // and one frame written exactly as the review screen's export writes it.
 
-#include "tools/commands.h"
 #include "shell/consoleprompt.h"
+#include "tools/commands.h"
 
 #include "media/fileroutines.h"
 #include "media/frameexport.h"
 #include "shell/prompt.h"
 
-namespace korvel::tool {
+namespace korvel::tool
+{
 
-namespace {
+namespace
+{
 
 int aviInfo(const QStringList& args)
 {
@@ -48,9 +50,10 @@ int frame(const QStringList& args)
     ConsolePrompt prompt;
     const OpenResult opened = openVideo(args[0]);
     if (!opened.source) {
-        prompt.message(openFailureMessage(opened.failure, args[0]) +
-                           (opened.reason.isEmpty() ? QString() : QStringLiteral(" (") + opened.reason + ")"),
-                       {}, Icon::Information);
+        prompt.message(
+            openFailureMessage(opened.failure, args[0]) +
+                (opened.reason.isEmpty() ? QString() : QStringLiteral(" (") + opened.reason + ")"),
+            {}, Icon::Information);
         return 2;
     }
     if (!ExportFrame(*opened.source, args[0], n, prompt, args[2]))
@@ -70,8 +73,8 @@ int frame(const QStringList& args)
 QList<Command> videoCommands()
 {
     return {
-        {"avi-info", "  avi-info FILE           the AVI file's information record, one field a line",
-         aviInfo},
+        {"avi-info",
+         "  avi-info FILE           the AVI file's information record, one field a line", aviInfo},
         {"frame",
          "  frame FILE N OUT.bmp    frame N (from 0; AVI chunk number) as the review screen\n"
          "                          exports it: 24-bit bitmap, byte-exact",

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <numbers>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
-namespace {
+namespace
+{
 
 using Matrix = std::array<double, 9>;
 
@@ -14,9 +16,8 @@ Matrix inverted(const Matrix& m)
     const double a = m[0], b = m[1], c = m[2];
     const double d = m[3], e = m[4], f = m[5];
     const double g = m[6], h = m[7], i = m[8];
-    const Matrix adj{e * i - f * h, c * h - b * i, b * f - c * e,
-                     f * g - d * i, a * i - c * g, c * d - a * f,
-                     d * h - e * g, b * g - a * h, a * e - b * d};
+    const Matrix adj{e * i - f * h, c * h - b * i, b * f - c * e, f * g - d * i, a * i - c * g,
+                     c * d - a * f, d * h - e * g, b * g - a * h, a * e - b * d};
     const double det = a * adj[0] + b * adj[3] + c * adj[6];
     Matrix inv;
     for (int k = 0; k < 9; ++k)
@@ -35,7 +36,10 @@ struct Vec3 {
     double dot(const Vec3& o) const { return x * o.x + y * o.y + z * o.z; }
 };
 
-double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double radians(double degrees)
+{
+    return degrees * std::numbers::pi / 180.0;
+}
 
 // The camera's axes in the survey frame: forward, right and up in the picture.
 struct Axes {
@@ -58,9 +62,15 @@ PlaneMapping::PlaneMapping(const Matrix& surveyToPixel)
 {
 }
 
-QPointF PlaneMapping::surveyToPixel(QPointF survey) const { return apply(m_forward, survey); }
+QPointF PlaneMapping::surveyToPixel(QPointF survey) const
+{
+    return apply(m_forward, survey);
+}
 
-QPointF PlaneMapping::pixelToSurvey(QPointF pixel) const { return apply(m_inverse, pixel); }
+QPointF PlaneMapping::pixelToSurvey(QPointF pixel) const
+{
+    return apply(m_inverse, pixel);
+}
 
 double PlaneMapping::pixelDenominator(QPointF pixel) const
 {
@@ -76,7 +86,10 @@ std::array<double, 8> PlaneMapping::twipsCoefficients() const
     return {m[2] / n, m[0] / t, m[1] / t, m[6] / t, m[7] / t, m[5] / n, m[3] / t, m[4] / t};
 }
 
-double ShoreCamera::focalPixels() const { return focal * size.width() / 640.0; }
+double ShoreCamera::focalPixels() const
+{
+    return focal * size.width() / 640.0;
+}
 
 std::optional<QPointF> ShoreCamera::project(double x, double y, double z) const
 {

@@ -15,11 +15,13 @@
 #include <array>
 #include <optional>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
 // A plane projective mapping, survey (X, Y) in metres to pixel (x, y), and its
 // exact inverse, in double precision.
-class PlaneMapping {
+class PlaneMapping
+{
 public:
     PlaneMapping();
     // Row-major 3 x 3 matrix acting on (X, Y, 1); must be invertible.

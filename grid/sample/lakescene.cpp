@@ -10,9 +10,11 @@
 #include <functional>
 #include <numbers>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
-namespace {
+namespace
+{
 
 constexpr double pi = std::numbers::pi;
 
@@ -20,7 +22,8 @@ constexpr double pi = std::numbers::pi;
 // a random generator, a seed from the clock or the platform's rand().
 std::uint32_t hash(std::uint32_t a, std::uint32_t b = 0, std::uint32_t c = 0)
 {
-    std::uint32_t h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ (c + 0x165667B1u) * 0xC2B2AE3Du;
+    std::uint32_t h =
+        a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ (c + 0x165667B1u) * 0xC2B2AE3Du;
     h ^= h >> 16;
     h *= 0x7FEB352Du;
     h ^= h >> 15;
@@ -45,18 +48,25 @@ double smoothNoise(double t, std::uint32_t seed)
     return unit(i, seed) * (1.0 - s) + unit(i + 1, seed) * s;
 }
 
-int clampByte(double v) { return std::clamp(static_cast<int>(std::lround(v)), 0, 255); }
+int clampByte(double v)
+{
+    return std::clamp(static_cast<int>(std::lround(v)), 0, 255);
+}
 
 QColor mix(const QColor& a, const QColor& b, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
-    return QColor(clampByte(a.red() + (b.red() - a.red()) * t), clampByte(a.green() + (b.green() - a.green()) * t),
+    return QColor(clampByte(a.red() + (b.red() - a.red()) * t),
+                  clampByte(a.green() + (b.green() - a.green()) * t),
                   clampByte(a.blue() + (b.blue() - a.blue()) * t));
 }
 
 // Pixel positions name pixels by their whole numbers; the painter's pixel
 // (12, 7) covers 12..13 x 7..8, so its centre is half a pixel further.
-QPointF paintPoint(QPointF pixel) { return pixel + QPointF(0.5, 0.5); }
+QPointF paintPoint(QPointF pixel)
+{
+    return pixel + QPointF(0.5, 0.5);
+}
 
 const QColor skyTop(112, 158, 212);
 const QColor skyLow(202, 220, 234);
@@ -64,7 +74,8 @@ const QColor deepWater(26, 92, 104);
 const QColor skyWater(138, 176, 188);
 const QColor buoyOrange(255, 112, 16);
 
-class Renderer {
+class Renderer
+{
 public:
     Renderer(const LakeSite& site, const ShoreCamera& camera, const PlaneMapping& mapping)
         : m_site(site), m_cam(camera), m_map(mapping), m_f(camera.focalPixels())
@@ -138,8 +149,11 @@ private:
         struct Wave {
             double length, angle, phase, weight;
         };
-        const Wave waves[] = {{3.7, 0.35, 0.4, 1.0}, {2.3, -0.5, 2.1, 0.8}, {1.4, 1.2, 4.0, 0.6},
-                              {0.9, 0.1, 1.3, 0.45}, {5.9, 2.4, 5.2, 0.7}};
+        const Wave waves[] = {{3.7, 0.35, 0.4, 1.0},
+                              {2.3, -0.5, 2.1, 0.8},
+                              {1.4, 1.2, 4.0, 0.6},
+                              {0.9, 0.1, 1.3, 0.45},
+                              {5.9, 2.4, 5.2, 0.7}};
         for (int y = 0; y < h; ++y) {
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < w; ++x) {
@@ -147,14 +161,16 @@ private:
                 const QPointF pix(x, y);
                 if (y < horizon || m_map.pixelDenominator(pix) <= 0.0) {
                     const QColor c = mix(skyTop, skyLow, horizon > 0 ? y / horizon : 1.0);
-                    line[x] = qRgb(clampByte(c.red() + grain * 0.5), clampByte(c.green() + grain * 0.5),
-                                   clampByte(c.blue() + grain * 0.5));
+                    line[x] =
+                        qRgb(clampByte(c.red() + grain * 0.5), clampByte(c.green() + grain * 0.5),
+                             clampByte(c.blue() + grain * 0.5));
                     continue;
                 }
                 const QPointF s = m_map.pixelToSurvey(pix);
                 const double dist = std::max(1.0, depthOf(s));
                 const double grazing = m_cam.height / dist; // tangent of the view's depression
-                QColor c = mix(deepWater, skyWater, std::pow(std::clamp(1.0 - grazing * 5.5, 0.0, 1.0), 1.6));
+                QColor c = mix(deepWater, skyWater,
+                               std::pow(std::clamp(1.0 - grazing * 5.5, 0.0, 1.0), 1.6));
                 // Metres of water covered by one picture row here.
                 const double footprint = dist * dist / (m_f * m_cam.height);
                 double ripple = 0.0;
@@ -183,9 +199,11 @@ private:
         QPolygonF hills, trees, reflection;
         QPolygonF waterline;
         for (double x = cx - 700.0; x <= cx + 700.0; x += 0.5) {
-            const double hill = 28.0 + 30.0 * smoothNoise(x / 60.0, 3) + 8.0 * smoothNoise(x / 17.0, 4);
+            const double hill =
+                28.0 + 30.0 * smoothNoise(x / 60.0, 3) + 8.0 * smoothNoise(x / 17.0, 4);
             hills << on(x, shoreY + 550.0, hill);
-            const double tree = 11.0 + 6.0 * smoothNoise(x / 8.0, 1) + 2.5 * smoothNoise(x / 2.1, 2);
+            const double tree =
+                11.0 + 6.0 * smoothNoise(x / 8.0, 1) + 2.5 * smoothNoise(x / 2.1, 2);
             QPointF top = on(x, shoreY, tree);
             top.setY(std::min(top.y(), horizon - 1.0));
             trees << top;
@@ -193,7 +211,8 @@ private:
             reflection << on(x, shoreY, -tree * 0.55);
         }
         QPolygonF hillShape = hills;
-        hillShape << QPointF(hills.last().x(), horizon + 2.0) << QPointF(hills.first().x(), horizon + 2.0);
+        hillShape << QPointF(hills.last().x(), horizon + 2.0)
+                  << QPointF(hills.first().x(), horizon + 2.0);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(124, 144, 160));
         p.drawPolygon(hillShape);
@@ -219,7 +238,8 @@ private:
             const QColor colours[] = {QColor(62, 92, 54), QColor(38, 60, 38), QColor(74, 100, 60)};
             QColor col = colours[tone];
             col.setAlpha(150);
-            const double treeTop = 11.0 + 6.0 * smoothNoise(x / 8.0, 1) + 2.5 * smoothNoise(x / 2.1, 2);
+            const double treeTop =
+                11.0 + 6.0 * smoothNoise(x / 8.0, 1) + 2.5 * smoothNoise(x / 2.1, 2);
             if (z + 1.0 > treeTop)
                 continue;
             p.setBrush(col);
@@ -302,9 +322,12 @@ private:
         p.setPen(QPen(QColor(90, 90, 90), 0.6));
         const double nearY = jy - half, farY = jy + half;
         // The side facing the camera, the end face and the sloping surface.
-        quad(on(jx - len, nearY), on(jx, nearY), on(jx, nearY, top), on(jx - len, nearY), QColor(170, 170, 165));
-        quad(on(jx, nearY), on(jx, farY), on(jx, farY, top), on(jx, nearY, top), QColor(140, 140, 136));
-        quad(on(jx - len, nearY), on(jx, nearY, top), on(jx, farY, top), on(jx - len, farY), QColor(236, 236, 230));
+        quad(on(jx - len, nearY), on(jx, nearY), on(jx, nearY, top), on(jx - len, nearY),
+             QColor(170, 170, 165));
+        quad(on(jx, nearY), on(jx, farY), on(jx, farY, top), on(jx, nearY, top),
+             QColor(140, 140, 136));
+        quad(on(jx - len, nearY), on(jx, nearY, top), on(jx, farY, top), on(jx - len, farY),
+             QColor(236, 236, 230));
     }
 
     void paintBoat(QPainter& p) const
@@ -314,11 +337,13 @@ private:
         p.setPen(QPen(QColor(90, 96, 104), 0.7));
         // Deck, then the side facing the camera; the bow points ahead (+X).
         p.setBrush(QColor(214, 216, 218));
-        p.drawPolygon(QPolygonF({on(bx - 3.0, nearY, 0.9), on(bx + 1.5, nearY, 0.95), on(bx + 3.4, by, 0.95),
-                                 on(bx + 1.5, farY, 0.95), on(bx - 3.0, farY, 0.9)}));
+        p.drawPolygon(
+            QPolygonF({on(bx - 3.0, nearY, 0.9), on(bx + 1.5, nearY, 0.95), on(bx + 3.4, by, 0.95),
+                       on(bx + 1.5, farY, 0.95), on(bx - 3.0, farY, 0.9)}));
         p.setBrush(QColor(248, 248, 246));
-        p.drawPolygon(QPolygonF({on(bx - 3.0, nearY, 0.05), on(bx + 2.2, nearY + 0.1, 0.05), on(bx + 3.4, by, 0.95),
-                                 on(bx + 1.5, nearY, 0.95), on(bx - 3.0, nearY, 0.9)}));
+        p.drawPolygon(QPolygonF({on(bx - 3.0, nearY, 0.05), on(bx + 2.2, nearY + 0.1, 0.05),
+                                 on(bx + 3.4, by, 0.95), on(bx + 1.5, nearY, 0.95),
+                                 on(bx - 3.0, nearY, 0.9)}));
         p.setPen(QPen(QColor(30, 60, 140), std::max(1.0, 0.12 * scaleAt(b))));
         p.drawLine(on(bx - 3.0, nearY, 0.5), on(bx + 2.6, nearY + 0.3, 0.55));
         p.setPen(Qt::NoPen);
@@ -358,17 +383,18 @@ private:
         const double tipAngle = 14.0 * pi / 180.0, skiLength = 2.3;
         for (double dy : {-0.14, 0.14}) {
             p.setPen(QPen(QColor(226, 228, 234), width(0.12), Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(on(ix, iy + dy, 0.0),
-                       on(ix + skiLength * std::cos(tipAngle), iy + dy, skiLength * std::sin(tipAngle)));
+            p.drawLine(on(ix, iy + dy, 0.0), on(ix + skiLength * std::cos(tipAngle), iy + dy,
+                                                skiLength * std::sin(tipAngle)));
         }
         const double fx = ix + 0.95, fz = 0.95 * std::tan(tipAngle);
-        auto limb = [&](double x0, double z0, double x1, double z1, double dy, const QColor& col, double w) {
+        auto limb = [&](double x0, double z0, double x1, double z1, double dy, const QColor& col,
+                        double w) {
             p.setPen(QPen(col, width(w), Qt::SolidLine, Qt::RoundCap));
             p.drawLine(on(x0, iy + dy, z0), on(x1, iy + dy, z1));
         };
         const QColor suit(28, 30, 44), vest(210, 36, 36), skin(226, 180, 150);
         for (double dy : {-0.14, 0.14}) {
-            limb(fx, fz, fx + 0.38, fz + 0.5, dy, suit, 0.16);     // shin, knee forward
+            limb(fx, fz, fx + 0.38, fz + 0.5, dy, suit, 0.16);               // shin, knee forward
             limb(fx + 0.38, fz + 0.5, fx + 0.02, fz + 0.95, dy, suit, 0.18); // thigh
         }
         limb(fx + 0.02, fz + 0.95, fx + 0.22, fz + 1.55, 0.0, vest, 0.36); // torso in the vest
@@ -409,21 +435,28 @@ SceneMark markOf(const QString& name, QPointF survey, const PlaneMapping& mappin
 QString slotName(BuoySlot slot)
 {
     switch (slot) {
-    case BuoySlot::UpperRight: return QStringLiteral("upper_right");
-    case BuoySlot::LowerRight: return QStringLiteral("lower_right");
-    case BuoySlot::UpperLeft: return QStringLiteral("upper_left");
-    case BuoySlot::LowerLeft: return QStringLiteral("lower_left");
-    case BuoySlot::Check: return QStringLiteral("check");
+    case BuoySlot::UpperRight:
+        return QStringLiteral("upper_right");
+    case BuoySlot::LowerRight:
+        return QStringLiteral("lower_right");
+    case BuoySlot::UpperLeft:
+        return QStringLiteral("upper_left");
+    case BuoySlot::LowerLeft:
+        return QStringLiteral("lower_left");
+    case BuoySlot::Check:
+        return QStringLiteral("check");
     }
     return {};
 }
 
 QPoint SceneMark::click() const
 {
-    return {static_cast<int>(std::floor(pixel.x() + 0.5)), static_cast<int>(std::floor(pixel.y() + 0.5))};
+    return {static_cast<int>(std::floor(pixel.x() + 0.5)),
+            static_cast<int>(std::floor(pixel.y() + 0.5))};
 }
 
-namespace {
+namespace
+{
 
 LakeSite nominalSite()
 {
@@ -431,11 +464,11 @@ LakeSite nominalSite()
     // X grows along the course (the skier's way), Y away from the camera's
     // shore; the surveyed values are as a surveyor hands them over, not round.
     site.buoys = {
-        QPointF(126.3, 63.8),  // upper right: far side, nearer the ramp
-        QPointF(124.7, 36.6),  // lower right: near side, nearer the ramp
-        QPointF(164.6, 64.3),  // upper left: far side, far end
-        QPointF(165.2, 37.4),  // lower left: near side, far end
-        QPointF(138.6, 44.2),  // check buoy inside the landing area
+        QPointF(126.3, 63.8), // upper right: far side, nearer the ramp
+        QPointF(124.7, 36.6), // lower right: near side, nearer the ramp
+        QPointF(164.6, 64.3), // upper left: far side, far end
+        QPointF(165.2, 37.4), // lower left: near side, far end
+        QPointF(138.6, 44.2), // check buoy inside the landing area
     };
     site.jump = QPointF(100.0, 50.0);
     site.impact = QPointF(145.0, 50.0); // 45.0 m from the jump point
@@ -462,7 +495,8 @@ QPointF settleOnPixel(QPointF nominal, const PlaneMapping& mapping)
         for (int dx = -20; dx <= 20; ++dx) {
             const QPointF s((x0 + dx) / 100.0, (y0 + dy) / 100.0);
             const QPointF p = mapping.surveyToPixel(s);
-            const double error = std::max(std::abs(p.x() - std::round(p.x())), std::abs(p.y() - std::round(p.y())));
+            const double error =
+                std::max(std::abs(p.x() - std::round(p.x())), std::abs(p.y() - std::round(p.y())));
             const double move = dx * dx + dy * dy;
             const bool better = error <= goodEnough ? (bestError > goodEnough || move < bestMove)
                                                     : (bestError > goodEnough && error < bestError);
@@ -505,9 +539,11 @@ SampleScene renderScene(const LakeSite& site, const ShoreCamera& camera, bool sk
     if (skier)
         scene.impact = markOf(QStringLiteral("impact"), site.impact, scene.mapping);
     for (int i = 0; i < site.floats.size(); ++i)
-        scene.references.append(markOf(QStringLiteral("float%1").arg(i + 1), site.floats[i], scene.mapping));
+        scene.references.append(
+            markOf(QStringLiteral("float%1").arg(i + 1), site.floats[i], scene.mapping));
     for (int i = 0; i < site.shorePoles.size(); ++i)
-        scene.references.append(markOf(QStringLiteral("pole%1").arg(i + 1), site.shorePoles[i], scene.mapping));
+        scene.references.append(
+            markOf(QStringLiteral("pole%1").arg(i + 1), site.shorePoles[i], scene.mapping));
     Renderer renderer(site, scene.camera, scene.mapping);
     scene.picture = renderer.render(skier);
     return scene;

@@ -16,7 +16,8 @@
 #include <array>
 #include <optional>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
 // The grid's buoy slots, in the order a grid keeps them, then the check buoy.
 enum class BuoySlot { UpperRight, LowerRight, UpperLeft, LowerLeft, Check };
@@ -31,10 +32,10 @@ QString slotName(BuoySlot slot);
 struct LakeSite {
     std::array<QPointF, buoyCount> buoys; // in BuoySlot order
     QPointF jump;
-    QPointF impact;                // where the sample skier first touches down
-    QList<QPointF> floats;         // small white floats on the water
-    QList<QPointF> shorePoles;     // white poles on the far shore
-    double farShoreY = 340.0;      // the far shore's water line (survey Y)
+    QPointF impact;            // where the sample skier first touches down
+    QList<QPointF> floats;     // small white floats on the water
+    QList<QPointF> shorePoles; // white poles on the far shore
+    double farShoreY = 340.0;  // the far shore's water line (survey Y)
 };
 
 // The default site: jump point (100, 50), landing area 25 to 65 m beyond it,
@@ -49,7 +50,7 @@ ShoreCamera defaultCamera(QSize size = QSize(640, 480));
 
 // One clickable thing in the picture.
 struct SceneMark {
-    QString name;  // slot name, "jump", "impact", "float1", "pole1" ...
+    QString name;   // slot name, "jump", "impact", "float1", "pole1" ...
     QPointF survey; // metres
     QPointF pixel;  // exact, in korvel's pixel convention
     QPointF twips() const { return pixel * 15.0; }

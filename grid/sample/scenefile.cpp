@@ -5,11 +5,16 @@
 #include <QDir>
 #include <QLocale>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
-namespace {
+namespace
+{
 
-QString number(double v) { return QString::number(v, 'g', QLocale::FloatingPointShortest); }
+QString number(double v)
+{
+    return QString::number(v, 'g', QLocale::FloatingPointShortest);
+}
 
 void describeMark(QStringList& lines, const SceneMark& m)
 {
@@ -24,16 +29,18 @@ void describeMark(QStringList& lines, const SceneMark& m)
           << k + QStringLiteral(".survey_y = ") + number(m.survey.y());
 }
 
-const char* const markFields[] = {"pixel_x", "pixel_y", "twips_x", "twips_y",
+const char* const markFields[] = {"pixel_x", "pixel_y", "twips_x",  "twips_y",
                                   "click_x", "click_y", "survey_x", "survey_y"};
 
 } // namespace
 
-QStringList describeScene(const SampleScene& scene, const QString& picture, const QString& jumpPicture)
+QStringList describeScene(const SampleScene& scene, const QString& picture,
+                          const QString& jumpPicture)
 {
     QStringList lines;
     lines << QStringLiteral("# korvel sample lake scene")
-          << QStringLiteral("# pixel: from the picture's top-left corner; twips = pixel x 15; survey: metres")
+          << QStringLiteral(
+                 "# pixel: from the picture's top-left corner; twips = pixel x 15; survey: metres")
           << QStringLiteral("picture = ") + picture;
     if (scene.impact && !jumpPicture.isEmpty())
         lines << QStringLiteral("jump_picture = ") + jumpPicture;
@@ -115,20 +122,23 @@ std::optional<SceneDescription> readSceneDescription(const QString& path, QStrin
     QStringList names;
     for (auto it = d.values.cbegin(); it != d.values.cend(); ++it) {
         const qsizetype dot = it.key().indexOf(QLatin1Char('.'));
-        if (dot > 0 && it.key().left(dot) != QLatin1String("mapping") && !names.contains(it.key().left(dot)))
+        if (dot > 0 && it.key().left(dot) != QLatin1String("mapping") &&
+            !names.contains(it.key().left(dot)))
             names << it.key().left(dot);
     }
     for (const QString& name : names) {
         double v[8];
         for (int i = 0; i < 8; ++i) {
             if (!numberOf(name + QLatin1Char('.') + QLatin1String(markFields[i]), &v[i]))
-                return fail(QStringLiteral("%1.%2 is missing or not a number").arg(name, QLatin1String(markFields[i])));
+                return fail(QStringLiteral("%1.%2 is missing or not a number")
+                                .arg(name, QLatin1String(markFields[i])));
         }
         d.marks.insert(name, SceneMark{name, QPointF(v[6], v[7]), QPointF(v[0], v[1])});
     }
     for (int i = 0; i < buoyCount; ++i) {
         if (!d.marks.contains(slotName(static_cast<BuoySlot>(i))))
-            return fail(QStringLiteral("the buoy %1 is missing").arg(slotName(static_cast<BuoySlot>(i))));
+            return fail(
+                QStringLiteral("the buoy %1 is missing").arg(slotName(static_cast<BuoySlot>(i))));
     }
     if (!d.marks.contains(QStringLiteral("jump")))
         return fail(QStringLiteral("the jump point is missing"));

@@ -14,7 +14,8 @@
 
 #include <optional>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
 inline constexpr char lakePictureName[] = "lake.bmp";
 inline constexpr char jumpPictureName[] = "lake-jump.bmp";
@@ -22,12 +23,14 @@ inline constexpr char descriptionName[] = "scene.txt";
 
 // The description lines of a scene. jumpPicture names the skier variant's
 // picture file; it is written only when the scene has an impact.
-QStringList describeScene(const SampleScene& scene, const QString& picture, const QString& jumpPicture = {});
+QStringList describeScene(const SampleScene& scene, const QString& picture,
+                          const QString& jumpPicture = {});
 
 // Writes lake.bmp, lake-jump.bmp (when skier is given) and scene.txt into the
 // folder, which is created when missing. Both scenes must come from the same
 // camera. Empty on success, else what went wrong.
-QString writeSampleFiles(const QString& folder, const SampleScene& lake, const SampleScene* skier = nullptr);
+QString writeSampleFiles(const QString& folder, const SampleScene& lake,
+                         const SampleScene* skier = nullptr);
 
 // A description read back: the values by key, and the marks rebuilt from them.
 struct SceneDescription {

@@ -7,13 +7,13 @@
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace korvel;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 const QString kLineQuestion = "Pick the line number that best represents where the skier will land";
 
 AccuracyInput inputFor(const test::Site& s, AccuracyDisplay display = AccuracyDisplay::Grades)
@@ -39,7 +39,8 @@ struct Solved {
         shared.VideoDir = dir.path();
         model.setText("txtPicWidth", "9600");
         const test::Site s = test::makeSite();
-        const Marker markers[] = {Marker::UpperRight, Marker::LowerRight, Marker::UpperLeft, Marker::LowerLeft};
+        const Marker markers[] = {Marker::UpperRight, Marker::LowerRight, Marker::UpperLeft,
+                                  Marker::LowerLeft};
         const char* boxes[] = {"ur_survey", "lr_survey", "ul_survey", "ll_survey"};
         for (int slot = 1; slot <= 4; ++slot) {
             model.selectMarker(markers[slot - 1]);
@@ -64,7 +65,8 @@ TEST(Accuracy, GradeBoundariesBelongToTheBetterGrade)
     struct Case {
         double e;
         const char* grade;
-    } cases[] = {{0, "R"}, {0.1, "R"}, {0.1000001, "L"}, {0.15, "L"}, {0.2, "C"}, {0.2000001, "NH"}, {3, "NH"}};
+    } cases[] = {{0, "R"},   {0.1, "R"},        {0.1000001, "L"}, {0.15, "L"},
+                 {0.2, "C"}, {0.2000001, "NH"}, {3, "NH"}};
     for (const Case& c : cases)
         EXPECT_EQ(accuracyGrade(c.e).toStdString(), c.grade) << c.e;
 }
@@ -75,7 +77,8 @@ TEST(Accuracy, LatticeSpansTheBuoysAndGradesEachPoint)
     const auto lattice = computeAccuracy(inputFor(s));
     ASSERT_TRUE(lattice);
     const auto& p = lattice->points;
-    // Corners sit on the buoys: (0,0) upper left, (0,6) lower left, (6,0) upper right, (6,6) lower right.
+    // Corners sit on the buoys: (0,0) upper left, (0,6) lower left, (6,0) upper right, (6,6) lower
+    // right.
     EXPECT_DOUBLE_EQ(p[0][0].x, 2400);
     EXPECT_DOUBLE_EQ(p[0][6].x, 600);
     EXPECT_DOUBLE_EQ(p[6][0].x, 7200);
@@ -91,9 +94,11 @@ TEST(Accuracy, LatticeSpansTheBuoysAndGradesEachPoint)
         for (int j = 0; j <= 6; ++j) {
             const LatticePoint& lp = p[i][j];
             // e is the larger change of a one-pixel step, independent of the offset.
-            const double dh = distance_calculation(s.truth, s.jump, lp.x + 15, lp.y, true, false)->d;
+            const double dh =
+                distance_calculation(s.truth, s.jump, lp.x + 15, lp.y, true, false)->d;
             const double d0 = distance_calculation(s.truth, s.jump, lp.x, lp.y, true, false)->d;
-            const double dv = distance_calculation(s.truth, s.jump, lp.x, lp.y + 15, true, false)->d;
+            const double dv =
+                distance_calculation(s.truth, s.jump, lp.x, lp.y + 15, true, false)->d;
             EXPECT_NEAR(lp.e, std::max(std::fabs(dh - d0), std::fabs(dv - d0)), 1e-12);
             EXPECT_NEAR(lp.d0, d0 + 2.1, 1e-12);
             EXPECT_EQ(lp.caption, accuracyGrade(lp.e));
@@ -120,8 +125,15 @@ TEST(Accuracy, LineAnswersMustBeAWholeRowNumber)
     struct Case {
         const char* answer;
         std::optional<int> line;
-    } cases[] = {{"4", 4}, {"1", 1}, {"7", 7}, {" 3", 3}, {"0", std::nullopt}, {"8", std::nullopt},
-                 {"4.5", std::nullopt}, {"abc", std::nullopt}, {"", std::nullopt}};
+    } cases[] = {{"4", 4},
+                 {"1", 1},
+                 {"7", 7},
+                 {" 3", 3},
+                 {"0", std::nullopt},
+                 {"8", std::nullopt},
+                 {"4.5", std::nullopt},
+                 {"abc", std::nullopt},
+                 {"", std::nullopt}};
     for (const Case& c : cases)
         EXPECT_EQ(accuracyLineAnswer(c.answer), c.line) << c.answer;
 }
@@ -169,8 +181,13 @@ TEST(Accuracy, ReportHeaderAndPointLines)
     ASSERT_EQ(lines.size(), 76);
     EXPECT_TRUE(lines[0].endsWith(" Accuracy Check"));
     EXPECT_EQ(lines[0].mid(10, 2), "  ");
-    const QStringList head = {"Grid Set-up for accuracy check", "No File", "North camera",
-                              "Grid Number:  1 ", " ", "Front Ratio:  87", "Back Ratio:  50",
+    const QStringList head = {"Grid Set-up for accuracy check",
+                              "No File",
+                              "North camera",
+                              "Grid Number:  1 ",
+                              " ",
+                              "Front Ratio:  87",
+                              "Back Ratio:  50",
                               "Upper Left X,Y Pixels:  2400   1500"};
     for (qsizetype k = 0; k < head.size(); ++k)
         EXPECT_EQ(lines[k + 1], head[k]);
@@ -179,9 +196,10 @@ TEST(Accuracy, ReportHeaderAndPointLines)
     EXPECT_EQ(lines[24], " ");
     const LatticePoint& first = s.model.lattice()->points[0][0];
     auto v = [](double x) { return numberText(roundHalfUp(x, 2)); };
-    EXPECT_EQ(lines[25], "xpix:  2400  ypix:  1515  x: " + v(first.down.X) + "  y: " + v(first.down.Y) +
-                             "  distance: " + v(first.d0) + "  v inc: " + v(first.dv) +
-                             "  h inc: " + v(first.dh) + "  delta: " + v(first.e));
+    EXPECT_EQ(lines[25], "xpix:  2400  ypix:  1515  x: " + v(first.down.X) +
+                             "  y: " + v(first.down.Y) + "  distance: " + v(first.d0) +
+                             "  v inc: " + v(first.dv) + "  h inc: " + v(first.dh) +
+                             "  delta: " + v(first.e));
     EXPECT_EQ(lines[74], "Accuracy Check Complete");
     EXPECT_EQ(lines[75], "");
 }
@@ -205,8 +223,8 @@ TEST(Accuracy, KorvelToolPrintsTheSameLattice)
     s.model.setAccuracyDisplay(AccuracyDisplay::Distance);
     ASSERT_TRUE(s.model.accuracyCheck());
 
-    const test::ToolRun run =
-        test::runProgram(KORVEL_TOOL, {"accuracy", path, "--picture-width", "9600", "--display", "distance"});
+    const test::ToolRun run = test::runProgram(
+        KORVEL_TOOL, {"accuracy", path, "--picture-width", "9600", "--display", "distance"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     const QStringList out = run.out.split('\n');
     for (int j = 0; j <= 6; ++j) {

@@ -8,7 +8,8 @@
 using namespace korvel;
 using korvel::test::readAll;
 
-namespace {
+namespace
+{
 
 GridFileData sample(const QString& path)
 {
@@ -45,7 +46,8 @@ TEST(GridFile, WritesTheFieldLayoutByteForByte)
     const QString path = t.file("grid1.ipt");
     const GridFileData d = sample(path);
     ASSERT_TRUE(writeGridFiles(path, d));
-    const QByteArray expected = "Initialization Points for file: " + path.toUtf8() + "\r\n"
+    const QByteArray expected = "Initialization Points for file: " + path.toUtf8() +
+                                "\r\n"
                                 "North camera\r\n"
                                 " 4530 , 3120 ,-12.5 , 6.25 \r\n"
                                 " 8000 , 6500 , 10.25 , 30 \r\n"
@@ -75,7 +77,8 @@ TEST(GridFile, ReadsBackEveryValue)
     const GridFileData d = sample(path);
     ASSERT_TRUE(writeGridFiles(path, d));
     const auto r = readGridFiles(path);
-    ASSERT_TRUE(std::holds_alternative<GridFileData>(r)) << std::get<GridFileError>(r).message.toStdString();
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(r))
+        << std::get<GridFileError>(r).message.toStdString();
     const GridFileData& back = std::get<GridFileData>(r);
     EXPECT_EQ(back.path, path);
     EXPECT_EQ(back.description, "North camera");
@@ -146,7 +149,8 @@ TEST(GridFile, DamagedFilesAreRefusedWithTheLine)
         {"truncated", good.left(good.indexOf(" 1.5 \r\n")), "line 7: the file ends early"},
         {"garbled buoy", QByteArray(good).replace(" 8000 , 6500 ,", " 8000 , 65x0 ,"),
          "line 4: \"65x0\" is not a number"},
-        {"missing field", QByteArray(good).replace(" 1500 , 3100 , .5 ,-60.75 ", " 1500 , 3100 , .5"),
+        {"missing field",
+         QByteArray(good).replace(" 1500 , 3100 , .5 ,-60.75 ", " 1500 , 3100 , .5"),
          "line 5: expected 4 numbers"},
         {"text for a coefficient", QByteArray(good).replace(" .25 \r\n", "abc\r\n"),
          "line 13: \"abc\" is not a number"},
@@ -157,7 +161,8 @@ TEST(GridFile, DamagedFilesAreRefusedWithTheLine)
         const auto r = readGridFiles(path);
         ASSERT_TRUE(std::holds_alternative<GridFileError>(r)) << c.name;
         const QString msg = std::get<GridFileError>(r).message;
-        EXPECT_TRUE(msg.contains(QString::fromLatin1(c.expect))) << c.name << ": " << msg.toStdString();
+        EXPECT_TRUE(msg.contains(QString::fromLatin1(c.expect)))
+            << c.name << ": " << msg.toStdString();
         EXPECT_TRUE(msg.startsWith(path)) << c.name;
     }
     const auto missing = readGridFiles(t.file("absent.ipt"));

@@ -8,7 +8,8 @@
 
 #include <array>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 struct Site {
     Coefficients truth;

@@ -10,7 +10,8 @@
 using namespace korvel;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 
 const QString kNotAll = "Warning - Not all parameters have been set up on grid";
 
@@ -55,7 +56,8 @@ struct Bench {
         place(Marker::LowerRight, s.screen[2]);
         place(Marker::UpperLeft, s.screen[3]);
         place(Marker::LowerLeft, s.screen[4]);
-        place(Marker::CheckBuoy, {s.checkScreen.x + checkOffset.x, s.checkScreen.y + checkOffset.y});
+        place(Marker::CheckBuoy,
+              {s.checkScreen.x + checkOffset.x, s.checkScreen.y + checkOffset.y});
         model.selectMarker(std::nullopt);
         const char* boxes[5][2] = {{},
                                    {"ur_survey_x", "ur_survey_y"},
@@ -72,10 +74,7 @@ struct Bench {
         model.setText("txtCheckY", numberText(s.checkSurvey.Y));
     }
 
-    QStringList results() const
-    {
-        return readLines(shared.ResultsFile).value_or(QStringList());
-    }
+    QStringList results() const { return readLines(shared.ResultsFile).value_or(QStringList()); }
 };
 
 } // namespace
@@ -98,7 +97,8 @@ TEST(GridSetupModel, CompleteSolvesStoresAndAppendsTheSetupBlock)
     EXPECT_EQ(r[rec::Two], 2);
     EXPECT_EQ(r[rec::GridNumber], 1);
     for (int k = 1; k <= 8; ++k)
-        EXPECT_NEAR(r[rec::coefficient(k)], site.truth[k], 1e-9 * std::max(1.0, std::fabs(site.truth[k])));
+        EXPECT_NEAR(r[rec::coefficient(k)], site.truth[k],
+                    1e-9 * std::max(1.0, std::fabs(site.truth[k])));
     EXPECT_EQ(r[rec::slotBase(UpperLeft)], 2400);
     EXPECT_EQ(b.recorder.events, QStringList({"activated 1 North camera 0"}));
 
@@ -111,7 +111,8 @@ TEST(GridSetupModel, CompleteSolvesStoresAndAppendsTheSetupBlock)
         "Grid Number:  1 ",
         " ",
         "Upper Left X,Y Pixels:  2400   1500",
-        "Upper Left X,Y Survey: " + numberText(site.survey[3].X) + "  " + numberText(site.survey[3].Y),
+        "Upper Left X,Y Survey: " + numberText(site.survey[3].X) + "  " +
+            numberText(site.survey[3].Y),
         " ",
         "Lower Left X,Y Pixels:  600   6000",
     };
@@ -149,7 +150,8 @@ TEST(GridSetupModel, EachRefusalStopsBeforeAnythingIsStored)
     } cases[] = {
         {"jump point not typed", [](Bench& b) { b.model.setText("jump_y", "jump y"); }, {kNotAll}},
         {"survey box left", [](Bench& b) { b.model.setText("ll_survey_x", "input"); }, {kNotAll}},
-        {"check buoy not placed", [](Bench& b) { b.model.setText("txtCheckXpix", "auto"); },
+        {"check buoy not placed",
+         [](Bench& b) { b.model.setText("txtCheckXpix", "auto"); },
          {"Setup of Check Buoy is Mandatory", kNotAll}},
         {"check buoy off by 22.6 twips",
          [](Bench& b) {
@@ -212,8 +214,8 @@ TEST(GridSetupModel, AWideCameraIsRefusedWhicheverWayTheSiteIsSurveyed)
     for (double a : {30.0, -30.0}) {
         Bench b;
         b.enter(test::makeSite(a));
-        b.prompt.expectMessage(
-            "Setup is not valid, Field of View is  47 degrees where the maximum allowed is 35 degrees");
+        b.prompt.expectMessage("Setup is not valid, Field of View is  47 degrees where the maximum "
+                               "allowed is 35 degrees");
         EXPECT_FALSE(b.model.complete()) << a;
         EXPECT_FALSE(b.grids.gridReady[1]);
     }
@@ -257,7 +259,8 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
     for (const QString& box : GridSetupModel::boxNames()) {
         if (box == "txtPicWidth" || box == "txtPicHeight")
             continue;
-        EXPECT_EQ(leadingNumber(b.model.text(box)), leadingNumber(a.model.text(box))) << box.toStdString();
+        EXPECT_EQ(leadingNumber(b.model.text(box)), leadingNumber(a.model.text(box)))
+            << box.toStdString();
     }
     EXPECT_EQ(b.model.text("ipt_file_description_2"), "North camera");
     EXPECT_TRUE(b.model.gridValid());
@@ -265,7 +268,8 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
     EXPECT_EQ(b.shared.GridsReady, 1);
     EXPECT_EQ(b.grids.surveyXDirection, a.grids.surveyXDirection);
     for (int k = 0; k < rec::Size; ++k)
-        EXPECT_NEAR(b.grids.table[1][k], a.grids.table[1][k], 1e-9 * std::max(1.0, std::fabs(a.grids.table[1][k])))
+        EXPECT_NEAR(b.grids.table[1][k], a.grids.table[1][k],
+                    1e-9 * std::max(1.0, std::fabs(a.grids.table[1][k])))
             << "record position " << k;
     EXPECT_EQ(b.settings->get("grid1File", ""), path);
 
@@ -337,10 +341,11 @@ TEST(GridSetupModel, AnOldFileWithoutCheckBuoyLoadsWithTheNotice)
     QFile::remove(path + ".cb");
 
     Bench b;
-    b.prompt.expectMessage("I cannot find a  check  buoy file for this setup.  That means you are "
-                           "inputting an old set-up file that does not have a check buoy.  To "
-                           "complete the set up correctly, you must have a check buoy input to the set up.",
-                           QString(), Icon::Critical);
+    b.prompt.expectMessage(
+        "I cannot find a  check  buoy file for this setup.  That means you are "
+        "inputting an old set-up file that does not have a check buoy.  To "
+        "complete the set up correctly, you must have a check buoy input to the set up.",
+        QString(), Icon::Critical);
     EXPECT_TRUE(b.model.loadGrid(1, path));
     EXPECT_EQ(b.model.text("txtCheckXpix"), "auto");
     EXPECT_EQ(b.model.text("txtCheckYpix"), "auto");
@@ -353,7 +358,11 @@ TEST(GridSetupModel, EditsInvalidateTheGrid)
     struct Case {
         const char* box;
         int gridsReadyAfter;
-    } cases[] = {{"ll_survey_y", 1}, {"ll_survey_x", 0}, {"ur_survey_y", 0}, {"jump_x", 0}, {"txtCheckY", 0}};
+    } cases[] = {{"ll_survey_y", 1},
+                 {"ll_survey_x", 0},
+                 {"ur_survey_y", 0},
+                 {"jump_x", 0},
+                 {"txtCheckY", 0}};
     for (const Case& c : cases) {
         Bench b;
         b.enter(test::makeSite());

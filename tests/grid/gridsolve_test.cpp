@@ -7,7 +7,8 @@
 
 using namespace korvel;
 
-namespace {
+namespace
+{
 
 GridState stateFor(const Coefficients& truth, const std::array<ScreenPoint, 5>& screen)
 {
@@ -104,7 +105,7 @@ TEST(GridValidation, FieldOfViewAddsOneAndAHalfAndCuts)
         double left, right;
         double fov;
     } cases[] = {
-        {33.5, 0, 35.0},  {33.51, 0, 35.0}, {33.6, 0, 35.1},
+        {33.5, 0, 35.0},       {33.51, 0, 35.0}, {33.6, 0, 35.1},
         {16.75, -16.75, 35.0}, {0, 33.6, 35.1}, // axes surveyed the other way round
         {-16.8, 16.8, 35.1},   {10, 10, 1.5},
     };

@@ -10,11 +10,15 @@
 
 using namespace korvel;
 
-namespace {
+namespace
+{
 
 using test::ToolRun;
 
-ToolRun tool(const QStringList& args) { return test::runProgram(QStringLiteral(KORVEL_TOOL), args); }
+ToolRun tool(const QStringList& args)
+{
+    return test::runProgram(QStringLiteral(KORVEL_TOOL), args);
+}
 
 QString fourValues(const ScreenPoint& s, const SurveyPoint& p)
 {
@@ -26,14 +30,24 @@ QString fourValues(const ScreenPoint& s, const SurveyPoint& p)
 QStringList solveArgs(const test::Site& s, const QString& out)
 {
     return {"solve",
-            "--ur", fourValues(s.screen[1], s.survey[1]),
-            "--lr", fourValues(s.screen[2], s.survey[2]),
-            "--ul", fourValues(s.screen[3], s.survey[3]),
-            "--ll", fourValues(s.screen[4], s.survey[4]),
-            "--jump", "0,0",
-            "--check", fourValues(s.checkScreen, s.checkSurvey),
-            "--grid", "2", "--description", "Tower cam",
-            "--out", out};
+            "--ur",
+            fourValues(s.screen[1], s.survey[1]),
+            "--lr",
+            fourValues(s.screen[2], s.survey[2]),
+            "--ul",
+            fourValues(s.screen[3], s.survey[3]),
+            "--ll",
+            fourValues(s.screen[4], s.survey[4]),
+            "--jump",
+            "0,0",
+            "--check",
+            fourValues(s.checkScreen, s.checkSurvey),
+            "--grid",
+            "2",
+            "--description",
+            "Tower cam",
+            "--out",
+            out};
 }
 
 } // namespace
@@ -48,7 +62,8 @@ TEST(KorvelTool, SolveWritesTheGridAndMapsBothWays)
     const QStringList cs = solved.out.trimmed().split(' ', Qt::SkipEmptyParts);
     ASSERT_EQ(cs.size(), 8);
     for (int k = 1; k <= 8; ++k)
-        EXPECT_NEAR(cs[k - 1].toDouble(), site.truth[k], 1e-9 * std::max(1.0, std::fabs(site.truth[k])));
+        EXPECT_NEAR(cs[k - 1].toDouble(), site.truth[k],
+                    1e-9 * std::max(1.0, std::fabs(site.truth[k])));
 
     const auto d = readGridFiles(path);
     ASSERT_TRUE(std::holds_alternative<GridFileData>(d));
@@ -84,10 +99,13 @@ TEST(KorvelTool, FailuresGiveTheScreensMessageAndWriteNothing)
         const char* err;
     } cases[] = {
         {solveArgs(test::makeSite(30), t.file("wide.ipt")), 1,
-         "Setup is not valid, Field of View is  47 degrees where the maximum allowed is 35 degrees"},
-        {QStringList(solveArgs(test::makeSite(), t.file("x.ipt"))).replaceInStrings("4800,3600,", "4850,3600,"),
+         "Setup is not valid, Field of View is  47 degrees where the maximum allowed is 35 "
+         "degrees"},
+        {QStringList(solveArgs(test::makeSite(), t.file("x.ipt")))
+             .replaceInStrings("4800,3600,", "4850,3600,"),
          1, "Check Buoy Does not Validate"},
-        {QStringList(solveArgs(test::makeSite(), t.file("y.ipt"))).replaceInStrings(QRegularExpression("^7200,1500,.*"), "1,2,3"),
+        {QStringList(solveArgs(test::makeSite(), t.file("y.ipt")))
+             .replaceInStrings(QRegularExpression("^7200,1500,.*"), "1,2,3"),
          2, "--ur takes 4 numbers"},
         {{"solve", "--ur", "1,2,3,4"}, 2, "solve needs --lr"},
         {{"map", t.file("absent.ipt"), "1", "2"}, 2, "absent.ipt"},

@@ -26,7 +26,8 @@ using namespace korvel;
 using korvel::test::ScriptedPrompt;
 using Slot = sample::BuoySlot;
 
-namespace {
+namespace
+{
 
 struct Corner {
     Slot slot;
@@ -41,7 +42,10 @@ const Corner kCorners[] = {
     {Slot::LowerLeft, "lower_left_button", "ll_survey", "--ll"},
 };
 
-QString plain(double v) { return numberText(v).trimmed(); }
+QString plain(double v)
+{
+    return numberText(v).trimmed();
+}
 
 struct Operator {
     test::TestDir dir;
@@ -117,7 +121,9 @@ struct Operator {
 
 QString fourValues(QPoint px, QPointF survey)
 {
-    return QStringList{plain(px.x() * 15.0), plain(px.y() * 15.0), plain(survey.x()), plain(survey.y())}.join(',');
+    return QStringList{plain(px.x() * 15.0), plain(px.y() * 15.0), plain(survey.x()),
+                       plain(survey.y())}
+        .join(',');
 }
 
 } // namespace
@@ -129,7 +135,8 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
     EXPECT_EQ(op.box("upper_left_x"), "auto");
     EXPECT_FALSE(op.find<QPushButton>("btnAccuracyCheck")->isVisible());
     op.calibrate();
-    EXPECT_EQ(op.box("upper_right_x"), numberText(op.scene.buoy(Slot::UpperRight).click().x() * 15.0));
+    EXPECT_EQ(op.box("upper_right_x"),
+              numberText(op.scene.buoy(Slot::UpperRight).click().x() * 15.0));
     EXPECT_FALSE(op.stateValid());
     op.press("Load");
     EXPECT_TRUE(op.stateValid());
@@ -145,7 +152,8 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
     }
     const sample::SceneMark& check = op.scene.buoy(Slot::Check);
     args << "--jump" << plain(op.scene.jump.survey.x()) + "," + plain(op.scene.jump.survey.y())
-         << "--check" << fourValues(check.click(), check.survey) << "--description" << "Shore camera"
+         << "--check" << fourValues(check.click(), check.survey) << "--description"
+         << "Shore camera"
          << "--out" << path;
     const test::ToolRun solved = test::runProgram(KORVEL_TOOL, args);
     ASSERT_EQ(solved.code, 0) << solved.err.toStdString();
@@ -154,7 +162,8 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
     ASSERT_FALSE(reference.isEmpty());
 
     op.prompt.expectSaveFile(path);
-    op.prompt.expectInput("Enter descriptive line about grid", QString("Shore camera"), QString("Grid Description"));
+    op.prompt.expectInput("Enter descriptive line about grid", QString("Shore camera"),
+                          QString("Grid Description"));
     op.prompt.expectYesNo("Save Grid 1", true, QString("Current Grid"));
     op.menu("gridSave");
     EXPECT_EQ(op.prompt.lastFilter,
@@ -222,7 +231,8 @@ TEST(GridSetupScreen, GridSelectCyclesOnlyThroughConfiguredGrids)
     struct Case {
         int grids;
         QStringList captions;
-    } cases[] = {{1, {"Grid 1", "Grid 1"}}, {2, {"Grid 2", "Grid 1"}}, {3, {"Grid 2", "Grid 3", "Grid 1"}}};
+    } cases[] = {
+        {1, {"Grid 1", "Grid 1"}}, {2, {"Grid 2", "Grid 1"}}, {3, {"Grid 2", "Grid 3", "Grid 1"}}};
     for (const Case& c : cases) {
         Operator op(c.grids);
         for (const QString& caption : c.captions) {
@@ -263,8 +273,9 @@ TEST(GridSetupScreen, OnlyANearLeftYEditLeavesTheGridsReady)
         op.press("Load");
         op.type(c.box, "40");
         if (c.asks)
-            op.prompt.expectYesNo("Do you want to leave the grid setup with all configured grids not setup?",
-                                  false, QString("Grid Setup Error"));
+            op.prompt.expectYesNo(
+                "Do you want to leave the grid setup with all configured grids not setup?", false,
+                QString("Grid Setup Error"));
         op.menu("gridExit");
         EXPECT_EQ(op.screen->isVisible(), c.asks) << c.box;
     }

@@ -14,7 +14,8 @@
 using namespace korvel;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 
 // On the flat grid X = x / 64 and Y = y / 64: ten metres are 640 twips.
 struct Ends {
@@ -47,11 +48,17 @@ TEST(CalibrationLine, ConvertsTheOtherColumnThroughTheGrid)
         Ends after;
     };
     const Case cases[] = {
-        {"metres to whole twips", true, {"10", "5", "", "", "12.5m", "abc", "", ""},
+        {"metres to whole twips",
+         true,
+         {"10", "5", "", "", "12.5m", "abc", "", ""},
          {"10", "5", " 640", " 320", "12.5m", "abc", " 800", " 0"}},
-        {"metres to twips, half up", true, {"10.0117", "0.0079", "", "", "0", "0", "", ""},
+        {"metres to twips, half up",
+         true,
+         {"10.0117", "0.0079", "", "", "0", "0", "", ""},
          {"10.0117", "0.0079", " 641", " 1", "0", "0", " 0", " 0"}},
-        {"screen mode", false, {"", "", "645", "321", "", "", "-64", "abc"},
+        {"screen mode",
+         false,
+         {"", "", "645", "321", "", "", "-64", "abc"},
          {" 10.08", " 5.02", "645", "321", "-1", " 0", "-64", "abc"}},
     };
     for (const Case& c : cases) {
@@ -64,8 +71,8 @@ TEST(CalibrationLine, ConvertsTheOtherColumnThroughTheGrid)
         ASSERT_TRUE(drawing) << c.what;
         const Ends e = read(line);
         EXPECT_EQ(QStringList({e.X1, e.Y1, e.x1, e.y1, e.X2, e.Y2, e.x2, e.y2}),
-                  QStringList({c.after.X1, c.after.Y1, c.after.x1, c.after.y1, c.after.X2, c.after.Y2, c.after.x2,
-                               c.after.y2}))
+                  QStringList({c.after.X1, c.after.Y1, c.after.x1, c.after.y1, c.after.X2,
+                               c.after.Y2, c.after.x2, c.after.y2}))
             << c.what;
         EXPECT_EQ(drawing->current.from.x, leadingNumber(e.x1)) << c.what;
         EXPECT_EQ(drawing->current.to.y, leadingNumber(e.y2)) << c.what;
@@ -98,7 +105,8 @@ TEST(CalibrationLine, RefusesWithoutAPlaceOnTheWater)
     ScriptedPrompt prompt;
     CalibrationLine line(prompt);
     fill(line, {"1", "1", "7", "7", "2", "2", "9", "9"});
-    prompt.expectMessage("There is no ready grid to draw the line through. Solve or load the grid first.");
+    prompt.expectMessage(
+        "There is no ready grid to draw the line through. Solve or load the grid first.");
     EXPECT_FALSE(line.Draw(std::nullopt));
 
     // A grid whose horizon runs along y = -4096 twips.
@@ -106,8 +114,9 @@ TEST(CalibrationLine, RefusesWithoutAPlaceOnTheWater)
     g.c[5] = 1.0 / 4096;
     line.toggleUnits();
     line.setText("CalibrationLineYTwips2", "-5000");
-    prompt.expectMessage("End point 2 has no place on the water of this grid: it lies on or beyond the grid's "
-                         "horizon. Nothing was drawn.");
+    prompt.expectMessage(
+        "End point 2 has no place on the water of this grid: it lies on or beyond the grid's "
+        "horizon. Nothing was drawn.");
     EXPECT_FALSE(line.Draw(g));
     EXPECT_EQ(line.text("CalibrationLineXActual"), "1"); // end 1 converted, but nothing written
     EXPECT_EQ(line.stored().to.x, 0);
@@ -116,12 +125,8 @@ TEST(CalibrationLine, RefusesWithoutAPlaceOnTheWater)
 TEST(PictureFileStem, NamesNeverLeaveThePictureFolder)
 {
     const std::pair<QString, QString> cases[] = {
-        {"Jane Roe", "Jane Roe"},
-        {"Roe/Jane", "Roe Jane"},
-        {"..\\..\\etc", " .  . etc"},
-        {"C:Roe", "C Roe"},
-        {"Jane\tRoe\n", "Jane Roe "},
-        {"J. Roe", "J. Roe"},
+        {"Jane Roe", "Jane Roe"}, {"Roe/Jane", "Roe Jane"},     {"..\\..\\etc", " .  . etc"},
+        {"C:Roe", "C Roe"},       {"Jane\tRoe\n", "Jane Roe "}, {"J. Roe", "J. Roe"},
         {"...", "  ."},
     };
     for (const auto& [name, stem] : cases)
@@ -133,8 +138,10 @@ TEST(ClipFlag, OnlyReadyLoadsAndIsUsedUp)
     struct Case {
         std::optional<QByteArray> file;
         bool ready;
-    } cases[] = {{std::nullopt, false}, {"", false},         {"Ready\r\n", true}, {"\"Ready\"\r\n", true},
-                 {" Ready ,1\r\n", true}, {"ready\r\n", false}, {"  \r\n", false}, {"Wait\r\nReady\r\n", false}};
+    } cases[] = {{std::nullopt, false},   {"", false},
+                 {"Ready\r\n", true},     {"\"Ready\"\r\n", true},
+                 {" Ready ,1\r\n", true}, {"ready\r\n", false},
+                 {"  \r\n", false},       {"Wait\r\nReady\r\n", false}};
     for (const Case& c : cases) {
         test::TestDir dir;
         auto settings = dir.settings();

@@ -11,11 +11,21 @@ using namespace korvel;
 using korvel::test::flatGrid;
 using korvel::test::kTwipsPerMetre;
 
-namespace {
+namespace
+{
 
-JumpSettings normal() { return {}; }
-JumpSettings barefoot() { return {true, false, false}; }
-JumpSettings sitSki() { return {false, true, false}; }
+JumpSettings normal()
+{
+    return {};
+}
+JumpSettings barefoot()
+{
+    return {true, false, false};
+}
+JumpSettings sitSki()
+{
+    return {false, true, false};
+}
 
 } // namespace
 
@@ -32,8 +42,7 @@ TEST(Distance, RoundsMetresAndFeetHalfUp)
         {22.1, false, " 22.1m", " 73ft"},   // normal: 20 m + 2.1, whole feet
         {21.9, true, " 21.9m", " 71.9ft"},  // sit-ski: 20 m + 1.9, tenths
         {45.25, false, " 45.3m", " 148ft"}, // half up
-        {45.249, false, " 45.2m", " 148ft"},
-        {45.2734, false, " 45.3m", " 149ft"},
+        {45.249, false, " 45.2m", " 148ft"}, {45.2734, false, " 45.3m", " 149ft"},
         {0.04, false, " 0m", " 0ft"},
     };
     for (const Case& c : cases) {
@@ -75,8 +84,8 @@ TEST(ImpactMark, HalfCrossAndSplashPointDownTheCourse)
         const char* what;
         JumpSettings jump;
         int direction;
-        double armEnd;     // x of the horizontal arm's far end
-        double splashDx;   // splash x minus impact x, twips
+        double armEnd;   // x of the horizontal arm's far end
+        double splashDx; // splash x minus impact x, twips
     };
     const double offset = 2.1 * kTwipsPerMetre;
     const double sitOffset = 1.9 * kTwipsPerMetre;
@@ -129,7 +138,8 @@ TEST(ImpactMark, SplashFollowsThePerspectiveOfARealCamera)
 TEST(ImpactMark, NudgesMoveOnePixelFromTheLastDrawnPoint)
 {
     ScreenPoint p{4530, 3120};
-    for (auto dir : {NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Right})
+    for (auto dir :
+         {NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Right})
         p = nudged(p, dir);
     EXPECT_EQ(p.x, 4530 - 30);
     EXPECT_EQ(p.y, 3120);
@@ -231,8 +241,8 @@ TEST(GridOverlay, MarksInDrawingOrderAndBuoyDistanceLabels)
         const char* caption;
     };
     const Label labels[4] = {
-        {"maxbuoy", 2300, 1100, " 149 feet"},   // Int(3.28 * 45.3 + 0.5) = 149
-        {"minbuoy", 7100, 1100, " 98 feet"},    // 30 m
+        {"maxbuoy", 2300, 1100, " 149 feet"}, // Int(3.28 * 45.3 + 0.5) = 149
+        {"minbuoy", 7100, 1100, " 98 feet"},  // 30 m
         {"maxbuoym", 2300, 900, " 45.3 meters"},
         {"minbuoym", 7100, 900, " 30 meters"},
     };

@@ -4,16 +4,19 @@
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace korvel;
 
-namespace {
+namespace
+{
 
 using test::ToolRun;
 
-ToolRun tool(const QStringList& args) { return test::runProgram(QStringLiteral(KORVEL_TOOL), args); }
+ToolRun tool(const QStringList& args)
+{
+    return test::runProgram(QStringLiteral(KORVEL_TOOL), args);
+}
 
 // The example grid as a grid file on disk.
 QString writeExampleGrid(const test::TestDir& dir, const ActiveGrid& g)
@@ -22,7 +25,8 @@ QString writeExampleGrid(const test::TestDir& dir, const ActiveGrid& g)
     d.path = dir.file("example.ipt");
     d.description = g.description;
     for (int slot = 1; slot <= 4; ++slot)
-        d.buoys[slot] = {g.buoyScreen[slot].x, g.buoyScreen[slot].y, g.buoySurvey[slot].X, g.buoySurvey[slot].Y};
+        d.buoys[slot] = {g.buoyScreen[slot].x, g.buoyScreen[slot].y, g.buoySurvey[slot].X,
+                         g.buoySurvey[slot].Y};
     d.c = g.c;
     d.jump = g.jump;
     EXPECT_TRUE(writeGridFiles(d.path, d));
@@ -43,11 +47,14 @@ TEST(KorvelToolMeasure, PrintsTheResultTextRecordWrites)
     };
     const Case cases[] = {
         {{}, {}, " 45.3m  (IWSF) 149ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)"},
-        {{"--type", "normal", "--right-to-left"}, {false, false, true},
+        {{"--type", "normal", "--right-to-left"},
+         {false, false, true},
          " 45.3m  (IWSF) 149ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)"},
-        {{"--type", "sitski"}, {false, true, false},
+        {{"--type", "sitski"},
+         {false, true, false},
          " 45.1m  (IWSF) 147.9ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.0734)"},
-        {{"--type", "barefoot"}, {true, false, false},
+        {{"--type", "barefoot"},
+         {true, false, false},
          " 43.2m  (IWSF) 141.6ft  (AWSA) BAREFOOT  ( 12.345/-6.789) ( 4530/ 3120) ( 43.1734)"},
     };
     for (const Case& c : cases) {
@@ -80,7 +87,8 @@ TEST(KorvelToolMeasure, RefusesHorizonPointsAndBadArguments)
     const Case cases[] = {
         {{"measure", path, "100"}, "grid file and screen x and y"},
         {{"measure", path, "100", "abc"}, "\"abc\" is not a number"},
-        {{"measure", path, "100", "200", "--type", "slalom"}, "--type is normal, sitski or barefoot"},
+        {{"measure", path, "100", "200", "--type", "slalom"},
+         "--type is normal, sitski or barefoot"},
         {{"measure", path, "100", "200", "--type"}, "--type needs a value"},
         {{"measure", path, "100", "200", "--fast"}, "unknown option"},
         {{"measure", dir.file("missing.ipt"), "100", "200"}, "missing.ipt"},

@@ -8,7 +8,8 @@
 
 #include <QDateTime>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 constexpr double kTwipsPerMetre = 64;
 
@@ -66,6 +67,9 @@ inline void storeGrid(GridState& grids, int g, const ActiveGrid& a)
     grids.surveyXDirection = a.direction;
 }
 
-inline QDateTime exampleTime() { return QDateTime(QDate(2026, 12, 7), QTime(14, 3, 11)); }
+inline QDateTime exampleTime()
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(14, 3, 11));
+}
 
 } // namespace korvel::test

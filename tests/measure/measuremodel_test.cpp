@@ -13,7 +13,8 @@
 using namespace korvel;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 
 const QString kJaneRoeLine = "12-07-2026 14:03:11 Jane Roe  jump 3 -  45.3m  (IWSF) 149ft  (AWSA) "
                              "( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)";
@@ -51,7 +52,10 @@ struct Bench {
         model->setText("Jump_no", "3");
     }
 
-    QStringList results() const { return readLines(shared.ResultsFile).value_or(QStringList{"<missing>"}); }
+    QStringList results() const
+    {
+        return readLines(shared.ResultsFile).value_or(QStringList{"<missing>"});
+    }
     QByteArray kvresult() const { return test::readAll(kvio + "/kvresult.dst"); }
     QByteArray kvraw() const { return test::readAll(kvio + "/kvraw.dst"); }
     void clickExample() { model->clickPicture(test::kJaneRoeImpact.x, test::kJaneRoeImpact.y); }
@@ -99,7 +103,8 @@ TEST(MeasureModel, NudgesAddUpFromTheLastDrawnPoint)
 {
     Bench b;
     b.clickExample();
-    for (auto d : {NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Right})
+    for (auto d :
+         {NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Left, NudgeDirection::Right})
         b.model->nudge(d);
     ASSERT_TRUE(b.model->impact());
     EXPECT_EQ(b.model->impact()->x, test::kJaneRoeImpact.x - 30);
@@ -125,7 +130,8 @@ TEST(MeasureModel, FallAndPassLines)
         {"pass on a frozen frame: advances at Clear", Outcome::Pass, true, false,
          kStamp + "Jane Roe  jump 3 -   (IWSF)  (AWSA)Pass" + kZeros, "Pass, 0, 0,3\r\n", "3"},
         {"fall with a click on this frame keeps that point", Outcome::Fall, true, true,
-         kStamp + "Jane Roe  jump 3 -   (IWSF)  (AWSA)Fall ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)",
+         kStamp +
+             "Jane Roe  jump 3 -   (IWSF)  (AWSA)Fall ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)",
          "Fall, 0, 0,3\r\n", "3"},
     };
     for (const Case& c : cases) {
@@ -194,8 +200,10 @@ TEST(MeasureModel, VerifyModeMarksTheResultAndStillExchanges)
     b.clickExample();
     b.model->setText("Comment", "check");
     ASSERT_TRUE(b.model->Record());
-    EXPECT_EQ(b.results().at(0), kStamp + "Jane Roe  jump 3 -  45.3m  (IWSF) 149ft  (AWSA) UNOFFICIAL JUMP - verify mode "
-                                          "check ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)");
+    EXPECT_EQ(b.results().at(0),
+              kStamp +
+                  "Jane Roe  jump 3 -  45.3m  (IWSF) 149ft  (AWSA) UNOFFICIAL JUMP - verify mode "
+                  "check ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)");
     EXPECT_EQ(b.kvresult(), "OK,  45.3,  149, 3\r\n");
 }
 
@@ -207,8 +215,9 @@ TEST(MeasureModel, BarefootJumpLine)
     b.clickExample();
     ASSERT_TRUE(b.model->Record());
     // 43.1734 m with no offset: 141.6 ft to the tenth.
-    EXPECT_EQ(b.results().at(0), kStamp + "Jane Roe  jump 3 -  43.2m  (IWSF) 141.6ft  (AWSA) BAREFOOT  "
-                                          "( 12.345/-6.789) ( 4530/ 3120) ( 43.1734)");
+    EXPECT_EQ(b.results().at(0), kStamp +
+                                     "Jane Roe  jump 3 -  43.2m  (IWSF) 141.6ft  (AWSA) BAREFOOT  "
+                                     "( 12.345/-6.789) ( 4530/ 3120) ( 43.1734)");
     EXPECT_EQ(b.kvresult(), "OK,  43.2,  141.6, 3\r\n");
 }
 
@@ -236,7 +245,9 @@ TEST(OtherGrid, MetreAndFootCrossCheck)
                 << c.what;
             EXPECT_EQ(b.kvresult(), "OK, 40,  " + c.feet.toLatin1() + ", 3\r\n") << c.what;
         } else {
-            EXPECT_EQ(b.results().at(0), kStamp + "Jane Roe  jump 3 -   (IWSF)  (AWSA)Other Grid - no distance recorded")
+            EXPECT_EQ(b.results().at(0),
+                      kStamp +
+                          "Jane Roe  jump 3 -   (IWSF)  (AWSA)Other Grid - no distance recorded")
                 << c.what;
             EXPECT_EQ(b.kvresult(), "OK, , , 3\r\n") << c.what;
         }
@@ -268,7 +279,9 @@ TEST(OtherGrid, CancelRecordsNothing)
 {
     Bench b;
     b.model->clickOutcome(Outcome::OtherGrid);
-    b.prompt.expectYesNo(kQuestion, true).expectInput(kMetres, QString("40")).expectInput(kFeet, std::nullopt);
+    b.prompt.expectYesNo(kQuestion, true)
+        .expectInput(kMetres, QString("40"))
+        .expectInput(kFeet, std::nullopt);
     EXPECT_FALSE(b.model->Record());
     EXPECT_FALSE(QFile::exists(b.shared.ResultsFile));
     EXPECT_FALSE(QFile::exists(b.kvio + "/kvresult.dst"));
@@ -279,8 +292,8 @@ TEST(OtherGrid, CancelRecordsNothing)
 TEST(RecordRefused, NoImpactOrOffTheWater)
 {
     Bench b;
-    b.prompt.expectMessage(
-        "There is no impact point on this picture. Click the skier's impact point, then record the jump.");
+    b.prompt.expectMessage("There is no impact point on this picture. Click the skier's impact "
+                           "point, then record the jump.");
     EXPECT_FALSE(b.model->Record());
 
     // A grid whose horizon runs through the picture at y = -4096.
@@ -300,8 +313,9 @@ TEST(RecordRefused, NoImpactOrOffTheWater)
 
     b.model->clickPicture(100, -4096);
     EXPECT_FALSE(b.model->impactMark().splash);
-    b.prompt.expectMessage("The impact point lies on or beyond the horizon of this grid, so it has no distance "
-                           "on the water. Click the impact point again, then record the jump.");
+    b.prompt.expectMessage(
+        "The impact point lies on or beyond the horizon of this grid, so it has no distance "
+        "on the water. Click the impact point again, then record the jump.");
     EXPECT_FALSE(b.model->Record());
     EXPECT_FALSE(QFile::exists(b.shared.ResultsFile));
     EXPECT_FALSE(QFile::exists(b.kvio + "/kvresult.dst"));
@@ -314,8 +328,8 @@ TEST(RecordRefused, ClearedFrameHasNoImpact)
     Bench b;
     b.clickExample();
     b.model->Clear();
-    b.prompt.expectMessage(
-        "There is no impact point on this picture. Click the skier's impact point, then record the jump.");
+    b.prompt.expectMessage("There is no impact point on this picture. Click the skier's impact "
+                           "point, then record the jump.");
     EXPECT_FALSE(b.model->Record());
 }
 
@@ -328,8 +342,10 @@ TEST(RecordFailure, UnwritableResultsFileKeepsEverythingForAnotherTry)
         b.model->clickOutcome(outcome);
         const QString reason = appendLines(b.shared.ResultsFile, {"probe"}).error;
         ASSERT_FALSE(reason.isEmpty());
-        b.prompt.expectMessage("The results file could not be written:\n" + b.shared.ResultsFile + "\n" + reason +
-                                   "\nThe jump was not recorded; press Record Jump again once the file can be written.",
+        b.prompt.expectMessage("The results file could not be written:\n" + b.shared.ResultsFile +
+                                   "\n" + reason +
+                                   "\nThe jump was not recorded; press Record Jump again once the "
+                                   "file can be written.",
                                QString("Error Message"), Icon::Exclamation);
         EXPECT_FALSE(b.model->Record());
         EXPECT_EQ(b.model->text("Jump_no"), "3");
@@ -351,7 +367,8 @@ TEST(RecordFailure, MissingExchangeFolderIsReportedAndTheJumpStillAdvances)
     Bench b;
     QDir(b.kvio).removeRecursively();
     const QString reason = writeLines(b.kvio + "/kvresult.dst", {"probe"}).error;
-    b.prompt.expectMessage("Error while writing WSTIMS result: " + reason + " (" + b.kvio + "/kvresult.dst)");
+    b.prompt.expectMessage("Error while writing WSTIMS result: " + reason + " (" + b.kvio +
+                           "/kvresult.dst)");
     b.model->clickOutcome(Outcome::Fall);
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.results().size(), 1);
@@ -398,8 +415,10 @@ TEST(Rerides, LinesWrittenAtOnce)
         bool clearsDistance;
     };
     const Case cases[] = {
-        {Outcome::MandatoryReride, false, kStamp + "Mandatory Reride - disregard last jump", false, true},
-        {Outcome::MandatoryReride, true, kStamp + "Mandatory Reride - disregard last jump", true, true},
+        {Outcome::MandatoryReride, false, kStamp + "Mandatory Reride - disregard last jump", false,
+         true},
+        {Outcome::MandatoryReride, true, kStamp + "Mandatory Reride - disregard last jump", true,
+         true},
         {Outcome::OptionalReride, false, kStamp + "Optional Reride on previous jump", false, false},
         {Outcome::OptionalReride, true, kStamp + "Optional Reride on previous jump", true, false},
     };
@@ -420,7 +439,9 @@ TEST(Rerides, LinesWrittenAtOnce)
 TEST(Rerides, CommentAskedAndWritten)
 {
     Bench b;
-    b.prompt.expectInput("What comment would you like to add?", QString("Wind gusting"), QString("Input Comment"))
+    b.prompt
+        .expectInput("What comment would you like to add?", QString("Wind gusting"),
+                     QString("Input Comment"))
         .expectInput("What comment would you like to add?", std::nullopt);
     b.model->clickOutcome(Outcome::Comment);
     b.model->clickOutcome(Outcome::Comment); // cancelled: nothing written
@@ -433,7 +454,8 @@ TEST(Rerides, UnwritableResultsFileLeavesTheCommentShowing)
     Bench b;
     b.shared.ResultsFile = b.dir.file("gone/results.txt");
     const QString reason = appendLines(b.shared.ResultsFile, {"probe"}).error;
-    b.prompt.expectMessage("The results file could not be written:\n" + b.shared.ResultsFile + "\n" + reason);
+    b.prompt.expectMessage("The results file could not be written:\n" + b.shared.ResultsFile +
+                           "\n" + reason);
     b.model->clickOutcome(Outcome::OptionalReride);
     EXPECT_EQ(b.model->text("Comment"), "Optional Reride on previous jump");
     EXPECT_EQ(b.model->outcome(), Outcome::OptionalReride);
@@ -445,7 +467,8 @@ TEST(MeasureModel, GridButtonCyclesThroughConfiguredGrids)
         int grids;
         QStringList captions;
     };
-    const Case cases[] = {{2, {"&Grid 2", "&Grid 1", "&Grid 2"}}, {3, {"&Grid 2", "&Grid 3", "&Grid 1"}}};
+    const Case cases[] = {{2, {"&Grid 2", "&Grid 1", "&Grid 2"}},
+                          {3, {"&Grid 2", "&Grid 3", "&Grid 1"}}};
     for (const Case& c : cases) {
         Bench b;
         b.shared.GridCount = c.grids;
@@ -510,7 +533,8 @@ TEST(Pictures, UnwritableLogAndSideFileAreNamed)
     const QString infoReason = writeLines(path + ".info", {"probe"}).error;
     const QString logReason = appendLines(log, {"probe"}).error;
     b.prompt
-        .expectMessage("The picture information file could not be written:\n" + path + ".info\n" + infoReason,
+        .expectMessage("The picture information file could not be written:\n" + path + ".info\n" +
+                           infoReason,
                        QString("Error Message"))
         .expectMessage("The measurement log could not be written:\n" + log + "\n" + logReason);
     EXPECT_FALSE(b.model->pictureSaved(path, "Jane Roe", "4"));

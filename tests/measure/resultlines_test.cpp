@@ -10,7 +10,8 @@ TEST(ResultLines, MeasuredJumpLineAsTheScoringDeskReadsIt)
     const ImpactGroups groups{{12.345, -6.789}, {4530.9, 3120.2}, 45.2734};
     EXPECT_EQ(resultLine(test::exampleTime(), "Jane Roe", "3",
                          jumpResultText(" 45.3m", " 149ft", false, false, "", groups)),
-              "12-07-2026 14:03:11 Jane Roe  jump 3 -  45.3m  (IWSF) 149ft  (AWSA) ( 12.345/-6.789) ( 4530/ 3120) ( 45.2734)");
+              "12-07-2026 14:03:11 Jane Roe  jump 3 -  45.3m  (IWSF) 149ft  (AWSA) ( "
+              "12.345/-6.789) ( 4530/ 3120) ( 45.2734)");
 }
 
 TEST(ResultLines, MarksCommentAndGroups)
@@ -30,18 +31,20 @@ TEST(ResultLines, MarksCommentAndGroups)
          " 45.3m  (IWSF) 149ft  (AWSA) UNOFFICIAL JUMP - verify mode nice ( 0/ 0) ( 0/ 0) ( 0)"},
         {"fall", "", "", false, false, "Fall", ImpactGroups{},
          "  (IWSF)  (AWSA)Fall ( 0/ 0) ( 0/ 0) ( 0)"},
-        {"other grid: no groups", "40m", " 131ft", false, false, "Distance from other grid", std::nullopt,
-         "40m  (IWSF) 131ft  (AWSA)Distance from other grid"},
+        {"other grid: no groups", "40m", " 131ft", false, false, "Distance from other grid",
+         std::nullopt, "40m  (IWSF) 131ft  (AWSA)Distance from other grid"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(jumpResultText(c.distance, c.feet, c.barefoot, c.verify, c.comment, c.groups), c.expected)
+        EXPECT_EQ(jumpResultText(c.distance, c.feet, c.barefoot, c.verify, c.comment, c.groups),
+                  c.expected)
             << c.what;
 }
 
 TEST(ResultLines, BracketGroupsRoundHalfUpAndDown)
 {
     // Survey to three decimals half up (negative values too), twips down to whole.
-    EXPECT_EQ(bracketGroups({{0.0625, -0.0625}, {-0.5, 15.99}, 0.5}), " ( .063/-.062) (-1/ 15) ( .5)");
+    EXPECT_EQ(bracketGroups({{0.0625, -0.0625}, {-0.5, 15.99}, 0.5}),
+              " ( .063/-.062) (-1/ 15) ( .5)");
 }
 
 TEST(ResultLines, RerideAndPictureLines)
@@ -51,7 +54,8 @@ TEST(ResultLines, RerideAndPictureLines)
               "12-07-2026 14:03:11 Optional Reride on previous jump");
     EXPECT_EQ(pictureLine(t, PictureEvent::Saved, "/caps/Jane Roejump3.bmp"),
               "12-07-2026 14:03:11 Saved picture: /caps/Jane Roejump3.bmp");
-    EXPECT_EQ(pictureLine(t, PictureEvent::Loaded, "/caps/x.bmp"), "12-07-2026 14:03:11 Loaded picture: /caps/x.bmp");
+    EXPECT_EQ(pictureLine(t, PictureEvent::Loaded, "/caps/x.bmp"),
+              "12-07-2026 14:03:11 Loaded picture: /caps/x.bmp");
 }
 
 TEST(ExchangeLines, OutcomesAndFields)
@@ -66,7 +70,7 @@ TEST(ExchangeLines, OutcomesAndFields)
         {ExchangeOutcome::Fall, "", "", "7", "Fall, 0, 0,7"},
         {ExchangeOutcome::Pass, " 45.3", " 149", "7", "Pass, 0, 0,7"},
         {ExchangeOutcome::Ok, "40", " 131", "3", "OK, 40,  131, 3"}, // typed on the other grid
-        {ExchangeOutcome::Ok, "", "", "3", "OK, , , 3"},            // other grid, no distance
+        {ExchangeOutcome::Ok, "", "", "3", "OK, , , 3"},             // other grid, no distance
     };
     for (const Case& c : cases)
         EXPECT_EQ(exchangeLine(c.outcome, c.metres, c.feet, c.jump), c.expected);
@@ -75,7 +79,8 @@ TEST(ExchangeLines, OutcomesAndFields)
 TEST(ExchangeLines, RawLineCutsTheNameAtItsFirstComma)
 {
     const QTime t(14, 3, 11);
-    EXPECT_EQ(rawExchangeLine(t, "Jane Roe", "OK,  45.3,  149, 3"), "14:03:11 ,Jane Roe,OK,  45.3,  149, 3");
+    EXPECT_EQ(rawExchangeLine(t, "Jane Roe", "OK,  45.3,  149, 3"),
+              "14:03:11 ,Jane Roe,OK,  45.3,  149, 3");
     EXPECT_EQ(rawExchangeLine(t, "Roe, Jane", "Fall, 0, 0,7"), "14:03:11 ,Roe,Fall, 0, 0,7");
     EXPECT_EQ(exchangeSkierName("Roe,Jane, Jr"), "Roe");
 }
@@ -88,7 +93,8 @@ TEST(PictureLog, FieldsInFourteenColumnZonesEndingWithThePath)
                     "Distance:  45.3m            File: /caps/Jane Roejump3.bmp");
     EXPECT_TRUE(line.endsWith("bmp"));
     // A long name pushes the following fields to later zones, still aligned.
-    const QString longName = pictureLogLine(test::exampleTime(), "Maximiliane Oberhollenzer", "2", "", path);
+    const QString longName =
+        pictureLogLine(test::exampleTime(), "Maximiliane Oberhollenzer", "2", "", path);
     const qsizetype jump = longName.indexOf("Jump:");
     EXPECT_EQ(jump % 14, 0);
     EXPECT_EQ(longName.at(jump - 1), ' ');
@@ -97,5 +103,6 @@ TEST(PictureLog, FieldsInFourteenColumnZonesEndingWithThePath)
 
 TEST(PictureLog, SideFileLine)
 {
-    EXPECT_EQ(pictureInfoLine("/caps/Jane Roejump3.bmp", "Jane Roe", "4"), "/caps/Jane Roejump3.bmp, Jane Roe, 4");
+    EXPECT_EQ(pictureInfoLine("/caps/Jane Roejump3.bmp", "Jane Roe", "4"),
+              "/caps/Jane Roejump3.bmp, Jane Roe, 4");
 }

@@ -11,7 +11,8 @@
 using namespace korvel;
 using korvel::test::MeasureOperator;
 
-namespace {
+namespace
+{
 
 struct OpensTheTool : MeasureListener {
     CalibrationScreen& tool;
@@ -72,8 +73,8 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
         ASSERT_NE(b, nullptr) << name;
         QTest::mouseClick(b, Qt::LeftButton);
     };
-    for (const char* name : {"CalibrationLineActualLabel", "CalibrationLineScreenLabel", "CalibrationLineErase",
-                             "formexit"})
+    for (const char* name : {"CalibrationLineActualLabel", "CalibrationLineScreenLabel",
+                             "CalibrationLineErase", "formexit"})
         EXPECT_NE(find(name), nullptr) << name;
 
     // From the jump point to the upper-left buoy, in survey metres.
@@ -104,7 +105,8 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
     // point comes back within a pixel's worth of the surveyed one.
     press("CalibrationLineUnitsSelect");
     EXPECT_EQ(qobject_cast<QPushButton*>(find("CalibrationLineUnitsSelect"))->text(), "Screen");
-    EXPECT_EQ(twipsOf(line, "CalibrationLineXTwips", "CalibrationLineYTwips"), from); // nothing converted yet
+    EXPECT_EQ(twipsOf(line, "CalibrationLineXTwips", "CalibrationLineYTwips"),
+              from); // nothing converted yet
     const sample::SceneMark& lr = op.scene.buoy(sample::BuoySlot::LowerRight);
     type("CalibrationLineXTwips", numberText(lr.click().x() * 15).trimmed());
     type("CalibrationLineYTwips", numberText(lr.click().y() * 15).trimmed());

@@ -24,9 +24,13 @@
 
 #include <memory>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
-inline QDateTime sampleTime() { return QDateTime(QDate(2026, 12, 7), QTime(14, 3, 11)); }
+inline QDateTime sampleTime()
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(14, 3, 11));
+}
 
 // Grid g solved from the sample lake's buoys, clicked at their nearest pixels,
 // as the operator does on grid set-up.
@@ -38,8 +42,10 @@ inline void calibrateSampleGrid(GridSetupModel& setup, const sample::SampleScene
         Marker marker;
         const char* survey;
     } places[] = {
-        {Slot::UpperRight, Marker::UpperRight, "ur_survey"}, {Slot::LowerRight, Marker::LowerRight, "lr_survey"},
-        {Slot::UpperLeft, Marker::UpperLeft, "ul_survey"},   {Slot::LowerLeft, Marker::LowerLeft, "ll_survey"},
+        {Slot::UpperRight, Marker::UpperRight, "ur_survey"},
+        {Slot::LowerRight, Marker::LowerRight, "lr_survey"},
+        {Slot::UpperLeft, Marker::UpperLeft, "ul_survey"},
+        {Slot::LowerLeft, Marker::LowerLeft, "ll_survey"},
         {Slot::Check, Marker::CheckBuoy, nullptr},
     };
     setup.setGridNumber(g);
@@ -140,7 +146,10 @@ struct MeasureOperator {
         return path;
     }
 
-    QStringList results() const { return readLines(shared.ResultsFile).value_or(QStringList{"<missing>"}); }
+    QStringList results() const
+    {
+        return readLines(shared.ResultsFile).value_or(QStringList{"<missing>"});
+    }
     QByteArray kvresult() const { return readAll(kvio + "/kvresult.dst"); }
     QByteArray kvraw() const { return readAll(kvio + "/kvraw.dst"); }
 };

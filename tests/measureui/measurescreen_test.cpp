@@ -23,7 +23,8 @@
 using namespace korvel;
 using korvel::test::MeasureOperator;
 
-namespace {
+namespace
+{
 
 const QString kStamp = "12-07-2026 14:03:11 ";
 
@@ -31,8 +32,9 @@ const QString kStamp = "12-07-2026 14:03:11 ";
 // grid's own mapping.
 double distanceAt(const MeasureOperator& op, QPointF pixel)
 {
-    const auto d = distance_calculation(op.grids.coefficients(), {op.grids.table[1][rec::JumpX], op.grids.table[1][rec::JumpY]},
-                                        pixel.x() * 15, pixel.y() * 15, false, false);
+    const auto d = distance_calculation(
+        op.grids.coefficients(), {op.grids.table[1][rec::JumpX], op.grids.table[1][rec::JumpY]},
+        pixel.x() * 15, pixel.y() * 15, false, false);
     return d ? d->d : NAN;
 }
 
@@ -51,24 +53,35 @@ TEST(MeasureScreen, OpensWithEveryControlByNameAndCaption)
 {
     MeasureOperator op;
     EXPECT_EQ(op.screen->objectName(), "Measure");
-    const std::pair<const char*, const char*> buttons[] = {
-        {"Record", "Record &Jump"}, {"Unfreeze", "Clear"}, {"Show_grid", "Show Grid"},
-        {"verify", "Verify"},       {"btnNextJump", "Capture Next Jump"}, {"Set_grid", "&Grid 1"},
-        {"optJumpOK", "Jump OK"},   {"Pass", "Pass"}, {"Fall", "Fall"}, {"O_reride", "Opt. reride"},
-        {"M_Reride", "Man. Reride"}, {"Other_Grid", "Other Grid"}, {"Make_comment", "Comment"},
-        {"cbAutoLoadClipboard", "Auto Load"}};
+    const std::pair<const char*, const char*> buttons[] = {{"Record", "Record &Jump"},
+                                                           {"Unfreeze", "Clear"},
+                                                           {"Show_grid", "Show Grid"},
+                                                           {"verify", "Verify"},
+                                                           {"btnNextJump", "Capture Next Jump"},
+                                                           {"Set_grid", "&Grid 1"},
+                                                           {"optJumpOK", "Jump OK"},
+                                                           {"Pass", "Pass"},
+                                                           {"Fall", "Fall"},
+                                                           {"O_reride", "Opt. reride"},
+                                                           {"M_Reride", "Man. Reride"},
+                                                           {"Other_Grid", "Other Grid"},
+                                                           {"Make_comment", "Comment"},
+                                                           {"cbAutoLoadClipboard", "Auto Load"}};
     for (const auto& [name, caption] : buttons)
         EXPECT_EQ(op.find<QAbstractButton>(name)->text(), caption) << name;
     const std::pair<const char*, const char*> menus[] = {
-        {"SavePict", "&Save Picture"}, {"LoadPict", "&Load Picture"}, {"mnuPaste", "&Paste"},
-        {"mnuResults", "&Results"},    {"mnuCalibrate", "&Calibrate"}, {"mnuCapture", "C&apture Next Jump"},
-        {"mnuViewLog", "&View Log"},   {"Exit", "E&xit"}};
+        {"SavePict", "&Save Picture"},  {"LoadPict", "&Load Picture"},
+        {"mnuPaste", "&Paste"},         {"mnuResults", "&Results"},
+        {"mnuCalibrate", "&Calibrate"}, {"mnuCapture", "C&apture Next Jump"},
+        {"mnuViewLog", "&View Log"},    {"Exit", "E&xit"}};
     for (const auto& [name, caption] : menus)
         EXPECT_EQ(op.find<QAction>(name)->text(), caption) << name;
-    for (const char* name : {"IWSFlabel", "AWSAlabel", "UnofficialJump", "FrozenSign", "gridlabel", "CrossLabel",
-                             "AdjustmentLabel", "maxbuoy", "maxbuoym", "minbuoy", "minbuoym"})
+    for (const char* name :
+         {"IWSFlabel", "AWSAlabel", "UnofficialJump", "FrozenSign", "gridlabel", "CrossLabel",
+          "AdjustmentLabel", "maxbuoy", "maxbuoym", "minbuoy", "minbuoym"})
         op.find<QLabel>(name);
-    for (const char* name : {"ClipSnapShot", "ImgSnapShot", "AdjustLeft", "AdjustRight", "AdjustUp", "AdjustDown"})
+    for (const char* name :
+         {"ClipSnapShot", "ImgSnapShot", "AdjustLeft", "AdjustRight", "AdjustUp", "AdjustDown"})
         op.find<QAbstractButton>(name);
     for (const char* name : {"lineHorizontalImpact", "lineVerticalImpact", "lineSplashIndicator"})
         EXPECT_FALSE(op.shown(name)) << name;
@@ -98,8 +111,9 @@ TEST(MeasureScreen, TheOperatorMeasuresTheSampleJump)
     const QString picture = op.loadSampleJump();
     EXPECT_EQ(op.prompt.lastSelectedFilter, 4); // .bmp pictures
     EXPECT_EQ(op.prompt.lastInitialPath, op.caps);
-    EXPECT_EQ(op.prompt.lastFilter, "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
-                                    "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|");
+    EXPECT_EQ(op.prompt.lastFilter,
+              "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
+              "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|");
     EXPECT_EQ(op.box("gif_file_name"), picture);
     EXPECT_EQ(op.shared.LastScreen, "PictureLoadMenu");
     EXPECT_TRUE(op.shown("FrozenSign"));
@@ -135,14 +149,16 @@ TEST(MeasureScreen, TheOperatorMeasuresTheSampleJump)
     const auto sp = ScreenToSurvey(op.grids.coefficients(), impact.x() * 15.0, impact.y() * 15.0);
     ASSERT_TRUE(sp);
     const JumpDistance r = roundedDistance(d, false);
-    const QString line = kStamp + "Sample Skier  jump 1 - " + numberText(r.m1) + "m  (IWSF)" + numberText(r.feet) +
-                         "ft  (AWSA) (" + numberText(roundHalfUp(sp->X, 3)) + "/" + numberText(roundHalfUp(sp->Y, 3)) +
-                         ") (" + numberText(impact.x() * 15) + "/" + numberText(impact.y() * 15) + ") (" +
+    const QString line = kStamp + "Sample Skier  jump 1 - " + numberText(r.m1) + "m  (IWSF)" +
+                         numberText(r.feet) + "ft  (AWSA) (" + numberText(roundHalfUp(sp->X, 3)) +
+                         "/" + numberText(roundHalfUp(sp->Y, 3)) + ") (" +
+                         numberText(impact.x() * 15) + "/" + numberText(impact.y() * 15) + ") (" +
                          numberText(r.m4) + ")";
     EXPECT_EQ(op.results(), QStringList({kStamp + "Loaded picture: " + picture, line}));
     EXPECT_EQ(op.box("distance"), numberText(r.m1) + "m");
     EXPECT_EQ(op.box("distance_ft"), numberText(r.feet) + "ft");
-    const QByteArray exchange = "OK, " + numberText(r.m1).toLatin1() + ", " + numberText(r.feet).toLatin1() + ", 1";
+    const QByteArray exchange =
+        "OK, " + numberText(r.m1).toLatin1() + ", " + numberText(r.feet).toLatin1() + ", 1";
     EXPECT_EQ(op.kvresult(), exchange + "\r\n");
     EXPECT_EQ(op.kvraw(), "14:03:11 ,Sample Skier," + exchange + "\r\n");
 
@@ -173,26 +189,38 @@ TEST(MeasureScreen, OutcomesThroughTheOptions)
         const char* option;
         std::function<void(test::ScriptedPrompt&)> script;
         bool record;
-        QString line;     // results line after the stamp
+        QString line; // results line after the stamp
         QByteArray exchange;
         QString jumpAfter;
     };
     const QString zeros = " ( 0/ 0) ( 0/ 0) ( 0)";
     const Case cases[] = {
-        {"Fall", {}, true, "Jane Roe  jump 7 -   (IWSF)  (AWSA)Fall" + zeros, "Fall, 0, 0,7\r\n", "8"},
-        {"Pass", {}, true, "Jane Roe  jump 7 -   (IWSF)  (AWSA)Pass" + zeros, "Pass, 0, 0,7\r\n", "8"},
+        {"Fall",
+         {},
+         true,
+         "Jane Roe  jump 7 -   (IWSF)  (AWSA)Fall" + zeros,
+         "Fall, 0, 0,7\r\n",
+         "8"},
+        {"Pass",
+         {},
+         true,
+         "Jane Roe  jump 7 -   (IWSF)  (AWSA)Pass" + zeros,
+         "Pass, 0, 0,7\r\n",
+         "8"},
         {"Other_Grid",
          [&](test::ScriptedPrompt& p) {
              p.expectYesNo(question, true)
                  .expectInput("Enter distance in meters from other screen", QString("40"))
                  .expectInput("Enter distance in feet from other screen", QString("131"));
          },
-         true, "Jane Roe  jump 7 - 40m  (IWSF) 131ft  (AWSA)Distance from other grid", "OK, 40,  131, 7\r\n", "8"},
+         true, "Jane Roe  jump 7 - 40m  (IWSF) 131ft  (AWSA)Distance from other grid",
+         "OK, 40,  131, 7\r\n", "8"},
         {"O_reride", {}, false, "Optional Reride on previous jump", "", "7"},
         {"M_Reride", {}, false, "Mandatory Reride - disregard last jump", "", "7"},
         {"Make_comment",
          [](test::ScriptedPrompt& p) {
-             p.expectInput("What comment would you like to add?", QString("Boat ran wide"), QString("Input Comment"));
+             p.expectInput("What comment would you like to add?", QString("Boat ran wide"),
+                           QString("Input Comment"));
          },
          false, "Boat ran wide", "", "7"},
     };
@@ -292,7 +320,10 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
         const char* policy;
         std::optional<bool> asked; // the answer to the save question, when asked
         bool saved;
-    } cases[] = {{"Save", std::nullopt, true}, {"Ask", true, true}, {"Ask", false, false}, {"NoSave", std::nullopt, false}};
+    } cases[] = {{"Save", std::nullopt, true},
+                 {"Ask", true, true},
+                 {"Ask", false, false},
+                 {"NoSave", std::nullopt, false}};
     for (const Case& c : cases) {
         MeasureOperator op;
         FakeScreens screens;
@@ -338,8 +369,9 @@ TEST(MeasureScreen, CaptureNextJumpAsksAndCanStay)
     {
         MeasureOperator op;
         op.loadSampleJump();
-        op.prompt.expectMessage("The capture screen is not part of this version of korvel, so there is no next "
-                                "jump to capture. The picture and the jump stay as they are.");
+        op.prompt.expectMessage(
+            "The capture screen is not part of this version of korvel, so there is no next "
+            "jump to capture. The picture and the jump stay as they are.");
         op.press("btnNextJump");
         EXPECT_TRUE(op.screen->picture()->hasPicture());
         EXPECT_EQ(op.box("Jump_no"), "Jump");
@@ -374,7 +406,9 @@ TEST(MeasureScreen, SavePictureAsksBeforeReplacingAndReportsWhatFails)
     EXPECT_EQ(QFileInfo(path).absolutePath(), op.caps);
 
     op.prompt.expectMessage(path).expectYesNo(
-        "A picture of this skier and jump is already saved:\n" + path + "\nDo you want to replace it?", false);
+        "A picture of this skier and jump is already saved:\n" + path +
+            "\nDo you want to replace it?",
+        false);
     op.menu("SavePict");
     const int linesBefore = op.results().size();
 
@@ -382,8 +416,9 @@ TEST(MeasureScreen, SavePictureAsksBeforeReplacingAndReportsWhatFails)
     QImageWriter probe(path);
     probe.setFormat("bmp");
     ASSERT_FALSE(probe.write(QImage(1, 1, QImage::Format_RGB32)));
-    op.prompt.expectMessage(path).expectMessage(
-        "The picture could not be saved:\n" + path + "\n" + probe.errorString(), QString("Error Message"));
+    op.prompt.expectMessage(path).expectMessage("The picture could not be saved:\n" + path + "\n" +
+                                                    probe.errorString(),
+                                                QString("Error Message"));
     op.menu("SavePict");
     EXPECT_EQ(op.results().size(), linesBefore);
     EXPECT_FALSE(QFile::exists(path + ".info"));
@@ -394,16 +429,19 @@ TEST(MeasureScreen, VerifyModeShowsTheLiveReadouts)
     MeasureOperator op;
     op.press("verify");
     EXPECT_EQ(op.find<QPushButton>("verify")->text(), "Verify off");
-    for (const char* name : {"xtwips", "ytwips", "xposition", "yposition", "VerifyDistance", "UnofficialJump"})
+    for (const char* name :
+         {"xtwips", "ytwips", "xposition", "yposition", "VerifyDistance", "UnofficialJump"})
         EXPECT_TRUE(op.shown(name)) << name;
     const QPoint jump = op.scene.jump.click();
-    QMouseEvent move(QEvent::MouseMove, QPointF(jump), op.screen->picture()->mapToGlobal(QPointF(jump)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(jump),
+                     op.screen->picture()->mapToGlobal(QPointF(jump)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(op.screen->picture(), &move);
     EXPECT_EQ(op.box("xtwips"), numberText(jump.x() * 15));
     EXPECT_EQ(op.box("ytwips"), numberText(jump.y() * 15));
     // At the jump point only the landing offset is left.
-    EXPECT_TRUE(op.box("VerifyDistance").startsWith(" 2.")) << op.box("VerifyDistance").toStdString();
+    EXPECT_TRUE(op.box("VerifyDistance").startsWith(" 2."))
+        << op.box("VerifyDistance").toStdString();
     op.press("verify");
     EXPECT_FALSE(op.shown("xtwips"));
     EXPECT_FALSE(op.shown("UnofficialJump"));
@@ -420,7 +458,8 @@ TEST(MeasureScreen, ResultsViewerAndMissingScreens)
     ASSERT_NE(viewer, nullptr);
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->windowTitle(), op.shared.ResultsFile);
-    EXPECT_EQ(viewer->findChild<QPlainTextEdit*>("output_box")->toPlainText(), op.results().join('\n'));
+    EXPECT_EQ(viewer->findChild<QPlainTextEdit*>("output_box")->toPlainText(),
+              op.results().join('\n'));
     QTest::mouseClick(viewer->findChild<QPushButton*>("Exit_results"), Qt::LeftButton);
     EXPECT_FALSE(viewer->isVisible());
 

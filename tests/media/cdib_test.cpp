@@ -11,7 +11,8 @@
 using namespace korvel;
 using korvel::test::readAll;
 
-namespace {
+namespace
+{
 
 QByteArray packed(int width, int height, int bits)
 {
@@ -26,7 +27,10 @@ QByteArray packed(int width, int height, int bits)
     return b;
 }
 
-quint32 at32(const QByteArray& b, int offset) { return qFromLittleEndian<quint32>(b.constData() + offset); }
+quint32 at32(const QByteArray& b, int offset)
+{
+    return qFromLittleEndian<quint32>(b.constData() + offset);
+}
 
 } // namespace
 
@@ -95,9 +99,10 @@ TEST(cDIB, AFailedWriteIsReportedAndKeepsTheOldPicture)
         QDir(t.path()).mkdir("ro");
         QFile::setPermissions(t.file("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         EXPECT_FALSE(dib.WriteToFile(t.file("ro/f.bmp")));
-        EXPECT_TRUE(QDir(t.file("ro")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        EXPECT_TRUE(
+            QDir(t.file("ro")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QFile::setPermissions(t.file("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                 QFileDevice::ExeOwner);
+                                                QFileDevice::ExeOwner);
     }
 }
 

@@ -14,7 +14,8 @@ using namespace korvel;
 using korvel::test::RawAvi;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -43,11 +44,8 @@ TEST(FileRoutines, FileExistsOnlyForFilesWeCanMeasure)
         QString path;
         bool exists;
     } cases[] = {
-        {t.file("a.avi"), true},
-        {t.file("empty.avi"), true},
-        {t.file("folder.avi"), false},
-        {t.file("missing.avi"), false},
-        {QString(), false},
+        {t.file("a.avi"), true},        {t.file("empty.avi"), true}, {t.file("folder.avi"), false},
+        {t.file("missing.avi"), false}, {QString(), false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FileExists(c.path), c.exists) << c.path.toStdString();
@@ -79,15 +77,16 @@ TEST(FileRoutines, IsAviFileExplainsMissingAndLockedFiles)
 {
     test::TestDir t;
     ScriptedPrompt prompt;
-    prompt.expectMessage("File does not exist:\r\n" + t.file("gone.avi"), kProgramTitle, Icon::Critical);
+    prompt.expectMessage("File does not exist:\r\n" + t.file("gone.avi"), kProgramTitle,
+                         Icon::Critical);
     EXPECT_FALSE(IsAviFile(t.file("gone.avi"), prompt));
 
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: a file without read permission can still be read";
     writeBytes(t.file("locked.avi"), threeFrames().bytes());
     QFile::setPermissions(t.file("locked.avi"), QFileDevice::WriteOwner);
-    prompt.expectMessage("File is locked - cannot access:\r\n" + t.file("locked.avi"), kProgramTitle,
-                         Icon::Critical);
+    prompt.expectMessage("File is locked - cannot access:\r\n" + t.file("locked.avi"),
+                         kProgramTitle, Icon::Critical);
     EXPECT_FALSE(IsAviFile(t.file("locked.avi"), prompt));
 }
 
@@ -135,8 +134,8 @@ TEST(FileRoutines, ReadAviFileInfoFailuresSayWhich)
     for (const auto& c : cases) {
         writeBytes(t.file(c.name), c.bytes);
         ScriptedPrompt prompt;
-        prompt.expectMessage(QString::fromLatin1(c.message) + "\r\n" + t.file(c.name), kProgramTitle,
-                             Icon::Critical);
+        prompt.expectMessage(QString::fromLatin1(c.message) + "\r\n" + t.file(c.name),
+                             kProgramTitle, Icon::Critical);
         AviFileInfo info;
         info.width = 7;
         EXPECT_FALSE(ReadAviFileInfo(t.file(c.name), prompt, &info)) << c.name;
@@ -153,8 +152,8 @@ TEST(FileRoutines, SaveFileDialogKinds)
         SaveKind kind;
         QString filter;
     } cases[] = {
-        {SaveKind::Picture,
-         "All Supported Types|*.bmp;*.jpg;*.pic|BMP Files|*.bmp|JPEG Files|*.jpg|ePIC Files|*.pic|"},
+        {SaveKind::Picture, "All Supported Types|*.bmp;*.jpg;*.pic|BMP Files|*.bmp|JPEG "
+                            "Files|*.jpg|ePIC Files|*.pic|"},
         {SaveKind::Video, "AVI File|*.avi|"},
         {SaveKind::CaptureProfile, "Grabbex 3.0 profile (.gbf)|*.gbf|"},
     };

@@ -17,7 +17,8 @@ using korvel::test::RawAvi;
 using korvel::test::readAll;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 
 RawAvi clip(int width, int height, int frames)
 {
@@ -49,7 +50,8 @@ TEST(ExportFrame, WritesCurrentCaptureInTheProgramFolder)
     // And any picture reader sees the frame the right way up.
     const QImage image(currentCapturePath());
     ASSERT_EQ(image.size(), QSize(320, 240));
-    EXPECT_EQ(image.pixelColor(0, 239), QColor(0 * 4 + 0, 255 - 20, 40)); // bottom-left: first stored row
+    EXPECT_EQ(image.pixelColor(0, 239),
+              QColor(0 * 4 + 0, 255 - 20, 40)); // bottom-left: first stored row
     QFile::remove(currentCapturePath());
 }
 
@@ -92,8 +94,10 @@ TEST(ExportFrame, EveryFailureIsToldAndLeavesThePreviousPictureWhole)
         {t.file("notes.avi"), 0, errorWorking + t.file("notes.avi")},
         {t.file("zero.avi"), 0, errorWorking + t.file("zero.avi")},
         {t.file("unknown.avi"), 0, "No suitable decompressor found for this video stream!"},
-        {t.file("good.avi"), 5, "Frame 5 is not in this video (frames 0 to 4).\r\n" + t.file("good.avi")},
-        {t.file("good.avi"), -1, "Frame -1 is not in this video (frames 0 to 4).\r\n" + t.file("good.avi")},
+        {t.file("good.avi"), 5,
+         "Frame 5 is not in this video (frames 0 to 4).\r\n" + t.file("good.avi")},
+        {t.file("good.avi"), -1,
+         "Frame -1 is not in this video (frames 0 to 4).\r\n" + t.file("good.avi")},
         {t.file("damaged.avi"), 3,
          "Frame 3 of this video is damaged and cannot be decoded.\r\n" + t.file("damaged.avi")},
     };

@@ -19,7 +19,8 @@
 using namespace korvel;
 using korvel::test::RawAvi;
 
-namespace {
+namespace
+{
 
 // Pixel data of frame n as the export writes it.
 QByteArray exported(FrameSource& src, std::int64_t n)
@@ -48,7 +49,8 @@ RawAvi rawClip(int frames)
 } // namespace
 
 // Clips made once by the ffmpeg program for all tests of this suite.
-class FfmpegClips : public ::testing::Test {
+class FfmpegClips : public ::testing::Test
+{
 protected:
     struct Clip {
         const char* name;
@@ -65,9 +67,15 @@ protected:
         return {
             {"mjpeg.avi", {"-c:v", "mjpeg", "-q:v", "4"}, 24, 1},
             {"bgr24.avi", {"-c:v", "rawvideo", "-pix_fmt", "bgr24"}, 20, 1},
-            {"h264.avi", {"-c:v", "libx264", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"}, 40, 12},
+            {"h264.avi",
+             {"-c:v", "libx264", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"},
+             40,
+             12},
             {"mpeg4.avi", {"-c:v", "mpeg4", "-g", "12", "-bf", "2", "-q:v", "4"}, 40, 12},
-            {"h264.mp4", {"-c:v", "libx264", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"}, 40, 12},
+            {"h264.mp4",
+             {"-c:v", "libx264", "-g", "12", "-bf", "2", "-pix_fmt", "yuv420p"},
+             40,
+             12},
         };
     }
 
@@ -106,7 +114,8 @@ TEST_F(FfmpegClips, EveryFrameWeExportIsTheFrameFfmpegDecodes)
         ASSERT_EQ(src->properties().frameCount, c.frames) << c.name;
         EXPECT_EQ(src->properties().width, 160);
         EXPECT_EQ(src->properties().height, 120);
-        EXPECT_EQ(src->properties().rateNumerator / std::max(1, src->properties().rateDenominator), 30);
+        EXPECT_EQ(src->properties().rateNumerator / std::max(1, src->properties().rateDenominator),
+                  30);
         // First, last, both sides of a key frame, and a B-frame in between.
         for (int n : {0, 1, c.keyInterval - 1, c.keyInterval, c.frames / 2 + 1, c.frames - 1}) {
             const auto reference = test::ffmpegFramePixels(path(c.name), n, s_dir->path());
@@ -137,13 +146,15 @@ TEST_F(FfmpegClips, AnyOrderOfRequestsGivesTheSamePictures)
             auto src = openOrFail(path(name), limits);
             std::vector<int> order;
             // Steps back after steps forward, both ends, then random jumps.
-            for (int n : {20, 21, 22, 23, 24, 25, 24, 23, 22, 21, 20, 19, 11, 12, 0, count - 1, count - 2})
+            for (int n :
+                 {20, 21, 22, 23, 24, 25, 24, 23, 22, 21, 20, 19, 11, 12, 0, count - 1, count - 2})
                 order.push_back(n);
             std::mt19937 rng(7);
             for (int k = 0; k < 40; ++k)
                 order.push_back(int(rng() % unsigned(count)));
-            order.erase(std::remove_if(order.begin(), order.end(), [count](int n) { return n >= count; }),
-                        order.end());
+            order.erase(
+                std::remove_if(order.begin(), order.end(), [count](int n) { return n >= count; }),
+                order.end());
             for (int n : order)
                 ASSERT_TRUE(exported(*src, n) == reference[std::size_t(n)])
                     << name << " frame " << n << " cache " << cacheBytes;
@@ -213,7 +224,8 @@ TEST_F(FfmpegClips, ADamagedPictureCostsOnlyItsOwnFrame)
         EXPECT_TRUE(exported(*src, n) == exported(*good, n)) << "frame " << n;
 }
 
-namespace {
+namespace
+{
 
 // Every frame decoded from a cold cache, one seek to its key frame each.
 std::vector<QByteArray> coldFrames(const QString& path)
@@ -257,8 +269,9 @@ TEST_F(FfmpegClips, FramesDecodedAheadAreTheFramesDecodedCold)
         const std::vector<QByteArray> reference = coldFrames(path(c.name));
         auto src = openOrFail(path(c.name));
         ASSERT_TRUE(src);
-        if (c.position >= 0)
+        if (c.position >= 0) {
             ASSERT_TRUE(src->frame(c.position));
+        }
         ASSERT_TRUE(prefetchToEnd(*src));
         EXPECT_GT(src->stats().prefetched, 0);
         const auto before = src->stats();
@@ -309,7 +322,8 @@ TEST_F(FfmpegClips, DecodingAheadKeepsToTheCacheAndToTheNearestFrames)
         int position;
         int capFrames; // cache room in frames; 0: less than one frame
     } cases[] = {
-        {"h264.avi", 20, 10}, {"h264.avi", 3, 5}, {"mpeg4.avi", 30, 7}, {"mjpeg.avi", 12, 6}, {"h264.avi", 20, 0},
+        {"h264.avi", 20, 10}, {"h264.avi", 3, 5},  {"mpeg4.avi", 30, 7},
+        {"mjpeg.avi", 12, 6}, {"h264.avi", 20, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.position) + ", room for " +
@@ -341,8 +355,9 @@ TEST_F(FfmpegClips, DecodingAheadKeepsToTheCacheAndToTheNearestFrames)
                 nearestMissing = std::min(nearestMissing, d);
         }
         EXPECT_LE(farthestKept, nearestMissing);
-        if (c.capFrames)
+        if (c.capFrames) {
             EXPECT_GE(src->stats().cachedFrames, c.capFrames - 1);
+        }
     }
 }
 
@@ -369,7 +384,8 @@ TEST_F(FfmpegClips, DecodingAheadInACutOrDamagedFileEnds)
         {"mpeg4-cut.avi", mpeg4.left(mpeg4.size() / 2), "mpeg4.avi"},
         {"h264-damaged.avi", scrambled(h264), "h264.avi"},
         {"mpeg4-damaged.avi", scrambled(mpeg4), "mpeg4.avi"},
-        {"h264-junk-tail.avi", h264.left(h264.size() / 2) + QByteArray(h264.size() / 2, '\x5a'), "h264.avi"},
+        {"h264-junk-tail.avi", h264.left(h264.size() / 2) + QByteArray(h264.size() / 2, '\x5a'),
+         "h264.avi"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -473,10 +489,12 @@ TEST(FrameSource, FilesThatAreNoVideoOfOursAreRefusedAtOpen)
     EXPECT_EQ(int(openVideo(t.file("missing.avi")).failure), int(OpenFailure::CannotOpen));
 }
 
-namespace {
+namespace
+{
 
 // A source that only counts what it was asked to decode.
-class CountingSource : public FrameSource {
+class CountingSource : public FrameSource
+{
 public:
     CountingSource() { m_props.frameCount = 100; }
     const VideoProperties& properties() const override { return m_props; }

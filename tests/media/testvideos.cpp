@@ -5,9 +5,11 @@
 #include <QStandardPaths>
 #include <QtEndian>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
-namespace {
+namespace
+{
 
 void put32(QByteArray& b, quint32 v)
 {
@@ -62,13 +64,15 @@ QByteArray RawAvi::bytes() const
     const int hh = headerHeight ? headerHeight : height;
 
     QByteArray avih;
-    for (quint32 v : {quint32(1000000 / rate), frameBytes * quint32(rate), 0u, 0x10u, quint32(frames.size()), 0u,
-                      1u, frameBytes, quint32(hw), quint32(hh), 0u, 0u, 0u, 0u})
+    for (quint32 v :
+         {quint32(1000000 / rate), frameBytes * quint32(rate), 0u, 0x10u, quint32(frames.size()),
+          0u, 1u, frameBytes, quint32(hw), quint32(hh), 0u, 0u, 0u, 0u})
         put32(avih, v);
 
     QByteArray strh(videoStream ? "vids" : "auds", 4);
     strh += compression.isEmpty() ? QByteArray(4, '\0') : compression.left(4); // handler
-    for (quint32 v : {0u, 0u, 0u, 1u, quint32(rate), 0u, quint32(frames.size()), frameBytes, 0xFFFFFFFFu, 0u})
+    for (quint32 v :
+         {0u, 0u, 0u, 1u, quint32(rate), 0u, quint32(frames.size()), frameBytes, 0xFFFFFFFFu, 0u})
         put32(strh, v);
     for (quint16 v : {quint16(0), quint16(0), quint16(hw), quint16(hh)})
         put16(strh, v);
@@ -92,7 +96,8 @@ QByteArray RawAvi::bytes() const
         put16(strf, 1);
         put16(strf, 8);
     }
-    const QByteArray hdrl = list("hdrl", chunk("avih", avih) + list("strl", chunk("strh", strh) + chunk("strf", strf)));
+    const QByteArray hdrl =
+        list("hdrl", chunk("avih", avih) + list("strl", chunk("strh", strh) + chunk("strf", strf)));
 
     const char* tag = videoStream ? "00db" : "01wb";
     QByteArray movi;
@@ -121,7 +126,10 @@ bool RawAvi::write(const QString& path) const
     return f.open(QIODevice::WriteOnly) && f.write(bytes()) >= 0;
 }
 
-QString ffmpegProgram() { return QStandardPaths::findExecutable(QStringLiteral("ffmpeg")); }
+QString ffmpegProgram()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+}
 
 bool runFfmpeg(const QStringList& args, QString* error)
 {
@@ -139,8 +147,8 @@ bool makeTestClip(const QString& path, const QString& size, int rate, int frames
                   const QStringList& codecArgs, QString* error)
 {
     return runFfmpeg(QStringList{"-f", "lavfi", "-i",
-                                 QStringLiteral("testsrc=size=%1:rate=%2").arg(size).arg(rate), "-frames:v",
-                                 QString::number(frames)} +
+                                 QStringLiteral("testsrc=size=%1:rate=%2").arg(size).arg(rate),
+                                 "-frames:v", QString::number(frames)} +
                          codecArgs + QStringList{path},
                      error);
 }
@@ -156,8 +164,8 @@ QByteArray bmpPixels(const QByteArray& file)
 std::optional<QByteArray> ffmpegFramePixels(const QString& video, int n, const QString& workDir)
 {
     const QString out = workDir + QStringLiteral("/ffmpeg-frame-%1.bmp").arg(n);
-    if (!runFfmpeg({"-i", video, "-vf", QStringLiteral("select=eq(n\\,%1)").arg(n), "-frames:v", "1",
-                    "-pix_fmt", "bgr24", out}))
+    if (!runFfmpeg({"-i", video, "-vf", QStringLiteral("select=eq(n\\,%1)").arg(n), "-frames:v",
+                    "1", "-pix_fmt", "bgr24", out}))
         return std::nullopt;
     QFile f(out);
     if (!f.open(QIODevice::ReadOnly))

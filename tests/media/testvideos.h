@@ -11,7 +11,8 @@
 #include <optional>
 #include <vector>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 // An uncompressed 24-bit AVI. Each frame holds bottom-up rows padded to 4
 // bytes; an empty frame becomes a zero-length chunk, as a capture writes for
@@ -21,11 +22,11 @@ struct RawAvi {
     int height = 16;
     int rate = 30;
     std::vector<QByteArray> frames;
-    bool withIndex = true;     // 'idx1' at the end
-    bool videoStream = true;   // false: one audio stream only
-    int headerWidth = 0;       // header values when they should lie; 0 = true size
+    bool withIndex = true;   // 'idx1' at the end
+    bool videoStream = true; // false: one audio stream only
+    int headerWidth = 0;     // header values when they should lie; 0 = true size
     int headerHeight = 0;
-    QByteArray compression;    // four-character code of the codec; empty = uncompressed
+    QByteArray compression; // four-character code of the codec; empty = uncompressed
 
     // A frame of one colour per frame number, easy to tell apart.
     static QByteArray solidFrame(int width, int height, int n);

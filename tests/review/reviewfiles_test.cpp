@@ -11,9 +11,10 @@ using namespace korvel;
 using korvel::test::readAll;
 using korvel::test::ScriptedPrompt;
 
-namespace {
-const QString kNotStandard = QStringLiteral(
-    "Warning, this is not a  standard KVF file so it will not be saved in the Log for future reference");
+namespace
+{
+const QString kNotStandard = QStringLiteral("Warning, this is not a  standard KVF file so it will "
+                                            "not be saved in the Log for future reference");
 const QDateTime kWhen(QDate(2026, 7, 12), QTime(14, 3, 11));
 } // namespace
 
@@ -46,7 +47,8 @@ TEST(InfoFile, ReadsWhatOthersWrote)
         int frame;
     } cases[] = {
         {"C:\\Jumps\\Smithjump3.avi, 412\r\n", "C:\\Jumps\\Smithjump3.avi", 412},
-        {"/data/Lake, North/Annjump2.avi, 77\n", "/data/Lake, North/Annjump2.avi", 77}, // comma in a folder
+        {"/data/Lake, North/Annjump2.avi, 77\n", "/data/Lake, North/Annjump2.avi",
+         77}, // comma in a folder
         {"/x/Bjump1.avi,   9", "/x/Bjump1.avi", 9},
     };
     for (const auto& c : cases) {
@@ -74,9 +76,10 @@ TEST(MeasuredCapture, SkierAndJumpFromThePath)
         {"/data/jumps/Smithjump3.avi", true, "Smith", "3"},
         {"/data/jumps/Smithjump100.avi", true, "Smith", "100"},
         {"/data/jumps/test.avi", false, "", ""},
-        {"/data/jumps/Smithjump1000.avi", false, "", ""}, // four digits: "jump" is too far from ".avi"
-        {"/data/jumps/SMITHJUMP3.AVI", false, "", ""},    // letter case counts
-        {"/data/jump/x.avi", false, "", ""},             // "jump" only in the folder
+        {"/data/jumps/Smithjump1000.avi", false, "",
+         ""},                                          // four digits: "jump" is too far from ".avi"
+        {"/data/jumps/SMITHJUMP3.AVI", false, "", ""}, // letter case counts
+        {"/data/jump/x.avi", false, "", ""},           // "jump" only in the folder
         {"jump7.avi", true, "", "7"},
     };
     for (const auto& c : cases) {
@@ -100,9 +103,11 @@ TEST(MeasuredCapture, LogLineAndInfoFile)
     RecordMeasuredCapture(video, 412, state, prompt, kWhen);
     RecordMeasuredCapture(video, 7, state, prompt, kWhen);
     const QString line1 = "07-12-2026    14:03:11      Skier: Ann Lee              Jump: 12      "
-                          "Contact Frame:  412         File: " + video;
+                          "Contact Frame:  412         File: " +
+                          video;
     const QString line2 = "07-12-2026    14:03:11      Skier: Ann Lee              Jump: 12      "
-                          "Contact Frame:  7           File: " + video;
+                          "Contact Frame:  7           File: " +
+                          video;
     EXPECT_EQ(readAll(t.file("JumpMeasurementLog071226.txt")).toStdString(),
               (line1 + "\r\n" + line2 + "\r\n").toStdString());
     EXPECT_EQ(ReadInfoFile(video)->frame, 7);
@@ -133,7 +138,8 @@ TEST(MeasuredCapture, AnUnwritableLogIsToldAndTheVideoStillMarked)
     const FileResult reason = appendLines(log, {"x"});
     ASSERT_FALSE(reason);
     ScriptedPrompt prompt;
-    prompt.expectMessage("The measurement log could not be written:\r\n" + log + "\r\n" + reason.error);
+    prompt.expectMessage("The measurement log could not be written:\r\n" + log + "\r\n" +
+                         reason.error);
     RecordMeasuredCapture(t.file("Bjump1.avi"), 3, state, prompt, kWhen);
     EXPECT_EQ(ReadInfoFile(t.file("Bjump1.avi"))->frame, 3);
 }

@@ -11,10 +11,12 @@
 using namespace korvel;
 using korvel::test::ScriptedPrompt;
 
-namespace {
+namespace
+{
 
-const QString kGridsNotReady = QStringLiteral("One or more grids are not configured.  You may not use the "
-                                              "Measure Screen until all listed grids are configured");
+const QString kGridsNotReady =
+    QStringLiteral("One or more grids are not configured.  You may not use the "
+                   "Measure Screen until all listed grids are configured");
 
 struct Exports {
     bool succeed = true;
@@ -35,7 +37,8 @@ TEST(UseDisplayedFrame, PositionsRoundHalvesToEven)
     const struct {
         double position;
         std::int32_t frame;
-    } cases[] = {{12.5, 12}, {13.5, 14}, {12.49, 12}, {0.5, 0}, {1.5, 2}, {-3, 0}, {40000.2, 40000}};
+    } cases[] = {{12.5, 12}, {13.5, 14}, {12.49, 12},     {0.5, 0},
+                 {1.5, 2},   {-3, 0},    {40000.2, 40000}};
     for (const auto& c : cases)
         EXPECT_EQ(frameAtPosition(c.position), c.frame) << c.position;
 }
@@ -48,10 +51,8 @@ TEST(UseDisplayedFrame, KeepingPolicyForACapturedVideo)
         bool kept;
         bool recorded;
     } cases[] = {
-        {"NoSave", std::nullopt, false, false},
-        {"Ask", true, true, true},
-        {"Ask", false, false, false},
-        {"Save", std::nullopt, true, true},
+        {"NoSave", std::nullopt, false, false}, {"Ask", true, true, true},
+        {"Ask", false, false, false},           {"Save", std::nullopt, true, true},
         {"", std::nullopt, true, false},
     };
     for (const auto& c : cases) {
@@ -69,7 +70,8 @@ TEST(UseDisplayedFrame, KeepingPolicyForACapturedVideo)
         if (c.answer)
             prompt.expectYesNo("Do you want to save this video capture?", *c.answer, kProgramTitle);
         Exports exports;
-        EXPECT_EQ(UseDisplayedFrame(session, state, 41.5, false, prompt, exports.fn()), NextScreen::Measure);
+        EXPECT_EQ(UseDisplayedFrame(session, state, 41.5, false, prompt, exports.fn()),
+                  NextScreen::Measure);
         EXPECT_EQ(QFile::exists(session.videoPath), c.kept) << c.policy;
         EXPECT_EQ(QFile::exists(t.file("log.txt")), c.recorded) << c.policy;
         if (c.recorded) {

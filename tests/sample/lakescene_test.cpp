@@ -14,7 +14,8 @@
 
 using namespace korvel::sample;
 
-namespace {
+namespace
+{
 
 const QSize sizes[] = {QSize(640, 480), QSize(800, 600)};
 
@@ -26,14 +27,18 @@ struct Calibration {
     QPointF toSurvey(QPointF twips) const
     {
         const double w = 1 + c[3] * twips.x() + c[4] * twips.y();
-        return {(c[0] + c[1] * twips.x() + c[2] * twips.y()) / w, (c[5] + c[6] * twips.x() + c[7] * twips.y()) / w};
+        return {(c[0] + c[1] * twips.x() + c[2] * twips.y()) / w,
+                (c[5] + c[6] * twips.x() + c[7] * twips.y()) / w};
     }
     QPointF toTwips(QPointF s) const
     {
         const double X = s.x(), Y = s.y();
-        const double d = (c[6] * c[4] - c[7] * c[3]) * X + (c[2] * c[3] - c[1] * c[4]) * Y + (c[1] * c[7] - c[2] * c[6]);
-        return {((c[7] - c[5] * c[4]) * X + (c[0] * c[4] - c[2]) * Y + (c[2] * c[5] - c[0] * c[7])) / d,
-                ((c[5] * c[3] - c[6]) * X + (c[1] - c[0] * c[3]) * Y + (c[0] * c[6] - c[1] * c[5])) / d};
+        const double d = (c[6] * c[4] - c[7] * c[3]) * X + (c[2] * c[3] - c[1] * c[4]) * Y +
+                         (c[1] * c[7] - c[2] * c[6]);
+        return {
+            ((c[7] - c[5] * c[4]) * X + (c[0] * c[4] - c[2]) * Y + (c[2] * c[5] - c[0] * c[7])) / d,
+            ((c[5] * c[3] - c[6]) * X + (c[1] - c[0] * c[3]) * Y + (c[0] * c[6] - c[1] * c[5])) /
+                d};
     }
 };
 
@@ -90,8 +95,14 @@ double viewAngle(const Calibration& cal, QPointF twips)
     return std::atan((p2.x() - p1.x()) / (p2.y() - p1.y())) * 180.0 / std::numbers::pi;
 }
 
-bool isOrange(QRgb c) { return qRed(c) > 200 && qGreen(c) > 80 && qGreen(c) < 170 && qBlue(c) < 70; }
-bool isWhite(QRgb c) { return qRed(c) > 235 && qGreen(c) > 235 && qBlue(c) > 235; }
+bool isOrange(QRgb c)
+{
+    return qRed(c) > 200 && qGreen(c) > 80 && qGreen(c) < 170 && qBlue(c) < 70;
+}
+bool isWhite(QRgb c)
+{
+    return qRed(c) > 235 && qGreen(c) > 235 && qBlue(c) > 235;
+}
 
 } // namespace
 
@@ -100,8 +111,8 @@ TEST(LakeCamera, MappingIsTheCameraAndInvertsExactly)
     for (QSize size : sizes) {
         const ShoreCamera cam = defaultCamera(size);
         const PlaneMapping map = cam.waterMapping();
-        const QPointF survey[] = {{145.0, 50.0}, {100.0, 50.0}, {124.7, 36.6}, {170.0, 70.0}, {130.0, 0.0},
-                                  {150.5, 300.0}, {-20.0, 80.0}};
+        const QPointF survey[] = {{145.0, 50.0}, {100.0, 50.0},  {124.7, 36.6}, {170.0, 70.0},
+                                  {130.0, 0.0},  {150.5, 300.0}, {-20.0, 80.0}};
         for (QPointF s : survey) {
             const auto projected = cam.project(s.x(), s.y(), 0.0);
             ASSERT_TRUE(projected.has_value());
@@ -146,7 +157,9 @@ TEST(LakeCamera, TwipsCoefficientsWorkBothWaysAsAGridDoes)
 TEST(SampleSite, LooksLikeACameraAcrossTheLandingArea)
 {
     const LakeSite site = defaultSite();
-    const auto dist = [&](QPointF p) { return std::hypot(p.x() - site.jump.x(), p.y() - site.jump.y()); };
+    const auto dist = [&](QPointF p) {
+        return std::hypot(p.x() - site.jump.x(), p.y() - site.jump.y());
+    };
     EXPECT_DOUBLE_EQ(dist(site.impact), 45.0);
     for (QSize size : sizes) {
         const SampleScene s = makeSampleScene({size, true});
@@ -189,7 +202,8 @@ TEST(SampleSite, BuoysSitOnWholePixelsAndWholeCentimetres)
         for (int i = 0; i < buoyCount; ++i) {
             const SceneMark& m = s.buoys[i];
             EXPECT_EQ(m.survey, site.buoys[i]);
-            EXPECT_LE(std::abs(m.pixel.x() - m.click().x()), 0.05) << m.name.toStdString() << " " << size.width();
+            EXPECT_LE(std::abs(m.pixel.x() - m.click().x()), 0.05)
+                << m.name.toStdString() << " " << size.width();
             EXPECT_LE(std::abs(m.pixel.y() - m.click().y()), 0.05) << m.name.toStdString();
             for (double v : {m.survey.x(), m.survey.y()})
                 EXPECT_DOUBLE_EQ(std::round(v * 100) / 100, v);
@@ -225,8 +239,12 @@ TEST(SampleSite, ClickedBuoysMakeAValidGrid)
 
         // The near buoys span more than 80 % of the picture, the far ones less.
         const double width = size.width();
-        const double front = std::abs(s.buoy(BuoySlot::LowerRight).click().x() - s.buoy(BuoySlot::LowerLeft).click().x()) * 100 / width;
-        const double back = std::abs(s.buoy(BuoySlot::UpperRight).click().x() - s.buoy(BuoySlot::UpperLeft).click().x()) * 100 / width;
+        const double front = std::abs(s.buoy(BuoySlot::LowerRight).click().x() -
+                                      s.buoy(BuoySlot::LowerLeft).click().x()) *
+                             100 / width;
+        const double back = std::abs(s.buoy(BuoySlot::UpperRight).click().x() -
+                                     s.buoy(BuoySlot::UpperLeft).click().x()) *
+                            100 / width;
         EXPECT_GT(front, 83.0) << size.width();
         EXPECT_LT(front, 95.0);
         EXPECT_LT(back, front);
@@ -245,7 +263,8 @@ TEST(SamplePicture, BuoysAreOrangeBlobsOnTheirPixels)
             const SampleScene s = makeSampleScene({size, skier});
             for (const SceneMark& m : s.buoys) {
                 const QPoint c = m.click();
-                EXPECT_TRUE(isOrange(s.picture.pixel(c))) << m.name.toStdString() << " " << size.width();
+                EXPECT_TRUE(isOrange(s.picture.pixel(c)))
+                    << m.name.toStdString() << " " << size.width();
                 // A few pixels wide: orange right beside the centre, water a
                 // few pixels away on every side.
                 int orangeNeighbours = 0;
@@ -265,7 +284,8 @@ TEST(SamplePicture, BuoysAreOrangeBlobsOnTheirPixels)
                     for (const SceneMark& m : s.buoys)
                         nearBuoy |= std::hypot(x - m.pixel.x(), y - m.pixel.y()) < 8;
                     if (!nearBuoy)
-                        ADD_FAILURE() << "orange at " << x << "," << y << " " << std::hex << s.picture.pixel(x, y) << std::dec;
+                        ADD_FAILURE() << "orange at " << x << "," << y << " " << std::hex
+                                      << s.picture.pixel(x, y) << std::dec;
                     stray += !nearBuoy;
                 }
             }
@@ -304,7 +324,8 @@ TEST(SamplePicture, SplashMarksTheImpact)
             for (int y = c.y() - 30; y < c.y(); ++y)
                 for (int x = c.x() - 25; x < c.x(); ++x) {
                     const QRgb p = img.pixel(x, y);
-                    n += (qRed(p) < 60 && qGreen(p) < 60) || (qRed(p) > 170 && qGreen(p) < 80 && qBlue(p) < 80);
+                    n += (qRed(p) < 60 && qGreen(p) < 60) ||
+                         (qRed(p) > 170 && qGreen(p) < 80 && qBlue(p) < 80);
                 }
             return n;
         };
@@ -391,8 +412,10 @@ TEST(SampleFiles, BrokenDescriptionsAreRefused)
         if (!l.startsWith("mapping.c8"))
             noCoefficient << l;
     }
-    const Case cases[] = {{"buoy missing", noBuoy}, {"bad number", badNumber},
-                          {"no equals sign", noEquals}, {"coefficient missing", noCoefficient}};
+    const Case cases[] = {{"buoy missing", noBuoy},
+                          {"bad number", badNumber},
+                          {"no equals sign", noEquals},
+                          {"coefficient missing", noCoefficient}};
     for (const Case& c : cases) {
         const QString path = dir.file(QString::fromLatin1(c.what) + ".txt");
         QFile f(path);

@@ -61,7 +61,8 @@ TEST(Settings, TextInAWholeNumberKeyIsReportedAndTheDefaultUsed)
     EXPECT_FALSE(s->getBool("right2left", false, p));
 }
 
-namespace {
+namespace
+{
 const QString kTitle = QStringLiteral("Emergency Parameter Reset");
 
 void fillStartupKeys(Settings& s)
@@ -78,8 +79,8 @@ void fillStartupKeys(Settings& s)
     s.save("TournamentName", "Lake Open");
 }
 
-const char* kKeys[] = {"logpath", "logfile", "barefoot", "compression", "device",
-                       "framerate", "grid1File", "grid2File", "grid3File", "TournamentName"};
+const char* kKeys[] = {"logpath",   "logfile",   "barefoot",  "compression", "device",
+                       "framerate", "grid1File", "grid2File", "grid3File",   "TournamentName"};
 } // namespace
 
 TEST(EmergencyReset, NoAtEitherFirstQuestionChangesNothing)
@@ -112,7 +113,8 @@ TEST(EmergencyReset, AsksEveryKeyInOrderAndClearsOnlyTheAnsweredOnes)
         fillStartupKeys(*s);
         ScriptedPrompt p;
         p.expectYesNo("Do you want to reset all parameters to install values?", true, kTitle);
-        p.expectYesNo("Are you certain? This means you are crashing and can't operate", true, kTitle);
+        p.expectYesNo("Are you certain? This means you are crashing and can't operate", true,
+                      kTitle);
         const bool y = run.yesToAll;
         p.expectYesNo("Logpath = /videos Clear it?", y, kTitle, Icon::Question);
         p.expectYesNo("barefoot = 1 Clear it?", y, kTitle);
@@ -125,8 +127,15 @@ TEST(EmergencyReset, AsksEveryKeyInOrderAndClearsOnlyTheAnsweredOnes)
         emergencyReset(*s, p);
 
         const char* expectedYes[] = {"", "", "0", "0", "0", "0", "", "", "", "Lake Open"};
-        const char* expectedNo[] = {"/videos", "JumpMeasurementLog120726.txt", "1", "4", "2",
-                                    "60", "/grids/g1.ipt", "/grids/g2.ipt", "/grids/g3.ipt",
+        const char* expectedNo[] = {"/videos",
+                                    "JumpMeasurementLog120726.txt",
+                                    "1",
+                                    "4",
+                                    "2",
+                                    "60",
+                                    "/grids/g1.ipt",
+                                    "/grids/g2.ipt",
+                                    "/grids/g3.ipt",
                                     "Lake Open"};
         for (size_t k = 0; k < std::size(kKeys); ++k)
             EXPECT_EQ(s->get(kKeys[k], "unset").toStdString(), y ? expectedYes[k] : expectedNo[k])
@@ -190,8 +199,9 @@ TEST(SettingKeys, EveryKeyHasItsDefaultAndResetValue)
     struct Case {
         const char* key;
         const char* defaultValue;
-    } cases[] = {{"grids", "0"},       {"RIGHT2LEFT", "False"}, {"wstims", "0"},  {"captureTime", "0"},
-                 {"labelcolor", ""},   {"VideoResolution", "0"}, {"grid3file", ""}, {"notAKey", ""}};
+    } cases[] = {{"grids", "0"},       {"RIGHT2LEFT", "False"}, {"wstims", "0"},
+                 {"captureTime", "0"}, {"labelcolor", ""},      {"VideoResolution", "0"},
+                 {"grid3file", ""},    {"notAKey", ""}};
     for (const Case& c : cases)
         EXPECT_EQ(s->get(c.key).toStdString(), c.defaultValue) << c.key;
 

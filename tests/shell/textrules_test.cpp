@@ -18,7 +18,7 @@ TEST(NumberText, ShortestFormWithSignPlace)
         {4530, " 4530"},
         {0.5, " .5"},
         {-0.5, "-.5"},
-        {0.1 + 0.2, " .3"},             // 15 significant digits hide the binary tail
+        {0.1 + 0.2, " .3"}, // 15 significant digits hide the binary tail
         {1.0 / 3.0, " .333333333333333"},
         {123456789012345.0, " 123456789012345"},
         {1e15, " 1E+15"},
@@ -46,9 +46,10 @@ TEST(LeadingNumber, TakesTheNumericStartOfABox)
         const char* text;
         double v;
     } cases[] = {
-        {".5", 0.5},     {"-12.5", -12.5}, {"12.5m", 12.5}, {"1.5E-07", 1.5e-7}, {"abc", 0},
-        {"", 0},         {"auto", 0},      {"  42", 42},    {"-.25", -0.25},     {"3e", 3},
-        {"1.5E+2x", 150}, {"+7", 7},        {"-", 0},        {".", 0},            {"12,5", 12},
+        {".5", 0.5},     {"-12.5", -12.5}, {"12.5m", 12.5},  {"1.5E-07", 1.5e-7},
+        {"abc", 0},      {"", 0},          {"auto", 0},      {"  42", 42},
+        {"-.25", -0.25}, {"3e", 3},        {"1.5E+2x", 150}, {"+7", 7},
+        {"-", 0},        {".", 0},         {"12,5", 12},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(leadingNumber(QString::fromLatin1(c.text)), c.v) << c.text;
@@ -70,8 +71,8 @@ TEST(RoundHalfUp, RoundsTowardsPlusInfinityAtHalf)
         int decimals;
         double expected;
     } cases[] = {
-        {45.25, 1, 45.3}, {45.249, 1, 45.2}, {-2.25, 1, -2.2}, {-2.26, 1, -2.3},
-        {12.3455, 3, 12.346}, {0.5, 0, 1}, {-0.5, 0, 0}, {149.49, 0, 149},
+        {45.25, 1, 45.3},     {45.249, 1, 45.2}, {-2.25, 1, -2.2}, {-2.26, 1, -2.3},
+        {12.3455, 3, 12.346}, {0.5, 0, 1},       {-0.5, 0, 0},     {149.49, 0, 149},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(roundHalfUp(c.v, c.decimals), c.expected) << c.v;
@@ -89,8 +90,7 @@ TEST(DateTexts, MonthDayYear)
 TEST(PrintZones, ItemsStartAtFourteenColumnZones)
 {
     EXPECT_EQ(printZones({"a", "b"}).toStdString(), "a             b");
-    EXPECT_EQ(printZones({"12345678901234", "x"}).toStdString(),
-              "12345678901234              x");
+    EXPECT_EQ(printZones({"12345678901234", "x"}).toStdString(), "12345678901234              x");
     EXPECT_EQ(printZones({"1234567890123456", "x", "y"}).toStdString(),
               "1234567890123456            x             y");
     EXPECT_EQ(printZones({"only"}).toStdString(), "only");

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
-namespace {
+namespace
+{
 const char* kindName(ScriptedPrompt::Kind k)
 {
     switch (k) {
@@ -28,8 +30,8 @@ const char* kindName(ScriptedPrompt::Kind k)
 ScriptedPrompt::~ScriptedPrompt()
 {
     for (const Step& s : m_steps)
-        ADD_FAILURE() << "expected " << kindName(s.kind) << " never came: \"" << s.text.toStdString()
-                      << "\"";
+        ADD_FAILURE() << "expected " << kindName(s.kind) << " never came: \""
+                      << s.text.toStdString() << "\"";
 }
 
 ScriptedPrompt& ScriptedPrompt::expectMessage(const QString& text, std::optional<QString> title,
@@ -42,7 +44,8 @@ ScriptedPrompt& ScriptedPrompt::expectMessage(const QString& text, std::optional
 ScriptedPrompt& ScriptedPrompt::expectYesNo(const QString& text, bool yes,
                                             std::optional<QString> title, std::optional<Icon> icon)
 {
-    m_steps.push_back({Kind::YesNo, text, yes ? QStringLiteral("yes") : QStringLiteral("no"), title, icon});
+    m_steps.push_back(
+        {Kind::YesNo, text, yes ? QStringLiteral("yes") : QStringLiteral("no"), title, icon});
     return *this;
 }
 
@@ -82,8 +85,8 @@ std::optional<ScriptedPrompt::Step> ScriptedPrompt::next(Kind kind, const QStrin
     Step s = m_steps.front();
     m_steps.pop_front();
     if (s.kind != kind) {
-        ADD_FAILURE() << "expected " << kindName(s.kind) << " \"" << s.text.toStdString() << "\", got "
-                      << kindName(kind) << " \"" << text.toStdString() << "\"";
+        ADD_FAILURE() << "expected " << kindName(s.kind) << " \"" << s.text.toStdString()
+                      << "\", got " << kindName(kind) << " \"" << text.toStdString() << "\"";
         return std::nullopt;
     }
     const bool checksText = kind == Kind::Message || kind == Kind::YesNo || kind == Kind::Input;
@@ -131,7 +134,8 @@ std::optional<QString> ScriptedPrompt::openFile(const QString& title, const QStr
     return s ? s->answer : std::nullopt;
 }
 
-std::optional<QString> ScriptedPrompt::openFileSelecting(const QString& title, const QString& filter,
+std::optional<QString> ScriptedPrompt::openFileSelecting(const QString& title,
+                                                         const QString& filter,
                                                          const QString& initialPath, int selected)
 {
     const auto answer = openFile(title, filter, initialPath);

@@ -11,16 +11,18 @@
 #include <deque>
 #include <optional>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
-class ScriptedPrompt : public Prompt {
+class ScriptedPrompt : public Prompt
+{
 public:
     enum class Kind { Message, YesNo, Input, OpenFile, SaveFile, Folder };
 
     struct Step {
         Kind kind;
-        QString text;            // exact text expected (message, question, input prompt, dialog title)
-        std::optional<QString> answer; // Yes = "yes", No = "no"; nullopt = cancel
+        QString text; // exact text expected (message, question, input prompt, dialog title)
+        std::optional<QString> answer;               // Yes = "yes", No = "no"; nullopt = cancel
         std::optional<QString> title = std::nullopt; // checked when set
         std::optional<Icon> icon = std::nullopt;     // checked when set
     };
@@ -56,7 +58,8 @@ public:
     std::optional<QString> openFileSelecting(const QString& title, const QString& filter,
                                              const QString& initialPath, int selected) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
-                                    const QString& initialPath, const QString& defaultSuffix) override;
+                                    const QString& initialPath,
+                                    const QString& defaultSuffix) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialDir) override;
 
     // The last question's preselected button (true = Yes), and the last

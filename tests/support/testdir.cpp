@@ -2,7 +2,8 @@
 
 #include <QFile>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 QByteArray readAll(const QString& path)
 {

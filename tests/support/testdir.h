@@ -7,7 +7,8 @@
 
 #include <memory>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 struct TestDir {
     QTemporaryDir dir;

@@ -18,9 +18,8 @@ int main(int argc, char** argv)
     const QString root = sandbox.path();
     for (const char* sub : {"home", "config", "data", "cache", "program", "runtime"})
         QDir(root).mkpath(QString::fromLatin1(sub));
-    QFile::setPermissions(root + QStringLiteral("/runtime"), QFileDevice::ReadOwner |
-                                                                  QFileDevice::WriteOwner |
-                                                                  QFileDevice::ExeOwner);
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("HOME", (root + QStringLiteral("/home")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toLocal8Bit());

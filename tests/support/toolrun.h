@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 struct ToolRun {
     int code = -1;
