@@ -8,6 +8,8 @@
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsetupscreen.h"
 #include "grid/sample/lakescene.h"
+#include "grid/sample/samplegrid.h"
+#include "grid/sample/scenefile.h"
 #include "measure/calibrationscreen.h"
 #include "measure/measurescreen.h"
 #include "shell/paths.h"
@@ -131,7 +133,27 @@ int main(int argc, char** argv)
         QStringLiteral("JumpMeasurementLog") + dateStamp() + QStringLiteral(".txt");
     shared.ResultsFile = joinPath(videoDir, QStringLiteral("JumpMeasurementResults") + dateStamp() +
                                                 QStringLiteral(".txt"));
-    shared.SetupDir = settings.get(QStringLiteral("SetupFiles"), videoDir);
+    shared.SetupDir = settings.get(QStringLiteral("SetupFiles"));
+    if (shared.SetupDir.isEmpty()) {
+        // Nothing configured yet: the sample lake's pictures, its description
+        // and a solved sample grid, so "&Load File" has something to open.
+        const QString sampleDir =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/korvel/sample");
+        const QString sampleGrid = joinPath(sampleDir, QStringLiteral("sample-lake.ipt"));
+        if (!PathExists(sampleGrid, PathKind::File)) {
+            const sample::SampleScene lake = sample::makeSampleScene();
+            const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
+            QString problem = sample::writeSampleFiles(sampleDir, lake, &jump);
+            if (problem.isEmpty())
+                problem = sample::writeSampleGrid(sampleGrid, lake);
+            if (!problem.isEmpty())
+                prompt.message(QStringLiteral("The sample lake could not be written to %1: %2")
+                                   .arg(sampleDir, problem),
+                               QString(), Icon::Exclamation);
+        }
+        shared.SetupDir = sampleDir;
+    }
     shared.CapturesDir = videoDir;
     const int gridCount = settings.getWhole(QStringLiteral("grids"), 0, prompt);
     shared.GridCount = (gridCount >= 1 && gridCount <= 3) ? gridCount : 1;

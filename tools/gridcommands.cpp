@@ -111,7 +111,7 @@ int runShow(const QStringList& args)
         QStringList cs;
         for (int k = 1; k <= 8; ++k)
             cs << numberText(d.c[k]);
-        out(QStringLiteral("coefficients:") + cs.join(QString()));
+        out(QStringLiteral("coefficients:") + cs.join(QLatin1Char(' ')));
         out(QStringLiteral("jump point: survey%1%2")
                 .arg(numberText(d.jump.X), numberText(d.jump.Y)));
         if (!d.hasCheckBuoy) {

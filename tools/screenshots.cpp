@@ -6,6 +6,7 @@
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsetupscreen.h"
 #include "grid/sample/lakescene.h"
+#include "grid/sample/samplegrid.h"
 #include "measure/measurescreen.h"
 #include "shell/consoleprompt.h"
 #include "shell/prompt.h"
@@ -48,33 +49,7 @@ int main(int argc, char** argv)
 
     const sample::SampleScene scene = sample::makeSampleScene();
     screen.setBackground(scene.picture);
-    struct Place {
-        sample::BuoySlot slot;
-        Marker marker;
-        const char* survey;
-    } places[] = {
-        {sample::BuoySlot::UpperRight, Marker::UpperRight, "ur_survey"},
-        {sample::BuoySlot::LowerRight, Marker::LowerRight, "lr_survey"},
-        {sample::BuoySlot::UpperLeft, Marker::UpperLeft, "ul_survey"},
-        {sample::BuoySlot::LowerLeft, Marker::LowerLeft, "ll_survey"},
-        {sample::BuoySlot::Check, Marker::CheckBuoy, nullptr},
-    };
-    for (const Place& p : places) {
-        const sample::SceneMark& m = scene.buoy(p.slot);
-        model.selectMarker(p.marker);
-        model.clickPicture(m.click().x() * 15.0, m.click().y() * 15.0);
-        const QString x = numberText(m.survey.x()).trimmed();
-        const QString y = numberText(m.survey.y()).trimmed();
-        if (p.survey) {
-            model.setText(QString::fromLatin1(p.survey) + "_x", x);
-            model.setText(QString::fromLatin1(p.survey) + "_y", y);
-        } else {
-            model.setText("txtCheckX", x);
-            model.setText("txtCheckY", y);
-        }
-    }
-    model.setText("jump_x", numberText(scene.jump.survey.x()).trimmed());
-    model.setText("jump_y", numberText(scene.jump.survey.y()).trimmed());
+    sample::enterSampleGrid(model, scene);
     model.setText("ipt_file_description_2", "Sample lake, shore camera");
     model.complete();
     screen.sync();

@@ -1,4 +1,6 @@
+#include "grid/gridfile.h"
 #include "grid/sample/lakescene.h"
+#include "grid/sample/samplegrid.h"
 #include "grid/sample/scenefile.h"
 
 #include "tests/support/testdir.h"
@@ -427,4 +429,24 @@ TEST(SampleFiles, BrokenDescriptionsAreRefused)
         EXPECT_FALSE(error.isEmpty()) << c.what;
     }
     EXPECT_FALSE(readSceneDescription(dir.file("missing.txt")).has_value());
+}
+
+TEST(SampleFiles, TheSampleGridLoadsReadyAndMeasuresTheSampleJump)
+{
+    QTemporaryDir dir;
+    const SampleScene lake = makeSampleScene();
+    const QString path = dir.path() + "/sample-lake.ipt";
+    ASSERT_EQ(writeSampleGrid(path, lake), "");
+    using namespace korvel;
+    const auto file = readGridFiles(path);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(file));
+    const GridFileData& d = std::get<GridFileData>(file);
+    EXPECT_TRUE(d.hasCheckBuoy);
+    EXPECT_LE(*coefficientMismatch(d), kCoefficientTolerance);
+    // The skier's contact, clicked at its pixel, is 45 m out (plus nothing: barefoot).
+    const SampleScene jump = makeSampleScene({.skier = true});
+    const auto dist = distance_calculation(d.c, d.jump, jump.impact->click().x() * 15.0,
+                                           jump.impact->click().y() * 15.0, true, false);
+    ASSERT_TRUE(dist);
+    EXPECT_NEAR(dist->d, 45.0, 0.3);
 }
