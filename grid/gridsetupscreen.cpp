@@ -1,4 +1,5 @@
 #include "grid/gridsetupscreen.h"
+#include "shell/namedwidgets.h"
 
 #include "shell/arrowkeys.h"
 #include "shell/draghandle.h"
@@ -38,34 +39,6 @@ const char* const kMarkerOptionNames[kMarkerCount] = {"upper_left_button", "uppe
                                                       "optCheckBuoy"};
 const char* const kMarkerOptionCaptions[kMarkerCount] = {"upper left", "upper right", "lower left",
                                                          "lower right", "Check Buoy"};
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QRadioButton* option(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QRadioButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QAction* action(QObject* parent, const char* name, const QString& caption)
-{
-    auto* a = new QAction(caption, parent);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
 
 } // namespace
 
@@ -183,8 +156,7 @@ QWidget* GridSetupScreen::buildPanel()
     for (const Row& row : rows) {
         grid->addWidget(label(panel, row.labelName, QString::fromLatin1(row.caption)), r, 0);
         for (int c = 0; c < 4; ++c) {
-            auto* box = new QLineEdit(panel);
-            box->setObjectName(QString::fromLatin1(row.boxes[c]));
+            auto* box = textBox(panel, row.boxes[c]);
             // Screen positions come from the markers; typing there moves nothing.
             box->setReadOnly(c < 2);
             grid->addWidget(box, r, c + 1);
@@ -194,8 +166,7 @@ QWidget* GridSetupScreen::buildPanel()
     }
     grid->addWidget(label(panel, "Label7", QStringLiteral("jump x,y")), r, 0);
     for (const char* name : {"jump_x", "jump_y"}) {
-        auto* box = new QLineEdit(panel);
-        box->setObjectName(QString::fromLatin1(name));
+        auto* box = textBox(panel, name);
         m_boxes.insert(box->objectName(), box);
     }
     grid->addWidget(m_boxes["jump_x"], r, 3);
@@ -204,8 +175,7 @@ QWidget* GridSetupScreen::buildPanel()
     grid->addWidget(label(panel, "txtCheck", QStringLiteral("Check Buoy x,y")), r, 0);
     int c = 1;
     for (const char* name : {"txtCheckXpix", "txtCheckYpix", "txtCheckX", "txtCheckY"}) {
-        auto* box = new QLineEdit(panel);
-        box->setObjectName(QString::fromLatin1(name));
+        auto* box = textBox(panel, name);
         box->setReadOnly(c < 3);
         m_boxes.insert(box->objectName(), box);
         grid->addWidget(box, r, c++);
@@ -218,14 +188,12 @@ QWidget* GridSetupScreen::buildPanel()
     auto* files = new QGridLayout;
     int fr = 0;
     for (const char* name : {"ipt_file_description", "ipt_file_description_2"}) {
-        auto* box = new QLineEdit(panel);
-        box->setObjectName(QString::fromLatin1(name));
+        auto* box = textBox(panel, name);
         m_boxes.insert(box->objectName(), box);
         files->addWidget(box, fr++, 0, 1, 2);
     }
     for (const char* name : {"txtPicWidth", "txtPicHeight"}) {
-        auto* box = new QLineEdit(panel);
-        box->setObjectName(QString::fromLatin1(name));
+        auto* box = textBox(panel, name);
         box->setReadOnly(true);
         m_boxes.insert(box->objectName(), box);
         files->addWidget(box, fr, name[6] == 'W' ? 0 : 1);

@@ -1,4 +1,5 @@
 #include "measure/calibrationscreen.h"
+#include "shell/namedwidgets.h"
 
 #include "shell/pictureview.h"
 
@@ -18,20 +19,6 @@ namespace
 // The earlier line is drawn over in magenta, the new one in white.
 const QColor kPreviousLine(255, 0, 255);
 const QColor kNewLine(255, 255, 255);
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
 
 } // namespace
 

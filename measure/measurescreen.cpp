@@ -1,4 +1,5 @@
 #include "measure/measurescreen.h"
+#include "shell/namedwidgets.h"
 
 #include "measure/resultsviewer.h"
 #include "shell/arrowkeys.h"
@@ -68,35 +69,6 @@ const char* const kBuoyLabelNames[4] = {"maxbuoy", "minbuoy", "maxbuoym", "minbu
 QColor rgb(std::uint32_t v)
 {
     return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QLineEdit* textBox(QWidget* parent, const char* name, bool readOnly)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setReadOnly(readOnly);
-    return e;
-}
-
-QAction* action(QObject* parent, const char* name, const QString& caption)
-{
-    auto* a = new QAction(caption, parent);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
 }
 
 QFrame* impactLine(QWidget* parent, const char* name)

@@ -6,10 +6,15 @@
 
 #include <QTemporaryDir>
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
-namespace {
-QString plain(double v) { return numberText(v).trimmed(); }
+namespace
+{
+QString plain(double v)
+{
+    return numberText(v).trimmed();
+}
 } // namespace
 
 void enterSampleGrid(GridSetupModel& model, const SampleScene& scene)

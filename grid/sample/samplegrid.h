@@ -6,7 +6,8 @@
 #include "grid/gridsetupmodel.h"
 #include "grid/sample/lakescene.h"
 
-namespace korvel::sample {
+namespace korvel::sample
+{
 
 // Places the five markers and types every survey box on the model; the
 // caller presses "Complete" (model.complete()).
