@@ -50,16 +50,7 @@ GridSetupScreen::GridSetupScreen(GridSetupModel& model, SharedState& shared, Set
     setWindowTitle(QStringLiteral("Grid Setup"));
     m_model.setPainter(this);
 
-    auto* central = new QWidget(this);
-    auto* row = new QHBoxLayout(central);
-    auto* scroll = new QScrollArea(central);
-    m_picture = new PictureView;
-    m_picture->setObjectName(QStringLiteral("picture"));
-    scroll->setWidget(m_picture);
-    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    row->addWidget(scroll, 1);
-    row->addWidget(buildPanel());
-    setCentralWidget(central);
+    m_picture = installPictureAndPanel(this, buildPanel());
     buildOverlays();
     buildMenus();
 
@@ -70,11 +61,8 @@ GridSetupScreen::GridSetupScreen(GridSetupModel& model, SharedState& shared, Set
         sync();
     });
 
-    m_keyTimer = new QTimer(this);
-    m_keyTimer->setObjectName(QStringLiteral("keyTimer"));
-    m_keyTimer->setInterval(100);
+    m_keyTimer = makeKeyTimer(this);
     connect(m_keyTimer, &QTimer::timeout, this, &GridSetupScreen::pollArrowKeys);
-    ArrowKeys::instance();
 
     // Form load: Standard grades, no grid valid yet, nothing drawn.
     m_optStandard->setChecked(true);

@@ -114,18 +114,9 @@ MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings&
     setObjectName(QStringLiteral("Measure"));
     setWindowTitle(QStringLiteral("Measure Jump"));
 
-    auto* central = new QWidget(this);
-    auto* row = new QHBoxLayout(central);
-    auto* scroll = new QScrollArea(central);
-    m_picture = new PictureView;
-    m_picture->setObjectName(QStringLiteral("picture"));
+    m_picture = installPictureAndPanel(this, buildPanel());
     m_picture->setMouseTracking(true);
     m_picture->installEventFilter(this);
-    scroll->setWidget(m_picture);
-    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    row->addWidget(scroll, 1);
-    row->addWidget(buildPanel());
-    setCentralWidget(central);
     buildOverlays();
     buildMenus();
 
@@ -136,11 +127,8 @@ MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings&
         sync();
     });
 
-    m_keyTimer = new QTimer(this);
-    m_keyTimer->setObjectName(QStringLiteral("keyTimer"));
-    m_keyTimer->setInterval(100);
+    m_keyTimer = makeKeyTimer(this);
     connect(m_keyTimer, &QTimer::timeout, this, &MeasureScreen::pollArrowKeys);
-    ArrowKeys::instance();
     m_loadTimer = new QTimer(this);
     m_loadTimer->setObjectName(QStringLiteral("loadTimer"));
     m_loadTimer->setInterval(1000);

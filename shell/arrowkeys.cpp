@@ -2,9 +2,19 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 namespace korvel
 {
+
+QTimer* makeKeyTimer(QObject* parent)
+{
+    auto* timer = new QTimer(parent);
+    timer->setObjectName(QStringLiteral("keyTimer"));
+    timer->setInterval(100);
+    ArrowKeys::instance();
+    return timer;
+}
 
 ArrowKeys& ArrowKeys::instance()
 {

@@ -7,8 +7,13 @@
 
 #include <array>
 
+class QTimer;
+
 namespace korvel
 {
+
+// A screen's 100 ms arrow-key poll ("keyTimer"), not started yet.
+QTimer* makeKeyTimer(QObject* parent);
 
 class ArrowKeys : public QObject
 {

@@ -1,7 +1,10 @@
 #include "shell/pictureview.h"
 
+#include <QHBoxLayout>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 
 #include <cmath>
 
@@ -23,6 +26,21 @@ double pictureTwips(int pixels)
 {
     const double himetric = std::round(pixels * 2540.0 / 96.0);
     return himetric * 15.0 / 26.5;
+}
+
+PictureView* installPictureAndPanel(QMainWindow* window, QWidget* panel)
+{
+    auto* central = new QWidget(window);
+    auto* row = new QHBoxLayout(central);
+    auto* scroll = new QScrollArea(central);
+    auto* picture = new PictureView;
+    picture->setObjectName(QStringLiteral("picture"));
+    scroll->setWidget(picture);
+    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    row->addWidget(scroll, 1);
+    row->addWidget(panel);
+    window->setCentralWidget(central);
+    return picture;
 }
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent)

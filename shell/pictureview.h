@@ -9,12 +9,19 @@
 #include <QPointF>
 #include <QWidget>
 
+class QMainWindow;
+
 namespace korvel
 {
 
 // The picture size the grid files and the front-ratio check use: the picture's
 // HIMETRIC size (2540 per inch at 96 pixels per inch) times 15 / 26.5.
 double pictureTwips(int pixels);
+
+class PictureView;
+// The layout the picture screens share: the picture (objectName "picture")
+// in a scroll area on the left, the screen's panel of controls on the right.
+PictureView* installPictureAndPanel(QMainWindow* window, QWidget* panel);
 
 class PictureView : public QWidget
 {
