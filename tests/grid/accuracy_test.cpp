@@ -6,6 +6,7 @@
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
+#include "tests/support/workplace.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +28,7 @@ AccuracyInput inputFor(const test::Site& s, AccuracyDisplay display = AccuracyDi
 }
 
 // A solved grid on the set-up model, its video folder in a temp folder.
-struct Solved {
-    test::TestDir dir;
-    std::unique_ptr<Settings> settings = dir.settings();
-    SharedState shared;
-    GridState grids;
-    ScriptedPrompt prompt;
+struct Solved : test::Workplace {
     GridSetupModel model{grids, shared, *settings, prompt};
     Solved()
     {

@@ -4,6 +4,7 @@
 #include "tests/grid/gridfixture.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
+#include "tests/support/workplace.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,7 @@ struct Recorder : GridSetupListener {
 };
 
 // A set-up screen over a fresh grid table, with its results file in a temp folder.
-struct Bench {
-    test::TestDir dir;
-    std::unique_ptr<Settings> settings = dir.settings();
-    SharedState shared;
-    GridState grids;
-    ScriptedPrompt prompt;
+struct Bench : test::Workplace {
     Recorder recorder;
     GridSetupModel model{grids, shared, *settings, prompt};
 

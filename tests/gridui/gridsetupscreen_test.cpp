@@ -10,6 +10,7 @@
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
+#include "tests/support/workplace.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -47,12 +48,7 @@ QString plain(double v)
     return numberText(v).trimmed();
 }
 
-struct Operator {
-    test::TestDir dir;
-    std::unique_ptr<Settings> settings = dir.settings();
-    SharedState shared;
-    GridState grids;
-    ScriptedPrompt prompt;
+struct Operator : test::Workplace {
     sample::SampleScene scene = sample::makeSampleScene();
     std::unique_ptr<GridSetupModel> model;
     std::unique_ptr<GridSetupScreen> screen;

@@ -4,6 +4,7 @@
 #include "tests/measure/measurefixture.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
+#include "tests/support/workplace.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,13 +29,7 @@ const QString kMismatch =
 
 // The measure screen over the example grid, with its results file, log and
 // exchange folder in a temporary folder (never the real /kvio).
-struct Bench {
-    test::TestDir dir;
-    std::unique_ptr<Settings> settings = dir.settings();
-    SharedState shared;
-    GridState grids;
-    ScriptedPrompt prompt;
-    QString kvio = dir.file("kvio");
+struct Bench : test::Workplace {
     std::unique_ptr<MeasureModel> model;
 
     Bench()

@@ -12,6 +12,7 @@
 #include "shell/textrules.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
+#include "tests/support/workplace.h"
 
 #include <QAction>
 #include <QDir>
@@ -68,14 +69,8 @@ inline void calibrateSampleGrid(GridSetupModel& setup, const sample::SampleScene
     ASSERT_TRUE(setup.complete());
 }
 
-struct MeasureOperator {
-    TestDir dir;
-    std::unique_ptr<Settings> settings = dir.settings();
-    SharedState shared;
-    GridState grids;
-    ScriptedPrompt prompt;
+struct MeasureOperator : test::Workplace {
     sample::SampleScene scene = sample::makeSampleScene({.skier = true});
-    QString kvio = dir.file("kvio");
     QString caps = dir.file("caps");
     std::unique_ptr<MeasureModel> model;
     std::unique_ptr<MeasureScreen> screen;
