@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace korvel {
+namespace korvel
+{
 
 template <class W, class... Args> W* named(const char* name, Args&&... args)
 {
