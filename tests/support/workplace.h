@@ -12,7 +12,8 @@
 
 #include <memory>
 
-namespace korvel::test {
+namespace korvel::test
+{
 
 struct Workplace {
     TestDir dir;
