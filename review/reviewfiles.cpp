@@ -122,7 +122,7 @@ DiskSpace diskSpaceFrom(const QString& drive, std::optional<std::int64_t> freeBy
     return d;
 }
 
-DiskSpace diskSpaceFor(const QString& videoFolder)
+DiskSpace diskSpaceFor(const QString& videoFolder, const FreeSpaceQuery& freeBytes)
 {
     // The "drive" of a folder is the mount point of the filesystem holding it.
     // A folder not made yet counts on the filesystem that will hold it.
@@ -135,7 +135,7 @@ DiskSpace diskSpaceFor(const QString& videoFolder)
     }
     const QStorageInfo storage(folder.isEmpty() ? QDir::rootPath() : folder);
     const QString drive = storage.isValid() ? storage.rootPath() : QDir::rootPath();
-    return diskSpaceFrom(drive, DiskFree(drive, 0));
+    return diskSpaceFrom(drive, freeBytes ? freeBytes(drive) : DiskFree(drive, 0));
 }
 
 } // namespace korvel

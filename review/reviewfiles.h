@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace korvel
@@ -59,7 +60,9 @@ struct DiskSpace {
     QString label;    // megabytes as number text + " MB"
     bool low = false; // below 200 MB (or unknown)
 };
-DiskSpace diskSpaceFor(const QString& videoFolder);
+// Free bytes of a drive (a mount point); DiskFree kind 0 unless another is given.
+using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const QString& drive)>;
+DiskSpace diskSpaceFor(const QString& videoFolder, const FreeSpaceQuery& freeBytes = {});
 DiskSpace diskSpaceFrom(const QString& drive, std::optional<std::int64_t> freeBytes);
 
 } // namespace korvel

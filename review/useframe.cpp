@@ -23,16 +23,20 @@ std::int32_t frameAtPosition(double position)
 }
 
 NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double playerPosition,
-                             bool forSetup, Prompt& prompt, const FrameExporter& exportFrame)
+                             bool forSetup, Prompt& prompt, const FrameExporter& exportFrame,
+                             const PlayerUnloader& unload)
 {
-    if (forSetup)
-        session.setupRequested = true;
+    // Each press says where it goes: after a grid set-up export that failed,
+    // the measure button still leads to measuring.
+    session.setupRequested = forSetup;
     session.currentFrame = frameAtPosition(playerPosition);
     session.CurrentVideoFile = session.videoPath;
     session.SelectedFrame = session.currentFrame;
 
     if (!exportFrame(session.CurrentVideoFile, session.SelectedFrame))
         return NextScreen::Stay;
+    if (unload)
+        unload();
 
     if (session.videoFromCapture) {
         const QString& video = session.CurrentVideoFile;

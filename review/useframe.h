@@ -33,10 +33,15 @@ using FrameExporter = std::function<bool(const QString& videoPath, std::int32_t 
 // The player's position as a frame: nearest whole number, halves to even.
 std::int32_t frameAtPosition(double position);
 
+// Closes the video on show, so the keeping policy may delete it.
+using PlayerUnloader = std::function<void()>;
+
 // Runs the button. When the export fails nothing else happens: the video is
-// neither deleted nor logged, and the operator stays on the review screen,
-// where the previous contact picture cannot be mistaken for this one.
+// neither deleted nor logged, stays open, and the operator stays on the review
+// screen, where the previous contact picture cannot be mistaken for this one.
+// A captured video is deleted only after its frame is written whole.
 NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double playerPosition,
-                             bool forSetup, Prompt& prompt, const FrameExporter& exportFrame);
+                             bool forSetup, Prompt& prompt, const FrameExporter& exportFrame,
+                             const PlayerUnloader& unload = {});
 
 } // namespace korvel

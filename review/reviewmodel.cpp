@@ -1,0 +1,326 @@
+#include "review/reviewmodel.h"
+
+#include "media/fileroutines.h"
+#include "media/frameexport.h"
+#include "shell/paths.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "shell/sharedstate.h"
+#include "shell/textrules.h"
+
+#include <QFile>
+
+namespace korvel
+{
+
+namespace
+{
+
+const QString kStartInstruction =
+    QStringLiteral("Select Start Position using direction buttons and/or slider");
+const QString kContactInstruction =
+    QStringLiteral("Select First Contact by using direction buttons and/or slider");
+const QString kAlreadyMeasuredTitle = QStringLiteral("Start Already Measured Warning");
+const QString kFixNameTitle = QStringLiteral("Fix the skier's name");
+
+} // namespace
+
+ReviewArrival reviewArrival(const QString& lastScreen)
+{
+    if (lastScreen == QLatin1String("Capture"))
+        return ReviewArrival::Capture;
+    if (lastScreen == QLatin1String("Setup") || lastScreen == QLatin1String("CaptureGoToTimer"))
+        return ReviewArrival::WithoutVideo;
+    if (lastScreen == QLatin1String("View"))
+        return ReviewArrival::View;
+    return ReviewArrival::Other;
+}
+
+QString videoNameStem(const QString& skier)
+{
+    QString stem;
+    stem.reserve(skier.size());
+    for (const QChar ch : skier) {
+        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') ||
+                            ch == QLatin1Char(':') || ch.category() == QChar::Other_Control;
+        stem += unsafe ? QLatin1Char(' ') : ch;
+    }
+    while (stem.contains(QLatin1String("..")))
+        stem.replace(QLatin1String(".."), QLatin1String(" ."));
+    return stem;
+}
+
+ReviewModel::ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt,
+                         PlayerEngine& player, FreeSpaceQuery freeSpace)
+    : m_shared(shared), m_settings(settings), m_prompt(prompt), m_player(player),
+      m_freeSpace(std::move(freeSpace))
+{
+    // Form load: nothing to export until a video arrives or is chosen.
+    m_view.cmdMarkStartEnabled = !m_view.Text6.isEmpty();
+    m_view.btnGoToSetupEnabled = !m_view.Text6.isEmpty();
+    m_view.Label5 = kStartInstruction;
+}
+
+void ReviewModel::showDiskSpace()
+{
+    // A capture fills the video folder's filesystem: that is the "drive".
+    const DiskSpace d = diskSpaceFor(m_shared.VideoDir, m_freeSpace);
+    m_view.Label10 = d.caption;
+    m_view.lblDiskSpace = d.label;
+    m_view.Label11Visible = d.low;
+}
+
+void ReviewModel::loadPlayer()
+{
+    // Loading the video already on show again would only lose its position.
+    if (m_view.Text6.isEmpty() || m_view.Text6 != m_player.file() || !m_player.loaded())
+        m_player.load(m_view.Text6);
+}
+
+void ReviewModel::Arrive()
+{
+    m_session.setupRequested = false;
+    m_view.Timer2Running = true;
+    showDiskSpace();
+
+    switch (reviewArrival(m_shared.LastScreen)) {
+    case ReviewArrival::Capture:
+        m_shared.LastScreen.clear();
+        m_session.videoFromCapture = true;
+        if (m_capture && m_capture->nameChangeNoticeShown()) {
+            m_capture->hideNameChangeNotice();
+            fixSkierName();
+        }
+        m_player.load(m_view.Text6);
+        m_view.cmdMarkStartVisible = true;
+        m_view.cmdMarkStartEnabled = true;
+        m_view.btnGoToSetupEnabled = true;
+        if (m_shared.StartFrame > 0) {
+            // The operator pressed "Contact" about here: the first steps
+            // start from this frame, and decoding ahead starts around it.
+            m_player.setPosition(m_shared.StartFrame);
+            m_view.Label5 = kStartInstruction;
+        }
+        break;
+    case ReviewArrival::WithoutVideo:
+        // No video: none on show either, and nothing to hand over.
+        m_view.Text6.clear();
+        m_player.unload();
+        m_view.cmdMarkStartEnabled = false;
+        m_view.btnGoToSetupEnabled = false;
+        break;
+    case ReviewArrival::View: {
+        m_session.videoFromCapture = false;
+        m_view.Text6 = m_fileToView;
+        m_player.load(m_view.Text6);
+        if (const auto info = ReadInfoFile(m_view.Text6))
+            m_prompt.message(QStringLiteral("File already measured - contact frame is ") +
+                                 numberText(info->frame),
+                             kAlreadyMeasuredTitle);
+        ReadAviFileInfo(m_view.Text6, m_prompt);
+        m_view.cmdMarkStartEnabled = true;
+        m_view.btnGoToSetupEnabled = true;
+        m_view.Label5 = kContactInstruction;
+        m_view.cmdMarkStartVisible = true;
+        m_player.setControlsEnabled(true);
+        m_player.takeFocus();
+        break;
+    }
+    case ReviewArrival::Other:
+        break;
+    }
+
+    m_view.Label9Visible = m_settings.getChecked(QStringLiteral("barefoot"), m_prompt);
+    m_player.resetSize();
+}
+
+QString ReviewModel::askName(const QString& text, const QString& defaultName, bool* cancelled)
+{
+    std::optional<QString> name = m_prompt.input(text, kFixNameTitle, defaultName);
+    if (!name)
+        *cancelled = true;
+    if (name.value_or(QString()).isEmpty()) {
+        name = m_prompt.input(QStringLiteral("You must input a name. Please try again "),
+                              kFixNameTitle, defaultName);
+        *cancelled = !name;
+    }
+    return videoNameStem(name.value_or(QString()));
+}
+
+void ReviewModel::fixSkierName()
+{
+    const QString defaultName = m_capture->skierName();
+    bool cancelled = false;
+    QString name = askName(
+        QStringLiteral("The skier's name was changed to prevent overwriting an existing file. You "
+                       "can change the skier's name here if you want. Just modify it in the "
+                       "input box to what it should be. "),
+        defaultName, &cancelled);
+    const QString folder = StripTrailingBackslash(m_shared.VideoDir);
+    const QString current = m_view.Text6;
+    QString candidate = joinPath(folder, name + QStringLiteral("jump1.avi"));
+    // The video itself is no other file to step around; a cancelled question
+    // keeps the name it has.
+    while (candidate != current && FileExists(candidate)) {
+        cancelled = false;
+        name = askName(QStringLiteral("I am sorry, there is an existing file using that name "
+                                      "and jump.  Please try again "),
+                       defaultName, &cancelled);
+        if (cancelled) {
+            m_prompt.message(QStringLiteral("The video keeps its name:\r\n") + current,
+                             kFixNameTitle, Icon::Information);
+            return;
+        }
+        candidate = joinPath(folder, name + QStringLiteral("jump") + m_capture->pass().trimmed() +
+                                         QStringLiteral(".avi"));
+    }
+    m_capture->setSkierName(name);
+    m_capture->setPass(QStringLiteral("2"));
+    if (candidate == current)
+        return;
+    QFile video(current);
+    if (!video.rename(candidate)) {
+        // Text6 names the file as it is on the disk.
+        m_prompt.message(QStringLiteral("The video could not be renamed to:\r\n") + candidate +
+                             QStringLiteral("\r\nIt keeps its name:\r\n") + current +
+                             QStringLiteral("\r\n") + video.errorString(),
+                         kFixNameTitle, Icon::Exclamation);
+        return;
+    }
+    m_view.Text6 = candidate;
+}
+
+void ReviewModel::BrowseForVideo()
+{
+    const QString path = m_prompt
+                             .openFile(QStringLiteral("Browse for File to View"),
+                                       QStringLiteral("*.avi|*.avi"), m_shared.VideoDir)
+                             .value_or(QString());
+    if (!path.isEmpty()) {
+        if (IsAviFile(path, m_prompt)) {
+            m_view.Text6 = path;
+            m_session.videoFromCapture = false;
+            if (const auto info = ReadInfoFile(path))
+                m_prompt.message(QStringLiteral("File already measured - start frame is ") +
+                                     numberText(info->frame),
+                                 kAlreadyMeasuredTitle);
+            m_view.cmdMarkStartEnabled = true;
+            m_view.btnGoToSetupEnabled = true;
+            m_view.Label5 = kStartInstruction;
+            ReadAviFileInfo(path, m_prompt);
+        } else {
+            m_prompt.message(QStringLiteral("Not a valid avi file"), kProgramTitle,
+                             Icon::Exclamation);
+        }
+    }
+    m_player.takeFocus();
+    loadPlayer();
+    m_view.cmdMarkStartVisible = true;
+    m_player.setControlsEnabled(true);
+    m_player.resetSize();
+}
+
+void ReviewModel::StepBack()
+{
+    // Frame 0 is reached with the slider only.
+    if (m_player.controlsEnabled() && m_player.position() > 1)
+        m_player.setPosition(m_player.position() - 1);
+}
+
+void ReviewModel::StepForward()
+{
+    if (m_player.controlsEnabled() && m_player.loaded())
+        m_player.setPosition(m_player.position() + 1);
+}
+
+void ReviewModel::playerKey(int keyCode)
+{
+    if (keyCode == kKeyNumpad6)
+        StepForward();
+    else if (keyCode == kKeyNumpad4)
+        StepBack();
+}
+
+void ReviewModel::pollArrows(bool left, bool right)
+{
+    if (left)
+        StepBack();
+    if (right)
+        StepForward();
+}
+
+void ReviewModel::focusChanged(bool in)
+{
+    m_view.Timer2Running = in;
+}
+
+NextScreen ReviewModel::UseDisplayedFrame(bool forSetup)
+{
+    m_player.setControlsEnabled(false);
+    m_session.videoPath = m_player.loaded() ? m_player.file() : m_view.Text6;
+    const FrameExporter exportFrame =
+        m_exporter ? m_exporter : [this](const QString& video, std::int32_t n) {
+            // The frame on show, from the decoder that showed it.
+            if (m_player.loaded() && m_player.file() == video)
+                return ExportFrame(*m_player.source(), video, n, m_prompt);
+            return ExportFrame(video, n, m_prompt);
+        };
+    const NextScreen next =
+        korvel::UseDisplayedFrame(m_session, m_shared, m_player.position(), forSetup, m_prompt,
+                                  exportFrame, [this] { m_player.unload(); });
+    if (next == NextScreen::Stay) {
+        // Still on the same video, which the operator may step on and try again.
+        m_player.setControlsEnabled(true);
+        return next;
+    }
+    m_view.Timer2Running = false;
+    if (m_listener) {
+        if (next == NextScreen::Measure)
+            m_listener->showMeasure();
+        else
+            m_listener->showGridSetup();
+    }
+    return next;
+}
+
+bool ReviewModel::leave(bool toCapture)
+{
+    const QString before = m_shared.LastScreen;
+    m_shared.LastScreen = QStringLiteral("Timer");
+    const bool shown =
+        m_listener && (toCapture ? m_listener->showCapture() : m_listener->showMainScreen());
+    if (!shown) {
+        m_shared.LastScreen = before;
+        m_prompt.message(toCapture
+                             ? QStringLiteral("The capture screen is not part of this version of "
+                                              "korvel. The video stays on show.")
+                             : QStringLiteral("There is no main screen to return to in this "
+                                              "version of korvel. The video stays on show."));
+        return false;
+    }
+    m_player.setControlsEnabled(true);
+    m_view.Timer2Running = false;
+    m_session.videoFromCapture = false;
+    return true;
+}
+
+bool ReviewModel::GoToCapture()
+{
+    return leave(true);
+}
+
+bool ReviewModel::GoToMainScreen()
+{
+    return leave(false);
+}
+
+void ReviewModel::ViewLog()
+{
+    if (!m_listener || !m_listener->openLogViewer())
+        m_prompt.message(
+            QStringLiteral(
+                "The log viewer is not part of this version of korvel. The log is:\r\n") +
+            joinPath(m_shared.VideoDir, m_shared.LogFileName));
+}
+
+} // namespace korvel

@@ -1,0 +1,145 @@
+#pragma once
+// frmSetStart without its widgets: where the operator steps a recorded jump
+// to the frame of first contact and hands that frame to measurement or grid
+// set-up. The model keeps what the screen shows (its labels, the video path in
+// Text6, which buttons work), decides what an arrival does from the screen
+// that opened it, and drives the player; the screen only lays out controls
+// and forwards what the operator does.
+
+#include "review/playerengine.h"
+#include "review/reviewfiles.h"
+#include "review/useframe.h"
+
+#include <QString>
+
+namespace korvel
+{
+
+class Prompt;
+class Settings;
+struct SharedState;
+
+// How the review screen was reached, from the tag the previous screen left.
+enum class ReviewArrival {
+    Capture,      // a recording just ended: its video, at the contact frame
+    WithoutVideo, // the main screen, or capture without a recording
+    View,         // the log viewer, with a video to view
+    Other,
+};
+ReviewArrival reviewArrival(const QString& lastScreen);
+
+// The capture screen's fields the review reads and changes after a recording
+// whose skier name had to change to keep an earlier video.
+class CaptureFields
+{
+public:
+    virtual ~CaptureFields() = default;
+    virtual bool nameChangeNoticeShown() const = 0; // Label4
+    virtual void hideNameChangeNotice() = 0;
+    virtual QString skierName() const = 0; // txtSkierName
+    virtual void setSkierName(const QString& name) = 0;
+    virtual QString pass() const = 0; // txtPass
+    virtual void setPass(const QString& pass) = 0;
+};
+
+// The screens around review. A screen that is not part of korvel yet answers
+// false, and review says so and stays.
+class ReviewListener
+{
+public:
+    virtual ~ReviewListener() = default;
+    virtual void showMeasure() {}
+    virtual void showGridSetup() {}
+    virtual bool showCapture() { return false; }
+    virtual bool showMainScreen() { return false; }
+    virtual bool openLogViewer() { return false; }
+};
+
+// What the screen shows, by control name.
+struct ReviewView {
+    QString Label10 = QStringLiteral("Disk Free Space Available");
+    QString lblDiskSpace = QStringLiteral("Disk Space");
+    bool Label11Visible = false; // "Warning! Disk Space Low"
+    QString Text6;               // the video the screen works on
+    QString Label5;              // the instruction
+    bool cmdMarkStartVisible = true;
+    bool cmdMarkStartEnabled = false;
+    bool btnGoToSetupEnabled = false;
+    bool Label9Visible = false; // "Barefoot Mode"
+    bool Timer2Running = false;
+};
+
+// The screen's key codes for the numeric keypad.
+inline constexpr int kKeyNumpad4 = 100; // one frame back
+inline constexpr int kKeyNumpad6 = 102; // one frame forward
+
+class ReviewModel
+{
+public:
+    ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt, PlayerEngine& player,
+                FreeSpaceQuery freeSpace = {});
+
+    void setListener(ReviewListener* l) { m_listener = l; }
+    void setCaptureFields(CaptureFields* c) { m_capture = c; }
+    // Replaces the frame export (tests of what happens when it fails).
+    void setExporter(FrameExporter e) { m_exporter = std::move(e); }
+
+    const ReviewView& view() const { return m_view; }
+    const ReviewSession& session() const { return m_session; }
+    PlayerEngine& player() { return m_player; }
+
+    // The capture screen puts its recording here before the arrival.
+    void setText6(const QString& path) { m_view.Text6 = path; }
+    // The log viewer's choice, for a "View" arrival.
+    void setFileToView(const QString& path) { m_fileToView = path; }
+
+    // Each showing of the screen.
+    void Arrive();
+    // Command6: the file dialog and the checks on the chosen file.
+    void BrowseForVideo();
+    // "<" (never below frame 1) and ">".
+    void StepBack();
+    void StepForward();
+    // A key pressed while the player has the focus.
+    void playerKey(int keyCode);
+    // Timer2: the arrow keys held down or pressed since the last poll.
+    void pollArrows(bool left, bool right);
+    // The screen gained or lost the focus: Timer2 follows.
+    void focusChanged(bool in);
+
+    // cmdMarkStart (forSetup false) and btnGoToSetup: export the frame on
+    // show and hand over. Stay when the export failed.
+    NextScreen UseDisplayedFrame(bool forSetup);
+    // cmdGoToCapture and cmdGoToSetup; false when that screen is not there
+    // (the operator was told and the screen stays as it was).
+    bool GoToCapture();
+    bool GoToMainScreen();
+    // cmdViewLog.
+    void ViewLog();
+
+private:
+    void fixSkierName();
+    QString askName(const QString& text, const QString& defaultName, bool* cancelled);
+    void loadPlayer();
+    void showDiskSpace();
+    bool leave(bool toCapture);
+
+    SharedState& m_shared;
+    Settings& m_settings;
+    Prompt& m_prompt;
+    PlayerEngine& m_player;
+    FreeSpaceQuery m_freeSpace;
+    ReviewListener* m_listener = nullptr;
+    CaptureFields* m_capture = nullptr;
+    FrameExporter m_exporter;
+    ReviewView m_view;
+    ReviewSession m_session;
+    QString m_fileToView;
+};
+
+// A typed skier name as it may stand in a video's file name: separators and
+// control characters become blanks, so a name never moves the video into
+// another folder.
+QString videoNameStem(const QString& skier);
+
+} // namespace korvel
