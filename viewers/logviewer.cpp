@@ -1,0 +1,117 @@
+#include "viewers/logviewer.h"
+
+#include "shell/paths.h"
+#include "shell/prompt.h"
+#include "shell/sharedstate.h"
+#include "shell/textfile.h"
+
+namespace korvel
+{
+
+bool listsLine(LogKind kind, const QString& line)
+{
+    return line.endsWith(kind == LogKind::Video ? QStringLiteral("avi") : QStringLiteral("bmp"),
+                         Qt::CaseSensitive);
+}
+
+QString fileNamedIn(const QString& line)
+{
+    const qsizetype at = line.indexOf(QStringLiteral("File:"));
+    if (at < 0)
+        return {};
+    return line.mid(at + 6);
+}
+
+LogViewerModel::LogViewerModel(LogKind kind, SharedState& shared, Prompt& prompt)
+    : m_kind(kind), m_shared(shared), m_prompt(prompt)
+{
+}
+
+QString LogViewerModel::defaultLogPath() const
+{
+    if (m_shared.LogFileName.isEmpty())
+        return {};
+    return joinPath(m_shared.VideoDir, m_shared.LogFileName);
+}
+
+void LogViewerModel::open()
+{
+    const QString path = defaultLogPath();
+    if (PathExists(path, PathKind::File)) {
+        showLog(path);
+        return;
+    }
+    m_lines.clear();
+}
+
+void LogViewerModel::selectLogFile()
+{
+    const std::optional<QString> chosen =
+        m_prompt.openFile(QStringLiteral("Select a Log File"),
+                          QStringLiteral("*.txt|JumpMeasurementLog*.txt"), m_shared.VideoDir);
+    if (!chosen)
+        return;
+    showLog(*chosen);
+}
+
+void LogViewerModel::showLog(const QString& path)
+{
+    m_logPath = path;
+    m_lines.clear();
+    if (path.isEmpty())
+        return;
+    QString error;
+    const std::optional<QStringList> lines = readLines(path, &error);
+    if (!lines) {
+        m_prompt.message(QStringLiteral("The log file %1 could not be read: %2").arg(path, error));
+        return;
+    }
+    for (const QString& line : *lines)
+        if (listsLine(m_kind, line))
+            m_lines << line;
+}
+
+void LogViewerModel::select(int row)
+{
+    if (row < 0 || row >= m_lines.size())
+        return;
+    m_fileToView = fileNamedIn(m_lines[row]);
+}
+
+bool LogViewerModel::view()
+{
+    if (m_fileToView.isEmpty())
+        return false;
+    return handOver(m_fileToView);
+}
+
+bool LogViewerModel::activate(int row)
+{
+    if (row < 0 || row >= m_lines.size())
+        return false;
+    select(row);
+    if (m_kind == LogKind::Picture && m_fileToView.isEmpty())
+        return handOver({});
+    return view();
+}
+
+bool LogViewerModel::handOver(const QString& path)
+{
+    if (!m_listener) {
+        m_prompt.message(m_kind == LogKind::Video
+                             ? QStringLiteral("The review screen is not part of this version of "
+                                              "korvel.")
+                             : QStringLiteral("The measure screen is not part of this version of "
+                                              "korvel."));
+        return false;
+    }
+    // The screen taking over decides on arrival from where it was opened.
+    if (m_kind == LogKind::Video) {
+        m_shared.LastScreen = QStringLiteral("View");
+        return m_listener->viewVideo(path);
+    }
+    m_shared.LastScreen = QStringLiteral("PictureLog");
+    return m_listener->showPictureOnMeasure(path);
+}
+
+} // namespace korvel
