@@ -19,7 +19,8 @@ QString loadManual(QTextDocument& doc, const QString& path)
     doc.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The manual %1 could not be opened: %2").arg(path, file.errorString());
+        return QStringLiteral("The manual %1 could not be opened: %2")
+            .arg(path, file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("The manual %1 could not be read: %2").arg(path, file.errorString());

@@ -62,16 +62,64 @@ struct GroupState {
 bool isSkippedDestination(const QByteArray& word)
 {
     static const QByteArray kSkipped[] = {
-        "fonttbl",    "colortbl",  "stylesheet", "info",       "pict",      "object",
-        "objdata",    "fldinst",   "header",     "headerl",    "headerr",   "headerf",
-        "footer",     "footerl",   "footerr",    "footerf",    "footnote",  "listtable",
-        "listoverridetable",       "rsidtbl",    "generator",  "themedata", "colorschememapping",
-        "latentstyles",            "datastore",  "xmlnstbl",   "filetbl",   "revtbl",
-        "pgdsctbl",   "nonshppict", "comment",   "annotation", "atnid",     "atnauthor",
-        "bkmkstart",  "bkmkend",   "xe",         "tc",         "txe",       "rxe",
-        "template",   "docvar",    "fontemb",    "fontfile",   "mmathPr",   "ftnsep",
-        "ftnsepc",    "ftncn",     "aftnsep",    "aftnsepc",   "aftncn",    "userprops",
-        "private",    "pn",        "shpinst",    "sp",         "sn",        "sv",
+        "fonttbl",
+        "colortbl",
+        "stylesheet",
+        "info",
+        "pict",
+        "object",
+        "objdata",
+        "fldinst",
+        "header",
+        "headerl",
+        "headerr",
+        "headerf",
+        "footer",
+        "footerl",
+        "footerr",
+        "footerf",
+        "footnote",
+        "listtable",
+        "listoverridetable",
+        "rsidtbl",
+        "generator",
+        "themedata",
+        "colorschememapping",
+        "latentstyles",
+        "datastore",
+        "xmlnstbl",
+        "filetbl",
+        "revtbl",
+        "pgdsctbl",
+        "nonshppict",
+        "comment",
+        "annotation",
+        "atnid",
+        "atnauthor",
+        "bkmkstart",
+        "bkmkend",
+        "xe",
+        "tc",
+        "txe",
+        "rxe",
+        "template",
+        "docvar",
+        "fontemb",
+        "fontfile",
+        "mmathPr",
+        "ftnsep",
+        "ftnsepc",
+        "ftncn",
+        "aftnsep",
+        "aftnsepc",
+        "aftncn",
+        "userprops",
+        "private",
+        "pn",
+        "shpinst",
+        "sp",
+        "sn",
+        "sv",
     };
     return std::find(std::begin(kSkipped), std::end(kSkipped), word) != std::end(kSkipped);
 }
@@ -442,8 +490,8 @@ bool looksLikeRtf(const QByteArray& bytes)
     qsizetype i = 0;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         i = 3;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
-                                bytes[i] == '\n'))
+    while (i < bytes.size() &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
     return bytes.mid(i, 5) == "{\\rtf";
 }

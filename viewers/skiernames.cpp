@@ -43,7 +43,8 @@ SkierNames readSkierNames(const QString& path)
     QString error;
     const std::optional<QStringList> lines = readLines(path, &error);
     if (!lines)
-        return {{}, QStringLiteral("The skier names file %1 could not be read: %2").arg(path, error)};
+        return {{},
+                QStringLiteral("The skier names file %1 could not be read: %2").arg(path, error)};
     return {skierList(*lines), {}};
 }
 

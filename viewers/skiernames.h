@@ -40,6 +40,7 @@ struct NamesImport {
     QString error;
     explicit operator bool() const { return error.isEmpty(); }
 };
-NamesImport importSkierNames(const QString& sourcePath, const QString& targetPath = skierNamesPath());
+NamesImport importSkierNames(const QString& sourcePath,
+                             const QString& targetPath = skierNamesPath());
 
 } // namespace korvel

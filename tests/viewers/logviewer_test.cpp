@@ -59,7 +59,8 @@ struct Viewer {
     Listener listener;
     LogViewerModel model;
 
-    explicit Viewer(LogKind kind, const QStringList& log = sampleLog()) : model(kind, shared, prompt)
+    explicit Viewer(LogKind kind, const QStringList& log = sampleLog())
+        : model(kind, shared, prompt)
     {
         shared.VideoDir = dir.path();
         shared.LogFileName = QStringLiteral("JumpMeasurementLog120726.txt");
@@ -79,8 +80,8 @@ TEST(LogViewer, ListsTheLinesOfItsKindAndTheirFiles)
         LogKind kind;
         QStringList files; // the files of the listed lines, in log order
     };
-    for (const Case& c : {Case{LogKind::Video, {kVideo}},
-                          Case{LogKind::Picture, {kPicture, kLinuxPicture, ""}}}) {
+    for (const Case& c :
+         {Case{LogKind::Video, {kVideo}}, Case{LogKind::Picture, {kPicture, kLinuxPicture, ""}}}) {
         Viewer v(c.kind);
         EXPECT_EQ(v.model.logPath(), v.model.defaultLogPath());
         ASSERT_EQ(v.model.lines().size(), c.files.size());

@@ -45,8 +45,7 @@ TEST(RtfReader, ReadsTheCommonSubset)
         {"delimiting blank belongs to the word", "{\\rtf1\\b  bold\\b0  plain}", " bold plain"},
         {"escaped braces and backslash", "{\\rtf1 a\\{b\\}c\\\\d}", "a{b}c\\d"},
         {"Windows-1252 by hex", "{\\rtf1 Zo\\'ebe \\'80\\'96}", QStringLiteral("Zoëe €–")},
-        {"Unicode with one stand-in", "{\\rtf1 \\u268?esk\\u-3913?}",
-         QStringLiteral("Česk\uF0B7")},
+        {"Unicode with one stand-in", "{\\rtf1 \\u268?esk\\u-3913?}", QStringLiteral("Česk\uF0B7")},
         {"uc0: no stand-in", "{\\rtf1\\uc0 \\u321 ukasz}", QStringLiteral("Łukasz")},
         {"uc2: a hex and a letter stand in", "{\\rtf1\\uc2 \\u8364\\'80xy}", QStringLiteral("€y")},
         {"stand-in skip ends at a group", "{\\rtf1\\uc3 \\u945{b}c}", QStringLiteral("αbc")},
@@ -60,8 +59,8 @@ TEST(RtfReader, ReadsTheCommonSubset)
          "ok"},
         {"pictures skipped, hex and all", "{\\rtf1 a{\\pict\\pngblip 89504e47{}0d0a}b}", "ab"},
         {"binary data may hold braces", "{\\rtf1 a{\\pict\\bin4 }{\\x}b}", "ab"},
-        {"field shows its result", "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Link}}}",
-         "Link"},
+        {"field shows its result",
+         "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Link}}}", "Link"},
         {"typographic words", "{\\rtf1\\ldblquote a\\rdblquote \\emdash  b\\bullet}",
          QStringLiteral("“a”— b•")},
         {"text after the document is not read", "{\\rtf1 done}trailing{x}", "done"},
@@ -132,7 +131,10 @@ TEST(RtfReader, DamagedFilesGiveTheTextThatCanBeRead)
         {"overlong control word", "{\\rtf1 a\\" + QByteArray(100000, 'x') + " b}", "ab"},
         {"deep nesting", "{\\rtf1" + deep + "}", "x"},
         {"only opening braces", "{\\rtf1" + QByteArray(1000000, '{'), ""},
-        {"control bytes are not text", "{\\rtf1 a\x01\x02\x7F" "b}", "ab"},
+        {"control bytes are not text",
+         "{\\rtf1 a\x01\x02\x7F"
+         "b}",
+         "ab"},
         {"zero bytes", QByteArray("{\\rtf1 a\0b}", 11), "ab"},
         {"a skipped table never closed", "{\\rtf1{\\fonttbl{\\f0 Arial;}text", ""},
     });
@@ -142,10 +144,10 @@ TEST(RtfReader, DamagedFilesGiveTheTextThatCanBeRead)
 TEST(RtfReader, TokenSoupNeverHangsOrCrashes)
 {
     const std::vector<QByteArray> tokens = {
-        "{",      "}",      "\\par ",  "\\b",     "\\b0",  "\\i ",   "\\ul",   "\\ulnone",
-        "\\'e9",  "\\'",    "\\'4",    "\\u-1",   "\\u",   "\\uc",   "\\uc2 ", "\\u8364?",
-        "\\*",    "\\bin",  "\\bin3 ", "\\fonttbl", "\\pict", "text ", "\\\\",  "\\{",
-        "\\",     "-",      "9999999999", "\\fs", "\\plain", "\\pard\\qc", "\r\n", "\x80\xff",
+        "{",     "}",     "\\par ",     "\\b",       "\\b0",    "\\i ",       "\\ul",   "\\ulnone",
+        "\\'e9", "\\'",   "\\'4",       "\\u-1",     "\\u",     "\\uc",       "\\uc2 ", "\\u8364?",
+        "\\*",   "\\bin", "\\bin3 ",    "\\fonttbl", "\\pict",  "text ",      "\\\\",   "\\{",
+        "\\",    "-",     "9999999999", "\\fs",      "\\plain", "\\pard\\qc", "\r\n",   "\x80\xff",
     };
     std::mt19937 random(12345);
     for (int round = 0; round < 3000; ++round) {

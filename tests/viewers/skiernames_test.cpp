@@ -63,8 +63,8 @@ TEST(SkierNames, ImportWritesTheTextOfAnyNamesFile)
     };
     const std::vector<Case> cases = {
         {"plain text", "Doe,John\r\nRoe,Jane\r\n", "Doe,John\r\nRoe,Jane\r\n", "John Doe"},
-        {"plain text, LF and no last line end", "Doe,John\n\nLee,Ann", "Doe,John\r\n\r\nLee,Ann\r\n",
-         "John Doe"},
+        {"plain text, LF and no last line end", "Doe,John\n\nLee,Ann",
+         "Doe,John\r\n\r\nLee,Ann\r\n", "John Doe"},
         {"UTF-8 becomes the single-byte text of the lake files", "Zo\xC3\xAB,Anna\n",
          "Zo\xEB,Anna\r\n", QStringLiteral("Anna Zoë")},
         {"rich text from a word processor",
@@ -91,12 +91,14 @@ TEST(SkierNames, AFailedImportKeepsTheNamesThereWere)
     writeBytes(t.file("picture.bmp"), QByteArray("BM\x36\0\0\0", 6));
     NamesImport done = importSkierNames(t.file("picture.bmp"), names);
     EXPECT_FALSE(done);
-    EXPECT_EQ(done.error, t.file("picture.bmp") +
-                              " is not a text or rich-text file. The skier names were not changed.");
+    EXPECT_EQ(done.error,
+              t.file("picture.bmp") +
+                  " is not a text or rich-text file. The skier names were not changed.");
 
     done = importSkierNames(t.file("absent.txt"), names);
     EXPECT_FALSE(done);
-    EXPECT_TRUE(done.error.startsWith("The names file " + t.file("absent.txt") + " could not be read"));
+    EXPECT_TRUE(
+        done.error.startsWith("The names file " + t.file("absent.txt") + " could not be read"));
 
     writeBytes(t.file("good.txt"), "Roe,Jane\n");
     done = importSkierNames(t.file("good.txt"), t.file("no/such/folder/SkierNames.txt"));
