@@ -448,18 +448,18 @@ bool GridSetupModel::complete()
     }
 
     // Field of view at the near buoys.
-    const auto thetaL = sightLineAngle(c, leadingNumber(text(QStringLiteral("lower_left_x"))),
-                                       leadingNumber(text(QStringLiteral("lower_left_y"))));
-    const auto thetaR = sightLineAngle(c, leadingNumber(text(QStringLiteral("lower_right_x"))),
-                                       leadingNumber(text(QStringLiteral("lower_right_y"))));
-    if (!thetaL || !thetaR) {
+    const auto sightL = sightLine(c, leadingNumber(text(QStringLiteral("lower_left_x"))),
+                                  leadingNumber(text(QStringLiteral("lower_left_y"))));
+    const auto sightR = sightLine(c, leadingNumber(text(QStringLiteral("lower_right_x"))),
+                                  leadingNumber(text(QStringLiteral("lower_right_y"))));
+    if (!sightL || !sightR) {
         m_prompt.message(
             QStringLiteral("The field of view cannot be measured at the near buoys "
                            "of this grid. Check the survey values and the buoy markers."),
             kErrorTitle, Icon::Exclamation);
         return false;
     }
-    const double fov = fieldOfViewFromAngles(*thetaL, *thetaR);
+    const double fov = fieldOfView(*sightL, *sightR);
     if (fov > kFieldOfViewLimit) {
         m_prompt.message(QStringLiteral("Setup is not valid, Field of View is ") + numberText(fov) +
                          QStringLiteral(" degrees where the maximum allowed is 35 degrees"));

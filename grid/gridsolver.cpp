@@ -35,12 +35,16 @@ bool solveSurvey(GridState& s)
 bool gaussJordan(SolveMatrix& M, int N)
 {
     for (int k = 1; k <= N; ++k) {
-        // The first non-zero pivot, however small: only an exact zero means
-        // the buoys do not fix the mapping.
+        // The largest pivot left in the column: a rounding leftover (1e-16
+        // where two buoys share a picture row) is never taken while a real
+        // value is there. Only an exact zero means the buoys do not fix the
+        // mapping; a tiny pivot that is the column's largest is still one.
         int p = k;
-        while (p <= N && M[p][k] == 0)
-            ++p;
-        if (p > N)
+        for (int i = k + 1; i <= N; ++i) {
+            if (std::fabs(M[i][k]) > std::fabs(M[p][k]))
+                p = i;
+        }
+        if (M[p][k] == 0)
             return false;
         for (int j = 1; j <= N + 1; ++j)
             std::swap(M[k][j], M[p][j]);
@@ -70,13 +74,30 @@ double fieldOfViewFromAngles(double thetaLeft, double thetaRight)
     return std::floor(10 * std::fabs(thetaLeft - thetaRight) + 15) / 10;
 }
 
-std::optional<double> sightLineAngle(const Coefficients& c, double x, double y)
+std::optional<SurveyPoint> sightLine(const Coefficients& c, double x, double y)
 {
     const auto p1 = ScreenToSurvey(c, x, y);
     const auto p2 = ScreenToSurvey(c, x, y - 45);
-    if (!p1 || !p2 || p2->Y == p1->Y)
+    if (!p1 || !p2)
         return std::nullopt;
-    return std::atan((p2->X - p1->X) / (p2->Y - p1->Y)) * 180 / std::numbers::pi;
+    const SurveyPoint step{p2->X - p1->X, p2->Y - p1->Y};
+    if (step.X == 0 && step.Y == 0)
+        return std::nullopt;
+    return step;
+}
+
+double angleBetween(const SurveyPoint& a, const SurveyPoint& b)
+{
+    // atan2 of cross and dot has no jump where a line runs along a survey
+    // axis, as the difference of two atan(dX / dY) has at the X axis.
+    const double cross = a.X * b.Y - a.Y * b.X;
+    const double dot = a.X * b.X + a.Y * b.Y;
+    return std::atan2(std::fabs(cross), dot) * 180 / std::numbers::pi;
+}
+
+double fieldOfView(const SurveyPoint& left, const SurveyPoint& right)
+{
+    return fieldOfViewFromAngles(angleBetween(left, right), 0);
 }
 
 } // namespace korvel

@@ -56,15 +56,28 @@ TEST(SurveySolve, RecoversAKnownProjectiveMapping)
     }
 }
 
-TEST(SurveySolve, BuoysOnOneLineHaveNoUniqueSolution)
+TEST(SurveySolve, BuoysThatDoNotFixTheMappingHaveNoUniqueSolution)
 {
-    test::Site site = test::makeSite();
-    GridState s = stateFor(site.truth, site.screen);
-    for (int slot = 1; slot <= 4; ++slot) {
-        s.screenX[slot] = 1000.0 * slot;
-        s.screenY[slot] = 500.0 * slot + 200;
+    struct Case {
+        const char* name;
+        std::array<ScreenPoint, 5> screen;
+    } cases[] = {
+        {"on one slanting line",
+         {ScreenPoint{}, {1000, 700}, {2000, 1200}, {3000, 1700}, {4000, 2200}}},
+        {"on one row", {ScreenPoint{}, {7200, 3000}, {9000, 3000}, {2400, 3000}, {600, 3000}}},
+        {"on one column", {ScreenPoint{}, {4800, 1500}, {4800, 6000}, {4800, 2500}, {4800, 4000}}},
+        {"all on one spot",
+         {ScreenPoint{}, {4800, 3600}, {4800, 3600}, {4800, 3600}, {4800, 3600}}},
+    };
+    const test::Site site = test::makeSite();
+    for (const Case& c : cases) {
+        GridState s = stateFor(site.truth, site.screen);
+        for (int slot = 1; slot <= 4; ++slot) {
+            s.screenX[slot] = c.screen[slot].x;
+            s.screenY[slot] = c.screen[slot].y;
+        }
+        EXPECT_FALSE(solveSurvey(s)) << c.name;
     }
-    EXPECT_FALSE(solveSurvey(s));
 }
 
 TEST(SurveySolve, ATinyPivotIsStillAPivot)
@@ -113,16 +126,40 @@ TEST(GridValidation, FieldOfViewAddsOneAndAHalfAndCuts)
         EXPECT_DOUBLE_EQ(fieldOfViewFromAngles(c.left, c.right), c.fov) << c.left << " " << c.right;
 }
 
-TEST(GridValidation, SightLineAnglesOfThePinholeSite)
+TEST(GridValidation, SightLinesOfThePinholeSite)
 {
     const test::Site site = test::makeSite(15);
-    const auto left = sightLineAngle(site.truth, site.screen[4].x, site.screen[4].y);
-    const auto right = sightLineAngle(site.truth, site.screen[2].x, site.screen[2].y);
+    const auto left = sightLine(site.truth, site.screen[4].x, site.screen[4].y);
+    const auto right = sightLine(site.truth, site.screen[2].x, site.screen[2].y);
     ASSERT_TRUE(left && right);
-    // atan(a (x - x0) / b) for the pinhole.
-    EXPECT_NEAR(*left, std::atan(15.0 * -4200 / 300000) * 180 / M_PI, 1e-9);
-    EXPECT_NEAR(*right, -*left, 1e-9);
-    EXPECT_DOUBLE_EQ(fieldOfViewFromAngles(*left, *right), 25.2);
+    // Each leans atan(a (x - x0) / b) off the survey Y axis, to either side.
+    const double lean = std::atan(15.0 * 4200 / 300000) * 180 / M_PI;
+    EXPECT_NEAR(angleBetween(*left, {0, 1}), lean, 1e-9);
+    EXPECT_NEAR(angleBetween(*right, {0, 1}), lean, 1e-9);
+    EXPECT_DOUBLE_EQ(fieldOfView(*left, *right), 25.2);
+}
+
+TEST(GridValidation, AngleBetweenSightLinesIgnoresHowTheAxesLie)
+{
+    auto dir = [](double degrees) {
+        return SurveyPoint{std::sin(degrees * M_PI / 180), std::cos(degrees * M_PI / 180)};
+    };
+    struct Case {
+        double a, b; // directions, degrees from the survey Y axis
+        double angle;
+    } cases[] = {
+        {10, -10, 20},   {-10, 10, 20}, {80, 100, 20}, // across the survey X axis
+        {170, -170, 20}, {0, 90, 90},   {45, 45, 0},   {0, 180, 180},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NEAR(angleBetween(dir(c.a), dir(c.b)), c.angle, 1e-9) << c.a << " " << c.b;
+        // Mirrored and scaled: the same angle.
+        const SurveyPoint m1{-dir(c.a).X * 3, dir(c.a).Y * 3};
+        const SurveyPoint m2{-dir(c.b).X, dir(c.b).Y};
+        EXPECT_NEAR(angleBetween(m1, m2), c.angle, 1e-9) << c.a << " " << c.b;
+    }
+    EXPECT_DOUBLE_EQ(fieldOfView(dir(80), dir(100)), 21.5);
+    EXPECT_FALSE(sightLine(Coefficients{}, 100, 100)) << "every point maps onto one spot";
 }
 
 TEST(Distance, LandingOffsetByJumpType)
