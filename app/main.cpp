@@ -52,8 +52,7 @@ public:
         }
         m_measure.model().selectGrid(m_shared.CurrentGrid);
         // A newcomer without a contact frame of their own measures the sample jump.
-        if (m_shared.LastScreen != QLatin1String("SelectFrame") &&
-            !m_measure.picture()->hasPicture())
+        if (m_shared.LastScreen != ScreenTag::SelectFrame && !m_measure.picture()->hasPicture())
             m_measure.freezePicture(sample::makeSampleScene({.skier = true}).picture,
                                     QStringLiteral("Sample jump"));
         m_measure.enter();
@@ -173,7 +172,7 @@ int main(int argc, char** argv)
 
     const QString frame = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
     if (PathExists(frame, PathKind::File)) {
-        shared.LastScreen = QStringLiteral("SelectFrame");
+        shared.LastScreen = ScreenTag::SelectFrame;
     } else {
         screen.setBackground(sample::makeSampleScene().picture);
     }

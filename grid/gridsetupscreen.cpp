@@ -61,8 +61,14 @@ GridSetupScreen::GridSetupScreen(GridSetupModel& model, SharedState& shared, Set
         sync();
     });
 
-    m_keyTimer = makeKeyTimer(this);
-    connect(m_keyTimer, &QTimer::timeout, this, &GridSetupScreen::pollArrowKeys);
+    // Arrow keys move the chosen marker (all of them when locked) a pixel a poll.
+    m_keyTimer = makeKeyTimer(
+        this,
+        [this](ArrowKeys::Key k) {
+            const QPoint d = arrowStep(k);
+            m_model.adjust(d.x() * kTwipsPerPixel, d.y() * kTwipsPerPixel);
+        },
+        [this] { sync(); });
 
     // Form load: Standard grades, no grid valid yet, nothing drawn.
     m_optStandard->setChecked(true);
@@ -392,7 +398,7 @@ double GridSetupScreen::markerSize() const
 
 void GridSetupScreen::enter()
 {
-    if (m_shared.LastScreen == QLatin1String("SelectFrame")) {
+    if (m_shared.LastScreen == ScreenTag::SelectFrame) {
         const QString path = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
         const QImage frame(path);
         if (frame.isNull())
@@ -446,30 +452,6 @@ void GridSetupScreen::pastePicture()
         return;
     }
     setBackground(img);
-}
-
-void GridSetupScreen::pollArrowKeys()
-{
-    ArrowKeys& keys = ArrowKeys::instance();
-    bool moved = false;
-    if (keys.poll(ArrowKeys::Left)) {
-        m_model.adjust(-15, 0);
-        moved = true;
-    }
-    if (keys.poll(ArrowKeys::Up)) {
-        m_model.adjust(0, -15);
-        moved = true;
-    }
-    if (keys.poll(ArrowKeys::Right)) {
-        m_model.adjust(15, 0);
-        moved = true;
-    }
-    if (keys.poll(ArrowKeys::Down)) {
-        m_model.adjust(0, 15);
-        moved = true;
-    }
-    if (moved)
-        sync();
 }
 
 void GridSetupScreen::runAccuracyCheck()

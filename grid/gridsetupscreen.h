@@ -63,7 +63,6 @@ private:
     void buildOverlays();
     QColor markerColour() const;
     double markerSize() const;
-    void pollArrowKeys();
     void loadPictureFromFile();
     void pastePicture();
     void runAccuracyCheck();

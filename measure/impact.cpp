@@ -217,10 +217,10 @@ std::uint32_t labelColour(const QString& labelcolor)
     return kWhite;
 }
 
-GridOverlay show_the_grid(const ActiveGrid& grid, const QString& buoyMarker, double halfLength)
+GridOverlay show_the_grid(const ActiveGrid& grid, MarkerStyle marker, double halfLength)
 {
     GridOverlay o;
-    const bool cross = buoyMarker == QLatin1String("cross");
+    const bool cross = marker == MarkerStyle::Cross;
     const int order[4] = {UpperLeft, UpperRight, LowerLeft, LowerRight};
     for (int k = 0; k < 4; ++k) {
         BuoyMark& m = o.marks[k];

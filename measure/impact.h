@@ -6,6 +6,7 @@
 #include "grid/gridfile.h"
 #include "grid/gridmapping.h"
 #include "grid/gridstate.h"
+#include "shell/sharedstate.h"
 #include "shell/twips.h"
 
 #include <QString>
@@ -149,7 +150,6 @@ struct GridOverlay {
     QString grid_description;
 };
 
-// buoyMarker: "cross" draws crosses, anything else circles.
-GridOverlay show_the_grid(const ActiveGrid& grid, const QString& buoyMarker, double halfLength);
+GridOverlay show_the_grid(const ActiveGrid& grid, MarkerStyle marker, double halfLength);
 
 } // namespace korvel

@@ -367,7 +367,7 @@ bool MeasureModel::Record()
     if (advance && fallOrPass)
         m_outcome.reset();
 
-    if (m_shared.WstimsState == QLatin1String("WSTIMS ON")) {
+    if (m_shared.WstimsState == WstimsLink::On) {
         // The scoring program learns of a fall or pass from the option chosen,
         // and from a comment that reads exactly "Fall" or "Pass".
         ExchangeOutcome outcome = ExchangeOutcome::Ok;
@@ -497,13 +497,13 @@ bool MeasureModel::savePicture(const PictureWriter& write)
 bool MeasureModel::leave(Leaving how, const PictureWriter& write)
 {
     const QString question = QStringLiteral("Do you want to save this picture?");
-    const bool fromFrameSelection = m_shared.LastScreen == QLatin1String("SelectFrame");
+    const bool fromFrameSelection = m_shared.LastScreen == ScreenTag::SelectFrame;
     // Without a picture there is nothing to save or lose.
     if (fromFrameSelection) {
         if (m_frozen) {
-            const QString policy = m_shared.PictureSavePolicy;
-            const bool save = policy == QLatin1String("Save") ||
-                              (policy == QLatin1String("Ask") &&
+            const SavePolicy policy = m_shared.PictureSavePolicy;
+            const bool save = policy == SavePolicy::Save ||
+                              (policy == SavePolicy::Ask &&
                                m_prompt.askYesNo(question, QString(), Icon::Question, true));
             if (save && !savePicture(write))
                 return false;

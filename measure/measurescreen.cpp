@@ -127,8 +127,16 @@ MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings&
         sync();
     });
 
-    m_keyTimer = makeKeyTimer(this);
-    connect(m_keyTimer, &QTimer::timeout, this, &MeasureScreen::pollArrowKeys);
+    // Arrow keys nudge the impact a pixel a poll.
+    m_keyTimer = makeKeyTimer(
+        this,
+        [this](ArrowKeys::Key k) {
+            static constexpr NudgeDirection kNudge[] = {NudgeDirection::Left, NudgeDirection::Up,
+                                                        NudgeDirection::Right,
+                                                        NudgeDirection::Down};
+            m_model.nudge(kNudge[k]);
+        },
+        [this] { sync(); });
     m_loadTimer = new QTimer(this);
     m_loadTimer->setObjectName(QStringLiteral("loadTimer"));
     m_loadTimer->setInterval(1000);
@@ -475,7 +483,7 @@ void MeasureScreen::applyColours()
 
 void MeasureScreen::enter()
 {
-    if (m_shared.LastScreen == QLatin1String("SelectFrame")) {
+    if (m_shared.LastScreen == ScreenTag::SelectFrame) {
         const QString path = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
         const QImage frame(path);
         if (frame.isNull())
@@ -685,25 +693,6 @@ bool MeasureScreen::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MeasureScreen::pollArrowKeys()
-{
-    ArrowKeys& keys = ArrowKeys::instance();
-    const std::pair<ArrowKeys::Key, NudgeDirection> order[] = {
-        {ArrowKeys::Left, NudgeDirection::Left},
-        {ArrowKeys::Up, NudgeDirection::Up},
-        {ArrowKeys::Right, NudgeDirection::Right},
-        {ArrowKeys::Down, NudgeDirection::Down}};
-    bool moved = false;
-    for (const auto& [key, dir] : order) {
-        if (keys.poll(key)) {
-            m_model.nudge(dir);
-            moved = true;
-        }
-    }
-    if (moved)
-        sync();
-}
-
 void MeasureScreen::pasteClipboard()
 {
     const QImage img = QGuiApplication::clipboard()->image();
@@ -744,7 +733,7 @@ void MeasureScreen::loadPictureCommand()
     if (!path || !showPictureFile(*path))
         return;
     m_model.pictureLoaded(*path);
-    m_shared.LastScreen = QStringLiteral("PictureLoadMenu");
+    m_shared.LastScreen = ScreenTag::PictureLoadMenu;
 }
 
 void MeasureScreen::savePictureCommand()
@@ -770,7 +759,7 @@ void MeasureScreen::exitCommand()
     if (!m_model.leave(MeasureModel::Leaving::Exit,
                        [this](const QString& p) { return writePicture(p); }))
         return;
-    m_shared.LastScreen.clear();
+    m_shared.LastScreen = ScreenTag::None;
     Clear();
     for (QLabel* l : m_buoyLabels)
         l->clear();
@@ -795,7 +784,7 @@ void MeasureScreen::nextJumpCommand()
     if (!m_model.leave(MeasureModel::Leaving::NextJump,
                        [this](const QString& p) { return writePicture(p); }))
         return;
-    m_shared.LastScreen = QStringLiteral("Measure");
+    m_shared.LastScreen = ScreenTag::Measure;
     Clear();
     m_keyTimer->stop();
     hide();

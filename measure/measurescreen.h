@@ -78,7 +78,6 @@ private:
     void buildMenus();
     void placeImpactLines();
     void placeLine(QFrame* line, const Segment& s);
-    void pollArrowKeys();
     void autoLoadTick();
     void pasteClipboard();
     void loadSnapshot();

@@ -40,17 +40,17 @@ NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double 
 
     if (session.videoFromCapture) {
         const QString& video = session.CurrentVideoFile;
-        const QString policy = state.VideoSavePolicy;
+        const SavePolicy policy = state.VideoSavePolicy;
         bool remove = false;
-        if (policy == QLatin1String("NoSave")) {
+        if (policy == SavePolicy::NoSave) {
             remove = true;
-        } else if (policy == QLatin1String("Ask")) {
+        } else if (policy == SavePolicy::Ask) {
             if (prompt.askYesNo(QStringLiteral("Do you want to save this video capture?"),
                                 kProgramTitle, Icon::Question, true))
                 RecordMeasuredCapture(video, session.currentFrame, state, prompt);
             else
                 remove = true;
-        } else if (policy == QLatin1String("Save")) {
+        } else if (policy == SavePolicy::Save) {
             RecordMeasuredCapture(video, session.currentFrame, state, prompt);
         }
         if (remove) {
@@ -63,7 +63,7 @@ NextScreen UseDisplayedFrame(ReviewSession& session, SharedState& state, double 
         session.videoFromCapture = false;
     }
 
-    state.LastScreen = QStringLiteral("SelectFrame");
+    state.LastScreen = ScreenTag::SelectFrame;
     if (state.GridsReady == 1 && !session.setupRequested)
         return NextScreen::Measure;
     if (!session.setupRequested)

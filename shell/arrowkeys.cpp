@@ -7,12 +7,41 @@
 namespace korvel
 {
 
-QTimer* makeKeyTimer(QObject* parent)
+QPoint arrowStep(ArrowKeys::Key k)
+{
+    switch (k) {
+    case ArrowKeys::Left:
+        return {-1, 0};
+    case ArrowKeys::Up:
+        return {0, -1};
+    case ArrowKeys::Right:
+        return {1, 0};
+    case ArrowKeys::Down:
+        return {0, 1};
+    }
+    return {};
+}
+
+QTimer* makeKeyTimer(QObject* parent, std::function<void(ArrowKeys::Key)> step,
+                     std::function<void()> done)
 {
     auto* timer = new QTimer(parent);
     timer->setObjectName(QStringLiteral("keyTimer"));
     timer->setInterval(100);
-    ArrowKeys::instance();
+    ArrowKeys& keys = ArrowKeys::instance();
+    QObject::connect(timer, &QTimer::timeout, timer,
+                     [&keys, step = std::move(step), done = std::move(done)] {
+                         bool any = false;
+                         for (const ArrowKeys::Key k :
+                              {ArrowKeys::Left, ArrowKeys::Up, ArrowKeys::Right, ArrowKeys::Down}) {
+                             if (keys.poll(k)) {
+                                 step(k);
+                                 any = true;
+                             }
+                         }
+                         if (any && done)
+                             done();
+                     });
     return timer;
 }
 

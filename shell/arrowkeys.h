@@ -4,16 +4,15 @@
 // releases, and a key pressed and released between two polls still counts once.
 
 #include <QObject>
+#include <QPoint>
 
 #include <array>
+#include <functional>
 
 class QTimer;
 
 namespace korvel
 {
-
-// A screen's 100 ms arrow-key poll ("keyTimer"), not started yet.
-QTimer* makeKeyTimer(QObject* parent);
 
 class ArrowKeys : public QObject
 {
@@ -40,5 +39,15 @@ private:
     std::array<bool, 4> m_down{};
     std::array<bool, 4> m_pressedSincePoll{};
 };
+
+// One pixel in the key's direction: Left (-1, 0), Up (0, -1) and so on.
+QPoint arrowStep(ArrowKeys::Key k);
+
+// A screen's 100 ms arrow-key poll ("keyTimer"), not started yet: the screen
+// starts it when shown and stops it when it leaves. Every poll calls step
+// once for each arrow down or pressed since the last poll, in the order
+// Left, Up, Right, Down, then done once when any was.
+QTimer* makeKeyTimer(QObject* parent, std::function<void(ArrowKeys::Key)> step,
+                     std::function<void()> done = {});
 
 } // namespace korvel

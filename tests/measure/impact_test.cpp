@@ -216,7 +216,7 @@ TEST(GridOverlay, MarksInDrawingOrderAndBuoyDistanceLabels)
     g.buoyScreen[UpperRight] = {7200, 1500};
     g.buoySurvey[UpperRight] = {18, 24};
 
-    const GridOverlay circles = show_the_grid(g, QStringLiteral("circle"), 60);
+    const GridOverlay circles = show_the_grid(g, MarkerStyle::Circle, 60);
     const int order[4] = {3, 1, 4, 2};
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(circles.marks[k].slot, order[k]);
@@ -227,13 +227,15 @@ TEST(GridOverlay, MarksInDrawingOrderAndBuoyDistanceLabels)
     EXPECT_EQ(ul.dots[1].y, 1505);
     EXPECT_EQ(ul.dots[4].x, 2395);
 
-    const GridOverlay crosses = show_the_grid(g, QStringLiteral("cross"), 60);
+    const GridOverlay crosses = show_the_grid(g, MarkerStyle::Cross, 60);
     EXPECT_TRUE(crosses.marks[1].cross);
     EXPECT_EQ(crosses.marks[1].horizontal.from.x, 7200 - 60);
     EXPECT_EQ(crosses.marks[1].horizontal.to.x, 7200 + 60);
     EXPECT_EQ(crosses.marks[1].vertical.from.y, 1500 - 60);
-    // Only "cross" draws crosses.
-    EXPECT_FALSE(show_the_grid(g, QStringLiteral("Cross"), 60).marks[0].cross);
+    // Only "cross" in the settings draws crosses.
+    EXPECT_EQ(markerStyleFromSetting(u"cross"), MarkerStyle::Cross);
+    for (const char* other : {"Cross", "circle", "", "x"})
+        EXPECT_EQ(markerStyleFromSetting(QString::fromLatin1(other)), MarkerStyle::Circle) << other;
 
     struct Label {
         const char* name;

@@ -38,7 +38,7 @@ struct Bench : test::Workplace {
         shared.VideoDir = dir.path();
         shared.LogFileName = "JumpMeasurementLog120726.txt";
         shared.CapturesDir = dir.file("caps");
-        shared.WstimsState = "WSTIMS ON";
+        shared.WstimsState = WstimsLink::On;
         QDir().mkpath(kvio);
         settings->save("kviodir", kvio);
         test::storeGrid(grids, 1, test::janeRoeGrid());
@@ -373,7 +373,7 @@ TEST(RecordFailure, MissingExchangeFolderIsReportedAndTheJumpStillAdvances)
 TEST(RecordFailure, ExchangeOffWritesNoExchangeFiles)
 {
     Bench b;
-    b.shared.WstimsState = "WSTIMS OFF";
+    b.shared.WstimsState = WstimsLink::Off;
     b.clickExample();
     ASSERT_TRUE(b.model->Record());
     EXPECT_FALSE(QFile::exists(b.kvio + "/kvresult.dst"));

@@ -83,7 +83,7 @@ struct MeasureOperator : test::Workplace {
         shared.LogFileName = "JumpMeasurementLog120726.txt";
         shared.ResultsFile = dir.file("JumpMeasurementResults120726.txt");
         shared.CapturesDir = caps;
-        shared.WstimsState = "WSTIMS ON";
+        shared.WstimsState = WstimsLink::On;
         QDir().mkpath(kvio);
         QDir().mkpath(caps);
         settings->save("kviodir", kvio);

@@ -115,7 +115,7 @@ TEST(MeasureScreen, TheOperatorMeasuresTheSampleJump)
               "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|Jump Picture Files (*.gif)|*.gif|"
               "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|");
     EXPECT_EQ(op.box("gif_file_name"), picture);
-    EXPECT_EQ(op.shared.LastScreen, "PictureLoadMenu");
+    EXPECT_EQ(op.shared.LastScreen, ScreenTag::PictureLoadMenu);
     EXPECT_TRUE(op.shown("FrozenSign"));
 
     // One pixel right of and one above the skier's contact, then back with
@@ -330,8 +330,8 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
         op.model->setListener(&screens);
         const QString frame = joinPath(programFolder(), "currentcapture.bmp");
         ASSERT_TRUE(op.scene.picture.save(frame));
-        op.shared.LastScreen = "SelectFrame";
-        op.shared.PictureSavePolicy = c.policy;
+        op.shared.LastScreen = ScreenTag::SelectFrame;
+        op.shared.PictureSavePolicy = parseName<SavePolicy>(QString::fromLatin1(c.policy)).value();
         op.settings->save("impactcolor", "red");
         op.screen->applyColours();
         op.screen->enter();
@@ -357,7 +357,7 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
         }
         EXPECT_FALSE(op.screen->isVisible()) << c.policy;
         EXPECT_TRUE(screens.mainShown);
-        EXPECT_EQ(op.shared.LastScreen, "");
+        EXPECT_EQ(op.shared.LastScreen, ScreenTag::None);
         EXPECT_EQ(op.box("Jump_no"), "4");
         EXPECT_FALSE(op.shown("grid_description"));
     }
@@ -388,7 +388,7 @@ TEST(MeasureScreen, CaptureNextJumpAsksAndCanStay)
         EXPECT_EQ(op.screen->isVisible(), remain);
         EXPECT_EQ(screens.captureShown, !remain);
         EXPECT_EQ(op.box("Jump_no"), remain ? "1" : "2");
-        EXPECT_EQ(op.shared.LastScreen, remain ? "PictureLoadMenu" : "Measure");
+        EXPECT_EQ(op.shared.LastScreen, remain ? ScreenTag::PictureLoadMenu : ScreenTag::Measure);
     }
 }
 

@@ -51,16 +51,17 @@ TEST(UseDisplayedFrame, KeepingPolicyForACapturedVideo)
         bool kept;
         bool recorded;
     } cases[] = {
-        {"NoSave", std::nullopt, false, false}, {"Ask", true, true, true},
-        {"Ask", false, false, false},           {"Save", std::nullopt, true, true},
-        {"", std::nullopt, true, false},
+        {"NoSave", std::nullopt, false, false},
+        {"Ask", true, true, true},
+        {"Ask", false, false, false},
+        {"Save", std::nullopt, true, true},
     };
     for (const auto& c : cases) {
         test::TestDir t;
         SharedState state;
         state.VideoDir = t.path();
         state.LogFileName = "log.txt";
-        state.VideoSavePolicy = c.policy;
+        state.VideoSavePolicy = parseName<SavePolicy>(QString::fromLatin1(c.policy)).value();
         state.GridsReady = 1;
         ReviewSession session;
         session.videoPath = t.file("Smithjump3.avi");
@@ -78,7 +79,7 @@ TEST(UseDisplayedFrame, KeepingPolicyForACapturedVideo)
             EXPECT_EQ(ReadInfoFile(session.videoPath)->frame, 42);
         }
         EXPECT_FALSE(session.videoFromCapture);
-        EXPECT_EQ(state.LastScreen, "SelectFrame");
+        EXPECT_EQ(state.LastScreen, ScreenTag::SelectFrame);
         EXPECT_EQ(session.CurrentVideoFile, session.videoPath);
         EXPECT_EQ(session.SelectedFrame, 42);
         ASSERT_EQ(exports.calls.size(), 1u);
@@ -90,7 +91,7 @@ TEST(UseDisplayedFrame, AVideoOpenedLaterIsNeverDeleted)
 {
     test::TestDir t;
     SharedState state;
-    state.VideoSavePolicy = "NoSave";
+    state.VideoSavePolicy = SavePolicy::NoSave;
     state.GridsReady = 1;
     ReviewSession session;
     session.videoPath = t.file("Smithjump3.avi");
@@ -133,9 +134,9 @@ TEST(UseDisplayedFrame, AFailedExportKeepsTheVideoAndTheOperatorOnReview)
     SharedState state;
     state.VideoDir = t.path();
     state.LogFileName = "log.txt";
-    state.VideoSavePolicy = "NoSave";
+    state.VideoSavePolicy = SavePolicy::NoSave;
     state.GridsReady = 1;
-    state.LastScreen = "Capture";
+    state.LastScreen = ScreenTag::Capture;
     ReviewSession session;
     session.videoPath = t.file("Smithjump3.avi");
     session.videoFromCapture = true;
@@ -146,5 +147,5 @@ TEST(UseDisplayedFrame, AFailedExportKeepsTheVideoAndTheOperatorOnReview)
     EXPECT_EQ(UseDisplayedFrame(session, state, 9, false, prompt, exports.fn()), NextScreen::Stay);
     EXPECT_TRUE(QFile::exists(session.videoPath));
     EXPECT_TRUE(session.videoFromCapture) << "still subject to the policy on the next try";
-    EXPECT_EQ(state.LastScreen, "Capture");
+    EXPECT_EQ(state.LastScreen, ScreenTag::Capture);
 }
