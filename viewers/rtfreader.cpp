@@ -35,6 +35,7 @@ struct CharState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    bool hidden = false; // \v: text the writer keeps out of sight
     int halfPoints = kDefaultHalfPoints;
     bool operator==(const CharState&) const = default;
 };
@@ -351,6 +352,8 @@ private:
             ch.underline = on;
         else if (w == "ulnone")
             ch.underline = false;
+        else if (w == "v")
+            ch.hidden = on;
         else if (w == "plain")
             ch = CharState{};
         else if (w == "fs") {
@@ -413,6 +416,8 @@ private:
 
     void character(QChar c)
     {
+        if (m_state.ch.hidden)
+            return;
         if (m_doc && !(m_state.ch == m_runFormat)) {
             flushRun();
             m_runFormat = m_state.ch;
@@ -423,6 +428,8 @@ private:
 
     void lineBreak()
     {
+        if (m_state.ch.hidden)
+            return;
         if (m_doc && !(m_state.ch == m_runFormat)) {
             flushRun();
             m_runFormat = m_state.ch;

@@ -4,7 +4,8 @@
 // the common subset (groups, paragraphs and line breaks, tabs, bold, italic,
 // underline, font size, alignment and indents, Windows-1252 and Unicode
 // characters) and passes over what it does not show (font and colour tables,
-// style sheets, document information, pictures, field instructions).
+// style sheets, document information, pictures, field instructions, hidden
+// text).
 //
 // A file that is not rich text is taken as plain text. A damaged file gives
 // the text that could be read; the reader never loops or recurses on its

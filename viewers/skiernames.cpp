@@ -61,8 +61,9 @@ NamesImport importSkierNames(const QString& sourcePath, const QString& targetPat
                 QStringLiteral("The names file %1 could not be read: %2")
                     .arg(sourcePath, file.errorString())};
     // A picture or program chosen by mistake would replace the names with
-    // noise; text files and rich text never hold a zero byte.
-    if (bytes.contains('\0'))
+    // noise; text files never hold a zero byte. Rich text is read only up to
+    // its closing brace (some word processors end the file with a zero byte).
+    if (!looksLikeRtf(bytes) && bytes.contains('\0'))
         return {{},
                 QStringLiteral("%1 is not a text or rich-text file. The skier names were not "
                                "changed.")

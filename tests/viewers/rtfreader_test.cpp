@@ -61,6 +61,7 @@ TEST(RtfReader, ReadsTheCommonSubset)
         {"binary data may hold braces", "{\\rtf1 a{\\pict\\bin4 }{\\x}b}", "ab"},
         {"field shows its result",
          "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Link}}}", "Link"},
+        {"hidden text", "{\\rtf1 a{\\v secret}b\\v c\\v0 d\\v e\\plain f}", "abdf"},
         {"typographic words", "{\\rtf1\\ldblquote a\\rdblquote \\emdash  b\\bullet}",
          QStringLiteral("“a”— b•")},
         {"text after the document is not read", "{\\rtf1 done}trailing{x}", "done"},

@@ -67,9 +67,13 @@ TEST(SkierNames, ImportWritesTheTextOfAnyNamesFile)
          "Doe,John\r\n\r\nLee,Ann\r\n", "John Doe"},
         {"UTF-8 becomes the single-byte text of the lake files", "Zo\xC3\xAB,Anna\n",
          "Zo\xEB,Anna\r\n", QStringLiteral("Anna Zoë")},
-        {"rich text from a word processor",
-         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Doe,John\\par Zo\\'eb,Anna\\par "
-         "\\u321?ukasz,Jan\\par}",
+        {"rich text from a word processor, ending in a zero byte as some do",
+         QByteArray(
+             "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1033{\\fonttbl{\\f0\\fnil"
+             "\\fcharset0 Calibri;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
+             "\\pard\\sa200\\sl276\\slmult1\\f0\\fs22\\lang9 Doe,John\\par\r\nZo\\'eb,Anna\\par\r\n"
+             "\\u321?ukasz,Jan\\par\r\n}\r\n") +
+             QByteArray(1, '\0'),
          "Doe,John\r\nZo\xEB,Anna\r\n?ukasz,Jan\r\n", "John Doe"},
     };
     for (const Case& c : cases) {
