@@ -107,10 +107,10 @@ bool LogViewerModel::handOver(const QString& path)
     }
     // The screen taking over decides on arrival from where it was opened.
     if (m_kind == LogKind::Video) {
-        m_shared.LastScreen = QStringLiteral("View");
+        m_shared.LastScreen = ScreenTag::View;
         return m_listener->viewVideo(path);
     }
-    m_shared.LastScreen = QStringLiteral("PictureLog");
+    m_shared.LastScreen = ScreenTag::PictureLog;
     return m_listener->showPictureOnMeasure(path);
 }
 

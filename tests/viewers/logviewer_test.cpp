@@ -104,7 +104,7 @@ TEST(LogViewer, VideoOpensForReviewWithTheViewTag)
     EXPECT_TRUE(v.listener.calls.isEmpty());
 
     EXPECT_TRUE(v.model.activate(0));
-    EXPECT_EQ(v.shared.LastScreen, QStringLiteral("View"));
+    EXPECT_EQ(v.shared.LastScreen, ScreenTag::View);
     EXPECT_EQ(v.listener.calls, QStringList{"video " + kVideo});
 
     // A path typed into the file box is viewed as it stands; a review screen
@@ -119,16 +119,16 @@ TEST(LogViewer, PictureOpensOnTheMeasureScreen)
 {
     Viewer v(LogKind::Picture);
     EXPECT_TRUE(v.model.activate(0));
-    EXPECT_EQ(v.shared.LastScreen, QStringLiteral("PictureLog"));
+    EXPECT_EQ(v.shared.LastScreen, ScreenTag::PictureLog);
     EXPECT_EQ(v.listener.calls, QStringList{"picture " + kPicture});
 
     // A double click on a line naming no file empties the file box and still
     // goes to the measure screen, with nothing to load.
-    v.shared.LastScreen.clear();
+    v.shared.LastScreen = ScreenTag::None;
     EXPECT_TRUE(v.model.activate(2));
     EXPECT_EQ(v.model.fileToView(), QString());
     EXPECT_EQ(v.listener.calls.last(), QStringLiteral("picture "));
-    EXPECT_EQ(v.shared.LastScreen, QStringLiteral("PictureLog"));
+    EXPECT_EQ(v.shared.LastScreen, ScreenTag::PictureLog);
 
     // "View Picture" with an empty box does nothing.
     EXPECT_FALSE(v.model.view());
