@@ -19,6 +19,7 @@ QList<Command> gridCommands();
 QList<Command> videoCommands();
 QList<Command> sampleCommands();
 QList<Command> measureCommands();
+QList<Command> captureCommands();
 
 // Prints to stdout / stderr in the local encoding, one line each.
 void out(const QString& line);

@@ -32,7 +32,8 @@ namespace
 
 QList<Command> allCommands()
 {
-    return gridCommands() + measureCommands() + videoCommands() + sampleCommands();
+    return gridCommands() + measureCommands() + videoCommands() + sampleCommands() +
+           captureCommands();
 }
 
 void printHelp()

@@ -1,0 +1,94 @@
+#pragma once
+// Writes one recording as an AVI file: a video stream with one chunk per frame
+// number and, when asked, a PCM sound track. A frame number that gets no
+// picture (the camera dropped it) becomes an empty chunk, so frame N of the
+// file always stands N / rate seconds after the start and the review screen
+// shows the previous picture there. Pictures arrive either as JPEG data from
+// the camera, copied as they are, or as decoded pictures that are encoded to
+// MJPEG or written uncompressed.
+
+#include "capture/capturetypes.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+struct SwsContext;
+
+namespace korvel
+{
+
+struct AviVideoFormat {
+    int width = 640;
+    int height = 480;
+    int rateNumerator = 30; // frames per second as a fraction
+    int rateDenominator = 1;
+    enum class Coding { CopyMjpeg, EncodeMjpeg, Uncompressed } coding = Coding::EncodeMjpeg;
+    int quality = 3; // MJPEG quantiser, 2 (best) .. 31
+};
+
+class AviWriter
+{
+public:
+    ~AviWriter();
+    AviWriter(const AviWriter&) = delete;
+    AviWriter& operator=(const AviWriter&) = delete;
+
+    // Creates the file; nothing and the reason in *error when it cannot.
+    static std::unique_ptr<AviWriter> create(const QString& path, const AviVideoFormat& video,
+                                             const std::optional<AudioFormat>& audio,
+                                             QString* error);
+
+    // Frame `index` (from 0, increasing) as the camera's JPEG data.
+    bool writeJpeg(std::int64_t index, const std::uint8_t* data, int size);
+    // Frame `index` as a picture of any pixel format FFmpeg knows.
+    bool writePicture(std::int64_t index, const AVFrame* picture);
+    // Interleaved PCM in the audio format (8 bit unsigned or 16 bit signed).
+    bool writeAudio(const std::uint8_t* pcm, int bytes);
+
+    // Completes the file (index and headers); safe to call twice. After a
+    // failed write it still closes what was written, so the frames already
+    // in the file stay readable.
+    bool close();
+
+    // Frame numbers written so far, empty chunks included.
+    std::int64_t frames() const { return m_lastIndex + 1; }
+    std::int64_t audioSamples() const { return m_samples; }
+    // Why the last write or close failed, for the operator.
+    const QString& error() const { return m_error; }
+
+private:
+    AviWriter() = default;
+    bool fail(const QString& what, int code);
+    bool writeVideoPacket(std::int64_t index, AVPacket* packet);
+    bool encode(std::int64_t index, const AVFrame* picture);
+
+    QString m_path;
+    AviVideoFormat m_format;
+    std::optional<AudioFormat> m_audio;
+    AVFormatContext* m_out = nullptr;
+    AVStream* m_video = nullptr;
+    AVStream* m_sound = nullptr;
+    AVCodecContext* m_encoder = nullptr;
+    AVFrame* m_converted = nullptr;
+    AVPacket* m_packet = nullptr;
+    SwsContext* m_sws = nullptr;
+    int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1;
+    std::int64_t m_lastIndex = -1;
+    std::int64_t m_samples = 0;
+    bool m_headerWritten = false;
+    bool m_closed = false;
+    QString m_error;
+};
+
+// FFmpeg's text for an error code, for messages.
+QString avErrorText(int code);
+
+} // namespace korvel

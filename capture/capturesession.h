@@ -1,0 +1,106 @@
+#pragma once
+// The recording loop of one connected device, on a thread of its own so the
+// screens never wait for a camera. While preview or a recording wants
+// pictures it keeps the device open and reads frame after frame; during a
+// recording each frame goes to the AVI file under the frame number its
+// timestamp gives, counted from the recording's first frame, so a gap in the
+// device's timestamps becomes dropped frames written as empty chunks.
+//
+// Events (status, warnings, a new preview picture) are handed to a callback
+// from the loop's thread; the control moves them to the screens' thread.
+
+#include "capture/aviwriter.h"
+#include "capture/capturesource.h"
+#include "capture/capturetypes.h"
+
+#include <QImage>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace korvel
+{
+
+struct RecordingRequest {
+    QString path;
+    bool compress = true; // MJPEG (copied from a camera that sends it), else uncompressed
+    double timeLimit = 0; // seconds; 0: until stopped
+};
+
+class CaptureSession
+{
+public:
+    struct Event {
+        enum class Kind { Status, Warning, Preview } kind;
+        int code = 0;
+        QString text;
+    };
+    using Post = std::function<void(const Event&)>;
+
+    CaptureSession(std::unique_ptr<CaptureSource> source, Post post);
+    ~CaptureSession();
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
+
+    // Takes effect at the next frame; a change reopens the device.
+    void configure(const SourceSettings& settings);
+    SourceSettings settings() const;
+
+    void setPreview(bool on);
+    // The newest preview picture; the loop makes the next one after this is taken.
+    QImage takePreview();
+
+    // Returns at once: the file is created at the next frame. False (with the
+    // reason) only when a recording runs already.
+    bool startRecording(const RecordingRequest& request, QString* error);
+    // Completes the file; true when it was written whole. Does nothing when
+    // no recording runs.
+    bool stopRecording(QString* error);
+    bool recording() const { return m_recording.load(); }
+    CaptureStatistics statistics() const;
+
+    // The next picture from the device, waiting up to timeoutMs; null on timeout.
+    QImage grabPicture(int timeoutMs);
+
+private:
+    void run();
+    bool ensureOpen(std::unique_lock<std::mutex>& lock);
+    void record(SourceFrame& frame);
+    void finish(int code, const QString& text);
+    void postPreview(SourceFrame& frame);
+
+    std::unique_ptr<CaptureSource> m_source;
+    Post m_post;
+
+    mutable std::mutex m_mutex; // everything below
+    std::condition_variable m_wake;
+    SourceSettings m_settings;
+    bool m_settingsChanged = true;
+    bool m_quit = false;
+    bool m_preview = false;
+    bool m_open = false;
+    bool m_broken = false; // opening failed: wait for other settings
+    bool m_stillWanted = false;
+    QImage m_still;
+    QImage m_previewPicture;
+    bool m_previewWaiting = false;
+    std::chrono::steady_clock::time_point m_lastPreview;
+
+    std::mutex m_writeMutex; // the writer and the statistics
+    bool m_startPending = false;
+    RecordingRequest m_request;
+    std::unique_ptr<AviWriter> m_writer;
+    std::int64_t m_firstUs = 0;
+    std::int64_t m_lastIndex = -1;
+    CaptureStatistics m_stats;
+    std::atomic<bool> m_recording{false};
+
+    std::thread m_thread;
+};
+
+} // namespace korvel

@@ -1,0 +1,139 @@
+#include "capture/testcamerascene.h"
+
+#include "capture/framecounter.h"
+#include "grid/sample/lakescene.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvel
+{
+
+namespace
+{
+
+constexpr double kRampHeight = 1.7; // metres at the ramp's end
+constexpr double kApex = 3.2;       // metres above the straight line, mid-flight
+constexpr double kRunOut = 14.0;    // metres per second after touch-down
+
+struct Pose {
+    double x = 0;        // survey X of the ski tails
+    double z = 0;        // height of the tails above the water
+    double pitch = 0;    // ski angle, degrees, tips up
+    bool splash = false; // tails in the water: spray
+};
+
+} // namespace
+
+std::int64_t TestCameraScene::touchdownFrame(double rate)
+{
+    return std::llround(kTouchdownSeconds * rate);
+}
+
+TestCameraScene::TestCameraScene(QSize size)
+    : m_scene(std::make_unique<sample::SampleScene>(sample::makeSampleScene({.size = size})))
+{
+    m_background = m_scene->picture.convertToFormat(QImage::Format_RGB32);
+    const sample::LakeSite site = sample::defaultSite(m_background.size());
+    m_jump = site.jump;
+    m_impact = site.impact;
+}
+
+TestCameraScene::~TestCameraScene() = default;
+
+QSize TestCameraScene::size() const
+{
+    return m_background.size();
+}
+
+QPointF TestCameraScene::touchdownSurvey() const
+{
+    return m_impact;
+}
+
+QPointF TestCameraScene::touchdownPixel() const
+{
+    return m_scene->mapping.surveyToPixel(touchdownSurvey());
+}
+
+QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter) const
+{
+    QImage img = m_background.copy();
+    const sample::ShoreCamera& cam = m_scene->camera;
+    const std::int64_t takeoff = std::llround(kTakeoffSeconds * rate);
+    const std::int64_t touchdown = touchdownFrame(rate);
+    const double flightMetres = m_impact.x() - m_jump.x();
+    const double speed = flightMetres / (kTouchdownSeconds - kTakeoffSeconds);
+    const std::int64_t cycle = std::max<std::int64_t>(touchdown + 1, std::llround(kCycleSeconds * rate));
+    const std::int64_t f = ((n % cycle) + cycle) % cycle;
+
+    // Where the skier is: up the ramp, in the air, then on the water. The
+    // touch-down frame puts the tails exactly on the impact point.
+    Pose pose;
+    if (f <= takeoff) {
+        const double back = double(takeoff - f) / rate * speed; // metres before the ramp's end
+        const double rampLength = 6.4;
+        pose.x = m_jump.x() - back;
+        pose.z = back < rampLength ? kRampHeight * (1.0 - back / rampLength) : 0.0;
+        pose.pitch = back < rampLength ? 15.0 : 0.0;
+        pose.splash = back >= rampLength;
+    } else if (f < touchdown) {
+        const double s = double(f - takeoff) / double(touchdown - takeoff);
+        pose.x = m_jump.x() + s * flightMetres;
+        pose.z = kRampHeight * (1.0 - s) + 4.0 * kApex * s * (1.0 - s);
+        pose.pitch = 18.0 - 10.0 * s;
+    } else {
+        pose.x = m_impact.x() + double(f - touchdown) / rate * kRunOut;
+        pose.z = 0.0;
+        pose.pitch = f == touchdown ? 8.0 : 0.0;
+        pose.splash = true;
+    }
+
+    const double y = m_impact.y();
+    auto at = [&](double x, double dy, double z) {
+        return cam.project(x, y + dy, z).value_or(QPointF(-1e4, -1e4)) + QPointF(0.5, 0.5);
+    };
+    const double depth = std::hypot(pose.x - cam.position.x(), y - cam.position.y());
+    const double s = cam.focalPixels() / std::max(1.0, depth); // pixels per metre
+    auto pen = [&](const QColor& c, double metres) {
+        return QPen(c, std::max(1.0, metres * s), Qt::SolidLine, Qt::RoundCap);
+    };
+
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (pose.splash) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 200));
+        p.drawEllipse(at(pose.x, 0, 0), std::max(2.0, 0.5 * s), std::max(1.5, 0.18 * s));
+    }
+    const double a = pose.pitch * M_PI / 180.0;
+    for (double dy : {-0.14, 0.14}) {
+        p.setPen(pen(QColor(226, 228, 234), 0.12));
+        p.drawLine(at(pose.x, dy, pose.z),
+                   at(pose.x + 2.3 * std::cos(a), dy, pose.z + 2.3 * std::sin(a)));
+    }
+    const double fx = pose.x + 0.95, fz = pose.z + 0.95 * std::sin(a);
+    p.setPen(pen(QColor(28, 30, 44), 0.18));
+    p.drawLine(at(fx, 0, fz), at(fx + 0.3, 0, fz + 0.5));
+    p.drawLine(at(fx + 0.3, 0, fz + 0.5), at(fx, 0, fz + 0.95));
+    p.setPen(pen(QColor(210, 36, 36), 0.36));
+    p.drawLine(at(fx, 0, fz + 0.95), at(fx + 0.2, 0, fz + 1.55));
+    p.setPen(pen(QColor(226, 180, 150), 0.09));
+    p.drawLine(at(fx + 0.2, 0, fz + 1.5), at(fx + 0.7, 0, fz + 1.05));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(244, 244, 246));
+    p.drawEllipse(at(fx + 0.25, 0, fz + 1.74), 0.15 * s, 0.15 * s);
+    if (f == touchdown) {
+        // First contact: the white splash centred on the impact point's pixel.
+        p.setBrush(QColor(255, 255, 255));
+        p.drawEllipse(at(m_impact.x(), 0, 0), std::max(1.8, 0.3 * s),
+                      std::max(1.4, 0.12 * s + 0.6));
+    }
+    p.end();
+    drawFrameCounter(img, counter);
+    return img;
+}
+
+} // namespace korvel

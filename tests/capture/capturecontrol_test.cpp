@@ -1,0 +1,266 @@
+// The capture control with its two kinds of device: the built-in test camera,
+// and libavdevice's filter-graph input standing in for a camera (same
+// demuxing, timestamps and recording as a V4L2 camera). Recordings are short;
+// each is read back frame by frame and every frame's counter checked.
+
+#include "capture/testcamerascene.h"
+#include "media/fileroutines.h"
+#include "tests/capture/capturefixture.h"
+#include "tests/support/scriptedprompt.h"
+#include "tests/support/testdir.h"
+#include "tests/support/toolrun.h"
+
+#include <QTest>
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace
+{
+
+// Frames whose counter is their own number were recorded; the others must
+// be empty chunks repeating the frame before.
+struct Tally {
+    int own = 0;
+    bool ordered = true;
+};
+Tally tally(const std::vector<int>& counters)
+{
+    Tally t;
+    int previous = -1;
+    for (int k = 0; k < int(counters.size()); ++k) {
+        if (counters[k] == k)
+            ++t.own;
+        else if (counters[k] != previous)
+            t.ordered = false;
+        previous = counters[k];
+    }
+    return t;
+}
+
+struct TestCameraCase {
+    const char* name;
+    int compressor; // -1: "None"
+    int rate;
+    double seconds;  // recording length, stopped by the caller ...
+    bool timeLimit;  // ... or by the control's time limit
+    bool beep;
+};
+
+class TestCameraRecording : public ::testing::TestWithParam<TestCameraCase>
+{
+};
+
+TEST_P(TestCameraRecording, GivesRateTimesSecondsFramesThatReadBackExactly)
+{
+    const TestCameraCase& c = GetParam();
+    TestDir dir;
+    QList<VideoDevice> none;
+    CaptureControl control(std::make_unique<FakeDevices>(&none));
+    ASSERT_EQ(control.videoDeviceCount(), 1); // no camera: the test camera alone
+    EXPECT_EQ(control.videoDeviceName(0), "Korvel Test Camera");
+    ASSERT_TRUE(control.connectDevice(0));
+    control.setCurrent(CaptureList::Resolution, 0); // 320 x 240
+    control.setCurrent(CaptureList::Compressor, c.compressor);
+    control.setFrameRate(c.rate);
+    if (c.beep) {
+        control.setAudioFormat({22050, 16, 2});
+        ASSERT_EQ(control.name(CaptureList::AudioDevice, 0), "Korvel Test Beep");
+        control.setCurrent(CaptureList::AudioDevice, 0);
+    }
+    control.setPreview(true);
+    const QString path = dir.file("jump.avi");
+    control.setStreamFileName(path);
+    control.setTimeLimit(c.timeLimit ? c.seconds : 0);
+    QSignalSpy previews(&control, &CaptureControl::previewFrame);
+    // The camera films already, as it does while the capture screen shows.
+    ASSERT_TRUE(previews.wait(5000));
+
+    ASSERT_TRUE(control.startStreamCapture());
+    if (c.timeLimit) {
+        ASSERT_TRUE(waitForStatus(control, CaptureStatus::StatisticsReady, 5000));
+        EXPECT_FALSE(control.capturing());
+    } else {
+        QTest::qWait(int(c.seconds * 1000));
+        EXPECT_TRUE(control.capturing());
+        ASSERT_TRUE(control.stopCapture());
+    }
+    EXPECT_GT(previews.size(), 3);
+
+    const CaptureStatistics stats = control.statistics();
+    const double expected = c.seconds * c.rate;
+    if (c.timeLimit) {
+        EXPECT_EQ(stats.framesCaptured, std::int64_t(expected));
+    } else {
+        EXPECT_NEAR(double(stats.framesCaptured), expected, 1.0);
+    }
+    if (c.beep) {
+        EXPECT_NEAR(double(stats.audioSamples), stats.framesCaptured * 22050.0 / c.rate, 1.0);
+    }
+
+    VideoProperties props;
+    const std::vector<int> counters = readCounters(path, &props);
+    ASSERT_EQ(std::int64_t(counters.size()), stats.framesCaptured);
+    EXPECT_EQ(props.width, 320);
+    const Tally t = tally(counters);
+    EXPECT_TRUE(t.ordered);
+    EXPECT_EQ(t.own, stats.framesCaptured - stats.framesDropped);
+    EXPECT_EQ(counters.front(), 0);
+
+    // First contact on its known frame, at the impact point: the splash is
+    // there on that frame and not on the first one.
+    const std::int64_t touchdown = TestCameraScene::touchdownFrame(c.rate);
+    if (touchdown < std::int64_t(counters.size()) && counters[touchdown] == touchdown) {
+        OpenResult opened = openVideo(path);
+        const QPoint p = TestCameraScene(QSize(320, 240)).touchdownPixel().toPoint();
+        auto grey = [&](std::int64_t n) {
+            const FrameResult f = opened.source->frame(n);
+            const std::uint8_t* px = f.picture->row(p.y()) + 3 * p.x();
+            return (px[0] + px[1] + px[2]) / 3;
+        };
+        EXPECT_GT(grey(touchdown) - grey(0), 60);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Recordings, TestCameraRecording,
+    ::testing::Values(TestCameraCase{"ThreeSecondsMjpegStopped", 0, 30, 3.0, false, false},
+                      TestCameraCase{"UncompressedWithBeepToTimeLimit", -1, 15, 1.0, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The stand-in camera drops frames 10 to 14 (the select filter takes them
+// out, so its timestamps jump from frame 9 to 15).
+struct StandInCase {
+    const char* name;
+    int compressor;
+};
+
+class StandInCamera : public ::testing::TestWithParam<StandInCase>
+{
+};
+
+TEST_P(StandInCamera, TimestampGapIsRecordedAsDroppedFramesInTheirPlace)
+{
+    TestDir dir;
+    QList<VideoDevice> cameras{
+        lavfiDevice("Stand-in", counterTestGraph(320, 240, 30) +
+                                    ",select='not(between(n\\,10\\,14))',realtime",
+                    QSize(320, 240), 30)};
+    CaptureControl control(std::make_unique<FakeDevices>(&cameras));
+    ASSERT_EQ(control.videoDeviceCount(), 1); // a camera: no test camera
+    ASSERT_TRUE(control.connectDevice(0));
+    control.setCurrent(CaptureList::Compressor, GetParam().compressor);
+    const QString path = dir.file("standin.avi");
+    control.setStreamFileName(path);
+    control.setTimeLimit(1.0);
+    ASSERT_TRUE(control.startStreamCapture());
+    ASSERT_TRUE(waitForStatus(control, CaptureStatus::StatisticsReady, 5000));
+
+    EXPECT_EQ(control.framesCaptured(), 30);
+    EXPECT_EQ(control.framesDropped(), 5);
+    const std::vector<int> counters = readCounters(path);
+    ASSERT_EQ(counters.size(), 30u);
+    for (int k = 0; k < 30; ++k)
+        EXPECT_EQ(counters[k], k >= 10 && k <= 14 ? 9 : k) << "frame " << k;
+}
+
+INSTANTIATE_TEST_SUITE_P(Codings, StandInCamera,
+                         ::testing::Values(StandInCase{"EncodedToMjpeg", 0},
+                                           StandInCase{"Uncompressed", -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CaptureControl, ACameraThatStopsMidRecordingLeavesAReadableFileAndSaysWhy)
+{
+    TestDir dir;
+    QList<VideoDevice> cameras{lavfiDevice(
+        "Stand-in", counterTestGraph(320, 240, 30) + ",trim=end_frame=12,realtime",
+        QSize(320, 240), 30)};
+    CaptureControl control(std::make_unique<FakeDevices>(&cameras));
+    ASSERT_TRUE(control.connectDevice(0));
+    const QString path = dir.file("cut.avi");
+    control.setStreamFileName(path);
+    QSignalSpy warnings(&control, &CaptureControl::warning);
+    ASSERT_TRUE(control.startStreamCapture());
+    QString text;
+    ASSERT_TRUE(waitForStatus(control, CaptureStatus::Failed, 5000, &text));
+    EXPECT_TRUE(text.startsWith("The recording stopped: ")) << text.toStdString();
+    EXPECT_FALSE(control.capturing());
+    EXPECT_FALSE(warnings.isEmpty());
+    EXPECT_EQ(control.framesCaptured(), 12);
+    const std::vector<int> counters = readCounters(path);
+    ASSERT_EQ(counters.size(), 12u);
+    EXPECT_EQ(counters.back(), 11);
+}
+
+TEST(CaptureControl, ARecordingThatCannotStartSaysWhyAndEndsIdle)
+{
+    TestDir dir;
+    QList<VideoDevice> none;
+    CaptureControl control(std::make_unique<FakeDevices>(&none));
+    ASSERT_TRUE(control.connectDevice(0));
+    control.setCurrent(CaptureList::Resolution, 0);
+    control.setStreamFileName(dir.file("no such folder/jump.avi"));
+    ASSERT_TRUE(control.startStreamCapture());
+    QString text;
+    ASSERT_TRUE(waitForStatus(control, CaptureStatus::Failed, 5000, &text));
+    EXPECT_TRUE(text.startsWith("The recording could not start: Cannot create"))
+        << text.toStdString();
+    EXPECT_FALSE(control.capturing());
+
+    // Not connected: refused at once with a warning.
+    control.disconnectDevice();
+    QSignalSpy warnings(&control, &CaptureControl::warning);
+    EXPECT_FALSE(control.startStreamCapture());
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0][0].toString(), "Connect a capture device first");
+}
+
+TEST(CaptureControl, DevicesComingAndGoingAreReportedAndTheConnectedOneIsFollowed)
+{
+    QList<VideoDevice> cameras{lavfiDevice("Camera A", "testsrc2", QSize(320, 240), 30),
+                               lavfiDevice("Camera B", "testsrc", QSize(320, 240), 30)};
+    CaptureControl control(std::make_unique<FakeDevices>(&cameras),
+                           CaptureControl::TestCameraListing::Always);
+    ASSERT_EQ(control.videoDeviceCount(), 3);
+    EXPECT_EQ(control.videoDeviceName(2), "Korvel Test Camera");
+    ASSERT_TRUE(control.connectDevice(1));
+    QSignalSpy events(&control, &CaptureControl::deviceChanged);
+
+    cameras.removeFirst();
+    control.refreshDevices();
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events[0][0].value<DeviceEvent>(), DeviceEvent::Removal);
+    EXPECT_EQ(events[0][1].toString(), "Video Capture Sources");
+    EXPECT_EQ(events[0][2].toString(), "Camera A");
+    EXPECT_EQ(control.videoDeviceCurrent(), 0); // Camera B moved up
+
+    cameras.removeFirst();
+    cameras.append(lavfiDevice("Camera C", "testsrc2=size=640x480", QSize(640, 480), 30));
+    control.refreshDevices();
+    ASSERT_EQ(events.size(), 3);
+    EXPECT_EQ(events[1][2].toString(), "Camera B");
+    EXPECT_EQ(events[2][0].value<DeviceEvent>(), DeviceEvent::Arrival);
+    EXPECT_EQ(events[2][2].toString(), "Camera C");
+    EXPECT_EQ(control.videoDeviceCurrent(), -1); // the connected camera is gone
+}
+
+} // namespace
+
+TEST(KorvelTool, CaptureRecordsThroughTheControlAndNamesTheContactFrame)
+{
+    TestDir dir;
+    const QString out = dir.file("tool.avi");
+    const ToolRun run = runProgram(QStringLiteral(KORVEL_TOOL),
+                                   {"capture", "Korvel Test Camera", "1", out, "--size", "320x240",
+                                    "--rate", "15", "--contact", "0.5"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("frames captured: 15\n")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("frames dropped: 0\n")) << run.out.toStdString();
+    const int contact = run.out.section("contact frame: ", 1).section('\n', 0, 0).toInt();
+    EXPECT_NEAR(contact, 7.5, 1.5);
+    EXPECT_EQ(readCounters(out).size(), 15u);
+
+    const ToolRun bad = runProgram(QStringLiteral(KORVEL_TOOL), {"capture", "No Such Camera", "1", out});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_TRUE(bad.err.contains("no capture device \"No Such Camera\"")) << bad.err.toStdString();
+}
