@@ -25,15 +25,19 @@ const QString kFixNameTitle = QStringLiteral("Fix the skier's name");
 
 } // namespace
 
-ReviewArrival reviewArrival(const QString& lastScreen)
+ReviewArrival reviewArrival(ScreenTag lastScreen)
 {
-    if (lastScreen == QLatin1String("Capture"))
+    switch (lastScreen) {
+    case ScreenTag::Capture:
         return ReviewArrival::Capture;
-    if (lastScreen == QLatin1String("Setup") || lastScreen == QLatin1String("CaptureGoToTimer"))
+    case ScreenTag::Setup:
+    case ScreenTag::CaptureGoToTimer:
         return ReviewArrival::WithoutVideo;
-    if (lastScreen == QLatin1String("View"))
+    case ScreenTag::View:
         return ReviewArrival::View;
-    return ReviewArrival::Other;
+    default:
+        return ReviewArrival::Other;
+    }
 }
 
 QString videoNameStem(const QString& skier)
@@ -85,7 +89,7 @@ void ReviewModel::Arrive()
 
     switch (reviewArrival(m_shared.LastScreen)) {
     case ReviewArrival::Capture:
-        m_shared.LastScreen.clear();
+        m_shared.LastScreen = ScreenTag::None;
         m_session.videoFromCapture = true;
         if (m_capture && m_capture->nameChangeNoticeShown()) {
             m_capture->hideNameChangeNotice();
@@ -285,8 +289,8 @@ NextScreen ReviewModel::UseDisplayedFrame(bool forSetup)
 
 bool ReviewModel::leave(bool toCapture)
 {
-    const QString before = m_shared.LastScreen;
-    m_shared.LastScreen = QStringLiteral("Timer");
+    const ScreenTag before = m_shared.LastScreen;
+    m_shared.LastScreen = ScreenTag::Timer;
     const bool shown =
         m_listener && (toCapture ? m_listener->showCapture() : m_listener->showMainScreen());
     if (!shown) {

@@ -9,6 +9,7 @@
 #include "review/playerengine.h"
 #include "review/reviewfiles.h"
 #include "review/useframe.h"
+#include "shell/sharedstate.h"
 
 #include <QString>
 
@@ -17,7 +18,6 @@ namespace korvel
 
 class Prompt;
 class Settings;
-struct SharedState;
 
 // How the review screen was reached, from the tag the previous screen left.
 enum class ReviewArrival {
@@ -26,7 +26,7 @@ enum class ReviewArrival {
     View,         // the log viewer, with a video to view
     Other,
 };
-ReviewArrival reviewArrival(const QString& lastScreen);
+ReviewArrival reviewArrival(ScreenTag lastScreen);
 
 // The capture screen's fields the review reads and changes after a recording
 // whose skier name had to change to keep an earlier video.

@@ -61,7 +61,7 @@ struct Review : test::Workplace {
     void arriveFromCapture(const QString& video)
     {
         model.setText6(video);
-        shared.LastScreen = "Capture";
+        shared.LastScreen = ScreenTag::Capture;
         model.Arrive();
     }
 };
