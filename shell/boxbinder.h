@@ -33,10 +33,11 @@ public:
     }
     // Any model with text(Id) and setText(Id, text).
     template <class Model>
-        requires requires(Model& m, Id id) {
-            m.text(id);
-            m.setText(id, QString());
-        }
+    requires requires(Model& m, Id id)
+    {
+        m.text(id);
+        m.setText(id, QString());
+    }
     BoxBinder(Model& model, std::function<void()> afterEdit)
         : BoxBinder([&model](Id id) { return model.text(id); },
                     [&model](Id id, const QString& t) { model.setText(id, t); },

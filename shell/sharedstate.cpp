@@ -86,7 +86,7 @@ std::optional<SavePolicy> savePolicyFromSetting(QStringView text)
 MarkerStyle markerStyleFromSetting(QStringView text)
 {
     return parseName<MarkerStyle>(text) == MarkerStyle::Cross ? MarkerStyle::Cross
-                                                               : MarkerStyle::Circle;
+                                                              : MarkerStyle::Circle;
 }
 
 } // namespace korvel
