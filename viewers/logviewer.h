@@ -6,8 +6,12 @@
 // picture log lists the saved pictures and opens one on the measure screen.
 // Neither changes the log.
 
+#include "shell/controls.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <span>
 
 namespace korvel
 {
@@ -19,6 +23,55 @@ enum class LogKind {
     Video,   // "Log Viewer": lines ending "avi"
     Picture, // "Contact Picture Log": lines ending "bmp"
 };
+
+// "Log Viewer" (LogView): the measured videos of a log.
+enum class LogViewControl {
+    LogFile,       // path of the log shown
+    SelectLogFile, // another day's log
+    Lines,         // the video lines
+    Hint,
+    LogFileLabel,
+    FileToView, // path taken from the selected line
+    View,
+    Dismiss,
+};
+inline constexpr ControlRow<LogViewControl> kLogViewControls[] = {
+    {LogViewControl::LogFile, "txtLogFile"},
+    {LogViewControl::SelectLogFile, "cmdSelectLogFile", "Select Different Log File"},
+    {LogViewControl::Lines, "lstLog"},
+    {LogViewControl::Hint, "Label2",
+     "Click to Select and use View Selected File button to View or Double Click to view"},
+    {LogViewControl::LogFileLabel, "Label1", "Log File to View"},
+    {LogViewControl::FileToView, "txtFileToView"},
+    {LogViewControl::View, "cmdView", "View Selected File"},
+    {LogViewControl::Dismiss, "cmdDismiss", "Exit Log Viewer"},
+};
+static_assert(controlsInEnumOrder(kLogViewControls));
+constexpr std::span<const ControlRow<LogViewControl>> controlTable(LogViewControl)
+{
+    return kLogViewControls;
+}
+
+// "Contact Picture Log" (PictureLogView): the saved contact pictures of a log.
+enum class PictureLogControl {
+    SelectLogFile,
+    LogFile,    // path of the log shown
+    Lines,      // the picture lines
+    FileToView, // path taken from the selected line
+    View,
+};
+inline constexpr ControlRow<PictureLogControl> kPictureLogControls[] = {
+    {PictureLogControl::SelectLogFile, "cmdSelPicLog", "Select a Log File"},
+    {PictureLogControl::LogFile, "txtPicLogToView"},
+    {PictureLogControl::Lines, "lstPicLog"},
+    {PictureLogControl::FileToView, "txtPictureToView"},
+    {PictureLogControl::View, "cmdViewPicLog", "View Picture"},
+};
+static_assert(controlsInEnumOrder(kPictureLogControls));
+constexpr std::span<const ControlRow<PictureLogControl>> controlTable(PictureLogControl)
+{
+    return kPictureLogControls;
+}
 
 // Whether the viewer of that kind lists the line: its last three characters,
 // exactly ("AVI" is not "avi").

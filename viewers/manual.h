@@ -1,7 +1,11 @@
 #pragma once
 // The operator's manual, "KV05Manual.rtf", shipped in the program folder.
 
+#include "shell/controls.h"
+
 #include <QString>
+
+#include <span>
 
 class QTextDocument;
 
@@ -9,6 +13,23 @@ namespace korvel
 {
 
 inline const QString kManualFile = QStringLiteral("KV05Manual.rtf");
+
+// "Korvel 2005 Manual" (frmManual).
+enum class ManualControl {
+    Text, // the manual
+    Title,
+    Done,
+};
+inline constexpr ControlRow<ManualControl> kManualControls[] = {
+    {ManualControl::Text, "RichTextBox1"},
+    {ManualControl::Title, "Label1", "Korvel 2005 Manual"},
+    {ManualControl::Done, "cmdDone", "Done"},
+};
+static_assert(controlsInEnumOrder(kManualControls));
+constexpr std::span<const ControlRow<ManualControl>> controlTable(ManualControl)
+{
+    return kManualControls;
+}
 
 // program folder + "KV05Manual.rtf".
 QString manualPath();

@@ -4,13 +4,34 @@
 // it. The operator picks the next skier from it on the capture screen, and
 // brings a new one in from any text or rich-text file.
 
+#include "shell/controls.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <span>
 
 namespace korvel
 {
 
 inline const QString kSkierNamesFile = QStringLiteral("SkierNames.txt");
+
+// "Select A Skier" (frmSelectSkier).
+enum class SelectSkierControl {
+    Skiers,
+    Hint,
+    NoSelection,
+};
+inline constexpr ControlRow<SelectSkierControl> kSelectSkierControls[] = {
+    {SelectSkierControl::Skiers, "lstSkiers"},
+    {SelectSkierControl::Hint, "Label1", "Double Click on Skier Name to select it"},
+    {SelectSkierControl::NoSelection, "cmdNoSelect", "No Selection"},
+};
+static_assert(controlsInEnumOrder(kSelectSkierControls));
+constexpr std::span<const ControlRow<SelectSkierControl>> controlTable(SelectSkierControl)
+{
+    return kSelectSkierControls;
+}
 
 // program folder + "SkierNames.txt".
 QString skierNamesPath();

@@ -1,0 +1,142 @@
+#include "viewers/logviewerscreen.h"
+
+#include "shell/namedwidgets.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace korvel
+{
+
+LogViewerScreen::LogViewerScreen(LogKind kind, SharedState& shared, Prompt& prompt, QWidget* parent)
+    : QWidget(parent), m_model(kind, shared, prompt)
+{
+    setWindowFlag(Qt::Window);
+    if (kind == LogKind::Video)
+        buildVideoLog();
+    else
+        buildPictureLog();
+    // Log lines stand in 14-column zones; they line up only in a fixed-width font.
+    m_lines->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    resize(900, 420);
+}
+
+void LogViewerScreen::buildVideoLog()
+{
+    setObjectName(QStringLiteral("LogView"));
+    setWindowTitle(QStringLiteral("Log Viewer"));
+    auto* v = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(make<QLabel>(this, LogViewControl::LogFileLabel));
+    m_logFile = make<QLineEdit>(this, LogViewControl::LogFile);
+    m_logFile->setReadOnly(true);
+    top->addWidget(m_logFile, 1);
+    auto* select = make<QPushButton>(this, LogViewControl::SelectLogFile);
+    top->addWidget(select);
+    v->addLayout(top);
+    m_lines = make<QListWidget>(this, LogViewControl::Lines);
+    v->addWidget(m_lines, 1);
+    v->addWidget(make<QLabel>(this, LogViewControl::Hint));
+    auto* bottom = new QHBoxLayout;
+    m_fileToView = make<QLineEdit>(this, LogViewControl::FileToView);
+    bottom->addWidget(m_fileToView, 1);
+    auto* view = make<QPushButton>(this, LogViewControl::View);
+    bottom->addWidget(view);
+    auto* dismiss = make<QPushButton>(this, LogViewControl::Dismiss);
+    bottom->addWidget(dismiss);
+    v->addLayout(bottom);
+    connect(dismiss, &QPushButton::clicked, this, &QWidget::close);
+    connectControls(select, view);
+}
+
+void LogViewerScreen::buildPictureLog()
+{
+    setObjectName(QStringLiteral("PictureLogView"));
+    setWindowTitle(QStringLiteral("Contact Picture Log"));
+    auto* v = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    auto* select = make<QPushButton>(this, PictureLogControl::SelectLogFile);
+    top->addWidget(select);
+    m_logFile = make<QLineEdit>(this, PictureLogControl::LogFile);
+    m_logFile->setReadOnly(true);
+    top->addWidget(m_logFile, 1);
+    v->addLayout(top);
+    m_lines = make<QListWidget>(this, PictureLogControl::Lines);
+    v->addWidget(m_lines, 1);
+    auto* bottom = new QHBoxLayout;
+    m_fileToView = make<QLineEdit>(this, PictureLogControl::FileToView);
+    bottom->addWidget(m_fileToView, 1);
+    auto* view = make<QPushButton>(this, PictureLogControl::View);
+    bottom->addWidget(view);
+    v->addLayout(bottom);
+    connectControls(select, view);
+}
+
+void LogViewerScreen::connectControls(QPushButton* select, QPushButton* view)
+{
+    connect(select, &QPushButton::clicked, this, [this] {
+        m_model.selectLogFile();
+        sync();
+    });
+    connect(view, &QPushButton::clicked, this, &LogViewerScreen::view);
+    // A click (or the keyboard) on a line takes the file it names.
+    connect(m_lines, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_model.select(row);
+        sync();
+    });
+    connect(m_lines, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        m_model.select(m_lines->row(item));
+        sync();
+    });
+    connect(m_lines, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { activate(m_lines->row(item)); });
+    connect(m_fileToView, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_model.setFileToView(text); });
+}
+
+void LogViewerScreen::open()
+{
+    m_model.open();
+    sync();
+    show();
+    raise();
+    activateWindow();
+}
+
+void LogViewerScreen::sync()
+{
+    if (m_logFile->text() != m_model.logPath())
+        m_logFile->setText(m_model.logPath());
+    if (m_shownLines != m_model.lines()) {
+        const QSignalBlocker block(m_lines);
+        m_lines->clear();
+        m_lines->addItems(m_model.lines());
+        m_shownLines = m_model.lines();
+    }
+    if (m_fileToView->text() != m_model.fileToView())
+        m_fileToView->setText(m_model.fileToView());
+}
+
+void LogViewerScreen::activate(int row)
+{
+    const bool leave = m_model.activate(row);
+    sync();
+    if (leave)
+        close();
+}
+
+void LogViewerScreen::view()
+{
+    const bool leave = m_model.view();
+    sync();
+    if (leave)
+        close();
+}
+
+} // namespace korvel

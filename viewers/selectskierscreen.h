@@ -1,0 +1,41 @@
+#pragma once
+// "Select A Skier" (frmSelectSkier): the names of the skier names file, for
+// the capture screen's next skier. Each showing reads the file afresh, so an
+// import made meanwhile is listed.
+
+#include "viewers/skiernames.h"
+
+#include <QDialog>
+
+class QListWidget;
+
+namespace korvel
+{
+
+class Prompt;
+
+class SelectSkierScreen : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit SelectSkierScreen(Prompt& prompt, QWidget* parent = nullptr,
+                               const QString& namesPath = skierNamesPath());
+
+    // Fills the list from the names file; a file that cannot be read is
+    // reported and leaves the list empty.
+    void load();
+
+signals:
+    // A double click on a name: the capture screen takes it as the skier.
+    void skierChosen(const QString& name);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    Prompt& m_prompt;
+    QString m_namesPath;
+    QListWidget* m_skiers = nullptr;
+};
+
+} // namespace korvel
