@@ -245,14 +245,6 @@ void ReviewModel::playerKey(int keyCode)
         StepBack();
 }
 
-void ReviewModel::pollArrows(bool left, bool right)
-{
-    if (left)
-        StepBack();
-    if (right)
-        StepForward();
-}
-
 void ReviewModel::focusChanged(bool in)
 {
     m_view.Timer2Running = in;

@@ -9,9 +9,12 @@
 #include "review/playerengine.h"
 #include "review/reviewfiles.h"
 #include "review/useframe.h"
+#include "shell/controls.h"
 #include "shell/sharedstate.h"
 
 #include <QString>
+
+#include <span>
 
 namespace korvel
 {
@@ -55,10 +58,56 @@ public:
     virtual bool openLogViewer() { return false; }
 };
 
+// The screen's controls, by the names the operator's manual and the tests
+// know them by.
+enum class ReviewControl {
+    MediaPlayer1,
+    Label10,
+    lblDiskSpace,
+    Label11,
+    cmdViewLog,
+    Label3,
+    Command6,
+    Text6,
+    Label5,
+    Command1,
+    Command4,
+    cmdMarkStart,
+    btnGoToSetup,
+    cmdGoToCapture,
+    cmdGoToSetup,
+    Label9,
+    Timer2,
+};
+inline constexpr ControlRow<ReviewControl> kReviewControls[] = {
+    {ReviewControl::MediaPlayer1, "MediaPlayer1"},
+    {ReviewControl::Label10, "Label10", "Disk Free Space Available"},
+    {ReviewControl::lblDiskSpace, "lblDiskSpace", "Disk Space"},
+    {ReviewControl::Label11, "Label11", "Warning! Disk Space Low"},
+    {ReviewControl::cmdViewLog, "cmdViewLog", "View Log File"},
+    {ReviewControl::Label3, "Label3", "Browse for File to View ->"},
+    {ReviewControl::Command6, "Command6", "..."},
+    {ReviewControl::Text6, "Text6"},
+    {ReviewControl::Label5, "Label5"},
+    {ReviewControl::Command1, "Command1", "<"},
+    {ReviewControl::Command4, "Command4", ">"},
+    {ReviewControl::cmdMarkStart, "cmdMarkStart", "Use displayed frame to measure jump"},
+    {ReviewControl::btnGoToSetup, "btnGoToSetup", "Use displayed frame to set up Grid"},
+    {ReviewControl::cmdGoToCapture, "cmdGoToCapture", "Go To Record Next Jump Pass"},
+    {ReviewControl::cmdGoToSetup, "cmdGoToSetup", "Go Back To Main Screen"},
+    {ReviewControl::Label9, "Label9", "Barefoot Mode"},
+    {ReviewControl::Timer2, "Timer2"},
+};
+static_assert(controlsInEnumOrder(kReviewControls));
+constexpr std::span<const ControlRow<ReviewControl>> controlTable(ReviewControl)
+{
+    return kReviewControls;
+}
+
 // What the screen shows, by control name.
 struct ReviewView {
-    QString Label10 = QStringLiteral("Disk Free Space Available");
-    QString lblDiskSpace = QStringLiteral("Disk Space");
+    QString Label10 = controlCaption(ReviewControl::Label10);
+    QString lblDiskSpace = controlCaption(ReviewControl::lblDiskSpace);
     bool Label11Visible = false; // "Warning! Disk Space Low"
     QString Text6;               // the video the screen works on
     QString Label5;              // the instruction
@@ -102,8 +151,6 @@ public:
     void StepForward();
     // A key pressed while the player has the focus.
     void playerKey(int keyCode);
-    // Timer2: the arrow keys held down or pressed since the last poll.
-    void pollArrows(bool left, bool right);
     // The screen gained or lost the focus: Timer2 follows.
     void focusChanged(bool in);
 

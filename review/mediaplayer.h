@@ -1,0 +1,79 @@
+#pragma once
+// MediaPlayer1: the review screen's player. It shows the frame at its
+// position, exactly the frame the export writes, with the number of that
+// frame beneath it, and a position slider. While the operator looks, a
+// zero-time idle timer lets the engine serve the newest position and then
+// decode ahead, so steps and slider drags find their frames decoded. A frame
+// that cannot be decoded shows a mark and the reason, never the picture of
+// another frame.
+
+#include "review/playerengine.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QSlider;
+class QTimer;
+
+namespace korvel
+{
+
+class MediaPlayer : public QWidget, public PlayerEngine
+{
+    Q_OBJECT
+public:
+    explicit MediaPlayer(QWidget* parent = nullptr);
+    ~MediaPlayer() override;
+
+    // 5775 x 5415 twips.
+    static QSize standardSize();
+
+    void setControlsEnabled(bool on) override;
+    void takeFocus() override;
+    void resetSize() override;
+
+    QSlider* slider() const { return m_slider; }
+    // The frame number under the picture, as the operator reads it.
+    QString frameText() const;
+    // The picture as drawn last (scaled to the player), for tests and shots.
+    const QImage& drawnPicture() const { return m_scaled; }
+    // The frame whose picture was painted last; -1 before the first.
+    std::int64_t paintedFrame() const { return m_paintedFrame; }
+
+    // Milliseconds from each position change to its frame painted, for the
+    // benchmark; cleared by the caller.
+    std::vector<double>& stepLatencies() { return m_latencies; }
+
+signals:
+    // A key pressed while the player has the focus, as a key code: the
+    // numeric keypad's digits are 96 to 105, other keys their Qt code.
+    void keyPressed(int keyCode);
+
+protected:
+    void positionChanged() override;
+    void shownChanged() override;
+    void paintEvent(QPaintEvent*) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    QRect pictureArea() const;
+    void idleTick();
+    void updateReadout();
+
+    QSlider* m_slider = nullptr;
+    QLabel* m_readout = nullptr;
+    QTimer* m_idle = nullptr;
+    QImage m_scaled;
+    bool m_scaledStale = true;
+    std::int64_t m_paintedFrame = -1;
+    QElapsedTimer m_sinceStep;
+    std::int64_t m_timedFrame = -1;
+    std::vector<double> m_latencies;
+};
+
+} // namespace korvel

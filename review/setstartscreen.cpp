@@ -1,0 +1,228 @@
+#include "review/setstartscreen.h"
+
+#include "review/mediaplayer.h"
+#include "shell/arrowkeys.h"
+#include "shell/namedwidgets.h"
+#include "shell/twips.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTimer>
+
+#include <cmath>
+
+namespace korvel
+{
+
+namespace
+{
+
+int px(int twips)
+{
+    return int(std::lround(twips / kTwipsPerPixel));
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+// A button whose caption wraps onto as many lines as its height holds, as
+// the long captions of this screen need at their width.
+class WrapButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter p(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        opt.text.clear();
+        p.drawControl(QStyle::CE_PushButton, opt);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                 QPalette::ButtonText));
+        p.drawText(rect().adjusted(3, 1, -3, -1),
+                   Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+    }
+};
+
+// Where each control stands, in twips, and its own font where it has one.
+struct Place {
+    ReviewControl id;
+    int left, top, width, height;
+    double points = 0; // 0: the screen's font
+    bool bold = false;
+};
+const Place kPlaces[] = {
+    {ReviewControl::MediaPlayer1, 240, 360, 5775, 5415},
+    {ReviewControl::Label10, 360, 0, 1935, 255},
+    {ReviewControl::lblDiskSpace, 2520, 0, 1215, 255},
+    {ReviewControl::Label11, 3840, 0, 2295, 255, 8.25, true},
+    {ReviewControl::cmdViewLog, 6360, 0, 2295, 255},
+    {ReviewControl::Label3, 6360, 240, 2775, 375, 9.75, true},
+    {ReviewControl::Command6, 9120, 120, 375, 315},
+    {ReviewControl::Text6, 6360, 480, 3255, 975},
+    {ReviewControl::Label5, 6480, 1440, 3135, 495, 9.75, true},
+    {ReviewControl::Command1, 6480, 2040, 735, 375, 18},
+    {ReviewControl::Command4, 7440, 2040, 735, 375, 18},
+    {ReviewControl::cmdMarkStart, 6480, 3000, 1695, 495},
+    {ReviewControl::btnGoToSetup, 6480, 3600, 1695, 495},
+    {ReviewControl::cmdGoToCapture, 6480, 5040, 1695, 495},
+    {ReviewControl::cmdGoToSetup, 6480, 5760, 1695, 495},
+    {ReviewControl::Label9, 6600, 6360, 2295, 375, 12, true},
+};
+
+} // namespace
+
+QSize SetStartScreen::clientSize()
+{
+    return QSize(px(10935), px(10305));
+}
+
+SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& prompt,
+                               FreeSpaceQuery freeSpace, QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmSetStart"));
+    setWindowTitle(QStringLiteral("Korvel 2005 Frame Selection"));
+    QFont screenFont = font();
+    screenFont.setPointSizeF(8.25);
+    setFont(screenFont);
+
+    using C = ReviewControl;
+    m_player = new MediaPlayer(this);
+    m_player->setObjectName(controlName(C::MediaPlayer1));
+    m_model =
+        std::make_unique<ReviewModel>(shared, settings, prompt, *m_player, std::move(freeSpace));
+
+    m_label10 = make<QLabel>(this, C::Label10);
+    m_diskSpace = make<QLabel>(this, C::lblDiskSpace);
+    m_lowSpace = make<QLabel>(this, C::Label11);
+    m_lowSpace->setStyleSheet(QStringLiteral("color: #c00000;"));
+    auto* viewLog = make<QPushButton>(this, C::cmdViewLog);
+    make<QLabel>(this, C::Label3);
+    auto* browse = make<QPushButton>(this, C::Command6);
+    m_video = make<QPlainTextEdit>(this, C::Text6);
+    // The path of the file on the disk, changed by the program only.
+    m_video->setReadOnly(true);
+    m_instruction = make<QLabel>(this, C::Label5);
+    m_instruction->setWordWrap(true);
+    auto* back = make<QPushButton>(this, C::Command1);
+    auto* forward = make<QPushButton>(this, C::Command4);
+    m_markStart = make<WrapButton>(this, C::cmdMarkStart);
+    m_goToSetup = make<WrapButton>(this, C::btnGoToSetup);
+    auto* toCapture = make<WrapButton>(this, C::cmdGoToCapture);
+    auto* toMain = make<WrapButton>(this, C::cmdGoToSetup);
+    m_barefoot = make<QLabel>(this, C::Label9);
+
+    for (const Place& p : kPlaces) {
+        QWidget* w = findControl<QWidget>(this, p.id);
+        if (!w)
+            continue;
+        w->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
+        if (p.points > 0 || p.bold) {
+            QFont f = font();
+            if (p.points > 0)
+                f.setPointSizeF(p.points);
+            f.setBold(p.bold);
+            w->setFont(f);
+        }
+    }
+    // The buttons leave the keys to the player, where the operator steps.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setFocusPolicy(Qt::NoFocus);
+
+    // Held arrows step ten frames a second; up and down do nothing here.
+    m_timer2 = makeKeyTimer(this, [this](ArrowKeys::Key k) {
+        if (k == ArrowKeys::Left)
+            m_model->StepBack();
+        else if (k == ArrowKeys::Right)
+            m_model->StepForward();
+    });
+    m_timer2->setObjectName(controlName(C::Timer2));
+
+    connect(back, &QPushButton::clicked, this, [this] { m_model->StepBack(); });
+    connect(forward, &QPushButton::clicked, this, [this] { m_model->StepForward(); });
+    connect(m_player, &MediaPlayer::keyPressed, this,
+            [this](int code) { m_model->playerKey(code); });
+    connect(browse, &QPushButton::clicked, this, [this] {
+        m_model->BrowseForVideo();
+        sync();
+    });
+    connect(m_markStart, &QPushButton::clicked, this, [this] { useDisplayedFrame(false); });
+    connect(m_goToSetup, &QPushButton::clicked, this, [this] { useDisplayedFrame(true); });
+    connect(toCapture, &QPushButton::clicked, this, [this] {
+        if (m_model->GoToCapture())
+            hide();
+        sync();
+    });
+    connect(toMain, &QPushButton::clicked, this, [this] {
+        if (m_model->GoToMainScreen())
+            hide();
+        sync();
+    });
+    connect(viewLog, &QPushButton::clicked, this, [this] { m_model->ViewLog(); });
+
+    setFixedSize(clientSize());
+    sync();
+}
+
+SetStartScreen::~SetStartScreen()
+{
+    // The model refers to the player, a child widget deleted after this.
+    m_model.reset();
+}
+
+void SetStartScreen::enter()
+{
+    m_model->Arrive();
+    sync();
+    show();
+    raise();
+    activateWindow();
+}
+
+void SetStartScreen::sync()
+{
+    const ReviewView& v = m_model->view();
+    m_label10->setText(v.Label10);
+    m_diskSpace->setText(v.lblDiskSpace);
+    m_lowSpace->setVisible(v.Label11Visible);
+    if (m_video->toPlainText() != v.Text6)
+        m_video->setPlainText(v.Text6);
+    m_instruction->setText(v.Label5);
+    m_markStart->setVisible(v.cmdMarkStartVisible);
+    m_markStart->setEnabled(v.cmdMarkStartEnabled);
+    m_goToSetup->setEnabled(v.btnGoToSetupEnabled);
+    m_barefoot->setVisible(v.Label9Visible);
+    if (v.Timer2Running && !m_timer2->isActive())
+        m_timer2->start();
+    else if (!v.Timer2Running)
+        m_timer2->stop();
+}
+
+void SetStartScreen::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ActivationChange && isVisible()) {
+        m_model->focusChanged(isActiveWindow());
+        sync();
+    }
+    QWidget::changeEvent(e);
+}
+
+void SetStartScreen::useDisplayedFrame(bool forSetup)
+{
+    const NextScreen next = m_model->UseDisplayedFrame(forSetup);
+    sync();
+    if (next != NextScreen::Stay)
+        hide();
+}
+
+} // namespace korvel

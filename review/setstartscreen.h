@@ -1,0 +1,62 @@
+#pragma once
+// frmSetStart: the review screen. The player on the left, the video's path,
+// the step buttons and the two "Use displayed frame" buttons on the right, the
+// disk space above. The rules live in ReviewModel; this screen lays out the
+// controls under their own names at their places, forwards what the operator
+// does and shows the model's state.
+
+#include "review/reviewmodel.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace korvel
+{
+
+class MediaPlayer;
+
+class SetStartScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    SetStartScreen(SharedState& shared, Settings& settings, Prompt& prompt,
+                   FreeSpaceQuery freeSpace = {}, QWidget* parent = nullptr);
+    ~SetStartScreen() override;
+
+    // 10935 x 10305 twips.
+    static QSize clientSize();
+
+    ReviewModel& model() { return *m_model; }
+    MediaPlayer* player() { return m_player; }
+
+    // Shown by another screen: the arrival, then the screen.
+    void enter();
+    // Shows the model's state in the controls.
+    void sync();
+
+protected:
+    void changeEvent(QEvent* e) override;
+
+private:
+    void useDisplayedFrame(bool forSetup);
+
+    MediaPlayer* m_player = nullptr;
+    std::unique_ptr<ReviewModel> m_model;
+    QLabel* m_label10 = nullptr;
+    QLabel* m_diskSpace = nullptr;
+    QLabel* m_lowSpace = nullptr;
+    QLabel* m_instruction = nullptr;
+    QLabel* m_barefoot = nullptr;
+    QPlainTextEdit* m_video = nullptr;
+    QPushButton* m_markStart = nullptr;
+    QPushButton* m_goToSetup = nullptr;
+    QTimer* m_timer2 = nullptr;
+};
+
+} // namespace korvel
