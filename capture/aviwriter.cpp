@@ -188,14 +188,13 @@ bool AviWriter::encode(std::int64_t index, const AVFrame* picture)
             if (rc < 0)
                 return fail(QStringLiteral("Out of memory"), rc);
         }
-        m_sws = sws_getCachedContext(m_sws, picture->width, picture->height,
-                                     AVPixelFormat(picture->format), m_format.width,
-                                     m_format.height, AV_PIX_FMT_YUVJ420P, SWS_BILINEAR, nullptr,
-                                     nullptr, nullptr);
+        m_sws = sws_getCachedContext(
+            m_sws, picture->width, picture->height, AVPixelFormat(picture->format), m_format.width,
+            m_format.height, AV_PIX_FMT_YUVJ420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!m_sws)
             return fail(QStringLiteral("Cannot convert the camera's pictures"), 0);
-        sws_scale(m_sws, picture->data, picture->linesize, 0, picture->height,
-                  m_converted->data, m_converted->linesize);
+        sws_scale(m_sws, picture->data, picture->linesize, 0, picture->height, m_converted->data,
+                  m_converted->linesize);
         input = m_converted;
     }
     AVFrame* frame = const_cast<AVFrame*>(input);
@@ -232,9 +231,9 @@ bool AviWriter::writePicture(std::int64_t index, const AVFrame* picture)
         break;
     }
     const int w = m_format.width, h = m_format.height;
-    m_sws = sws_getCachedContext(m_sws, picture->width, picture->height,
-                                 AVPixelFormat(picture->format), w, h, AV_PIX_FMT_BGR24,
-                                 SWS_BILINEAR, nullptr, nullptr, nullptr);
+    m_sws =
+        sws_getCachedContext(m_sws, picture->width, picture->height, AVPixelFormat(picture->format),
+                             w, h, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!m_sws)
         return fail(QStringLiteral("Cannot convert the camera's pictures"), 0);
     const int stride = (w * 3 + 3) & ~3;

@@ -36,8 +36,8 @@ const QStringList kCompressors = {QStringLiteral("MJPEG")};
 
 } // namespace
 
-CaptureControl::CaptureControl(std::unique_ptr<DeviceDirectory> devices,
-                               TestCameraListing listing, QObject* parent)
+CaptureControl::CaptureControl(std::unique_ptr<DeviceDirectory> devices, TestCameraListing listing,
+                               QObject* parent)
     : QObject(parent), m_directory(std::move(devices)), m_listing(listing)
 {
     listDevices();
@@ -132,8 +132,8 @@ bool CaptureControl::connectDevice(int n)
     if (m_rate <= 0)
         m_rate = d->rate;
     QPointer<CaptureControl> self(this);
-    m_session = std::make_unique<CaptureSession>(
-        std::move(source), [self](const CaptureSession::Event& e) {
+    m_session =
+        std::make_unique<CaptureSession>(std::move(source), [self](const CaptureSession::Event& e) {
             // From the device's thread to ours.
             QMetaObject::invokeMethod(
                 self.data(),

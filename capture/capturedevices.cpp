@@ -132,9 +132,8 @@ std::optional<VideoDevice> describe(const QString& path)
     ::close(fd);
     if (!ok || d.colourFormats.isEmpty())
         return std::nullopt;
-    std::sort(d.sizes.begin(), d.sizes.end(), [](QSize a, QSize b) {
-        return a.width() * a.height() < b.width() * b.height();
-    });
+    std::sort(d.sizes.begin(), d.sizes.end(),
+              [](QSize a, QSize b) { return a.width() * a.height() < b.width() * b.height(); });
     if (d.inputs.isEmpty())
         d.inputs.append(QStringLiteral("Camera"));
     return d;
@@ -180,9 +179,9 @@ public:
             const auto m = line.match(text);
             if (!m.hasMatch() || !text.contains(QLatin1String("capture")))
                 continue;
-            devices.append({m.captured(3).trimmed(), QStringLiteral("hw:%1,%2")
-                                                         .arg(m.captured(1).toInt())
-                                                         .arg(m.captured(2).toInt())});
+            devices.append(
+                {m.captured(3).trimmed(),
+                 QStringLiteral("hw:%1,%2").arg(m.captured(1).toInt()).arg(m.captured(2).toInt())});
         }
         return devices;
     }
@@ -194,7 +193,10 @@ public:
         return std::make_unique<LibavCamera>(device.id);
     }
 
-    QString watchedFolder() const override { return QStringLiteral("/dev"); }
+    QString watchedFolder() const override
+    {
+        return QStringLiteral("/dev");
+    }
 };
 
 } // namespace

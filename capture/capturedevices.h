@@ -17,8 +17,8 @@ namespace korvel
 {
 
 struct VideoDevice {
-    QString name; // shown in the device list
-    QString id;   // "/dev/video0"; "lavfi:GRAPH" for FFmpeg's filter-graph stand-in
+    QString name;              // shown in the device list
+    QString id;                // "/dev/video0"; "lavfi:GRAPH" for FFmpeg's filter-graph stand-in
     QStringList colourFormats; // "MJPG", "YUYV", ... as the device names them
     QList<QSize> sizes;        // smallest first
     QStringList inputs;

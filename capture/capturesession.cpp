@@ -191,7 +191,7 @@ void CaptureSession::run()
             format.height = m_source->size().height();
             format.rateNumerator = m_source->rateNumerator();
             format.rateDenominator = m_source->rateDenominator();
-            format.coding = !request.compress             ? AviVideoFormat::Coding::Uncompressed
+            format.coding = !request.compress          ? AviVideoFormat::Coding::Uncompressed
                             : m_source->deliversJpeg() ? AviVideoFormat::Coding::CopyMjpeg
                                                        : AviVideoFormat::Coding::EncodeMjpeg;
             QString problem;
@@ -323,8 +323,8 @@ void CaptureSession::postPreview(SourceFrame& frame)
 {
     std::unique_lock lock(m_mutex);
     const auto now = std::chrono::steady_clock::now();
-    const bool preview = m_preview && !m_previewWaiting &&
-                         now - m_lastPreview >= std::chrono::milliseconds(30);
+    const bool preview =
+        m_preview && !m_previewWaiting && now - m_lastPreview >= std::chrono::milliseconds(30);
     const bool still = m_stillWanted;
     if (!preview && !still)
         return;

@@ -15,8 +15,7 @@ TestCamera::~TestCamera() = default;
 
 QList<QSize> TestCamera::sizes()
 {
-    return {QSize(320, 240), QSize(640, 480), QSize(800, 600), QSize(1280, 720),
-            QSize(1920, 1080)};
+    return {QSize(320, 240), QSize(640, 480), QSize(800, 600), QSize(1280, 720), QSize(1920, 1080)};
 }
 
 QString TestCamera::open(const SourceSettings& settings)
@@ -67,9 +66,8 @@ CaptureSource::Read TestCamera::read(SourceFrame& frame, QString*)
     if (m_restart) {
         m_restart = false;
         m_sceneStart = n;
-        m_sceneStartSample =
-            n * std::int64_t(audioFormat() ? m_settings.audio->sampleRate : 0) *
-            m_settings.rateDenominator / m_settings.rateNumerator;
+        m_sceneStartSample = n * std::int64_t(audioFormat() ? m_settings.audio->sampleRate : 0) *
+                             m_settings.rateDenominator / m_settings.rateNumerator;
     }
     frame.reset();
     frame.timeUs = std::llround(double(n) * 1e6 / rate);

@@ -66,7 +66,8 @@ QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter
     const std::int64_t touchdown = touchdownFrame(rate);
     const double flightMetres = m_impact.x() - m_jump.x();
     const double speed = flightMetres / (kTouchdownSeconds - kTakeoffSeconds);
-    const std::int64_t cycle = std::max<std::int64_t>(touchdown + 1, std::llround(kCycleSeconds * rate));
+    const std::int64_t cycle =
+        std::max<std::int64_t>(touchdown + 1, std::llround(kCycleSeconds * rate));
     const std::int64_t f = ((n % cycle) + cycle) % cycle;
 
     // Where the skier is: up the ramp, in the air, then on the water. The

@@ -36,10 +36,7 @@ public:
         return list;
     }
     QList<SoundDevice> soundDevices() override { return m_system->soundDevices(); }
-    std::unique_ptr<CaptureSource> open(const VideoDevice& d) override
-    {
-        return m_system->open(d);
-    }
+    std::unique_ptr<CaptureSource> open(const VideoDevice& d) override { return m_system->open(d); }
 
 private:
     std::unique_ptr<DeviceDirectory> m_system;
@@ -86,8 +83,8 @@ int capture(const QStringList& args)
         if (opts.contains("--size")) {
             size = parseSize(opts["--size"]);
             if (!size.isValid())
-                throw UsageError{QStringLiteral("--size takes WIDTHxHEIGHT, not \"%1\"")
-                                     .arg(opts["--size"])};
+                throw UsageError{
+                    QStringLiteral("--size takes WIDTHxHEIGHT, not \"%1\"").arg(opts["--size"])};
         }
         const double rate = opts.contains("--rate") ? oneNumber("--rate", opts["--rate"]) : 30.0;
         if (rate <= 0 || rate > 240)
@@ -109,8 +106,8 @@ int capture(const QStringList& args)
                 device = n;
         }
         if (device < 0)
-            throw UsageError{
-                QStringLiteral("no capture device \"%1\" (see korvel-tool devices)").arg(deviceArg)};
+            throw UsageError{QStringLiteral("no capture device \"%1\" (see korvel-tool devices)")
+                                 .arg(deviceArg)};
         QString problem;
         QObject::connect(&control, &CaptureControl::warning,
                          [&](const QString& text) { problem = text; });
@@ -189,8 +186,8 @@ int capture(const QStringList& args)
 QList<Command> captureCommands()
 {
     return {
-        {"devices", "  devices                 the capture devices, their formats, sizes and inputs",
-         devices},
+        {"devices",
+         "  devices                 the capture devices, their formats, sizes and inputs", devices},
         {"capture",
          "  capture DEVICE SECONDS OUT.avi [--size WxH] [--rate R] [--contact S]\n"
          "                          records through the capture control (DEVICE: number or\n"

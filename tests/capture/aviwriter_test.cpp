@@ -50,10 +50,8 @@ TEST_P(AviWriterTest, SkippedNumbersBecomeEmptyChunksAndEveryFrameReadsBack)
     format.rateNumerator = 25;
     format.coding = c.coding;
     QString error;
-    auto writer = AviWriter::create(path, format,
-                                    c.sound ? std::optional(AudioFormat{22050, 16, 2})
-                                            : std::nullopt,
-                                    &error);
+    auto writer = AviWriter::create(
+        path, format, c.sound ? std::optional(AudioFormat{22050, 16, 2}) : std::nullopt, &error);
     ASSERT_TRUE(writer) << error.toStdString();
     for (int n : c.indices) {
         const QImage img = counterPicture(n);
@@ -62,8 +60,8 @@ TEST_P(AviWriterTest, SkippedNumbersBecomeEmptyChunksAndEveryFrameReadsBack)
             QBuffer buffer(&jpeg);
             buffer.open(QIODevice::WriteOnly);
             ASSERT_TRUE(img.save(&buffer, "JPG", 90));
-            ASSERT_TRUE(writer->writeJpeg(n, reinterpret_cast<const std::uint8_t*>(jpeg.constData()),
-                                          int(jpeg.size())));
+            ASSERT_TRUE(writer->writeJpeg(
+                n, reinterpret_cast<const std::uint8_t*>(jpeg.constData()), int(jpeg.size())));
         } else {
             AVFrame* f = av_frame_alloc();
             f->format = AV_PIX_FMT_BGRA;

@@ -42,8 +42,8 @@ struct TestCameraCase {
     const char* name;
     int compressor; // -1: "None"
     int rate;
-    double seconds;  // recording length, stopped by the caller ...
-    bool timeLimit;  // ... or by the control's time limit
+    double seconds; // recording length, stopped by the caller ...
+    bool timeLimit; // ... or by the control's time limit
     bool beep;
 };
 
@@ -142,10 +142,9 @@ class StandInCamera : public ::testing::TestWithParam<StandInCase>
 TEST_P(StandInCamera, TimestampGapIsRecordedAsDroppedFramesInTheirPlace)
 {
     TestDir dir;
-    QList<VideoDevice> cameras{
-        lavfiDevice("Stand-in", counterTestGraph(320, 240, 30) +
-                                    ",select='not(between(n\\,10\\,14))',realtime",
-                    QSize(320, 240), 30)};
+    QList<VideoDevice> cameras{lavfiDevice(
+        "Stand-in", counterTestGraph(320, 240, 30) + ",select='not(between(n\\,10\\,14))',realtime",
+        QSize(320, 240), 30)};
     CaptureControl control(std::make_unique<FakeDevices>(&cameras));
     ASSERT_EQ(control.videoDeviceCount(), 1); // a camera: no test camera
     ASSERT_TRUE(control.connectDevice(0));
@@ -172,9 +171,9 @@ INSTANTIATE_TEST_SUITE_P(Codings, StandInCamera,
 TEST(CaptureControl, ACameraThatStopsMidRecordingLeavesAReadableFileAndSaysWhy)
 {
     TestDir dir;
-    QList<VideoDevice> cameras{lavfiDevice(
-        "Stand-in", counterTestGraph(320, 240, 30) + ",trim=end_frame=12,realtime",
-        QSize(320, 240), 30)};
+    QList<VideoDevice> cameras{
+        lavfiDevice("Stand-in", counterTestGraph(320, 240, 30) + ",trim=end_frame=12,realtime",
+                    QSize(320, 240), 30)};
     CaptureControl control(std::make_unique<FakeDevices>(&cameras));
     ASSERT_TRUE(control.connectDevice(0));
     const QString path = dir.file("cut.avi");
@@ -260,7 +259,8 @@ TEST(KorvelTool, CaptureRecordsThroughTheControlAndNamesTheContactFrame)
     EXPECT_NEAR(contact, 7.5, 1.5);
     EXPECT_EQ(readCounters(out).size(), 15u);
 
-    const ToolRun bad = runProgram(QStringLiteral(KORVEL_TOOL), {"capture", "No Such Camera", "1", out});
+    const ToolRun bad =
+        runProgram(QStringLiteral(KORVEL_TOOL), {"capture", "No Such Camera", "1", out});
     EXPECT_EQ(bad.code, 2);
     EXPECT_TRUE(bad.err.contains("no capture device \"No Such Camera\"")) << bad.err.toStdString();
 }
