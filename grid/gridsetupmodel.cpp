@@ -373,6 +373,8 @@ void GridSetupModel::updateGridsReady()
 
 bool GridSetupModel::appendToResults(const QStringList& lines)
 {
+    // korvel-tool works on grid files alone, without a results file; in
+    // korvel the configuration never leaves the path empty unnoticed.
     if (m_shared.ResultsFile.isEmpty())
         return true;
     const FileResult r = appendLines(m_shared.ResultsFile, lines);
@@ -724,7 +726,10 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     updateGridsReady();
     appendSetupBlock(SetupBlockVariant::Loaded, {d.hasCheckBuoy, d.checkScreen.x, d.checkScreen.y,
                                                  d.checkSurvey.X, d.checkSurvey.Y});
-    grid_check();
+    // The camera advice belongs to set-up; the grids read back at every
+    // start were judged when they were set up.
+    if (!m_shared.LoadingGrids)
+        grid_check();
     return true;
 }
 

@@ -91,6 +91,11 @@ FileResult writeFileAtomically(const QString& path, const QByteArray& bytes)
 
 FileResult appendToFile(const QString& path, const QByteArray& bytes)
 {
+    // A path emptied on the configuration screen is said plainly rather than
+    // as the system's "no file name specified".
+    if (path.trimmed().isEmpty())
+        return {QStringLiteral("No file name is set. Enter the path and file name on the "
+                               "configuration screen.")};
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))

@@ -1,0 +1,455 @@
+#include "app/configmodel.h"
+
+#include "app/mainmodel.h"
+#include "grid/gridsetupmodel.h"
+#include "grid/gridstate.h"
+#include "shell/paths.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "shell/textfile.h"
+#include "shell/textrules.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace korvel
+{
+
+namespace
+{
+
+const std::array<ConfigControlInfo, kConfigTextCount> kTexts{{
+    {"TournamentName", "Tournament"},
+    {"ResultsPathName", "Results file"},
+    {"CapturesPathName", "Captures path"},
+    {"SetupFilesPathName", "Setup files path"},
+    {"SkierNameFile", "Skier name file"},
+}};
+
+const std::array<ConfigControlInfo, kConfigCheckCount> kChecks{{
+    {"line_control_check", "Check for line control on"},
+    {"Barefoot_box", "Check if barefoot jumping"},
+    {"SitSki_box", "Check if Sit Ski"},
+    {"WSTIMS", "WSTIMS Interface"},
+    {"chkLensor", "Use Screen Lensor"},
+}};
+
+const std::array<ConfigControlInfo, kConfigGroupCount> kGroups{{
+    {"gridframe", "Number of Grids"},
+    {"Jump_direction", "Jump Direction"},
+    {"Frame1", "Marker Style"},
+    {"Frame4", "Impact Marker Color"},
+    {"message_colors", "Select Message Color"},
+    {"Frame3", "How to deal with individual contact point pictures"},
+    {"Frame2", "How  to deal  with captured video files"},
+}};
+
+struct OptionEntry {
+    ConfigControlInfo info;
+    ConfigGroup group;
+    const char* value; // what the option writes to its key
+};
+
+const std::array<OptionEntry, kConfigOptionCount> kOptions{{
+    {{"Opt1Grid", "1"}, ConfigGroup::gridframe, "1"},
+    {{"Opt2grid", "2"}, ConfigGroup::gridframe, "2"},
+    {{"Opt3grid", "3"}, ConfigGroup::gridframe, "3"},
+    {{"right_to_left_button", "Jump Right to Left"}, ConfigGroup::Jump_direction, "True"},
+    {{"left_to_right_button", "Jump Left to Right"}, ConfigGroup::Jump_direction, "False"},
+    {{"OptCross", "Cross"}, ConfigGroup::MarkerStyle, "cross"},
+    {{"OptCircle", "Circle"}, ConfigGroup::MarkerStyle, "circle"},
+    {{"OptImpactRed", "Red"}, ConfigGroup::ImpactColour, "red"},
+    {{"OptImpactYellow", "Yellow"}, ConfigGroup::ImpactColour, "yellow"},
+    {{"OptImpactBlack", "Black"}, ConfigGroup::ImpactColour, "black"},
+    {{"OptImpactWhite", "White"}, ConfigGroup::ImpactColour, "white"},
+    {{"yellow_color", "Yellow"}, ConfigGroup::message_colors, "yellow"},
+    {{"black_color", "Black"}, ConfigGroup::message_colors, "black"},
+    {{"white_color", "White"}, ConfigGroup::message_colors, "white"},
+    {{"default_color", "Default"}, ConfigGroup::message_colors, "default"},
+    {{"OptPictureAsk", "Ask if you want to save each time"}, ConfigGroup::PicturePolicy, "Ask"},
+    {{"OptPictureNoSave", "Never Save"}, ConfigGroup::PicturePolicy, "NoSave"},
+    {{"OptPictureSave", "Always Save without asking"}, ConfigGroup::PicturePolicy, "Save"},
+    {{"OptVideoAsk", "Ask if you want to save each time"}, ConfigGroup::VideoPolicy, "Ask"},
+    {{"OptVideoNoSave", "Never Save "}, ConfigGroup::VideoPolicy, "NoSave"},
+    {{"OptVideoSave", "Always Save without asking"}, ConfigGroup::VideoPolicy, "Save"},
+}};
+
+const OptionEntry& entry(ConfigOption o)
+{
+    return kOptions[static_cast<std::size_t>(o)];
+}
+
+QString optionValue(ConfigOption o)
+{
+    return QString::fromLatin1(entry(o).value);
+}
+
+// The option of a group whose value is v (matched without regard to case).
+std::optional<ConfigOption> optionFor(ConfigGroup g, const QString& v)
+{
+    for (int i = 0; i < kConfigOptionCount; ++i) {
+        const auto o = static_cast<ConfigOption>(i);
+        if (groupOf(o) == g && v.compare(QLatin1String(entry(o).value), Qt::CaseInsensitive) == 0)
+            return o;
+    }
+    return std::nullopt;
+}
+
+const QString kSetupKey = QStringLiteral("SetupFiles");
+const QString kResultsEmptyText = QStringLiteral("Enter valid path and filename for results file");
+
+} // namespace
+
+const ConfigControlInfo& configControl(ConfigText t)
+{
+    return kTexts[static_cast<std::size_t>(t)];
+}
+const ConfigControlInfo& configControl(ConfigCheck c)
+{
+    return kChecks[static_cast<std::size_t>(c)];
+}
+const ConfigControlInfo& configControl(ConfigOption o)
+{
+    return entry(o).info;
+}
+const ConfigControlInfo& configControl(ConfigGroup g)
+{
+    return kGroups[static_cast<std::size_t>(g)];
+}
+ConfigGroup groupOf(ConfigOption o)
+{
+    return entry(o).group;
+}
+
+QString startLensor()
+{
+    const QString program =
+        joinPath(QCoreApplication::applicationDirPath(), QStringLiteral("lensor"));
+    if (!QFileInfo(program).isExecutable())
+        return QStringLiteral("The screen magnifier could not be started: %1 was not found. "
+                              "It is installed beside korvel.")
+            .arg(program);
+    if (!QProcess::startDetached(program, {}))
+        return QStringLiteral("The screen magnifier %1 could not be started.").arg(program);
+    return {};
+}
+
+QStringList commaSeparatedNames(const QStringList& lines)
+{
+    QStringList names;
+    for (const QString& line : lines) {
+        for (QString field : line.split(QLatin1Char(','))) {
+            field = field.trimmed();
+            if (field.size() >= 2 && field.startsWith(QLatin1Char('"')) &&
+                field.endsWith(QLatin1Char('"')))
+                field = field.mid(1, field.size() - 2).trimmed();
+            if (!field.isEmpty())
+                names << field;
+        }
+    }
+    return names;
+}
+
+ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt,
+                         GridState& grids, GridSetupModel& gridSetup, MainModel& main,
+                         MagnifierStarter magnifier)
+    : m_shared(shared), m_settings(settings), m_prompt(prompt), m_grids(grids),
+      m_gridSetup(gridSetup), m_main(main), m_magnifier(std::move(magnifier))
+{
+}
+
+void ConfigModel::load()
+{
+    m_loaded = true;
+    setText(ConfigText::TournamentName, m_settings.get(QStringLiteral("TournamentName"), QString()));
+
+    const QString resultsName =
+        QStringLiteral("JumpMeasurementResults") + dateStamp() + QStringLiteral(".txt");
+    setText(ConfigText::ResultsPathName,
+            joinPath(StripTrailingBackslash(m_main.videoDirText().trimmed()), resultsName));
+    setText(ConfigText::CapturesPathName, m_shared.VideoDir);
+    setText(ConfigText::SetupFilesPathName, m_settings.get(kSetupKey, QString()));
+
+    m_shared.PictureExtension = QStringLiteral(".bmp");
+    m_shared.PictureCounter = 1;
+    m_shared.PictureType = QStringLiteral("bmp");
+
+    // An empty message colour becomes "default", written back; an empty
+    // impact colour selects white and stays empty.
+    const QString label = m_settings.get(QStringLiteral("labelcolor"), QString());
+    if (label.isEmpty())
+        select(ConfigOption::default_color);
+    else
+        m_groups[static_cast<int>(ConfigGroup::message_colors)] =
+            optionFor(ConfigGroup::message_colors, label).value_or(ConfigOption::default_color);
+    m_groups[static_cast<int>(ConfigGroup::ImpactColour)] =
+        optionFor(ConfigGroup::ImpactColour, m_settings.get(QStringLiteral("impactcolor"), QString()))
+            .value_or(ConfigOption::OptImpactWhite);
+
+    m_shared.PictureSource = QStringLiteral("Generic");
+    m_shared.Separator = QStringLiteral(" ");
+    m_shared.CaptureSource = QStringLiteral("external");
+
+    const int grids = m_settings.getWhole(QStringLiteral("grids"), 0, m_prompt);
+    select(grids == 2   ? ConfigOption::Opt2grid
+           : grids == 3 ? ConfigOption::Opt3grid
+                        : ConfigOption::Opt1Grid);
+
+    loadGrids();
+
+    select(m_settings.getBool(QStringLiteral("right2left"), false, m_prompt)
+               ? ConfigOption::right_to_left_button
+               : ConfigOption::left_to_right_button);
+    m_checks[static_cast<int>(ConfigCheck::line_control_check)] =
+        !m_settings.getBool(QStringLiteral("boxlineoff"), false, m_prompt);
+    runCheckHandler(ConfigCheck::line_control_check);
+
+    const QString type = m_settings.get(QStringLiteral("tournamentType"), QString());
+    m_checks[static_cast<int>(ConfigCheck::Barefoot_box)] =
+        type.compare(QLatin1String("barefoot"), Qt::CaseInsensitive) == 0;
+    runCheckHandler(ConfigCheck::Barefoot_box);
+    m_checks[static_cast<int>(ConfigCheck::SitSki_box)] =
+        type.compare(QLatin1String("sitski"), Qt::CaseInsensitive) == 0;
+    runCheckHandler(ConfigCheck::SitSki_box);
+
+    m_checks[static_cast<int>(ConfigCheck::WSTIMS)] =
+        m_settings.getChecked(QStringLiteral("WSTIMS"), m_prompt);
+    runCheckHandler(ConfigCheck::WSTIMS);
+    if (m_settings.get(QStringLiteral("Lensor"), QString()).trimmed() == QLatin1String("1"))
+        setChecked(ConfigCheck::chkLensor, true);
+
+    // Any marker style but "cross" draws circles.
+    select(m_settings.get(QStringLiteral("buoymarker"), QString()) == QLatin1String("cross")
+               ? ConfigOption::OptCross
+               : ConfigOption::OptCircle);
+
+    const auto policy = [this](const char* key, ConfigGroup g, ConfigOption ask) {
+        select(optionFor(g, m_settings.get(QLatin1String(key), QString())).value_or(ask));
+    };
+    policy("PictureSave", ConfigGroup::PicturePolicy, ConfigOption::OptPictureAsk);
+    policy("VideoSave", ConfigGroup::VideoPolicy, ConfigOption::OptVideoAsk);
+}
+
+void ConfigModel::loadGrids()
+{
+    // Highest grid first, so the working set and the set-up screen end on the
+    // lowest configured grid, the one measuring starts with.
+    m_shared.LoadingGrids = true;
+    std::array<bool, 4> present{};
+    for (int g = 3; g >= 1; --g) {
+        const QString file = m_settings.get(QStringLiteral("grid%1File").arg(g), QString());
+        if (file.isEmpty())
+            continue;
+        if (!PathExists(file, PathKind::File)) {
+            // A grid on a stick that is not plugged in today: say so once and
+            // go on; the key stays for the day the file is back.
+            if (g <= m_shared.GridCount)
+                m_prompt.message(QStringLiteral("The file of grid %1 was not found:\n%2\nGrid %1 "
+                                                "is not set up; load or set it up on the grid "
+                                                "set-up screen.")
+                                     .arg(g)
+                                     .arg(file),
+                                 QString(), Icon::Exclamation);
+            continue;
+        }
+        present[g] = true;
+        m_shared.CurrentGrid = g;
+        if (m_gridSetup.loadGrid(g, file))
+            m_main.gridActivated(g, m_grids.gridDescription[g]);
+    }
+    m_shared.LoadingGrids = false;
+    for (int g = 1; g <= 3; ++g)
+        m_main.setGridImage(g, present[g] && m_grids.gridReady[g] ? GridImage::Smiley
+                                                                   : GridImage::Caution);
+    m_shared.GridsReady = m_grids.allConfiguredReady(m_shared.GridCount) ? 1 : 0;
+}
+
+void ConfigModel::setText(ConfigText t, const QString& text)
+{
+    m_texts[static_cast<int>(t)] = text;
+    switch (t) {
+    case ConfigText::TournamentName: m_shared.TournamentName = text; return;
+    case ConfigText::ResultsPathName:
+        m_shared.ResultsFile = text;
+        if (text.isEmpty())
+            m_prompt.message(kResultsEmptyText);
+        return;
+    case ConfigText::CapturesPathName: m_shared.CapturesDir = text; return;
+    case ConfigText::SetupFilesPathName:
+        m_shared.SetupDir = text;
+        m_settings.save(kSetupKey, text);
+        return;
+    case ConfigText::SkierNameFile: m_shared.SkierNameFile = text; return;
+    }
+}
+
+void ConfigModel::setChecked(ConfigCheck c, bool on)
+{
+    if (checked(c) == on)
+        return;
+    m_checks[static_cast<int>(c)] = on;
+    runCheckHandler(c);
+}
+
+void ConfigModel::setTournamentBox(ConfigCheck box, bool on)
+{
+    const bool barefoot = box == ConfigCheck::Barefoot_box;
+    bool& mode = barefoot ? m_shared.BarefootMode : m_shared.SitSkiMode;
+    const bool& other = barefoot ? m_shared.SitSkiMode : m_shared.BarefootMode;
+    mode = on;
+    if (on) {
+        m_shared.TournamentType = barefoot ? QStringLiteral("barefoot") : QStringLiteral("sitski");
+        m_settings.save(QStringLiteral("tournamentType"), m_shared.TournamentType);
+        // A jump is barefoot or sit-ski, never both.
+        setChecked(barefoot ? ConfigCheck::SitSki_box : ConfigCheck::Barefoot_box, false);
+    } else if (!other) {
+        m_shared.TournamentType = QStringLiteral("normal");
+        m_settings.save(QStringLiteral("tournamentType"), m_shared.TournamentType);
+    }
+    if (m_listener)
+        m_listener->tournamentTypeChanged();
+}
+
+void ConfigModel::runCheckHandler(ConfigCheck c)
+{
+    const bool on = checked(c);
+    switch (c) {
+    case ConfigCheck::line_control_check:
+        m_shared.LineControlOff = !on;
+        m_shared.LineMode = on ? QStringLiteral("line_on") : QStringLiteral("line_off");
+        m_settings.save(QStringLiteral("boxlineoff"), Settings::boolText(m_shared.LineControlOff));
+        return;
+    case ConfigCheck::Barefoot_box:
+    case ConfigCheck::SitSki_box: setTournamentBox(c, on); return;
+    case ConfigCheck::WSTIMS:
+        m_shared.WstimsState = on ? QStringLiteral("WSTIMS ON") : QStringLiteral("WSTIMS OFF");
+        m_settings.save(QStringLiteral("WSTIMS"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        return;
+    case ConfigCheck::chkLensor:
+        if (on)
+            startMagnifier();
+        m_settings.save(QStringLiteral("Lensor"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        return;
+    }
+}
+
+void ConfigModel::select(ConfigOption o)
+{
+    m_groups[static_cast<int>(groupOf(o))] = o;
+    runOptionHandler(o);
+}
+
+void ConfigModel::setGridCount(int n)
+{
+    m_shared.GridCount = n;
+    m_settings.save(QStringLiteral("grids"), QString::number(n));
+    for (int g = 1; g <= 3; ++g)
+        m_main.setGridVisible(g, g <= n);
+    m_shared.GridsReady = m_grids.allConfiguredReady(n) ? 1 : 0;
+}
+
+void ConfigModel::runOptionHandler(ConfigOption o)
+{
+    const QString value = optionValue(o);
+    switch (groupOf(o)) {
+    case ConfigGroup::gridframe: setGridCount(value.toInt()); return;
+    case ConfigGroup::Jump_direction:
+        m_shared.RightToLeft = o == ConfigOption::right_to_left_button;
+        m_shared.JumpDirection =
+            m_shared.RightToLeft ? QStringLiteral("right") : QStringLiteral("left");
+        m_settings.save(QStringLiteral("right2left"), value);
+        return;
+    case ConfigGroup::MarkerStyle:
+        m_shared.BuoyMarker = value;
+        m_settings.save(QStringLiteral("buoymarker"), value);
+        return;
+    case ConfigGroup::ImpactColour:
+        m_settings.save(QStringLiteral("impactcolor"), value);
+        if (m_listener)
+            m_listener->coloursChanged();
+        return;
+    case ConfigGroup::message_colors:
+        m_settings.save(QStringLiteral("labelcolor"), value);
+        if (m_listener)
+            m_listener->coloursChanged();
+        return;
+    case ConfigGroup::PicturePolicy:
+        m_shared.PictureSavePolicy = value;
+        m_settings.save(QStringLiteral("PictureSave"), value);
+        return;
+    case ConfigGroup::VideoPolicy:
+        m_shared.VideoSavePolicy = value;
+        m_settings.save(QStringLiteral("VideoSave"), value);
+        return;
+    }
+}
+
+void ConfigModel::startMagnifier()
+{
+    const QString problem = m_magnifier ? m_magnifier() : QString();
+    if (!problem.isEmpty())
+        m_prompt.message(problem, QString(), Icon::Exclamation);
+}
+
+void ConfigModel::restartLensor()
+{
+    startMagnifier();
+}
+
+void ConfigModel::findNames()
+{
+    const std::optional<QString> file = m_prompt.openFile(
+        QString(),
+        QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files "
+                       "(*.ipt)|*.ipt|"),
+        programFolder());
+    if (file)
+        setText(ConfigText::SkierNameFile, *file);
+}
+
+void ConfigModel::loadSkierNames()
+{
+    const QString file = text(ConfigText::SkierNameFile);
+    if (file.isEmpty())
+        return;
+    QString error;
+    const std::optional<QStringList> lines = readLines(file, &error);
+    if (!lines) {
+        m_prompt.message(QStringLiteral("Names not loaded, check file name and path"));
+        return;
+    }
+    if (m_listener)
+        m_listener->skierNamesLoaded(commaSeparatedNames(*lines));
+}
+
+void ConfigModel::exitAndSave()
+{
+    m_settings.save(QStringLiteral("TournamentName"), text(ConfigText::TournamentName));
+    m_settings.save(QStringLiteral("labelcolor"),
+                    optionValue(selected(ConfigGroup::message_colors)));
+
+    if (!m_shared.CapturesDir.isEmpty() && !m_shared.CapturesDir.endsWith(QLatin1Char('/')) &&
+        !m_shared.CapturesDir.endsWith(QLatin1Char('\\')))
+        m_shared.CapturesDir += QLatin1Char('/');
+
+    // The configuration of the day heads the results that follow it.
+    const QDateTime when = QDateTime::currentDateTime();
+    const QString line = QStringLiteral("New Configuration: ") + dateText(when.date()) +
+                         QStringLiteral("  ") + timeText(when.time()) + QLatin1Char(' ') +
+                         text(ConfigText::TournamentName);
+    const FileResult r = appendLines(m_shared.ResultsFile, {line});
+    if (!r)
+        m_prompt.message(QStringLiteral("The results file could not be written:\n%1\n%2")
+                             .arg(m_shared.ResultsFile, r.error),
+                         QString(), Icon::Exclamation);
+
+    loadSkierNames();
+    if (m_listener) {
+        m_listener->getNameButtonVisible(checked(ConfigCheck::WSTIMS));
+        m_listener->showMainScreen();
+    }
+}
+
+} // namespace korvel

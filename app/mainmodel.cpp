@@ -1,0 +1,302 @@
+#include "app/mainmodel.h"
+
+#include "shell/emergencyreset.h"
+#include "shell/paths.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "shell/textfile.h"
+#include "shell/textrules.h"
+
+namespace korvel
+{
+
+namespace
+{
+
+const QString kFolderTitle = QStringLiteral("Input Save Video Files Path");
+
+} // namespace
+
+QString screenName(Screen s)
+{
+    switch (s) {
+    case Screen::Main: return QStringLiteral("MainForm");
+    case Screen::Config: return QStringLiteral("Config");
+    case Screen::GridSetup: return QStringLiteral("Grid_Setup");
+    case Screen::Measure: return QStringLiteral("Measure");
+    case Screen::Capture: return QStringLiteral("PreviewForm");
+    case Screen::Review: return QStringLiteral("frmSetStart");
+    case Screen::LogView: return QStringLiteral("LogView");
+    case Screen::PictureLogView: return QStringLiteral("PictureLogView");
+    case Screen::Manual: return QStringLiteral("frmManual");
+    }
+    return {};
+}
+
+const std::array<MainCommandInfo, 12>& mainCommands()
+{
+    static const std::array<MainCommandInfo, 12> table{{
+        {MainCommand::cmdGoCapture, "cmdGoCapture", "Proceed to Capture Video"},
+        {MainCommand::cmdGoTimer, "cmdGoTimer", "View Already Recorded Jump Videos"},
+        {MainCommand::ccmdGoToMeasure, "ccmdGoToMeasure", "View Already Recorded Jump Pics"},
+        {MainCommand::cmdConfigure, "cmdConfigure", "Configure System"},
+        {MainCommand::cmdSetup, "cmdSetup", "Go to Setup"},
+        {MainCommand::btnChangeDirectory, "btnChangeDirectory", "Change Video File Directory"},
+        {MainCommand::cmdShowConfig, "cmdShowConfig", "Show Video Configuration"},
+        {MainCommand::cmdImport, "cmdImport", "Import Skier Names File"},
+        {MainCommand::mnuViewLog, "mnuViewLog", "&Video Log"},
+        {MainCommand::mnuPictureLog, "mnuPictureLog", "&Picture Log"},
+        {MainCommand::munManual, "munManual", "View &Manual"},
+        {MainCommand::mnuExit, "mnuExit", "E&xit"},
+    }};
+    return table;
+}
+
+const MainCommandInfo& mainCommand(MainCommand c)
+{
+    return mainCommands()[static_cast<std::size_t>(c)];
+}
+
+QString gridImageFile(GridImage image)
+{
+    return image == GridImage::Smiley ? QStringLiteral("SmallSmiley.jpg")
+                                      : QStringLiteral("SmallCaution.jpg");
+}
+
+MainModel::MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
+                     CapturePanels& panels, Clock clock)
+    : m_shared(shared), m_settings(settings), m_prompt(prompt), m_screens(screens),
+      m_panels(panels), m_clock(std::move(clock))
+{
+    for (int g = 1; g <= 3; ++g)
+        m_grids[g].label = g == 3 ? QStringLiteral("Grid3") : QStringLiteral("Grid %1").arg(g);
+}
+
+QDateTime MainModel::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
+bool MainModel::startUp()
+{
+    // A run that crashed on a bad setting can put the start-up keys back first.
+    emergencyReset(m_settings, m_prompt);
+
+    m_panels.populate();
+    m_panels.connectDevice();
+
+    const QString logpath = m_settings.get(QStringLiteral("logpath"), QString());
+    if (logpath.isEmpty() || !PathExists(StripTrailingBackslash(logpath), PathKind::Folder)) {
+        m_shared.VideoDir.clear();
+        if (!askVideoFolder())
+            return false;
+    } else {
+        setVideoDirText(logpath);
+    }
+
+    writeStartLine();
+
+    m_videoDirLabel = m_videoDirText;
+    m_screens.setPreview(true);
+    m_barefootTiming = m_settings.getChecked(QStringLiteral("barefoot"), m_prompt);
+    m_panelsShown = false;
+    m_configLabel = configuredFor(m_panels.frameRate());
+
+    m_prompt.message(QStringLiteral("Please Verify all Setup Parameters"));
+    return true;
+}
+
+bool MainModel::askVideoFolder()
+{
+    // There is no session without a video folder: the videos and the day's
+    // log are written there. Only Cancel leaves, and it ends the program.
+    for (;;) {
+        const std::optional<QString> answer = m_prompt.input(
+            QStringLiteral("No Correct Save Video Directory has been set.  Please put in the path "
+                           "of the Save Video Directory here."),
+            kFolderTitle, QString());
+        if (!answer)
+            return false;
+        setVideoDirText(*answer);
+        if (!m_shared.VideoDir.isEmpty() && PathExists(m_shared.VideoDir, PathKind::Folder))
+            return true;
+        m_prompt.message(QStringLiteral("You entered an invalid path - try  again"));
+    }
+}
+
+void MainModel::writeStartLine()
+{
+    m_shared.LogFileName =
+        QStringLiteral("JumpMeasurementLog") + dateStamp(now().date()) + QStringLiteral(".txt");
+    m_shared.VideoDir = StripTrailingBackslash(m_videoDirText.trimmed());
+    const QDateTime when = now();
+    const QString path = joinPath(m_shared.VideoDir, m_shared.LogFileName);
+    const FileResult r = appendLines(
+        path, {printZones({dateText(when.date()), timeText(when.time()),
+                           QStringLiteral("Korvel Measurement Session started  ")})});
+    if (!r)
+        m_prompt.message(QStringLiteral("The measurement log could not be written:\n%1\n%2")
+                             .arg(path, r.error),
+                         QString(), Icon::Exclamation);
+    m_settings.save(QStringLiteral("logfile"), m_shared.LogFileName);
+}
+
+QString MainModel::configuredFor(double frameRate)
+{
+    // Tested in this order, the last true test wins: the frame rate tells
+    // which camera set-up the capture device is running.
+    QString caption = QStringLiteral("Currently Configured for R");
+    if (frameRate >= 5)
+        caption = QStringLiteral("Currently Configured for Normal/C");
+    if (frameRate >= 15)
+        caption = QStringLiteral("Currently Configured for L");
+    if (frameRate >= 25)
+        caption = QStringLiteral("Currently Configured for R");
+    return caption;
+}
+
+void MainModel::setVideoDirText(const QString& text)
+{
+    m_videoDirText = text;
+    m_shared.VideoDir = StripTrailingBackslash(text);
+    m_settings.save(QStringLiteral("logpath"), m_shared.VideoDir);
+}
+
+void MainModel::setBarefootTiming(bool on)
+{
+    m_barefootTiming = on;
+    m_settings.save(QStringLiteral("barefoot"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString MainModel::showConfigCaption() const
+{
+    return m_panelsShown ? QStringLiteral("Hide Video Configuration")
+                         : QStringLiteral("Show Video Configuration");
+}
+
+void MainModel::gridActivated(int g, const QString& description)
+{
+    if (g < 1 || g > 3)
+        return;
+    m_grids[g].label = QStringLiteral("Grid %1").arg(g);
+    m_grids[g].description = description;
+    m_grids[g].image = GridImage::Smiley;
+}
+
+void MainModel::shown()
+{
+    m_shared.LastScreen.clear();
+}
+
+bool MainModel::videoFolderExists() const
+{
+    const QString dir = StripTrailingBackslash(m_videoDirText.trimmed());
+    return !dir.isEmpty() && PathExists(dir, PathKind::Folder);
+}
+
+void MainModel::notAvailable(Screen s)
+{
+    m_prompt.message(
+        QStringLiteral("The screen %1 is not part of this build of korvel.").arg(screenName(s)),
+        QString(), Icon::Exclamation);
+}
+
+void MainModel::goToVideoScreen(Screen s)
+{
+    if (!videoFolderExists()) {
+        m_prompt.message(kPathErrorText, QStringLiteral("Path Error"), Icon::Exclamation);
+        return;
+    }
+    m_shared.LastScreen = QStringLiteral("Setup");
+    if (!m_screens.show(s)) {
+        m_shared.LastScreen.clear();
+        notAvailable(s);
+        return;
+    }
+    m_screens.setPreview(true);
+    m_screens.hideMain();
+}
+
+void MainModel::run(MainCommand c)
+{
+    switch (c) {
+    case MainCommand::cmdGoCapture: goToVideoScreen(Screen::Capture); return;
+    case MainCommand::cmdGoTimer: goToVideoScreen(Screen::Review); return;
+    case MainCommand::ccmdGoToMeasure:
+        if (m_shared.GridsReady == 1) {
+            if (m_screens.show(Screen::Measure))
+                m_screens.hideMain();
+            else
+                notAvailable(Screen::Measure);
+            return;
+        }
+        m_prompt.message(kGridsNotReadyText, QString(), Icon::Critical);
+        if (m_screens.show(Screen::GridSetup))
+            m_screens.hideMain();
+        return;
+    case MainCommand::cmdConfigure:
+    case MainCommand::cmdSetup:
+    case MainCommand::munManual: {
+        const Screen s = c == MainCommand::cmdConfigure ? Screen::Config
+                         : c == MainCommand::cmdSetup   ? Screen::GridSetup
+                                                        : Screen::Manual;
+        if (m_screens.show(s))
+            m_screens.hideMain();
+        else
+            notAvailable(s);
+        return;
+    }
+    case MainCommand::mnuViewLog:
+    case MainCommand::mnuPictureLog: {
+        // The viewers open over the main screen, which stays.
+        const Screen s = c == MainCommand::mnuViewLog ? Screen::LogView : Screen::PictureLogView;
+        if (!m_screens.show(s))
+            notAvailable(s);
+        return;
+    }
+    case MainCommand::btnChangeDirectory: changeDirectory(); return;
+    case MainCommand::cmdShowConfig: m_panelsShown = !m_panelsShown; return;
+    case MainCommand::cmdImport: importNames(); return;
+    case MainCommand::mnuExit: m_screens.quit(); return;
+    }
+}
+
+void MainModel::changeDirectory()
+{
+    for (;;) {
+        const std::optional<QString> answer = m_prompt.input(
+            QStringLiteral("Please put in the path of the Save Video Directory here."),
+            kFolderTitle, QString());
+        if (!answer || answer->isEmpty())
+            return;
+        if (PathExists(StripTrailingBackslash(*answer), PathKind::Folder)) {
+            setVideoDirText(*answer);
+            m_videoDirLabel = *answer;
+            return;
+        }
+        m_prompt.message(QStringLiteral("The folder you entered does not exist"),
+                         QStringLiteral("Jump Measurement Alert"), Icon::Exclamation);
+    }
+}
+
+void MainModel::importNames()
+{
+    if (!m_import) {
+        m_prompt.message(QStringLiteral("Importing a names file is not part of this build of korvel."),
+                         QString(), Icon::Exclamation);
+        return;
+    }
+    const std::optional<QString> source =
+        m_prompt.openFile(QStringLiteral("Import Skier Names File"),
+                          QStringLiteral("All Files (*.*)|*.*|"), programFolder());
+    if (!source)
+        return;
+    const NamesImport r = m_import(*source);
+    if (!r.error.isEmpty()) {
+        m_prompt.message(r.error, QString(), Icon::Exclamation);
+        return;
+    }
+    m_screens.setCaptureSkierName(r.firstName);
+}
+
+} // namespace korvel

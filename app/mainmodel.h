@@ -1,0 +1,187 @@
+#pragma once
+// The main screen without its widgets: the start of a day's session (the
+// emergency reset, the capture device, the video folder, the log's start
+// line), the hub's navigation with its gates, the grid indicators, the video
+// folder, the names import and barefoot timing. MainScreen binds its controls
+// to this model; tests drive it directly.
+
+#include "shell/sharedstate.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+namespace korvel
+{
+
+class Prompt;
+class Settings;
+
+// Every screen the hub shows or hides.
+enum class Screen {
+    Main,           // MainForm
+    Config,         // Config
+    GridSetup,      // Grid_Setup
+    Measure,        // Measure
+    Capture,        // PreviewForm
+    Review,         // frmSetStart
+    LogView,        // LogView
+    PictureLogView, // PictureLogView
+    Manual,         // frmManual
+};
+QString screenName(Screen s);
+
+// The screens around the main screen, as the hub sees them.
+class Navigator
+{
+public:
+    virtual ~Navigator() = default;
+    // Shows screen s. False when that screen is not part of this build of
+    // korvel: the hub then says so and stays where it is.
+    virtual bool show(Screen s) = 0;
+    virtual void hideMain() {}
+    // The capture control's preview, switched on before capture and review.
+    virtual void setPreview(bool /*on*/) {}
+    // The capture screen's txtSkierName, given the first imported name.
+    virtual void setCaptureSkierName(const QString& /*name*/) {}
+    // "E&xit" and closing the main screen end the program.
+    virtual void quit() {}
+};
+
+// The capture device panels the main screen hosts: filled and connected at
+// start-up, and the frame rate in EdtRate read for lblConfig.
+class CapturePanels
+{
+public:
+    virtual ~CapturePanels() = default;
+    // Devices, audio devices, compressors, effects, the saved device index and frame rate.
+    virtual void populate() {}
+    // CmdConnect, then the saved compressor index.
+    virtual void connectDevice() {}
+    // The text of EdtRate as a number.
+    virtual double frameRate() const = 0;
+};
+
+// The main screen's commands: its buttons and menu items.
+enum class MainCommand {
+    cmdGoCapture,
+    cmdGoTimer,
+    ccmdGoToMeasure,
+    cmdConfigure,
+    cmdSetup,
+    btnChangeDirectory,
+    cmdShowConfig,
+    cmdImport,
+    mnuViewLog,
+    mnuPictureLog,
+    munManual,
+    mnuExit,
+};
+struct MainCommandInfo {
+    MainCommand command;
+    const char* name; // objectName
+    const char* caption;
+};
+const std::array<MainCommandInfo, 12>& mainCommands();
+const MainCommandInfo& mainCommand(MainCommand c);
+
+// The picture beside a grid's label: set up (solved or loaded) or not.
+enum class GridImage { Caution, Smiley };
+QString gridImageFile(GridImage image); // "SmallSmiley.jpg" / "SmallCaution.jpg"
+
+// lblGridN, ImageGridN and the grid's line of txtGridDescription.
+struct GridIndicator {
+    bool visible = false;
+    QString label;
+    GridImage image = GridImage::Caution;
+    QString description;
+};
+
+inline const QString kPathErrorText = QStringLiteral(
+    "The Log File Folder you specified does not exist. Please change it to a Folder that does "
+    "exist.");
+inline const QString kGridsNotReadyText = QStringLiteral(
+    "At least one measurement grid that you have specified has not been set up.  All grids "
+    "specified must be set up correctly before you can use the measurement screen");
+
+class MainModel
+{
+public:
+    using Clock = std::function<QDateTime()>;
+    // Brings a names file in as SkierNames.txt; returns the first name by the
+    // name rule, or an error the operator can read.
+    struct NamesImport {
+        QString firstName;
+        QString error;
+    };
+    using NamesImporter = std::function<NamesImport(const QString& sourcePath)>;
+
+    MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
+              CapturePanels& panels, Clock clock = {});
+
+    void setNamesImporter(NamesImporter importer) { m_import = std::move(importer); }
+
+    // The start of a session, up to "Please Verify all Setup Parameters".
+    // False when the operator cancelled the video folder question: there is
+    // nothing korvel can do without one, so the program ends.
+    bool startUp();
+
+    // The caption of lblConfig for a capture frame rate.
+    static QString configuredFor(double frameRate);
+
+    // The navigation table and the other commands.
+    void run(MainCommand c);
+    // The main screen comes to the front: LastScreen is emptied.
+    void shown();
+
+    QString videoDirText() const { return m_videoDirText; }
+    // txtVideoDir edits: VideoDir follows without a trailing separator, and so
+    // does the logpath key.
+    void setVideoDirText(const QString& text);
+    QString videoDirLabel() const { return m_videoDirLabel; } // lblVideodir
+    QString configLabel() const { return m_configLabel; }     // lblConfig
+
+    bool barefootTiming() const { return m_barefootTiming; } // cb15
+    void setBarefootTiming(bool on);
+
+    // The capture device panels beside the navigation (cmdShowConfig).
+    bool devicePanelsShown() const { return m_panelsShown; }
+    QString showConfigCaption() const;
+
+    const GridIndicator& grid(int g) const { return m_grids[g]; }
+    void setGridVisible(int g, bool visible) { m_grids[g].visible = visible; }
+    void setGridImage(int g, GridImage image) { m_grids[g].image = image; }
+    // Grid g was solved or loaded: its indicator says so.
+    void gridActivated(int g, const QString& description);
+    // Grid g was edited: it must be solved or loaded again.
+    void gridChanged(int g) { m_grids[g].image = GridImage::Caution; }
+
+private:
+    QDateTime now() const;
+    bool askVideoFolder();
+    void writeStartLine();
+    bool videoFolderExists() const;
+    void goToVideoScreen(Screen s);
+    void changeDirectory();
+    void importNames();
+    void notAvailable(Screen s);
+
+    SharedState& m_shared;
+    Settings& m_settings;
+    Prompt& m_prompt;
+    Navigator& m_screens;
+    CapturePanels& m_panels;
+    Clock m_clock;
+    NamesImporter m_import;
+
+    QString m_videoDirText;
+    QString m_videoDirLabel;
+    QString m_configLabel = QStringLiteral("Currently Configured for R");
+    bool m_barefootTiming = false;
+    bool m_panelsShown = false;
+    std::array<GridIndicator, 4> m_grids; // 1..3
+};
+
+} // namespace korvel

@@ -1,0 +1,444 @@
+#include "tests/app/hubfixture.h"
+
+#include "grid/gridfile.h"
+#include "shell/textrules.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace
+{
+
+QString logPath(const Lake& lake)
+{
+    return lake.videos + "/JumpMeasurementLog" + dateStamp() + ".txt";
+}
+
+
+} // namespace
+
+// ---- Start-up ---------------------------------------------------------------
+
+TEST(StartUp, TwoStartsOnOneDayAppendTwoStartLinesToOneLog)
+{
+    Lake lake;
+    for (int start = 0; start < 2; ++start) {
+        Session run(lake);
+        run.start();
+        EXPECT_EQ(run.shared.VideoDir, lake.videos);
+        EXPECT_EQ(lake.settings->get("logfile"), run.shared.LogFileName);
+    }
+    const QStringList lines = lake.fileLines(logPath(lake));
+    ASSERT_EQ(lines.size(), 2);
+    // Date to column 15, time to column 29, as the other log lines.
+    const QRegularExpression startLine(
+        R"(^\d\d-\d\d-\d{4}    \d\d:\d\d:\d\d      Korvel Measurement Session started  $)");
+    for (const QString& l : lines)
+        EXPECT_TRUE(startLine.match(l).hasMatch()) << l.toStdString();
+    EXPECT_TRUE(readAll(logPath(lake)).endsWith("started  \r\n"));
+}
+
+TEST(StartUp, VideoFolderIsAskedForUntilOneExists)
+{
+    Lake lake;
+    lake.settings->save("logpath", lake.dir.file("gone"));
+    const QString ask = "No Correct Save Video Directory has been set.  Please put in the path of "
+                        "the Save Video Directory here.";
+    const QString invalid = "You entered an invalid path - try  again";
+    Session run(lake);
+    lake.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
+        .expectInput(ask, QString(), QString("Input Save Video Files Path"))
+        .expectMessage(invalid)
+        .expectInput(ask, lake.dir.file("still-gone"))
+        .expectMessage(invalid)
+        .expectInput(ask, lake.videos + "/")
+        .expectMessage("Please Verify all Setup Parameters");
+    ASSERT_TRUE(run.main.startUp());
+    EXPECT_EQ(run.shared.VideoDir, lake.videos);
+    EXPECT_EQ(run.main.videoDirText(), lake.videos + "/");
+    EXPECT_EQ(lake.settings->get("logpath"), lake.videos);
+    EXPECT_EQ(lake.fileLines(logPath(lake)).size(), 1);
+
+    // Cancel is the operator's way out: nothing can be done without a folder.
+    QDir(lake.videos).removeRecursively();
+    Session again(lake);
+    lake.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
+        .expectInput(ask, std::nullopt);
+    EXPECT_FALSE(again.main.startUp());
+}
+
+TEST(StartUp, FrameRateClassInLblConfig)
+{
+    const struct {
+        double rate;
+        const char* caption;
+    } cases[] = {
+        {0, "Currently Configured for R"}, // the design caption stays
+        {4.9, "Currently Configured for R"},
+        {5, "Currently Configured for Normal/C"},
+        {15, "Currently Configured for L"},
+        {24.9, "Currently Configured for L"},
+        {25, "Currently Configured for R"},
+        {60, "Currently Configured for R"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MainModel::configuredFor(c.rate), c.caption) << c.rate;
+}
+
+// ---- The hub's navigation -----------------------------------------------------
+
+TEST(Navigation, GatesAndHandOvers)
+{
+    const QString pathError = kPathErrorText;
+    const struct {
+        MainCommand command;
+        bool folderExists;
+        int gridsReady;
+        std::vector<Screen> shown;
+        bool mainHidden;
+        const char* lastScreen;
+        QString message;
+    } cases[] = {
+        {MainCommand::cmdGoCapture, true, 0, {Screen::Capture}, true, "Setup", {}},
+        {MainCommand::cmdGoTimer, true, 0, {Screen::Review}, true, "Setup", {}},
+        {MainCommand::cmdGoCapture, false, 1, {}, false, "", pathError},
+        {MainCommand::cmdGoTimer, false, 1, {}, false, "", pathError},
+        {MainCommand::ccmdGoToMeasure, true, 1, {Screen::Measure}, true, "", {}},
+        {MainCommand::ccmdGoToMeasure, true, 0, {Screen::GridSetup}, true, "", kGridsNotReadyText},
+        {MainCommand::cmdConfigure, false, 0, {Screen::Config}, true, "", {}},
+        {MainCommand::cmdSetup, false, 0, {Screen::GridSetup}, true, "", {}},
+        {MainCommand::mnuViewLog, true, 0, {Screen::LogView}, false, "", {}},
+        {MainCommand::mnuPictureLog, true, 0, {Screen::PictureLogView}, false, "", {}},
+        {MainCommand::munManual, true, 0, {Screen::Manual}, true, "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(mainCommand(c.command).name);
+        Lake lake;
+        Session run(lake);
+        run.start();
+        if (!c.folderExists)
+            QDir(lake.videos).removeRecursively();
+        run.shared.GridsReady = c.gridsReady;
+        if (c.message == pathError)
+            lake.prompt.expectMessage(c.message, QString("Path Error"), Icon::Exclamation);
+        else if (!c.message.isEmpty())
+            lake.prompt.expectMessage(c.message, QString(), Icon::Critical);
+        run.main.run(c.command);
+        EXPECT_EQ(run.screens.shown, c.shown);
+        EXPECT_EQ(run.screens.mainHidden, c.mainHidden);
+        EXPECT_EQ(run.shared.LastScreen, c.lastScreen);
+        run.main.shown();
+        EXPECT_EQ(run.shared.LastScreen, QString());
+    }
+}
+
+TEST(Navigation, ChangeOfVideoFolder)
+{
+    Lake lake;
+    Session run(lake);
+    run.start();
+    const QString other = lake.dir.file("other");
+    QDir().mkpath(other);
+    const QString ask = "Please put in the path of the Save Video Directory here.";
+    lake.prompt.expectInput(ask, lake.dir.file("nowhere"))
+        .expectMessage("The folder you entered does not exist", QString("Jump Measurement Alert"),
+                       Icon::Exclamation)
+        .expectInput(ask, other + "/");
+    run.main.run(MainCommand::btnChangeDirectory);
+    EXPECT_EQ(run.shared.VideoDir, other);
+    EXPECT_EQ(lake.settings->get("logpath"), other);
+    EXPECT_EQ(run.main.videoDirLabel(), other + "/");
+
+    // An empty answer changes nothing.
+    lake.prompt.expectInput(ask, QString());
+    run.main.run(MainCommand::btnChangeDirectory);
+    EXPECT_EQ(run.shared.VideoDir, other);
+}
+
+// ---- Configuration ------------------------------------------------------------
+
+TEST(Configuration, ConfiguredGridsComeBackAtLoad)
+{
+    const struct {
+        const char* name;
+        const char* grids;
+        std::vector<int> onDisk;  // grid files written
+        std::vector<int> missing; // keys naming a file that is not there
+        std::array<bool, 4> visible;
+        std::array<GridImage, 4> images;
+        std::vector<QString> blockOrder; // "Grid Number" lines of the set-up blocks
+        int gridsReady;
+    } cases[] = {
+        {"two grids, only grid 1 on disk",
+         "2",
+         {1},
+         {2},
+         {false, true, true, false},
+         {GridImage::Caution, GridImage::Smiley, GridImage::Caution, GridImage::Caution},
+         {"Grid Number:  1 "},
+         0},
+        {"grids 1 and 3, loaded 3 then 1",
+         "3",
+         {1, 3},
+         {},
+         {false, true, true, true},
+         {GridImage::Caution, GridImage::Smiley, GridImage::Caution, GridImage::Smiley},
+         {"Grid Number:  3 ", "Grid Number:  1 "},
+         0},
+        {"one grid ready",
+         "1",
+         {1},
+         {},
+         {false, true, false, false},
+         {GridImage::Caution, GridImage::Smiley, GridImage::Caution, GridImage::Caution},
+         {"Grid Number:  1 "},
+         1},
+        {"a grid count out of range means one grid", "7", {}, {}, {false, true, false, false}, {}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Lake lake;
+        lake.settings->save("grids", c.grids);
+        for (int g : c.onDisk) {
+            lake.writeGrid(g);
+            lake.settings->save(QString("grid%1File").arg(g), lake.grid(g));
+        }
+        Session run(lake);
+        run.start();
+        for (int g : c.missing) {
+            lake.settings->save(QString("grid%1File").arg(g), lake.grid(g));
+            lake.prompt.expectMessage(QString("The file of grid %1 was not found:\n%2\nGrid %1 is "
+                                              "not set up; load or set it up on the grid set-up "
+                                              "screen.")
+                                          .arg(g)
+                                          .arg(lake.grid(g)),
+                                      QString(), Icon::Exclamation);
+        }
+        run.configModel.load();
+
+        EXPECT_EQ(run.shared.CurrentGrid, 1);
+        EXPECT_EQ(run.shared.GridsReady, c.gridsReady);
+        EXPECT_FALSE(run.shared.LoadingGrids);
+        for (int g = 1; g <= 3; ++g) {
+            EXPECT_EQ(run.main.grid(g).visible, c.visible[g]) << g;
+            EXPECT_EQ(run.main.grid(g).image, c.images[g]) << g;
+        }
+        QStringList blocks;
+        for (const QString& l : lake.fileLines(run.shared.ResultsFile))
+            if (l.startsWith("Grid Number:"))
+                blocks << l;
+        EXPECT_EQ(blocks, QStringList(c.blockOrder.begin(), c.blockOrder.end()));
+        // The results file lies in the video folder under the day's name.
+        if (!c.blockOrder.empty()) {
+            EXPECT_EQ(run.shared.ResultsFile,
+                      lake.videos + "/JumpMeasurementResults" + dateStamp() + ".txt");
+        }
+    }
+}
+
+TEST(Configuration, RefusedGridFileIsReportedOnceAndTheStartGoesOn)
+{
+    Lake lake;
+    lake.settings->save("grids", "1");
+    const QString bad = lake.grid(1);
+    ASSERT_TRUE(writeLines(bad, {"not a grid"}));
+    lake.settings->save("grid1File", bad);
+    const auto refused = std::get<GridFileError>(readGridFiles(bad)).message;
+    Session run(lake);
+    run.start();
+    lake.prompt.expectMessage("The grid file could not be loaded; nothing was changed.\n" + refused);
+    run.configModel.load();
+    EXPECT_EQ(run.main.grid(1).image, GridImage::Caution);
+    EXPECT_EQ(run.shared.GridsReady, 0);
+    EXPECT_FALSE(run.grids.gridReady[1]);
+}
+
+TEST(Configuration, RestartComesBackWithTheConfiguredGrids)
+{
+    Lake lake;
+    lake.writeGrid(1);
+    lake.writeGrid(2);
+    {
+        // The first run: two grids chosen, each loaded on grid set-up.
+        Session first(lake);
+        first.start();
+        first.configModel.load();
+        first.configModel.select(ConfigOption::Opt2grid);
+        for (int g = 1; g <= 2; ++g) {
+            lake.prompt.expectMessage("Front ratio is  67%  Zoom camera in until front is > 85%");
+            ASSERT_TRUE(first.gridSetup.loadGrid(g, lake.grid(g)));
+        }
+        EXPECT_EQ(first.shared.GridsReady, 1);
+    }
+    Session second(lake);
+    second.start();
+    second.configModel.load();
+    EXPECT_EQ(second.shared.GridCount, 2);
+    EXPECT_EQ(second.shared.GridsReady, 1);
+    EXPECT_TRUE(second.grids.gridReady[1]);
+    EXPECT_TRUE(second.grids.gridReady[2]);
+    EXPECT_EQ(second.grids.gridFile[2], lake.grid(2));
+    EXPECT_EQ(second.main.grid(2).label, "Grid 2");
+    EXPECT_EQ(second.main.grid(2).image, GridImage::Smiley);
+    // The jump is measured with the grid of the first camera.
+    EXPECT_EQ(second.shared.CurrentGrid, 1);
+}
+
+TEST(Configuration, TournamentTypeIsBarefootOrSitSkiNeverBoth)
+{
+    const struct {
+        const char* stored;
+        std::vector<std::pair<ConfigCheck, bool>> clicks;
+        bool barefoot, sitSki;
+        const char* type;
+    } cases[] = {
+        {"sitski", {{ConfigCheck::Barefoot_box, true}}, true, false, "barefoot"},
+        {"barefoot", {{ConfigCheck::SitSki_box, true}}, false, true, "sitski"},
+        // Clearing the other box keeps the jump type that is on.
+        {"sitski", {{ConfigCheck::Barefoot_box, false}}, false, true, "sitski"},
+        {"barefoot", {{ConfigCheck::Barefoot_box, false}}, false, false, "normal"},
+        {"", {}, false, false, "normal"},
+        {"sitski", {}, false, true, "sitski"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Lake lake;
+        lake.settings->save("tournamentType", c.stored);
+        Session run(lake);
+        run.start();
+        run.configModel.load();
+        for (const auto& [box, on] : c.clicks)
+            run.configModel.setChecked(box, on);
+        EXPECT_EQ(run.configModel.checked(ConfigCheck::Barefoot_box), c.barefoot);
+        EXPECT_EQ(run.configModel.checked(ConfigCheck::SitSki_box), c.sitSki);
+        EXPECT_EQ(run.shared.BarefootMode, c.barefoot);
+        EXPECT_EQ(run.shared.SitSkiMode, c.sitSki);
+        EXPECT_EQ(run.shared.TournamentType, c.type);
+        EXPECT_EQ(lake.settings->get("tournamentType"), c.type);
+        EXPECT_GT(run.config.typeChanges, 0);
+    }
+}
+
+TEST(Configuration, StoredChoicesReachTheSharedState)
+{
+    const struct {
+        const char* key;
+        const char* value;
+        std::function<QString(const SharedState&, const ConfigModel&)> seen;
+        const char* expected;
+        const char* written; // the key afterwards
+    } cases[] = {
+        {"buoymarker", "circle", [](auto& s, auto&) { return s.BuoyMarker; }, "circle", "circle"},
+        {"buoymarker", "cross", [](auto& s, auto&) { return s.BuoyMarker; }, "cross", "cross"},
+        {"buoymarker", "Cross", [](auto& s, auto&) { return s.BuoyMarker; }, "circle", "circle"},
+        {"buoymarker", "", [](auto& s, auto&) { return s.BuoyMarker; }, "circle", "circle"},
+        {"right2left", "True", [](auto& s, auto&) { return s.JumpDirection; }, "right", "True"},
+        {"right2left", "False", [](auto& s, auto&) { return s.JumpDirection; }, "left", "False"},
+        {"boxlineoff", "True", [](auto& s, auto&) { return s.LineMode; }, "line_off", "True"},
+        {"boxlineoff", "False", [](auto& s, auto&) { return s.LineMode; }, "line_on", "False"},
+        {"WSTIMS", "1", [](auto& s, auto&) { return s.WstimsState; }, "WSTIMS ON", "1"},
+        {"WSTIMS", "0", [](auto& s, auto&) { return s.WstimsState; }, "WSTIMS OFF", "0"},
+        {"PictureSave", "NoSave", [](auto& s, auto&) { return s.PictureSavePolicy; }, "NoSave",
+         "NoSave"},
+        {"PictureSave", "", [](auto& s, auto&) { return s.PictureSavePolicy; }, "Ask", "Ask"},
+        {"VideoSave", "Save", [](auto& s, auto&) { return s.VideoSavePolicy; }, "Save", "Save"},
+        {"labelcolor", "", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::message_colors)).name); },
+         "default_color", "default"},
+        {"labelcolor", "yellow", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::message_colors)).name); },
+         "yellow_color", "yellow"},
+        {"impactcolor", "", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::ImpactColour)).name); },
+         "OptImpactWhite", ""},
+        {"impactcolor", "red", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::ImpactColour)).name); },
+         "OptImpactRed", "red"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+        Lake lake;
+        lake.settings->save(c.key, c.value);
+        Session run(lake);
+        run.start();
+        run.configModel.load();
+        EXPECT_EQ(c.seen(run.shared, run.configModel), c.expected);
+        EXPECT_EQ(lake.settings->get(c.key), c.written);
+    }
+}
+
+TEST(Configuration, ExitWritesTheConfigurationLineAndHandsOverTheNames)
+{
+    Lake lake;
+    lake.settings->save("WSTIMS", "1");
+    lake.settings->save("TournamentName", "Lake Cup");
+    const QString names = lake.dir.file("names.txt");
+    ASSERT_TRUE(writeLines(names, {"Roe, Jane", "", "\"Doe\",John ", ""}));
+    Session run(lake);
+    run.start();
+    run.configModel.load();
+    run.configModel.setText(ConfigText::SkierNameFile, names);
+    run.configModel.exitAndSave();
+    const QStringList results = lake.fileLines(run.shared.ResultsFile);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(QRegularExpression(R"(^New Configuration: \d\d-\d\d-\d{4}  \d\d:\d\d:\d\d Lake Cup$)")
+                    .match(results[0])
+                    .hasMatch())
+        << results[0].toStdString();
+    EXPECT_EQ(run.config.names, QStringList({"Roe", "Jane", "Doe", "John"}));
+    EXPECT_EQ(run.config.getName, true);
+    EXPECT_TRUE(run.config.mainShown);
+    EXPECT_EQ(run.shared.CapturesDir, lake.videos + "/");
+
+    // An unreadable names file leaves the list as it was.
+    run.config.names.reset();
+    run.configModel.setText(ConfigText::SkierNameFile, lake.dir.file("none.txt"));
+    lake.prompt.expectMessage("Names not loaded, check file name and path");
+    run.configModel.exitAndSave();
+    EXPECT_FALSE(run.config.names);
+}
+
+TEST(Configuration, ResultsPathThatCannotBeWrittenIsReported)
+{
+    const struct {
+        const char* name;
+        QString path; // relative to the workplace; empty = emptied by the operator
+        QString reason;
+    } cases[] = {
+        {"emptied", QString(),
+         "No file name is set. Enter the path and file name on the configuration screen."},
+        {"missing folder", "gone/results.txt", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Lake lake;
+        Session run(lake);
+        run.start();
+        run.configModel.load();
+        const QString path = c.path.isEmpty() ? QString() : lake.dir.file(c.path);
+        if (path.isEmpty())
+            lake.prompt.expectMessage("Enter valid path and filename for results file");
+        run.configModel.setText(ConfigText::ResultsPathName, path);
+        lake.prompt.expectMessage("The results file could not be written:\n" + path + "\n" +
+                                      (c.reason.contains("%1") ? c.reason.arg(lake.dir.file("gone")) : c.reason),
+                                  QString(), Icon::Exclamation);
+        run.configModel.exitAndSave();
+    }
+}
+
+TEST(Configuration, MagnifierStartsWithTheScreenAndSaysWhenItIsMissing)
+{
+    Lake lake;
+    lake.settings->save("Lensor", "1");
+    Session run(lake);
+    run.start();
+    run.lensorProblem = "The screen magnifier could not be started: lensor was not found.";
+    lake.prompt.expectMessage(run.lensorProblem, QString(), Icon::Exclamation);
+    run.configModel.load();
+    EXPECT_EQ(run.lensorStarts, 1);
+    EXPECT_TRUE(run.configModel.checked(ConfigCheck::chkLensor));
+    run.lensorProblem.clear();
+    run.configModel.restartLensor();
+    EXPECT_EQ(run.lensorStarts, 2);
+    run.configModel.setChecked(ConfigCheck::chkLensor, false);
+    EXPECT_EQ(lake.settings->get("Lensor"), "0");
+}
