@@ -20,61 +20,36 @@ namespace korvel
 namespace
 {
 
-const std::array<ConfigControlInfo, kConfigTextCount> kTexts{{
-    {"TournamentName", "Tournament"},
-    {"ResultsPathName", "Results file"},
-    {"CapturesPathName", "Captures path"},
-    {"SetupFilesPathName", "Setup files path"},
-    {"SkierNameFile", "Skier name file"},
-}};
-
-const std::array<ConfigControlInfo, kConfigCheckCount> kChecks{{
-    {"line_control_check", "Check for line control on"},
-    {"Barefoot_box", "Check if barefoot jumping"},
-    {"SitSki_box", "Check if Sit Ski"},
-    {"WSTIMS", "WSTIMS Interface"},
-    {"chkLensor", "Use Screen Lensor"},
-}};
-
-const std::array<ConfigControlInfo, kConfigGroupCount> kGroups{{
-    {"gridframe", "Number of Grids"},
-    {"Jump_direction", "Jump Direction"},
-    {"Frame1", "Marker Style"},
-    {"Frame4", "Impact Marker Color"},
-    {"message_colors", "Select Message Color"},
-    {"Frame3", "How to deal with individual contact point pictures"},
-    {"Frame2", "How  to deal  with captured video files"},
-}};
-
 struct OptionEntry {
-    ConfigControlInfo info;
+    ConfigOption option;
     ConfigGroup group;
     const char* value; // what the option writes to its key
 };
 
-const std::array<OptionEntry, kConfigOptionCount> kOptions{{
-    {{"Opt1Grid", "1"}, ConfigGroup::gridframe, "1"},
-    {{"Opt2grid", "2"}, ConfigGroup::gridframe, "2"},
-    {{"Opt3grid", "3"}, ConfigGroup::gridframe, "3"},
-    {{"right_to_left_button", "Jump Right to Left"}, ConfigGroup::Jump_direction, "True"},
-    {{"left_to_right_button", "Jump Left to Right"}, ConfigGroup::Jump_direction, "False"},
-    {{"OptCross", "Cross"}, ConfigGroup::MarkerStyle, "cross"},
-    {{"OptCircle", "Circle"}, ConfigGroup::MarkerStyle, "circle"},
-    {{"OptImpactRed", "Red"}, ConfigGroup::ImpactColour, "red"},
-    {{"OptImpactYellow", "Yellow"}, ConfigGroup::ImpactColour, "yellow"},
-    {{"OptImpactBlack", "Black"}, ConfigGroup::ImpactColour, "black"},
-    {{"OptImpactWhite", "White"}, ConfigGroup::ImpactColour, "white"},
-    {{"yellow_color", "Yellow"}, ConfigGroup::message_colors, "yellow"},
-    {{"black_color", "Black"}, ConfigGroup::message_colors, "black"},
-    {{"white_color", "White"}, ConfigGroup::message_colors, "white"},
-    {{"default_color", "Default"}, ConfigGroup::message_colors, "default"},
-    {{"OptPictureAsk", "Ask if you want to save each time"}, ConfigGroup::PicturePolicy, "Ask"},
-    {{"OptPictureNoSave", "Never Save"}, ConfigGroup::PicturePolicy, "NoSave"},
-    {{"OptPictureSave", "Always Save without asking"}, ConfigGroup::PicturePolicy, "Save"},
-    {{"OptVideoAsk", "Ask if you want to save each time"}, ConfigGroup::VideoPolicy, "Ask"},
-    {{"OptVideoNoSave", "Never Save "}, ConfigGroup::VideoPolicy, "NoSave"},
-    {{"OptVideoSave", "Always Save without asking"}, ConfigGroup::VideoPolicy, "Save"},
-}};
+const OptionEntry kOptions[] = {
+    {ConfigOption::Opt1Grid, ConfigGroup::gridframe, "1"},
+    {ConfigOption::Opt2grid, ConfigGroup::gridframe, "2"},
+    {ConfigOption::Opt3grid, ConfigGroup::gridframe, "3"},
+    {ConfigOption::right_to_left_button, ConfigGroup::Jump_direction, "True"},
+    {ConfigOption::left_to_right_button, ConfigGroup::Jump_direction, "False"},
+    {ConfigOption::OptCross, ConfigGroup::MarkerStyle, "cross"},
+    {ConfigOption::OptCircle, ConfigGroup::MarkerStyle, "circle"},
+    {ConfigOption::OptImpactRed, ConfigGroup::ImpactColour, "red"},
+    {ConfigOption::OptImpactYellow, ConfigGroup::ImpactColour, "yellow"},
+    {ConfigOption::OptImpactBlack, ConfigGroup::ImpactColour, "black"},
+    {ConfigOption::OptImpactWhite, ConfigGroup::ImpactColour, "white"},
+    {ConfigOption::yellow_color, ConfigGroup::message_colors, "yellow"},
+    {ConfigOption::black_color, ConfigGroup::message_colors, "black"},
+    {ConfigOption::white_color, ConfigGroup::message_colors, "white"},
+    {ConfigOption::default_color, ConfigGroup::message_colors, "default"},
+    {ConfigOption::OptPictureAsk, ConfigGroup::PicturePolicy, "Ask"},
+    {ConfigOption::OptPictureNoSave, ConfigGroup::PicturePolicy, "NoSave"},
+    {ConfigOption::OptPictureSave, ConfigGroup::PicturePolicy, "Save"},
+    {ConfigOption::OptVideoAsk, ConfigGroup::VideoPolicy, "Ask"},
+    {ConfigOption::OptVideoNoSave, ConfigGroup::VideoPolicy, "NoSave"},
+    {ConfigOption::OptVideoSave, ConfigGroup::VideoPolicy, "Save"},
+};
+static_assert(std::size(kOptions) == controlCount<ConfigOption>());
 
 const OptionEntry& entry(ConfigOption o)
 {
@@ -89,11 +64,9 @@ QString optionValue(ConfigOption o)
 // The option of a group whose value is v (matched without regard to case).
 std::optional<ConfigOption> optionFor(ConfigGroup g, const QString& v)
 {
-    for (int i = 0; i < kConfigOptionCount; ++i) {
-        const auto o = static_cast<ConfigOption>(i);
-        if (groupOf(o) == g && v.compare(QLatin1String(entry(o).value), Qt::CaseInsensitive) == 0)
-            return o;
-    }
+    for (const OptionEntry& e : kOptions)
+        if (e.group == g && v.compare(QLatin1String(e.value), Qt::CaseInsensitive) == 0)
+            return e.option;
     return std::nullopt;
 }
 
@@ -102,25 +75,18 @@ const QString kResultsEmptyText = QStringLiteral("Enter valid path and filename 
 
 } // namespace
 
-const ConfigControlInfo& configControl(ConfigText t)
-{
-    return kTexts[static_cast<std::size_t>(t)];
-}
-const ConfigControlInfo& configControl(ConfigCheck c)
-{
-    return kChecks[static_cast<std::size_t>(c)];
-}
-const ConfigControlInfo& configControl(ConfigOption o)
-{
-    return entry(o).info;
-}
-const ConfigControlInfo& configControl(ConfigGroup g)
-{
-    return kGroups[static_cast<std::size_t>(g)];
-}
 ConfigGroup groupOf(ConfigOption o)
 {
     return entry(o).group;
+}
+
+std::vector<ConfigOption> optionsOf(ConfigGroup g)
+{
+    std::vector<ConfigOption> options;
+    for (const OptionEntry& e : kOptions)
+        if (e.group == g)
+            options.push_back(e.option);
+    return options;
 }
 
 QString startLensor()
@@ -152,9 +118,8 @@ QStringList commaSeparatedNames(const QStringList& lines)
     return names;
 }
 
-ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt,
-                         GridState& grids, GridSetupModel& gridSetup, MainModel& main,
-                         MagnifierStarter magnifier)
+ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt, GridState& grids,
+                         GridSetupModel& gridSetup, MainModel& main, MagnifierStarter magnifier)
     : m_shared(shared), m_settings(settings), m_prompt(prompt), m_grids(grids),
       m_gridSetup(gridSetup), m_main(main), m_magnifier(std::move(magnifier))
 {
@@ -163,7 +128,8 @@ ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt
 void ConfigModel::load()
 {
     m_loaded = true;
-    setText(ConfigText::TournamentName, m_settings.get(QStringLiteral("TournamentName"), QString()));
+    setText(ConfigText::TournamentName,
+            m_settings.get(QStringLiteral("TournamentName"), QString()));
 
     const QString resultsName =
         QStringLiteral("JumpMeasurementResults") + dateStamp() + QStringLiteral(".txt");
@@ -185,7 +151,8 @@ void ConfigModel::load()
         m_groups[static_cast<int>(ConfigGroup::message_colors)] =
             optionFor(ConfigGroup::message_colors, label).value_or(ConfigOption::default_color);
     m_groups[static_cast<int>(ConfigGroup::ImpactColour)] =
-        optionFor(ConfigGroup::ImpactColour, m_settings.get(QStringLiteral("impactcolor"), QString()))
+        optionFor(ConfigGroup::ImpactColour,
+                  m_settings.get(QStringLiteral("impactcolor"), QString()))
             .value_or(ConfigOption::OptImpactWhite);
 
     m_shared.PictureSource = QStringLiteral("Generic");
@@ -206,12 +173,11 @@ void ConfigModel::load()
         !m_settings.getBool(QStringLiteral("boxlineoff"), false, m_prompt);
     runCheckHandler(ConfigCheck::line_control_check);
 
-    const QString type = m_settings.get(QStringLiteral("tournamentType"), QString());
-    m_checks[static_cast<int>(ConfigCheck::Barefoot_box)] =
-        type.compare(QLatin1String("barefoot"), Qt::CaseInsensitive) == 0;
+    const std::optional<Tournament> type =
+        parseName<Tournament>(m_settings.get(QStringLiteral("tournamentType"), QString()));
+    m_checks[static_cast<int>(ConfigCheck::Barefoot_box)] = type == Tournament::Barefoot;
     runCheckHandler(ConfigCheck::Barefoot_box);
-    m_checks[static_cast<int>(ConfigCheck::SitSki_box)] =
-        type.compare(QLatin1String("sitski"), Qt::CaseInsensitive) == 0;
+    m_checks[static_cast<int>(ConfigCheck::SitSki_box)] = type == Tournament::SitSki;
     runCheckHandler(ConfigCheck::SitSki_box);
 
     m_checks[static_cast<int>(ConfigCheck::WSTIMS)] =
@@ -221,7 +187,8 @@ void ConfigModel::load()
         setChecked(ConfigCheck::chkLensor, true);
 
     // Any marker style but "cross" draws circles.
-    select(m_settings.get(QStringLiteral("buoymarker"), QString()) == QLatin1String("cross")
+    select(markerStyleFromSetting(m_settings.get(QStringLiteral("buoymarker"), QString())) ==
+                   MarkerStyle::Cross
                ? ConfigOption::OptCross
                : ConfigOption::OptCircle);
 
@@ -262,26 +229,32 @@ void ConfigModel::loadGrids()
     m_shared.LoadingGrids = false;
     for (int g = 1; g <= 3; ++g)
         m_main.setGridImage(g, present[g] && m_grids.gridReady[g] ? GridImage::Smiley
-                                                                   : GridImage::Caution);
+                                                                  : GridImage::Caution);
     m_shared.GridsReady = m_grids.allConfiguredReady(m_shared.GridCount) ? 1 : 0;
 }
 
 void ConfigModel::setText(ConfigText t, const QString& text)
 {
-    m_texts[static_cast<int>(t)] = text;
+    m_texts[t] = text;
     switch (t) {
-    case ConfigText::TournamentName: m_shared.TournamentName = text; return;
+    case ConfigText::TournamentName:
+        m_shared.TournamentName = text;
+        return;
     case ConfigText::ResultsPathName:
         m_shared.ResultsFile = text;
         if (text.isEmpty())
             m_prompt.message(kResultsEmptyText);
         return;
-    case ConfigText::CapturesPathName: m_shared.CapturesDir = text; return;
+    case ConfigText::CapturesPathName:
+        m_shared.CapturesDir = text;
+        return;
     case ConfigText::SetupFilesPathName:
         m_shared.SetupDir = text;
         m_settings.save(kSetupKey, text);
         return;
-    case ConfigText::SkierNameFile: m_shared.SkierNameFile = text; return;
+    case ConfigText::SkierNameFile:
+        m_shared.SkierNameFile = text;
+        return;
     }
 }
 
@@ -300,13 +273,13 @@ void ConfigModel::setTournamentBox(ConfigCheck box, bool on)
     const bool& other = barefoot ? m_shared.SitSkiMode : m_shared.BarefootMode;
     mode = on;
     if (on) {
-        m_shared.TournamentType = barefoot ? QStringLiteral("barefoot") : QStringLiteral("sitski");
-        m_settings.save(QStringLiteral("tournamentType"), m_shared.TournamentType);
+        m_shared.TournamentType = barefoot ? Tournament::Barefoot : Tournament::SitSki;
+        m_settings.save(QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
         // A jump is barefoot or sit-ski, never both.
         setChecked(barefoot ? ConfigCheck::SitSki_box : ConfigCheck::Barefoot_box, false);
     } else if (!other) {
-        m_shared.TournamentType = QStringLiteral("normal");
-        m_settings.save(QStringLiteral("tournamentType"), m_shared.TournamentType);
+        m_shared.TournamentType = Tournament::Normal;
+        m_settings.save(QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
     }
     if (m_listener)
         m_listener->tournamentTypeChanged();
@@ -318,13 +291,15 @@ void ConfigModel::runCheckHandler(ConfigCheck c)
     switch (c) {
     case ConfigCheck::line_control_check:
         m_shared.LineControlOff = !on;
-        m_shared.LineMode = on ? QStringLiteral("line_on") : QStringLiteral("line_off");
+        m_shared.LineMode = on ? LineControl::On : LineControl::Off;
         m_settings.save(QStringLiteral("boxlineoff"), Settings::boolText(m_shared.LineControlOff));
         return;
     case ConfigCheck::Barefoot_box:
-    case ConfigCheck::SitSki_box: setTournamentBox(c, on); return;
+    case ConfigCheck::SitSki_box:
+        setTournamentBox(c, on);
+        return;
     case ConfigCheck::WSTIMS:
-        m_shared.WstimsState = on ? QStringLiteral("WSTIMS ON") : QStringLiteral("WSTIMS OFF");
+        m_shared.WstimsState = on ? WstimsLink::On : WstimsLink::Off;
         m_settings.save(QStringLiteral("WSTIMS"), on ? QStringLiteral("1") : QStringLiteral("0"));
         return;
     case ConfigCheck::chkLensor:
@@ -354,15 +329,17 @@ void ConfigModel::runOptionHandler(ConfigOption o)
 {
     const QString value = optionValue(o);
     switch (groupOf(o)) {
-    case ConfigGroup::gridframe: setGridCount(value.toInt()); return;
+    case ConfigGroup::gridframe:
+        setGridCount(value.toInt());
+        return;
     case ConfigGroup::Jump_direction:
         m_shared.RightToLeft = o == ConfigOption::right_to_left_button;
-        m_shared.JumpDirection =
-            m_shared.RightToLeft ? QStringLiteral("right") : QStringLiteral("left");
+        m_shared.JumpDirection = m_shared.RightToLeft ? Direction::Right : Direction::Left;
         m_settings.save(QStringLiteral("right2left"), value);
         return;
     case ConfigGroup::MarkerStyle:
-        m_shared.BuoyMarker = value;
+        m_shared.BuoyMarker =
+            o == ConfigOption::OptCross ? MarkerStyle::Cross : MarkerStyle::Circle;
         m_settings.save(QStringLiteral("buoymarker"), value);
         return;
     case ConfigGroup::ImpactColour:
@@ -376,11 +353,11 @@ void ConfigModel::runOptionHandler(ConfigOption o)
             m_listener->coloursChanged();
         return;
     case ConfigGroup::PicturePolicy:
-        m_shared.PictureSavePolicy = value;
+        m_shared.PictureSavePolicy = savePolicyFromSetting(value).value_or(SavePolicy::Ask);
         m_settings.save(QStringLiteral("PictureSave"), value);
         return;
     case ConfigGroup::VideoPolicy:
-        m_shared.VideoSavePolicy = value;
+        m_shared.VideoSavePolicy = savePolicyFromSetting(value).value_or(SavePolicy::Ask);
         m_settings.save(QStringLiteral("VideoSave"), value);
         return;
     }

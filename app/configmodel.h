@@ -6,6 +6,7 @@
 // and mirrored in the shared state the other screens read. Its load brings
 // back the configured grids, so a day's work can start with measuring.
 
+#include "shell/controls.h"
 #include "shell/sharedstate.h"
 
 #include <QString>
@@ -14,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace korvel
 {
@@ -24,6 +26,7 @@ class Prompt;
 class Settings;
 struct GridState;
 
+// The text boxes.
 enum class ConfigText {
     TournamentName,
     ResultsPathName,
@@ -31,8 +34,20 @@ enum class ConfigText {
     SetupFilesPathName,
     SkierNameFile,
 };
-constexpr int kConfigTextCount = 5;
+inline constexpr ControlRow<ConfigText> kConfigTexts[] = {
+    {ConfigText::TournamentName, "TournamentName", "Tournament", "Default"},
+    {ConfigText::ResultsPathName, "ResultsPathName", "Results file", "Default.txt"},
+    {ConfigText::CapturesPathName, "CapturesPathName", "Captures path"},
+    {ConfigText::SetupFilesPathName, "SetupFilesPathName", "Setup files path"},
+    {ConfigText::SkierNameFile, "SkierNameFile", "Skier name file"},
+};
+static_assert(controlsInEnumOrder(kConfigTexts));
+constexpr std::span<const ControlRow<ConfigText>> controlTable(ConfigText)
+{
+    return kConfigTexts;
+}
 
+// The check boxes.
 enum class ConfigCheck {
     line_control_check,
     Barefoot_box,
@@ -40,19 +55,43 @@ enum class ConfigCheck {
     WSTIMS,
     chkLensor,
 };
-constexpr int kConfigCheckCount = 5;
+inline constexpr ControlRow<ConfigCheck> kConfigChecks[] = {
+    {ConfigCheck::line_control_check, "line_control_check", "Check for line control on"},
+    {ConfigCheck::Barefoot_box, "Barefoot_box", "Check if barefoot jumping"},
+    {ConfigCheck::SitSki_box, "SitSki_box", "Check if Sit Ski"},
+    {ConfigCheck::WSTIMS, "WSTIMS", "WSTIMS Interface"},
+    {ConfigCheck::chkLensor, "chkLensor", "Use Screen Lensor"},
+};
+static_assert(controlsInEnumOrder(kConfigChecks));
+constexpr std::span<const ControlRow<ConfigCheck>> controlTable(ConfigCheck)
+{
+    return kConfigChecks;
+}
 
-// The option groups; in each group exactly one option is selected.
+// The option groups (frames); in each exactly one option is selected.
 enum class ConfigGroup {
     gridframe,
     Jump_direction,
-    MarkerStyle,  // Frame1
-    ImpactColour, // Frame4
+    MarkerStyle,
+    ImpactColour,
     message_colors,
-    PicturePolicy, // Frame3
-    VideoPolicy,   // Frame2
+    PicturePolicy,
+    VideoPolicy,
 };
-constexpr int kConfigGroupCount = 7;
+inline constexpr ControlRow<ConfigGroup> kConfigGroups[] = {
+    {ConfigGroup::gridframe, "gridframe", "Number of Grids"},
+    {ConfigGroup::Jump_direction, "Jump_direction", "Jump Direction"},
+    {ConfigGroup::MarkerStyle, "Frame1", "Marker Style"},
+    {ConfigGroup::ImpactColour, "Frame4", "Impact Marker Color"},
+    {ConfigGroup::message_colors, "message_colors", "Select Message Color"},
+    {ConfigGroup::PicturePolicy, "Frame3", "How to deal with individual contact point pictures"},
+    {ConfigGroup::VideoPolicy, "Frame2", "How  to deal  with captured video files"},
+};
+static_assert(controlsInEnumOrder(kConfigGroups));
+constexpr std::span<const ControlRow<ConfigGroup>> controlTable(ConfigGroup)
+{
+    return kConfigGroups;
+}
 
 enum class ConfigOption {
     Opt1Grid,
@@ -77,18 +116,51 @@ enum class ConfigOption {
     OptVideoNoSave,
     OptVideoSave,
 };
-constexpr int kConfigOptionCount = 21;
-
-// One name table: objectName, caption and group of every control.
-struct ConfigControlInfo {
-    const char* name;
-    const char* caption;
+inline constexpr ControlRow<ConfigOption> kConfigOptions[] = {
+    {ConfigOption::Opt1Grid, "Opt1Grid", "1"},
+    {ConfigOption::Opt2grid, "Opt2grid", "2"},
+    {ConfigOption::Opt3grid, "Opt3grid", "3"},
+    {ConfigOption::right_to_left_button, "right_to_left_button", "Jump Right to Left"},
+    {ConfigOption::left_to_right_button, "left_to_right_button", "Jump Left to Right"},
+    {ConfigOption::OptCross, "OptCross", "Cross"},
+    {ConfigOption::OptCircle, "OptCircle", "Circle"},
+    {ConfigOption::OptImpactRed, "OptImpactRed", "Red"},
+    {ConfigOption::OptImpactYellow, "OptImpactYellow", "Yellow"},
+    {ConfigOption::OptImpactBlack, "OptImpactBlack", "Black"},
+    {ConfigOption::OptImpactWhite, "OptImpactWhite", "White"},
+    {ConfigOption::yellow_color, "yellow_color", "Yellow"},
+    {ConfigOption::black_color, "black_color", "Black"},
+    {ConfigOption::white_color, "white_color", "White"},
+    {ConfigOption::default_color, "default_color", "Default"},
+    {ConfigOption::OptPictureAsk, "OptPictureAsk", "Ask if you want to save each time"},
+    {ConfigOption::OptPictureNoSave, "OptPictureNoSave", "Never Save"},
+    {ConfigOption::OptPictureSave, "OptPictureSave", "Always Save without asking"},
+    {ConfigOption::OptVideoAsk, "OptVideoAsk", "Ask if you want to save each time"},
+    {ConfigOption::OptVideoNoSave, "OptVideoNoSave", "Never Save "},
+    {ConfigOption::OptVideoSave, "OptVideoSave", "Always Save without asking"},
 };
-const ConfigControlInfo& configControl(ConfigText t);
-const ConfigControlInfo& configControl(ConfigCheck c);
-const ConfigControlInfo& configControl(ConfigOption o);
-const ConfigControlInfo& configControl(ConfigGroup g);
+static_assert(controlsInEnumOrder(kConfigOptions));
+constexpr std::span<const ControlRow<ConfigOption>> controlTable(ConfigOption)
+{
+    return kConfigOptions;
+}
 ConfigGroup groupOf(ConfigOption o);
+// The options of a group, in screen order.
+std::vector<ConfigOption> optionsOf(ConfigGroup g);
+
+// The screen's other controls: KVIOLabel, cmdLensor, btnFindNames and the menu.
+enum class ConfigCommand { KVIOLabel, cmdLensor, btnFindNames, mnuExit };
+inline constexpr ControlRow<ConfigCommand> kConfigCommands[] = {
+    {ConfigCommand::KVIOLabel, "KVIOLabel", "Caution, WSTIMS requires KVIO directory to exist"},
+    {ConfigCommand::cmdLensor, "cmdLensor", "Restart Screen Lensor if you exited it"},
+    {ConfigCommand::btnFindNames, "btnFindNames", "find"},
+    {ConfigCommand::mnuExit, "mnuExit", "E&xit and Save Parameters"},
+};
+static_assert(controlsInEnumOrder(kConfigCommands));
+constexpr std::span<const ControlRow<ConfigCommand>> controlTable(ConfigCommand)
+{
+    return kConfigCommands;
+}
 
 // What the configuration changes on other screens.
 class ConfigListener
@@ -126,7 +198,7 @@ public:
     void load();
     bool loaded() const { return m_loaded; }
 
-    QString text(ConfigText t) const { return m_texts[static_cast<int>(t)]; }
+    QString text(ConfigText t) const { return m_texts[t]; }
     void setText(ConfigText t, const QString& text);
     bool checked(ConfigCheck c) const { return m_checks[static_cast<int>(c)]; }
     // A click that changes the box; the handler runs.
@@ -166,12 +238,12 @@ private:
     ConfigListener* m_listener = nullptr;
     bool m_loaded = false;
 
-    std::array<QString, kConfigTextCount> m_texts{QStringLiteral("Default"),
-                                                  QStringLiteral("Default.txt")};
-    std::array<bool, kConfigCheckCount> m_checks{};
-    std::array<ConfigOption, kConfigGroupCount> m_groups{
-        ConfigOption::Opt1Grid,      ConfigOption::left_to_right_button, ConfigOption::OptCircle,
-        ConfigOption::OptImpactWhite, ConfigOption::default_color,       ConfigOption::OptPictureAsk,
+    ControlTexts<ConfigText> m_texts;
+    std::array<bool, controlCount<ConfigCheck>()> m_checks{};
+    std::array<ConfigOption, controlCount<ConfigGroup>()> m_groups{
+        ConfigOption::Opt1Grid,      ConfigOption::left_to_right_button,
+        ConfigOption::OptCircle,     ConfigOption::OptImpactWhite,
+        ConfigOption::default_color, ConfigOption::OptPictureAsk,
         ConfigOption::OptVideoAsk};
 };
 

@@ -20,41 +20,26 @@ const QString kFolderTitle = QStringLiteral("Input Save Video Files Path");
 QString screenName(Screen s)
 {
     switch (s) {
-    case Screen::Main: return QStringLiteral("MainForm");
-    case Screen::Config: return QStringLiteral("Config");
-    case Screen::GridSetup: return QStringLiteral("Grid_Setup");
-    case Screen::Measure: return QStringLiteral("Measure");
-    case Screen::Capture: return QStringLiteral("PreviewForm");
-    case Screen::Review: return QStringLiteral("frmSetStart");
-    case Screen::LogView: return QStringLiteral("LogView");
-    case Screen::PictureLogView: return QStringLiteral("PictureLogView");
-    case Screen::Manual: return QStringLiteral("frmManual");
+    case Screen::Main:
+        return QStringLiteral("MainForm");
+    case Screen::Config:
+        return QStringLiteral("Config");
+    case Screen::GridSetup:
+        return QStringLiteral("Grid_Setup");
+    case Screen::Measure:
+        return QStringLiteral("Measure");
+    case Screen::Capture:
+        return QStringLiteral("PreviewForm");
+    case Screen::Review:
+        return QStringLiteral("frmSetStart");
+    case Screen::LogView:
+        return QStringLiteral("LogView");
+    case Screen::PictureLogView:
+        return QStringLiteral("PictureLogView");
+    case Screen::Manual:
+        return QStringLiteral("frmManual");
     }
     return {};
-}
-
-const std::array<MainCommandInfo, 12>& mainCommands()
-{
-    static const std::array<MainCommandInfo, 12> table{{
-        {MainCommand::cmdGoCapture, "cmdGoCapture", "Proceed to Capture Video"},
-        {MainCommand::cmdGoTimer, "cmdGoTimer", "View Already Recorded Jump Videos"},
-        {MainCommand::ccmdGoToMeasure, "ccmdGoToMeasure", "View Already Recorded Jump Pics"},
-        {MainCommand::cmdConfigure, "cmdConfigure", "Configure System"},
-        {MainCommand::cmdSetup, "cmdSetup", "Go to Setup"},
-        {MainCommand::btnChangeDirectory, "btnChangeDirectory", "Change Video File Directory"},
-        {MainCommand::cmdShowConfig, "cmdShowConfig", "Show Video Configuration"},
-        {MainCommand::cmdImport, "cmdImport", "Import Skier Names File"},
-        {MainCommand::mnuViewLog, "mnuViewLog", "&Video Log"},
-        {MainCommand::mnuPictureLog, "mnuPictureLog", "&Picture Log"},
-        {MainCommand::munManual, "munManual", "View &Manual"},
-        {MainCommand::mnuExit, "mnuExit", "E&xit"},
-    }};
-    return table;
-}
-
-const MainCommandInfo& mainCommand(MainCommand c)
-{
-    return mainCommands()[static_cast<std::size_t>(c)];
 }
 
 QString gridImageFile(GridImage image)
@@ -131,13 +116,13 @@ void MainModel::writeStartLine()
     m_shared.VideoDir = StripTrailingBackslash(m_videoDirText.trimmed());
     const QDateTime when = now();
     const QString path = joinPath(m_shared.VideoDir, m_shared.LogFileName);
-    const FileResult r = appendLines(
-        path, {printZones({dateText(when.date()), timeText(when.time()),
-                           QStringLiteral("Korvel Measurement Session started  ")})});
+    const FileResult r =
+        appendLines(path, {printZones({dateText(when.date()), timeText(when.time()),
+                                       QStringLiteral("Korvel Measurement Session started  ")})});
     if (!r)
-        m_prompt.message(QStringLiteral("The measurement log could not be written:\n%1\n%2")
-                             .arg(path, r.error),
-                         QString(), Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(path, r.error),
+            QString(), Icon::Exclamation);
     m_settings.save(QStringLiteral("logfile"), m_shared.LogFileName);
 }
 
@@ -185,7 +170,7 @@ void MainModel::gridActivated(int g, const QString& description)
 
 void MainModel::shown()
 {
-    m_shared.LastScreen.clear();
+    m_shared.LastScreen = ScreenTag::None;
 }
 
 bool MainModel::videoFolderExists() const
@@ -207,9 +192,9 @@ void MainModel::goToVideoScreen(Screen s)
         m_prompt.message(kPathErrorText, QStringLiteral("Path Error"), Icon::Exclamation);
         return;
     }
-    m_shared.LastScreen = QStringLiteral("Setup");
+    m_shared.LastScreen = ScreenTag::Setup;
     if (!m_screens.show(s)) {
-        m_shared.LastScreen.clear();
+        m_shared.LastScreen = ScreenTag::None;
         notAvailable(s);
         return;
     }
@@ -220,8 +205,12 @@ void MainModel::goToVideoScreen(Screen s)
 void MainModel::run(MainCommand c)
 {
     switch (c) {
-    case MainCommand::cmdGoCapture: goToVideoScreen(Screen::Capture); return;
-    case MainCommand::cmdGoTimer: goToVideoScreen(Screen::Review); return;
+    case MainCommand::cmdGoCapture:
+        goToVideoScreen(Screen::Capture);
+        return;
+    case MainCommand::cmdGoTimer:
+        goToVideoScreen(Screen::Review);
+        return;
     case MainCommand::ccmdGoToMeasure:
         if (m_shared.GridsReady == 1) {
             if (m_screens.show(Screen::Measure))
@@ -254,10 +243,18 @@ void MainModel::run(MainCommand c)
             notAvailable(s);
         return;
     }
-    case MainCommand::btnChangeDirectory: changeDirectory(); return;
-    case MainCommand::cmdShowConfig: m_panelsShown = !m_panelsShown; return;
-    case MainCommand::cmdImport: importNames(); return;
-    case MainCommand::mnuExit: m_screens.quit(); return;
+    case MainCommand::btnChangeDirectory:
+        changeDirectory();
+        return;
+    case MainCommand::cmdShowConfig:
+        m_panelsShown = !m_panelsShown;
+        return;
+    case MainCommand::cmdImport:
+        importNames();
+        return;
+    case MainCommand::mnuExit:
+        m_screens.quit();
+        return;
     }
 }
 
@@ -282,8 +279,9 @@ void MainModel::changeDirectory()
 void MainModel::importNames()
 {
     if (!m_import) {
-        m_prompt.message(QStringLiteral("Importing a names file is not part of this build of korvel."),
-                         QString(), Icon::Exclamation);
+        m_prompt.message(
+            QStringLiteral("Importing a names file is not part of this build of korvel."),
+            QString(), Icon::Exclamation);
         return;
     }
     const std::optional<QString> source =

@@ -5,6 +5,7 @@
 // folder, the names import and barefoot timing. MainScreen binds its controls
 // to this model; tests drive it directly.
 
+#include "shell/controls.h"
 #include "shell/sharedstate.h"
 
 #include <QDateTime>
@@ -79,13 +80,64 @@ enum class MainCommand {
     munManual,
     mnuExit,
 };
-struct MainCommandInfo {
-    MainCommand command;
-    const char* name; // objectName
-    const char* caption;
+inline constexpr ControlRow<MainCommand> kMainCommands[] = {
+    {MainCommand::cmdGoCapture, "cmdGoCapture", "Proceed to Capture Video"},
+    {MainCommand::cmdGoTimer, "cmdGoTimer", "View Already Recorded Jump Videos"},
+    {MainCommand::ccmdGoToMeasure, "ccmdGoToMeasure", "View Already Recorded Jump Pics"},
+    {MainCommand::cmdConfigure, "cmdConfigure", "Configure System"},
+    {MainCommand::cmdSetup, "cmdSetup", "Go to Setup"},
+    {MainCommand::btnChangeDirectory, "btnChangeDirectory", "Change Video File Directory"},
+    {MainCommand::cmdShowConfig, "cmdShowConfig", "Show Video Configuration"},
+    {MainCommand::cmdImport, "cmdImport", "Import Skier Names File"},
+    {MainCommand::mnuViewLog, "mnuViewLog", "&Video Log"},
+    {MainCommand::mnuPictureLog, "mnuPictureLog", "&Picture Log"},
+    {MainCommand::munManual, "munManual", "View &Manual"},
+    {MainCommand::mnuExit, "mnuExit", "E&xit"},
 };
-const std::array<MainCommandInfo, 12>& mainCommands();
-const MainCommandInfo& mainCommand(MainCommand c);
+static_assert(controlsInEnumOrder(kMainCommands));
+constexpr std::span<const ControlRow<MainCommand>> controlTable(MainCommand)
+{
+    return kMainCommands;
+}
+
+// The main screen's other controls.
+enum class MainControl {
+    Frame1,
+    txtVideoDir,
+    Label2,
+    lblVideodir,
+    cb15,
+    lblGrid1,
+    lblGrid2,
+    lblGrid3,
+    ImageGrid1,
+    ImageGrid2,
+    ImageGrid3,
+    txtGridDescription,
+    lblConfig,
+    LblStatus,
+};
+inline constexpr ControlRow<MainControl> kMainControls[] = {
+    {MainControl::Frame1, "Frame1", "Korvel Controls and Configuration"},
+    {MainControl::txtVideoDir, "txtVideoDir"},
+    {MainControl::Label2, "Label2", "Save Video Files in this Directory"},
+    {MainControl::lblVideodir, "lblVideodir"},
+    {MainControl::cb15, "cb15", "Enable Barefoot Timing (15 sec)"},
+    {MainControl::lblGrid1, "lblGrid1", "Grid 1"},
+    {MainControl::lblGrid2, "lblGrid2", "Grid 2"},
+    {MainControl::lblGrid3, "lblGrid3", "Grid3"},
+    {MainControl::ImageGrid1, "ImageGrid1"},
+    {MainControl::ImageGrid2, "ImageGrid2"},
+    {MainControl::ImageGrid3, "ImageGrid3"},
+    {MainControl::txtGridDescription, "txtGridDescription"},
+    {MainControl::lblConfig, "lblConfig", "Currently Configured for R"},
+    {MainControl::LblStatus, "LblStatus"},
+};
+static_assert(controlsInEnumOrder(kMainControls));
+constexpr std::span<const ControlRow<MainControl>> controlTable(MainControl)
+{
+    return kMainControls;
+}
 
 // The picture beside a grid's label: set up (solved or loaded) or not.
 enum class GridImage { Caution, Smiley };

@@ -17,7 +17,6 @@ QString logPath(const Lake& lake)
     return lake.videos + "/JumpMeasurementLog" + dateStamp() + ".txt";
 }
 
-
 } // namespace
 
 // ---- Start-up ---------------------------------------------------------------
@@ -77,12 +76,9 @@ TEST(StartUp, FrameRateClassInLblConfig)
         const char* caption;
     } cases[] = {
         {0, "Currently Configured for R"}, // the design caption stays
-        {4.9, "Currently Configured for R"},
-        {5, "Currently Configured for Normal/C"},
-        {15, "Currently Configured for L"},
-        {24.9, "Currently Configured for L"},
-        {25, "Currently Configured for R"},
-        {60, "Currently Configured for R"},
+        {4.9, "Currently Configured for R"}, {5, "Currently Configured for Normal/C"},
+        {15, "Currently Configured for L"},  {24.9, "Currently Configured for L"},
+        {25, "Currently Configured for R"},  {60, "Currently Configured for R"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MainModel::configuredFor(c.rate), c.caption) << c.rate;
@@ -99,23 +95,29 @@ TEST(Navigation, GatesAndHandOvers)
         int gridsReady;
         std::vector<Screen> shown;
         bool mainHidden;
-        const char* lastScreen;
+        ScreenTag lastScreen;
         QString message;
     } cases[] = {
-        {MainCommand::cmdGoCapture, true, 0, {Screen::Capture}, true, "Setup", {}},
-        {MainCommand::cmdGoTimer, true, 0, {Screen::Review}, true, "Setup", {}},
-        {MainCommand::cmdGoCapture, false, 1, {}, false, "", pathError},
-        {MainCommand::cmdGoTimer, false, 1, {}, false, "", pathError},
-        {MainCommand::ccmdGoToMeasure, true, 1, {Screen::Measure}, true, "", {}},
-        {MainCommand::ccmdGoToMeasure, true, 0, {Screen::GridSetup}, true, "", kGridsNotReadyText},
-        {MainCommand::cmdConfigure, false, 0, {Screen::Config}, true, "", {}},
-        {MainCommand::cmdSetup, false, 0, {Screen::GridSetup}, true, "", {}},
-        {MainCommand::mnuViewLog, true, 0, {Screen::LogView}, false, "", {}},
-        {MainCommand::mnuPictureLog, true, 0, {Screen::PictureLogView}, false, "", {}},
-        {MainCommand::munManual, true, 0, {Screen::Manual}, true, "", {}},
+        {MainCommand::cmdGoCapture, true, 0, {Screen::Capture}, true, ScreenTag::Setup, {}},
+        {MainCommand::cmdGoTimer, true, 0, {Screen::Review}, true, ScreenTag::Setup, {}},
+        {MainCommand::cmdGoCapture, false, 1, {}, false, ScreenTag::None, pathError},
+        {MainCommand::cmdGoTimer, false, 1, {}, false, ScreenTag::None, pathError},
+        {MainCommand::ccmdGoToMeasure, true, 1, {Screen::Measure}, true, ScreenTag::None, {}},
+        {MainCommand::ccmdGoToMeasure,
+         true,
+         0,
+         {Screen::GridSetup},
+         true,
+         ScreenTag::None,
+         kGridsNotReadyText},
+        {MainCommand::cmdConfigure, false, 0, {Screen::Config}, true, ScreenTag::None, {}},
+        {MainCommand::cmdSetup, false, 0, {Screen::GridSetup}, true, ScreenTag::None, {}},
+        {MainCommand::mnuViewLog, true, 0, {Screen::LogView}, false, ScreenTag::None, {}},
+        {MainCommand::mnuPictureLog, true, 0, {Screen::PictureLogView}, false, ScreenTag::None, {}},
+        {MainCommand::munManual, true, 0, {Screen::Manual}, true, ScreenTag::None, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(mainCommand(c.command).name);
+        SCOPED_TRACE(controlName(c.command).toStdString());
         Lake lake;
         Session run(lake);
         run.start();
@@ -131,7 +133,7 @@ TEST(Navigation, GatesAndHandOvers)
         EXPECT_EQ(run.screens.mainHidden, c.mainHidden);
         EXPECT_EQ(run.shared.LastScreen, c.lastScreen);
         run.main.shown();
-        EXPECT_EQ(run.shared.LastScreen, QString());
+        EXPECT_EQ(run.shared.LastScreen, ScreenTag::None);
     }
 }
 
@@ -196,7 +198,14 @@ TEST(Configuration, ConfiguredGridsComeBackAtLoad)
          {GridImage::Caution, GridImage::Smiley, GridImage::Caution, GridImage::Caution},
          {"Grid Number:  1 "},
          1},
-        {"a grid count out of range means one grid", "7", {}, {}, {false, true, false, false}, {}, {}, 0},
+        {"a grid count out of range means one grid",
+         "7",
+         {},
+         {},
+         {false, true, false, false},
+         {},
+         {},
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -249,7 +258,8 @@ TEST(Configuration, RefusedGridFileIsReportedOnceAndTheStartGoesOn)
     const auto refused = std::get<GridFileError>(readGridFiles(bad)).message;
     Session run(lake);
     run.start();
-    lake.prompt.expectMessage("The grid file could not be loaded; nothing was changed.\n" + refused);
+    lake.prompt.expectMessage("The grid file could not be loaded; nothing was changed.\n" +
+                              refused);
     run.configModel.load();
     EXPECT_EQ(run.main.grid(1).image, GridImage::Caution);
     EXPECT_EQ(run.shared.GridsReady, 0);
@@ -316,7 +326,7 @@ TEST(Configuration, TournamentTypeIsBarefootOrSitSkiNeverBoth)
         EXPECT_EQ(run.configModel.checked(ConfigCheck::SitSki_box), c.sitSki);
         EXPECT_EQ(run.shared.BarefootMode, c.barefoot);
         EXPECT_EQ(run.shared.SitSkiMode, c.sitSki);
-        EXPECT_EQ(run.shared.TournamentType, c.type);
+        EXPECT_EQ(nameOf(run.shared.TournamentType), c.type);
         EXPECT_EQ(lake.settings->get("tournamentType"), c.type);
         EXPECT_GT(run.config.typeChanges, 0);
     }
@@ -331,27 +341,40 @@ TEST(Configuration, StoredChoicesReachTheSharedState)
         const char* expected;
         const char* written; // the key afterwards
     } cases[] = {
-        {"buoymarker", "circle", [](auto& s, auto&) { return s.BuoyMarker; }, "circle", "circle"},
-        {"buoymarker", "cross", [](auto& s, auto&) { return s.BuoyMarker; }, "cross", "cross"},
-        {"buoymarker", "Cross", [](auto& s, auto&) { return s.BuoyMarker; }, "circle", "circle"},
-        {"buoymarker", "", [](auto& s, auto&) { return s.BuoyMarker; }, "circle", "circle"},
-        {"right2left", "True", [](auto& s, auto&) { return s.JumpDirection; }, "right", "True"},
-        {"right2left", "False", [](auto& s, auto&) { return s.JumpDirection; }, "left", "False"},
-        {"boxlineoff", "True", [](auto& s, auto&) { return s.LineMode; }, "line_off", "True"},
-        {"boxlineoff", "False", [](auto& s, auto&) { return s.LineMode; }, "line_on", "False"},
-        {"WSTIMS", "1", [](auto& s, auto&) { return s.WstimsState; }, "WSTIMS ON", "1"},
-        {"WSTIMS", "0", [](auto& s, auto&) { return s.WstimsState; }, "WSTIMS OFF", "0"},
-        {"PictureSave", "NoSave", [](auto& s, auto&) { return s.PictureSavePolicy; }, "NoSave",
-         "NoSave"},
-        {"PictureSave", "", [](auto& s, auto&) { return s.PictureSavePolicy; }, "Ask", "Ask"},
-        {"VideoSave", "Save", [](auto& s, auto&) { return s.VideoSavePolicy; }, "Save", "Save"},
-        {"labelcolor", "", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::message_colors)).name); },
+        {"buoymarker", "circle", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle",
+         "circle"},
+        {"buoymarker", "cross", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "cross",
+         "cross"},
+        {"buoymarker", "Cross", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle",
+         "circle"},
+        {"buoymarker", "", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle", "circle"},
+        {"right2left", "True", [](auto& s, auto&) { return nameOf(s.JumpDirection); }, "right",
+         "True"},
+        {"right2left", "False", [](auto& s, auto&) { return nameOf(s.JumpDirection); }, "left",
+         "False"},
+        {"boxlineoff", "True", [](auto& s, auto&) { return nameOf(s.LineMode); }, "line_off",
+         "True"},
+        {"boxlineoff", "False", [](auto& s, auto&) { return nameOf(s.LineMode); }, "line_on",
+         "False"},
+        {"WSTIMS", "1", [](auto& s, auto&) { return nameOf(s.WstimsState); }, "WSTIMS ON", "1"},
+        {"WSTIMS", "0", [](auto& s, auto&) { return nameOf(s.WstimsState); }, "WSTIMS OFF", "0"},
+        {"PictureSave", "NoSave", [](auto& s, auto&) { return nameOf(s.PictureSavePolicy); },
+         "NoSave", "NoSave"},
+        {"PictureSave", "", [](auto& s, auto&) { return nameOf(s.PictureSavePolicy); }, "Ask",
+         "Ask"},
+        {"VideoSave", "Save", [](auto& s, auto&) { return nameOf(s.VideoSavePolicy); }, "Save",
+         "Save"},
+        {"labelcolor", "",
+         [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::message_colors)); },
          "default_color", "default"},
-        {"labelcolor", "yellow", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::message_colors)).name); },
+        {"labelcolor", "yellow",
+         [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::message_colors)); },
          "yellow_color", "yellow"},
-        {"impactcolor", "", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::ImpactColour)).name); },
+        {"impactcolor", "",
+         [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::ImpactColour)); },
          "OptImpactWhite", ""},
-        {"impactcolor", "red", [](auto&, auto& m) { return QString(configControl(m.selected(ConfigGroup::ImpactColour)).name); },
+        {"impactcolor", "red",
+         [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::ImpactColour)); },
          "OptImpactRed", "red"},
     };
     for (const auto& c : cases) {
@@ -380,9 +403,10 @@ TEST(Configuration, ExitWritesTheConfigurationLineAndHandsOverTheNames)
     run.configModel.exitAndSave();
     const QStringList results = lake.fileLines(run.shared.ResultsFile);
     ASSERT_EQ(results.size(), 1);
-    EXPECT_TRUE(QRegularExpression(R"(^New Configuration: \d\d-\d\d-\d{4}  \d\d:\d\d:\d\d Lake Cup$)")
-                    .match(results[0])
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(R"(^New Configuration: \d\d-\d\d-\d{4}  \d\d:\d\d:\d\d Lake Cup$)")
+            .match(results[0])
+            .hasMatch())
         << results[0].toStdString();
     EXPECT_EQ(run.config.names, QStringList({"Roe", "Jane", "Doe", "John"}));
     EXPECT_EQ(run.config.getName, true);
@@ -418,9 +442,10 @@ TEST(Configuration, ResultsPathThatCannotBeWrittenIsReported)
         if (path.isEmpty())
             lake.prompt.expectMessage("Enter valid path and filename for results file");
         run.configModel.setText(ConfigText::ResultsPathName, path);
-        lake.prompt.expectMessage("The results file could not be written:\n" + path + "\n" +
-                                      (c.reason.contains("%1") ? c.reason.arg(lake.dir.file("gone")) : c.reason),
-                                  QString(), Icon::Exclamation);
+        lake.prompt.expectMessage(
+            "The results file could not be written:\n" + path + "\n" +
+                (c.reason.contains("%1") ? c.reason.arg(lake.dir.file("gone")) : c.reason),
+            QString(), Icon::Exclamation);
         run.configModel.exitAndSave();
     }
 }
