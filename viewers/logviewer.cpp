@@ -71,6 +71,46 @@ void LogViewerModel::showLog(const QString& path)
             m_lines << line;
 }
 
+QString LogViewerModel::text(LogViewControl c) const
+{
+    switch (c) {
+    case LogViewControl::LogFile:
+        return m_logPath;
+    case LogViewControl::FileToView:
+        return m_fileToView;
+    default:
+        return controlInitial(c);
+    }
+}
+
+void LogViewerModel::setText(LogViewControl c, const QString& text)
+{
+    if (c == LogViewControl::LogFile)
+        showLog(text);
+    else if (c == LogViewControl::FileToView)
+        m_fileToView = text;
+}
+
+QString LogViewerModel::text(PictureLogControl c) const
+{
+    switch (c) {
+    case PictureLogControl::LogFile:
+        return m_logPath;
+    case PictureLogControl::FileToView:
+        return m_fileToView;
+    default:
+        return controlInitial(c);
+    }
+}
+
+void LogViewerModel::setText(PictureLogControl c, const QString& text)
+{
+    if (c == PictureLogControl::LogFile)
+        showLog(text);
+    else if (c == PictureLogControl::FileToView)
+        m_fileToView = text;
+}
+
 void LogViewerModel::select(int row)
 {
     if (row < 0 || row >= m_lines.size())

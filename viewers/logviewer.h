@@ -124,6 +124,14 @@ public:
     QString fileToView() const { return m_fileToView; }
     void setFileToView(const QString& path) { m_fileToView = path; }
 
+    // The two boxes by control, for the screens' binders: the path box shows
+    // the log (a path put there is shown as the log), the file box the file
+    // to view.
+    QString text(LogViewControl c) const;
+    void setText(LogViewControl c, const QString& text);
+    QString text(PictureLogControl c) const;
+    void setText(PictureLogControl c, const QString& text);
+
     // A click on a line: the file box takes the path the line names.
     void select(int row);
     // "View Selected File" / "View Picture": hands the file box's path over.

@@ -34,9 +34,11 @@ void LogViewerScreen::buildVideoLog()
     auto* v = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     top->addWidget(make<QLabel>(this, LogViewControl::LogFileLabel));
-    m_logFile = make<QLineEdit>(this, LogViewControl::LogFile);
-    m_logFile->setReadOnly(true);
-    top->addWidget(m_logFile, 1);
+    m_videoBoxes = std::make_unique<BoxBinder<LogViewControl>>(m_model, [this] { sync(); });
+    auto* logFile =
+        m_videoBoxes->bind(LogViewControl::LogFile, make<QLineEdit>(this, LogViewControl::LogFile));
+    logFile->setReadOnly(true);
+    top->addWidget(logFile, 1);
     auto* select = make<QPushButton>(this, LogViewControl::SelectLogFile);
     top->addWidget(select);
     v->addLayout(top);
@@ -44,8 +46,9 @@ void LogViewerScreen::buildVideoLog()
     v->addWidget(m_lines, 1);
     v->addWidget(make<QLabel>(this, LogViewControl::Hint));
     auto* bottom = new QHBoxLayout;
-    m_fileToView = make<QLineEdit>(this, LogViewControl::FileToView);
-    bottom->addWidget(m_fileToView, 1);
+    bottom->addWidget(m_videoBoxes->bind(LogViewControl::FileToView,
+                                         make<QLineEdit>(this, LogViewControl::FileToView)),
+                      1);
     auto* view = make<QPushButton>(this, LogViewControl::View);
     bottom->addWidget(view);
     auto* dismiss = make<QPushButton>(this, LogViewControl::Dismiss);
@@ -63,15 +66,18 @@ void LogViewerScreen::buildPictureLog()
     auto* top = new QHBoxLayout;
     auto* select = make<QPushButton>(this, PictureLogControl::SelectLogFile);
     top->addWidget(select);
-    m_logFile = make<QLineEdit>(this, PictureLogControl::LogFile);
-    m_logFile->setReadOnly(true);
-    top->addWidget(m_logFile, 1);
+    m_pictureBoxes = std::make_unique<BoxBinder<PictureLogControl>>(m_model, [this] { sync(); });
+    auto* logFile = m_pictureBoxes->bind(PictureLogControl::LogFile,
+                                         make<QLineEdit>(this, PictureLogControl::LogFile));
+    logFile->setReadOnly(true);
+    top->addWidget(logFile, 1);
     v->addLayout(top);
     m_lines = make<QListWidget>(this, PictureLogControl::Lines);
     v->addWidget(m_lines, 1);
     auto* bottom = new QHBoxLayout;
-    m_fileToView = make<QLineEdit>(this, PictureLogControl::FileToView);
-    bottom->addWidget(m_fileToView, 1);
+    bottom->addWidget(m_pictureBoxes->bind(PictureLogControl::FileToView,
+                                           make<QLineEdit>(this, PictureLogControl::FileToView)),
+                      1);
     auto* view = make<QPushButton>(this, PictureLogControl::View);
     bottom->addWidget(view);
     v->addLayout(bottom);
@@ -96,8 +102,6 @@ void LogViewerScreen::connectControls(QPushButton* select, QPushButton* view)
     });
     connect(m_lines, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { activate(m_lines->row(item)); });
-    connect(m_fileToView, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_model.setFileToView(text); });
 }
 
 void LogViewerScreen::open()
@@ -111,16 +115,16 @@ void LogViewerScreen::open()
 
 void LogViewerScreen::sync()
 {
-    if (m_logFile->text() != m_model.logPath())
-        m_logFile->setText(m_model.logPath());
+    if (m_videoBoxes)
+        m_videoBoxes->sync();
+    if (m_pictureBoxes)
+        m_pictureBoxes->sync();
     if (m_shownLines != m_model.lines()) {
         const QSignalBlocker block(m_lines);
         m_lines->clear();
         m_lines->addItems(m_model.lines());
         m_shownLines = m_model.lines();
     }
-    if (m_fileToView->text() != m_model.fileToView())
-        m_fileToView->setText(m_model.fileToView());
 }
 
 void LogViewerScreen::activate(int row)

@@ -4,10 +4,13 @@
 // which opens a saved contact picture on the measure screen. Each owns its
 // model; the hub gives the model its listener.
 
+#include "shell/boxbinder.h"
 #include "viewers/logviewer.h"
 
 #include <QStringList>
 #include <QWidget>
+
+#include <memory>
 
 class QLineEdit;
 class QListWidget;
@@ -37,9 +40,10 @@ private:
     void view();
 
     LogViewerModel m_model;
-    QLineEdit* m_logFile = nullptr;
+    // The path box and the file box, by the controls of the viewer's kind.
+    std::unique_ptr<BoxBinder<LogViewControl>> m_videoBoxes;
+    std::unique_ptr<BoxBinder<PictureLogControl>> m_pictureBoxes;
     QListWidget* m_lines = nullptr;
-    QLineEdit* m_fileToView = nullptr;
     QStringList m_shownLines;
 };
 

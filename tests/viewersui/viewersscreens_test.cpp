@@ -93,12 +93,13 @@ TEST(LogViewerScreens, OpenTheFileOfTheLineDoubleClicked)
         EXPECT_EQ(screen.objectName(), QString::fromLatin1(c.screenName));
         EXPECT_EQ(screen.windowTitle(), QString::fromLatin1(c.title));
 
-        auto* lines =
-            screen.findChild<QListWidget*>(c.kind == LogKind::Video ? "lstLog" : "lstPicLog");
-        auto* fileBox = screen.findChild<QLineEdit*>(c.kind == LogKind::Video ? "txtFileToView"
-                                                                              : "txtPictureToView");
-        auto* logBox = screen.findChild<QLineEdit*>(c.kind == LogKind::Video ? "txtLogFile"
-                                                                             : "txtPicLogToView");
+        const bool video = c.kind == LogKind::Video;
+        auto* lines = video ? findControl<QListWidget>(&screen, LogViewControl::Lines)
+                            : findControl<QListWidget>(&screen, PictureLogControl::Lines);
+        auto* fileBox = video ? findControl<QLineEdit>(&screen, LogViewControl::FileToView)
+                              : findControl<QLineEdit>(&screen, PictureLogControl::FileToView);
+        auto* logBox = video ? findControl<QLineEdit>(&screen, LogViewControl::LogFile)
+                             : findControl<QLineEdit>(&screen, PictureLogControl::LogFile);
         ASSERT_TRUE(lines && fileBox && logBox);
         EXPECT_EQ(logBox->text(), joinPath(shared.VideoDir, shared.LogFileName));
         ASSERT_EQ(lines->count(), 1);
@@ -110,6 +111,17 @@ TEST(LogViewerScreens, OpenTheFileOfTheLineDoubleClicked)
         doubleClick(lines, 0);
         EXPECT_EQ(listener.calls, QStringList{c.call});
         EXPECT_EQ(shared.LastScreen, c.tag);
+        EXPECT_FALSE(screen.isVisible());
+
+        // A path typed into the file box is the one viewed.
+        screen.open();
+        fileBox->clear();
+        QTest::keyClicks(fileBox, QStringLiteral("/elsewhere/Bo jump1"));
+        auto* view = video ? findControl<QPushButton>(&screen, LogViewControl::View)
+                           : findControl<QPushButton>(&screen, PictureLogControl::View);
+        ASSERT_TRUE(view);
+        view->click();
+        EXPECT_TRUE(listener.calls.last().endsWith(QStringLiteral(" /elsewhere/Bo jump1")));
         EXPECT_FALSE(screen.isVisible());
         shared.LastScreen = ScreenTag::None;
     }
