@@ -25,6 +25,7 @@ SelectSkierScreen::SelectSkierScreen(Prompt& prompt, QWidget* parent, const QStr
     v->addWidget(noSelection, 0, Qt::AlignRight);
 
     connect(m_skiers, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        m_chosen = item->text();
         emit skierChosen(item->text());
         accept();
     });
@@ -41,6 +42,13 @@ void SelectSkierScreen::load()
         return;
     }
     m_skiers->addItems(names.names);
+}
+
+std::optional<QString> SelectSkierScreen::pick()
+{
+    m_chosen.reset();
+    exec();
+    return m_chosen;
 }
 
 void SelectSkierScreen::showEvent(QShowEvent* e)

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QListWidget;
 
 namespace korvel
@@ -25,6 +27,10 @@ public:
     // reported and leaves the list empty.
     void load();
 
+    // Shows the dialog until the operator picks: the name double-clicked, or
+    // nullopt for "No Selection" or a closed dialog (the name stays as it was).
+    std::optional<QString> pick();
+
 signals:
     // A double click on a name: the capture screen takes it as the skier.
     void skierChosen(const QString& name);
@@ -36,6 +42,7 @@ private:
     Prompt& m_prompt;
     QString m_namesPath;
     QListWidget* m_skiers = nullptr;
+    std::optional<QString> m_chosen;
 };
 
 } // namespace korvel

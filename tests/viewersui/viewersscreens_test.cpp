@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,17 @@ TEST(SelectSkierScreen, ListsTheNamesAndHandsOverTheOneDoubleClicked)
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen[0][0].toString(), QStringLiteral(" Jane Roe"));
     EXPECT_FALSE(dialog.isVisible());
+
+    // The capture screen asks and waits for the answer.
+    QTimer::singleShot(0, &dialog, [&] {
+        click(list, 2);
+        doubleClick(list, 2);
+    });
+    EXPECT_EQ(dialog.pick(), std::optional<QString>(QStringLiteral("Cher")));
+    QTimer::singleShot(0, &dialog, [&] {
+        findControl<QPushButton>(&dialog, SelectSkierControl::NoSelection)->click();
+    });
+    EXPECT_EQ(dialog.pick(), std::nullopt);
 }
 
 TEST(ManualScreen, ShowsTheShippedManualAndSaysWhenItIsMissing)
