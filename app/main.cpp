@@ -3,7 +3,9 @@
 // has been exported yet, so a newcomer can calibrate a grid at once. Leaving
 // set-up with every grid ready opens the measure screen, on the sample jump
 // when there is no other picture, and the calibration line tool opens from
-// both screens.
+// both screens. "korvel VIDEO.avi" opens the review screen on that video;
+// the way back from measurement and from set-up with grids not ready leads
+// to the review screen, where the next video is chosen.
 
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsetupscreen.h"
@@ -12,6 +14,7 @@
 #include "grid/sample/scenefile.h"
 #include "measure/calibrationscreen.h"
 #include "measure/measurescreen.h"
+#include "review/setstartscreen.h"
 #include "shell/paths.h"
 #include "shell/pictureview.h"
 #include "shell/qtprompt.h"
@@ -21,6 +24,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 using namespace korvel;
@@ -44,10 +48,7 @@ public:
     void gridSetupLeft(bool allReady) override
     {
         if (!allReady) {
-            m_prompt.message(QStringLiteral(
-                "Jumps can be measured once every configured grid is ready. "
-                "There is no main screen in this version of korvel, so it closes now."));
-            QApplication::quit();
+            showReview();
             return;
         }
         m_measure.model().selectGrid(m_shared.CurrentGrid);
@@ -68,7 +69,19 @@ public:
         return true;
     }
 
+    void setReview(SetStartScreen* review) { m_review = review; }
+    // Where the main screen would send the operator for the next video.
+    void showReview()
+    {
+        m_shared.LastScreen = ScreenTag::Setup;
+        m_review->enter();
+    }
     bool measureLeft()
+    {
+        showReview();
+        return true;
+    }
+    bool mainScreenWanted()
     {
         m_prompt.message(
             QStringLiteral("There is no main screen in this version of korvel, so it closes now."));
@@ -94,6 +107,25 @@ private:
     GridSetupScreen& m_setup;
     MeasureScreen& m_measure;
     CalibrationScreen& m_calibration;
+    SetStartScreen* m_review = nullptr;
+};
+
+// The review screen's side: the frame goes to measurement or grid set-up.
+class ReviewSide : public ReviewListener
+{
+public:
+    ReviewSide(Hub& hub, GridSetupScreen& setup, MeasureScreen& measure)
+        : m_hub(hub), m_setup(setup), m_measure(measure)
+    {
+    }
+    void showMeasure() override { m_measure.enter(); }
+    void showGridSetup() override { m_setup.enter(); }
+    bool showMainScreen() override { return m_hub.mainScreenWanted(); }
+
+private:
+    Hub& m_hub;
+    GridSetupScreen& m_setup;
+    MeasureScreen& m_measure;
 };
 
 // The measure screen's side of the stand-in: its "&Calibrate" takes the grid
@@ -165,10 +197,15 @@ int main(int argc, char** argv)
     CalibrationScreen calibration(line);
     calibration.setPictures({measure.picture(), screen.picture()});
 
+    SetStartScreen review(shared, settings, prompt);
+
     Hub hub(grids, shared, prompt, screen, measure, calibration);
     MeasureSide measureSide(hub);
+    ReviewSide reviewSide(hub, screen, measure);
+    hub.setReview(&review);
     model.setListener(&hub);
     measureModel.setListener(&measureSide);
+    review.model().setListener(&reviewSide);
 
     const QString frame = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
     if (PathExists(frame, PathKind::File)) {
@@ -176,7 +213,15 @@ int main(int argc, char** argv)
     } else {
         screen.setBackground(sample::makeSampleScene().picture);
     }
-    screen.enter();
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (!args.isEmpty()) {
+        // A video named on the command line: reviewed as one from the log.
+        shared.LastScreen = ScreenTag::View;
+        review.model().setFileToView(QFileInfo(args.first()).absoluteFilePath());
+        review.enter();
+    } else {
+        screen.enter();
+    }
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     return app.exec();
 }

@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -31,6 +32,21 @@ QRect twipsRect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
+// The control's font, made smaller in quarter points until the text fits the
+// box: the layout's places were drawn for a narrower font than most systems
+// have, and a caption cut off tells the operator nothing.
+QFont fittingFont(const QFont& font, const QRect& box, int flags, const QString& text)
+{
+    QFont f = font;
+    while (f.pointSizeF() > 6) {
+        const QRect need = QFontMetrics(f).boundingRect(box, flags, text);
+        if (need.width() <= box.width() && need.height() <= box.height())
+            break;
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    }
+    return f;
+}
+
 // A button whose caption wraps onto as many lines as its height holds, as
 // the long captions of this screen need at their width.
 class WrapButton : public QPushButton
@@ -48,8 +64,27 @@ protected:
         p.drawControl(QStyle::CE_PushButton, opt);
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                  QPalette::ButtonText));
-        p.drawText(rect().adjusted(3, 1, -3, -1),
-                   Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+        const QRect box = rect().adjusted(3, 1, -3, -1);
+        const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+        p.setFont(fittingFont(font(), box, flags, text()));
+        p.drawText(box, flags, text());
+    }
+};
+
+// A label whose text is drawn smaller when it would not fit its box.
+class FitLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const int flags = int(alignment()) | (wordWrap() ? Qt::TextWordWrap : 0);
+        p.setFont(fittingFont(font(), contentsRect(), flags, text()));
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(contentsRect(), flags, text());
     }
 };
 
@@ -102,17 +137,19 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
     m_model =
         std::make_unique<ReviewModel>(shared, settings, prompt, *m_player, std::move(freeSpace));
 
-    m_label10 = make<QLabel>(this, C::Label10);
-    m_diskSpace = make<QLabel>(this, C::lblDiskSpace);
-    m_lowSpace = make<QLabel>(this, C::Label11);
-    m_lowSpace->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_label10 = make<FitLabel>(this, C::Label10);
+    m_diskSpace = make<FitLabel>(this, C::lblDiskSpace);
+    m_lowSpace = make<FitLabel>(this, C::Label11);
+    QPalette warning = m_lowSpace->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xc0, 0, 0));
+    m_lowSpace->setPalette(warning);
     auto* viewLog = make<QPushButton>(this, C::cmdViewLog);
-    make<QLabel>(this, C::Label3);
+    make<FitLabel>(this, C::Label3);
     auto* browse = make<QPushButton>(this, C::Command6);
     m_video = make<QPlainTextEdit>(this, C::Text6);
     // The path of the file on the disk, changed by the program only.
     m_video->setReadOnly(true);
-    m_instruction = make<QLabel>(this, C::Label5);
+    m_instruction = make<FitLabel>(this, C::Label5);
     m_instruction->setWordWrap(true);
     auto* back = make<QPushButton>(this, C::Command1);
     auto* forward = make<QPushButton>(this, C::Command4);
@@ -120,7 +157,7 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
     m_goToSetup = make<WrapButton>(this, C::btnGoToSetup);
     auto* toCapture = make<WrapButton>(this, C::cmdGoToCapture);
     auto* toMain = make<WrapButton>(this, C::cmdGoToSetup);
-    m_barefoot = make<QLabel>(this, C::Label9);
+    m_barefoot = make<FitLabel>(this, C::Label9);
 
     for (const Place& p : kPlaces) {
         QWidget* w = findControl<QWidget>(this, p.id);
