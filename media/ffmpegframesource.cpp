@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,6 +35,26 @@ std::int64_t frameBytes(const AVFrame* f)
         if (b)
             total += std::int64_t(b->size);
     return total;
+}
+
+// A decoder that gives up part way through a picture hands back the rest of
+// its buffer untouched, and buffers come from a pool: without this the rest
+// would be the last picture that used the buffer, another frame's pixels.
+int clearedBuffer(AVCodecContext* codec, AVFrame* frame, int flags)
+{
+    const int ret = avcodec_default_get_buffer2(codec, frame, flags);
+    if (ret < 0)
+        return ret;
+    for (AVBufferRef* b : frame->buf)
+        if (b)
+            std::memset(b->data, 0, b->size);
+    return 0;
+}
+
+// The decoder saw damage in the picture (and may have patched it up).
+bool flaggedDamaged(const AVFrame* f)
+{
+    return (f->flags & AV_FRAME_FLAG_CORRUPT) || f->decode_error_flags != 0;
 }
 
 bool withinLimits(int w, int h, const FrameSourceLimits& limits)
@@ -144,9 +165,15 @@ OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits&
     src->m_lockstep = desc && (desc->props & AV_CODEC_PROP_INTRA_ONLY);
     if (src->m_lockstep) {
         src->m_codec->thread_count = 1;
+        // A picture the decoder cannot read to its end is an error, not a
+        // picture with a hole in it.
+        src->m_codec->err_recognition |= AV_EF_EXPLODE;
+        src->m_codec->get_buffer2 = clearedBuffer;
     } else {
+        // Slices only: with frame threads the decoder reports damage in a
+        // picture, or not, depending on what was decoded before it.
         src->m_codec->thread_count = 0;
-        src->m_codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        src->m_codec->thread_type = FF_THREAD_SLICE;
     }
     ret = avcodec_open2(src->m_codec, codec, nullptr);
     if (ret < 0)
@@ -289,9 +316,12 @@ void FfmpegFrameSource::finishIndex()
         // A key picture followed in the file by B pictures is shown after
         // them: with an open group of pictures those lean on the interval
         // before, so they are decoded from the key frame before it.
+        // The same holds for every anchor picture: it is shown after the B
+        // pictures that follow it in the file, which is how the count of
+        // pictures out of the decoder is checked at each anchor.
         m_leading.assign(std::size_t(n), 0);
         for (int k = 0; k < n; ++k) {
-            if (!m_packets[std::size_t(k)].key)
+            if (m_packets[std::size_t(k)].bidirectional)
                 continue;
             int j = k + 1;
             while (j < n && m_packets[std::size_t(j)].bidirectional)
@@ -299,11 +329,19 @@ void FfmpegFrameSource::finishIndex()
             m_leading[std::size_t(k)] = j - k - 1;
         }
         m_keyForSlot.assign(std::size_t(n), 0);
+        // A key frame serves the slots from where it is shown on; those
+        // places grow with the key frames, so one pass finds them all.
         int key = 0;
+        int next = 1;
         for (int s = 0; s < n; ++s) {
-            for (int k = key + 1; k <= s; ++k)
-                if (m_packets[std::size_t(k)].key && k + m_leading[std::size_t(k)] <= s)
-                    key = k;
+            for (; next <= s; ++next) {
+                const int k = next;
+                if (!m_packets[std::size_t(k)].key)
+                    continue;
+                if (k + m_leading[std::size_t(k)] > s)
+                    break;
+                key = k;
+            }
             m_keyForSlot[std::size_t(s)] = key;
         }
     } else {
@@ -334,6 +372,7 @@ void FfmpegFrameSource::finishIndex()
         m_intervalOfSlot[std::size_t(s)] = int(m_intervalStart.size()) - 1;
     }
     m_undecodable.assign(std::size_t(slotCount), 0);
+    m_damaged.assign(std::size_t(slotCount), 0);
 }
 
 int FfmpegFrameSource::keyForSlot(int slot) const
@@ -368,15 +407,24 @@ int FfmpegFrameSource::packetForDts(std::int64_t dts, std::int64_t pos) const
 FrameResult FfmpegFrameSource::frame(std::int64_t n)
 {
     if (n < 0 || n >= m_props.frameCount) {
-        return {nullptr, QStringLiteral("Frame %1 is not in this video (frames 0 to %2).")
-                             .arg(n)
-                             .arg(m_props.frameCount - 1)};
+        return FrameResult::failure(
+            FrameStatus::NotInVideo,
+            QStringLiteral("Frame %1 is not in this video (frames 0 to %2).")
+                .arg(n)
+                .arg(m_props.frameCount - 1));
     }
     const int slot = slotForFrame(n);
     m_position = slot;
+    auto damaged = [n] {
+        return FrameResult::failure(
+            FrameStatus::Damaged,
+            QStringLiteral("Frame %1 of this video is damaged and cannot be decoded.").arg(n));
+    };
+    if (m_damaged[std::size_t(slot)])
+        return damaged();
     if (slot == m_lastSlot && m_lastPicture) {
         ++m_stats.cacheHits;
-        return {m_lastPicture, {}};
+        return FrameResult::shown(m_lastPicture);
     }
     AVFrame* f = cached(slot);
     if (f) {
@@ -384,10 +432,12 @@ FrameResult FfmpegFrameSource::frame(std::int64_t n)
     } else {
         const QString error = decodeSlot(slot);
         f = cached(slot);
+        if (m_damaged[std::size_t(slot)])
+            return damaged();
         if (!f)
-            return {nullptr, error.isEmpty()
-                                 ? QStringLiteral("Frame %1 could not be decoded.").arg(n)
-                                 : error};
+            return FrameResult::failure(
+                FrameStatus::Failed,
+                error.isEmpty() ? QStringLiteral("Frame %1 could not be decoded.").arg(n) : error);
     }
     FrameResult r = convert(f);
     if (r) {
@@ -405,6 +455,10 @@ bool FfmpegFrameSource::seekToPacket(int packet, QString* error)
     m_drained = false;
     m_outputs = 0;
     m_nextDisplay = packet;
+    m_verifiedSlot = packet - 1;
+    m_verifiedPacket = packet - 1;
+    m_taint = INT_MAX;
+    m_outputLog.clear();
     m_lastOutputPts = INT64_MIN;
     av_packet_unref(m_packet);
 
@@ -486,10 +540,18 @@ QString FfmpegFrameSource::decodeSlot(int slot)
     QString error;
     if (!canCarryOn(slot) && !seekToPacket(keyForSlot(slot), &error))
         return error;
-    while (!m_cache.count(slot))
+    while (!m_cache.count(slot) && !m_damaged[std::size_t(slot)])
         if (!decodeStep(slot, &error))
             return error;
     return {};
+}
+
+void FfmpegFrameSource::markDamaged(int slot)
+{
+    if (slot < 0 || slot >= int(m_damaged.size()))
+        return;
+    m_damaged[std::size_t(slot)] = 1;
+    dropCached(slot);
 }
 
 // One packet into the decoder or one picture out of it, on the way to slot.
@@ -519,11 +581,18 @@ bool FfmpegFrameSource::decodeStep(int slot, QString* error)
         if (ret >= 0)
             ret = avcodec_receive_frame(m_codec, m_frame);
         const bool known = index >= 0 && index < int(m_packets.size());
+        if (ret >= 0 && flaggedDamaged(m_frame)) {
+            av_frame_unref(m_frame);
+            ret = AVERROR_INVALIDDATA;
+        }
         if (ret < 0) {
             // One packet, one picture: a damaged one leaves its frame
             // number empty and the numbering of the rest intact.
             avcodec_flush_buffers(m_codec);
-            if (known && m_packetSlot[std::size_t(index)] == slot)
+            if (!known)
+                return true;
+            markDamaged(m_packetSlot[std::size_t(index)]);
+            if (m_packetSlot[std::size_t(index)] == slot)
                 return undecodable();
             return true;
         }
@@ -553,8 +622,12 @@ bool FfmpegFrameSource::decodeStep(int slot, QString* error)
             // on the picture it holds.
             if (m_chunkNumbered)
                 m_packet->pts = m_packet->dts = index;
-            avcodec_send_packet(m_codec, m_packet); // a damaged packet just yields nothing
+            const int sent = avcodec_send_packet(m_codec, m_packet);
             av_packet_unref(m_packet);
+            // A packet the decoder refuses leaves a hole the pictures after
+            // it in its interval lean on.
+            if (sent < 0 && sent != AVERROR(EAGAIN) && index >= 0 && index < int(m_packets.size()))
+                taintFrom(index);
             return true;
         }
         if (!m_drained) {
@@ -612,7 +685,8 @@ bool FfmpegFrameSource::prefetchStep()
         if (m_prefetch.scan < 0)
             m_prefetch.scan = m_intervalStart[std::size_t(iv)];
         while (m_prefetch.scan < end &&
-               (m_cache.count(m_prefetch.scan) || m_undecodable[std::size_t(m_prefetch.scan)])) {
+               (m_cache.count(m_prefetch.scan) || m_undecodable[std::size_t(m_prefetch.scan)] ||
+                m_damaged[std::size_t(m_prefetch.scan)])) {
             ++m_prefetch.scan;
             if (++walked >= 4096)
                 return true;
@@ -656,7 +730,7 @@ bool FfmpegFrameSource::prefetchStep()
     const bool ok = decodeStep(target, &error);
     m_prefetching = false;
     m_stats.prefetched += m_stats.decoded - before;
-    if (m_cache.count(target)) {
+    if (m_cache.count(target) || m_damaged[std::size_t(target)]) {
         m_prefetch.target = -1;
     } else if (!ok && !m_prefetch.seek) {
         // Carried on and missed it: once more from its own key frame.
@@ -688,11 +762,44 @@ bool FfmpegFrameSource::makeRoomFor(int slot)
     return m_frameBytes <= m_limits.cacheBytes;
 }
 
+bool FfmpegFrameSource::leansOn(int packet, int damagedPacket) const
+{
+    if (packet < damagedPacket)
+        return false;
+    const int key = m_keyBefore[std::size_t(packet)];
+    const int damagedKey = m_keyBefore[std::size_t(damagedPacket)];
+    if (key == damagedKey)
+        return true;
+    // The B pictures sent right after the next key frame and shown before it
+    // (an open group of pictures) still refer to the interval before.
+    if (key <= damagedPacket || m_keyBefore[std::size_t(key - 1)] != damagedKey || packet == key)
+        return false;
+    if (m_chunkNumbered)
+        return packet - key <= m_leading[std::size_t(key)];
+    return m_packets[std::size_t(packet)].pts < m_packets[std::size_t(key)].pts;
+}
+
+void FfmpegFrameSource::taintFrom(int packet)
+{
+    if (packet >= m_taint)
+        return;
+    m_taint = packet;
+    // Pictures already out may lean on it too: B pictures sent after an
+    // anchor come out before it.
+    for (const auto& [slot, p] : m_outputLog)
+        if (leansOn(p, m_taint))
+            markDamaged(slot);
+}
+
 void FfmpegFrameSource::acceptFrame(AVFrame* frame)
 {
     ++m_stats.decoded;
+    const int slotCount = int(m_slotStart.size());
     int slot = -1;
+    int packet = -1; // the packet that held the picture
     if (m_chunkNumbered) {
+        if (frame->pts >= 0 && frame->pts < std::int64_t(m_packets.size()))
+            packet = int(frame->pts);
         if (m_outputs == 0) {
             // The first picture after the seek: the key picture itself, after
             // the B pictures before it that could not be decoded, or the
@@ -701,7 +808,23 @@ void FfmpegFrameSource::acceptFrame(AVFrame* frame)
             if (frame->pts == m_seekPacket)
                 m_nextDisplay += m_leading[std::size_t(m_seekPacket)];
         }
-        if (m_nextDisplay < int(m_slotStart.size()))
+        // An anchor picture has a known place. Pictures are numbered by
+        // counting, so a picture the decoder dropped (damage) or made up
+        // would shift every later number: such a count is caught here, the
+        // frames since the last anchor are damaged, and counting goes on
+        // from the anchor's true place.
+        if (packet >= 0 && !m_packets[std::size_t(packet)].bidirectional) {
+            const int expected = packet + m_leading[std::size_t(packet)];
+            if (expected != m_nextDisplay) {
+                for (int s = std::max(0, m_verifiedSlot + 1); s <= expected && s < slotCount; ++s)
+                    markDamaged(s);
+                taintFrom(std::max(m_seekPacket, m_verifiedPacket + 1));
+                m_nextDisplay = expected;
+            }
+            m_verifiedSlot = expected;
+            m_verifiedPacket = packet;
+        }
+        if (m_nextDisplay < slotCount)
             slot = m_nextDisplay;
         ++m_nextDisplay;
     } else {
@@ -712,11 +835,21 @@ void FfmpegFrameSource::acceptFrame(AVFrame* frame)
         // decoded (an open group of pictures): never keep them.
         if (it != m_slotByPts.end() && pts >= m_packets[std::size_t(m_seekPacket)].pts) {
             slot = it->second;
+            packet = m_slotPacket[std::size_t(slot)];
             m_lastOutputPts = pts;
         }
     }
     ++m_outputs;
-    if (slot >= 0)
+    if (packet >= 0 && flaggedDamaged(frame))
+        taintFrom(packet);
+    if (slot >= 0 && packet >= 0)
+        m_outputLog.emplace_back(slot, packet);
+    const bool damaged =
+        slot >= 0 && (m_damaged[std::size_t(slot)] ||
+                      (packet >= 0 && m_taint != INT_MAX && leansOn(packet, m_taint)));
+    if (damaged)
+        markDamaged(slot);
+    if (slot >= 0 && !damaged)
         putCache(slot, frame);
     else
         av_frame_unref(frame);
@@ -797,7 +930,8 @@ FrameResult FfmpegFrameSource::convert(const AVFrame* f)
 {
     const int w = f->width, h = f->height;
     if (w <= 0 || h <= 0)
-        return {nullptr, QStringLiteral("The decoder gave an empty picture.")};
+        return FrameResult::failure(FrameStatus::Failed,
+                                    QStringLiteral("The decoder gave an empty picture."));
     const int range = f->color_range;
     const int space = f->colorspace;
     if (!m_sws || m_swsWidth != w || m_swsHeight != h || m_swsFormat != f->format ||
@@ -809,9 +943,10 @@ FrameResult FfmpegFrameSource::convert(const AVFrame* f)
         m_sws = sws_getContext(w, h, AVPixelFormat(f->format), w, h, AV_PIX_FMT_BGR24, SWS_BICUBIC,
                                nullptr, nullptr, nullptr);
         if (!m_sws)
-            return {nullptr,
-                    QStringLiteral("The picture format %1 cannot be converted.")
-                        .arg(QString::fromUtf8(av_get_pix_fmt_name(AVPixelFormat(f->format))))};
+            return FrameResult::failure(
+                FrameStatus::Failed,
+                QStringLiteral("The picture format %1 cannot be converted.")
+                    .arg(QString::fromUtf8(av_get_pix_fmt_name(AVPixelFormat(f->format)))));
         if (range != AVCOL_RANGE_UNSPECIFIED) {
             int* invTable = nullptr;
             int* table = nullptr;
@@ -837,8 +972,9 @@ FrameResult FfmpegFrameSource::convert(const AVFrame* f)
     int dstStride[4] = {pic->stride, 0, 0, 0};
     const int rows = sws_scale(m_sws, f->data, f->linesize, 0, h, dst, dstStride);
     if (rows != h)
-        return {nullptr, QStringLiteral("The picture could not be converted.")};
-    return {pic, {}};
+        return FrameResult::failure(FrameStatus::Failed,
+                                    QStringLiteral("The picture could not be converted."));
+    return FrameResult::shown(pic);
 }
 
 } // namespace korvel

@@ -19,6 +19,7 @@
 
 #include "media/framesource.h"
 
+#include <climits>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -90,6 +91,9 @@ private:
     bool canCarryOn(int slot, bool drainedToo = false) const;
     QString decodeSlot(int slot);
     bool decodeStep(int slot, QString* error);
+    void markDamaged(int slot);
+    bool leansOn(int packet, int damagedPacket) const;
+    void taintFrom(int packet);
     int prefetchInterval(int k) const;
     bool makeRoomFor(int slot);
     bool seekToPacket(int packet, QString* error);
@@ -135,7 +139,13 @@ private:
     int m_nextDisplay = 0; // counted mode: slot of the next picture out of the decoder
     std::int64_t m_lastOutputPts = INT64_MIN;
     bool m_drained = false;
-    bool m_havePending = false; // m_packet holds a read packet not yet sent
+    // Damage since the seek: the last anchor whose place the count of
+    // pictures confirmed, the first damaged packet, the pictures out so far.
+    int m_verifiedSlot = -1;
+    int m_verifiedPacket = -1;
+    int m_taint = INT_MAX;
+    std::vector<std::pair<int, int>> m_outputLog; // slot, packet
+    bool m_havePending = false;                   // m_packet holds a read packet not yet sent
     int m_pendingIndex = -1;
 
     std::unordered_map<int, CacheEntry> m_cache;
@@ -161,6 +171,7 @@ private:
     } m_prefetch;
     bool m_prefetching = false;      // frames now decoded go to the cache's cold end
     std::vector<char> m_undecodable; // per slot: decoding ahead gave up on it
+    std::vector<char> m_damaged;     // per slot: its picture is damaged in the file
     Stats m_stats;
 };
 

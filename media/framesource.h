@@ -37,10 +37,28 @@ struct VideoProperties {
     QString container;
 };
 
+// What became of a request for a frame.
+enum class FrameStatus {
+    Shown,      // picture holds the frame
+    Damaged,    // the frame's own data in the file is damaged: no picture, the
+                // frames around it still decode; the player marks it and steps on
+    NotInVideo, // the number is outside 0..frameCount-1
+    Failed,     // the file could not be read or positioned, or the picture converted
+};
+
 struct FrameResult {
-    PicturePtr picture;
-    QString error; // why there is no picture, in words for the operator
+    PicturePtr picture; // only with Shown
+    QString error;      // why there is no picture, in words for the operator
+    FrameStatus status = FrameStatus::Shown;
+
     explicit operator bool() const { return picture != nullptr; }
+    bool damaged() const { return status == FrameStatus::Damaged; }
+
+    static FrameResult shown(PicturePtr picture) { return {std::move(picture), {}}; }
+    static FrameResult failure(FrameStatus status, const QString& error)
+    {
+        return {nullptr, error, status};
+    }
 };
 
 class FrameSource
@@ -49,7 +67,9 @@ public:
     virtual ~FrameSource() = default;
     virtual const VideoProperties& properties() const = 0;
     // Frame n, or an error for a number outside 0..frameCount-1 or a frame
-    // that cannot be decoded. Never throws.
+    // that cannot be decoded. A frame whose data is damaged is answered as
+    // Damaged, never with a picture that is partly or wholly another frame's,
+    // whatever was decoded before it. Never throws.
     virtual FrameResult frame(std::int64_t n) = 0;
     // Decodes a little ahead of the operator while the screen has nothing
     // else to do: one picture or one packet per call, a few milliseconds at

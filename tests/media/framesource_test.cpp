@@ -256,6 +256,146 @@ bool prefetchToEnd(FrameSource& src, const std::function<void()>& afterStep = {}
 
 } // namespace
 
+namespace
+{
+
+// The chunk of picture n in an AVI file made by ffmpeg (one video stream):
+// offset of its data and its size.
+std::pair<qsizetype, quint32> pictureChunk(const QByteArray& bytes, int n)
+{
+    qsizetype at = bytes.indexOf("movi");
+    for (int k = 0; k <= n && at > 0; ++k) {
+        const qsizetype dc = bytes.indexOf("00dc", at + 1);
+        const qsizetype db = bytes.indexOf("00db", at + 1);
+        at = (dc < 0 || (db >= 0 && db < dc)) ? db : dc;
+    }
+    if (at <= 0)
+        return {-1, 0};
+    return {at + 8, qFromLittleEndian<quint32>(bytes.constData() + at + 4)};
+}
+
+// One frame as a source answers it: the picture's pixels or "damaged".
+struct Answer {
+    bool damaged = false;
+    QByteArray pixels; // empty: no picture
+};
+
+Answer answer(FrameSource& src, std::int64_t n)
+{
+    const FrameResult r = src.frame(n);
+    if (r.damaged()) {
+        EXPECT_FALSE(r.picture) << "a damaged frame comes without a picture";
+        EXPECT_FALSE(r.error.isEmpty());
+        return {true, {}};
+    }
+    return {false, r ? packedDib(*r.picture).mid(40) : QByteArray()};
+}
+
+} // namespace
+
+// Whatever was decoded before, a frame number gives its own picture or says
+// its frame is damaged: never the picture of another frame.
+TEST_F(FfmpegClips, ADamagedFrameNeverShowsAnotherFramesPicture)
+{
+    struct Damage {
+        const char* clip;
+        int picture;     // chunk damaged
+        double where;    // place in the chunk, as a share of its size
+        int span;        // bytes changed from there
+        int lastTouched; // the last frame the damage may reach
+    };
+    const Damage cases[] = {
+        {"mjpeg.avi", 7, 0.02, 1, 7},  {"mjpeg.avi", 7, 0.1, 1, 7},   {"mjpeg.avi", 7, 0.3, 1, 7},
+        {"mjpeg.avi", 7, 0.5, 1, 7},   {"mjpeg.avi", 7, 0.9, 1, 7},   {"mjpeg.avi", 0, 0.5, 40, 0},
+        {"mjpeg.avi", 23, 0.4, 1, 23}, {"h264.avi", 20, 0.3, 1, 23},  {"h264.avi", 20, 0.6, 40, 23},
+        {"h264.avi", 12, 0.5, 1, 23},  {"h264.avi", 14, 0.05, 1, 23}, {"h264.avi", 3, 0.5, 200, 11},
+        {"bgr24.avi", 7, 0.5, 1, 7},
+    };
+    std::map<std::string, std::vector<QByteArray>> clean;
+    for (const Damage& d : cases) {
+        const std::string tag = std::string(d.clip) + " picture " + std::to_string(d.picture) +
+                                " at " + std::to_string(d.where) + " x" + std::to_string(d.span);
+        SCOPED_TRACE(tag);
+        if (!clean.count(d.clip))
+            clean[d.clip] = coldFrames(path(d.clip));
+        const std::vector<QByteArray>& good = clean[d.clip];
+        QByteArray bytes = test::readAll(path(d.clip));
+        const auto [at, size] = pictureChunk(bytes, d.picture);
+        ASSERT_GT(at, 0);
+        const qsizetype from = at + qsizetype(size * d.where);
+        for (int i = 0; i < d.span && from + i < at + qsizetype(size); ++i)
+            bytes[from + i] = char(bytes[from + i] ^ (0x5a + i));
+        const QString file =
+            s_dir->filePath("damaged-" + QString::number(qHash(tag.c_str())) + ".avi");
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        const int count = int(good.size());
+
+        // Each frame from a freshly opened file.
+        std::vector<Answer> fresh;
+        for (int n = 0; n < count; ++n) {
+            auto src = openOrFail(file);
+            ASSERT_TRUE(src);
+            ASSERT_EQ(src->properties().frameCount, count);
+            fresh.push_back(answer(*src, n));
+            const Answer& a = fresh.back();
+            if (a.damaged)
+                continue;
+            ASSERT_FALSE(a.pixels.isEmpty()) << "frame " << n;
+            if (n < d.picture || n > d.lastTouched) {
+                EXPECT_TRUE(a.pixels == good[std::size_t(n)]) << "untouched frame " << n;
+            }
+            for (int m = 0; m < count; ++m) {
+                if (m != n) {
+                    EXPECT_FALSE(a.pixels == good[std::size_t(m)])
+                        << "frame " << n << " shows frame " << m;
+                }
+            }
+        }
+
+        // The same frames after others were decoded, in several orders.
+        std::vector<std::vector<int>> orders(4);
+        for (int n = 0; n < count; ++n) {
+            orders[0].push_back(n);
+            orders[1].push_back(count - 1 - n);
+        }
+        std::mt19937 rng(11);
+        for (int k = 0; k < 3 * count; ++k)
+            orders[2].push_back(int(rng() % unsigned(count)));
+        // Each frame right after the one two frames on, with the cache emptied.
+        for (int n = 0; n < count; ++n) {
+            orders[3].push_back(-1 - std::min(count - 1, n + 2));
+            orders[3].push_back(n);
+        }
+        for (std::size_t o = 0; o < orders.size(); ++o) {
+            for (std::int64_t cacheBytes : {std::int64_t(1), std::int64_t(64) << 20}) {
+                FrameSourceLimits limits;
+                limits.cacheBytes = cacheBytes;
+                auto src = openOrFail(file, limits);
+                ASSERT_TRUE(src);
+                for (int n : orders[o]) {
+                    if (n < 0) {
+                        (void)src->frame(-1 - n);
+                        src->clearCache();
+                        continue;
+                    }
+                    const Answer a = answer(*src, n);
+                    if (a.damaged)
+                        continue;
+                    const Answer& f = fresh[std::size_t(n)];
+                    EXPECT_FALSE(f.damaged) << "frame " << n << " in order " << o
+                                            << " has a picture, freshly opened it is damaged";
+                    EXPECT_TRUE(a.pixels == f.pixels)
+                        << "frame " << n << " in order " << o << " cache " << cacheBytes;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(FfmpegClips, FramesDecodedAheadAreTheFramesDecodedCold)
 {
     const struct {
@@ -502,8 +642,8 @@ public:
     {
         decoded.push_back(n);
         if (n < 0 || n >= 100)
-            return {nullptr, QStringLiteral("out")};
-        return {std::make_shared<Picture>(), {}};
+            return FrameResult::failure(FrameStatus::NotInVideo, QStringLiteral("out"));
+        return FrameResult::shown(std::make_shared<Picture>());
     }
     std::vector<std::int64_t> decoded;
 
