@@ -1,5 +1,7 @@
 #include "media/ffmpegframesource.h"
 
+#include "media/avichunks.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -181,6 +183,8 @@ OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits&
 
     // Intra-only AVI files are indexed from the container's index; pictures
     // that may be reordered need a look at each packet's picture type.
+    if (src->m_isAvi)
+        src->repairAviIndex();
     const bool containerIndex = src->m_isAvi && src->m_lockstep && src->buildIndexFromContainer();
     if (!containerIndex && !src->buildIndexFromPackets())
         return fail(OpenFailure::CannotOpen, QStringLiteral("no frames in the video stream"));
@@ -202,6 +206,55 @@ OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits&
     p.container = QString::fromUtf8(fmt->iformat->name);
     result.source = std::move(src);
     return result;
+}
+
+void FfmpegFrameSource::repairAviIndex()
+{
+    AVStream* st = m_format->streams[m_stream];
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return;
+    const AviChunkScan scan = scanAviChunks(file, st->id);
+    const std::int64_t chunks = std::int64_t(scan.chunks.size());
+    // The index agrees when it lists every picture chunk, each at its place.
+    const int count = avformat_index_get_entries_count(st);
+    std::int64_t listed = 0;
+    std::int64_t pictures = 0;
+    for (const AviChunk& c : scan.chunks)
+        if (c.size > 0)
+            ++pictures;
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(st, i);
+        if (!e || e->size <= 0)
+            continue;
+        if (e->timestamp < 0 || e->timestamp >= chunks ||
+            scan.chunks[std::size_t(e->timestamp)].pos != e->pos ||
+            std::int64_t(scan.chunks[std::size_t(e->timestamp)].size) != e->size)
+            break;
+        ++listed;
+    }
+    // No index at all is read in one pass anyway. A walk stopped by damage
+    // in the movie list is trusted only as far as it finds more than the
+    // index does.
+    if (count <= 0 || listed == pictures || (!scan.complete && listed >= pictures))
+        return;
+    // What the index said of key frames, where it still points at the chunk.
+    m_chunkKey.assign(std::size_t(chunks), -1);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(st, i);
+        if (e && e->timestamp >= 0 && e->timestamp < chunks &&
+            scan.chunks[std::size_t(e->timestamp)].pos == e->pos)
+            m_chunkKey[std::size_t(e->timestamp)] = (e->flags & AVINDEX_KEYFRAME) ? 1 : 0;
+    }
+    // The chunks become the index the demuxer seeks by, a chunk's number
+    // being its frame number. Every chunk is marked as a place to seek to:
+    // where decoding starts is decided here, from m_chunkKey.
+    for (std::int64_t k = 0; k < chunks; ++k) {
+        const AviChunk& c = scan.chunks[std::size_t(k)];
+        if (c.size > 0)
+            av_add_index_entry(st, c.pos, k, int(c.size), 0, AVINDEX_KEYFRAME);
+    }
+    m_indexRepaired = true;
 }
 
 bool FfmpegFrameSource::buildIndexFromContainer()
@@ -266,6 +319,14 @@ bool FfmpegFrameSource::buildIndexFromPackets()
                 av_parser_parse2(parser, parserCodec, &out, &outSize, pkt->data, pkt->size,
                                  AV_NOPTS_VALUE, AV_NOPTS_VALUE, -1);
                 e.bidirectional = parser->pict_type == AV_PICTURE_TYPE_B;
+            }
+            // Where a rebuilt index knows nothing, the picture itself says
+            // whether decoding can start from it; unknown is no key frame.
+            if (m_indexRepaired && !m_lockstep) {
+                const int known = e.dts >= 0 && e.dts < std::int64_t(m_chunkKey.size())
+                                      ? m_chunkKey[std::size_t(e.dts)]
+                                      : -1;
+                e.key = known >= 0 ? known == 1 : (parser && parser->key_frame == 1);
             }
             m_packets.push_back(e);
             lastCut = (pkt->flags & AV_PKT_FLAG_CORRUPT) != 0;

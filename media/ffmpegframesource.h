@@ -81,6 +81,7 @@ private:
         std::list<int>::iterator lru;
     };
 
+    void repairAviIndex();
     bool buildIndexFromContainer();
     bool buildIndexFromPackets();
     void finishIndex();
@@ -118,6 +119,10 @@ private:
     bool m_chunkNumbered =
         false;               // a packet's dts is its chunk index (AVI), else outputs are counted
     bool m_lockstep = false; // intra-only: one packet in, one picture out
+    // The AVI index was incomplete or wrong and was rebuilt from the chunks;
+    // per chunk, what the old index said of a key frame (-1: nothing).
+    bool m_indexRepaired = false;
+    std::vector<signed char> m_chunkKey;
 
     // Packets in decode order, and the pictures ("slots") in display order.
     std::vector<PacketEntry> m_packets;

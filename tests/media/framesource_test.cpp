@@ -677,3 +677,60 @@ TEST(FrameRequests, OnlyTheLatestRequestIsDecoded)
     EXPECT_FALSE(*served);
     EXPECT_EQ(requests.shown(), 12) << "a failed request leaves the shown picture";
 }
+
+// An index cut short or damaged does not lose frames: the chunks of the movie
+// list are what the file holds.
+TEST_F(FfmpegClips, AnIncompleteOrDamagedIndexLosesNoFrames)
+{
+    test::TestDir t;
+    RawAvi raw = rawClip(20);
+    raw.frames[9].clear(); // a dropped frame: shows frame 8
+    ASSERT_TRUE(raw.write(t.file("raw.avi")));
+    enum Damage { CutInIndex, OffsetsWrong, EntriesZeroed };
+    const struct {
+        const char* name;
+        QString path;
+    } clips[] = {
+        {"raw", t.file("raw.avi")},
+        {"mjpeg", path("mjpeg.avi")},
+        {"h264", path("h264.avi")},
+    };
+    for (const auto& c : clips) {
+        const std::vector<QByteArray> reference = coldFrames(c.path);
+        ASSERT_FALSE(reference.empty());
+        const QByteArray whole = test::readAll(c.path);
+        const qsizetype idx1 = whole.lastIndexOf("idx1");
+        ASSERT_GT(idx1, 0) << c.name;
+        for (Damage d : {CutInIndex, OffsetsWrong, EntriesZeroed}) {
+            SCOPED_TRACE(std::string(c.name) + " damage " + std::to_string(int(d)));
+            QByteArray bytes = whole;
+            const qsizetype entries = idx1 + 8;
+            if (d == CutInIndex) {
+                bytes.truncate(entries + 5 * 16); // 5 entries left
+            } else {
+                for (qsizetype e = entries + 5 * 16; e + 16 <= bytes.size(); e += 16) {
+                    if (d == OffsetsWrong) {
+                        const quint32 offset =
+                            qFromLittleEndian<quint32>(bytes.constData() + e + 8);
+                        qToLittleEndian<quint32>(offset + 1000, bytes.data() + e + 8);
+                    } else {
+                        std::fill(bytes.begin() + e, bytes.begin() + e + 16, '\0');
+                    }
+                }
+            }
+            QFile f(t.file("damaged.avi"));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+            auto src = openOrFail(t.file("damaged.avi"));
+            ASSERT_TRUE(src);
+            ASSERT_EQ(src->properties().frameCount, std::int64_t(reference.size()));
+            // Every frame, the last first, then from the start.
+            std::vector<int> order{int(reference.size()) - 1};
+            for (int n = 0; n < int(reference.size()); ++n)
+                order.push_back(n);
+            for (int n : order)
+                EXPECT_TRUE(exported(*src, n) == reference[std::size_t(n)]) << "frame " << n;
+        }
+    }
+}
