@@ -212,7 +212,7 @@ void FfmpegFrameSource::repairAviIndex()
 {
     AVStream* st = m_format->streams[m_stream];
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadOnly))
         return;
     const AviChunkScan scan = scanAviChunks(file, st->id);
     const std::int64_t chunks = std::int64_t(scan.chunks.size());
