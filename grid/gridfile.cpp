@@ -140,6 +140,9 @@ public:
     }
     double number(bool lenient = false) { return numbers(1, lenient)[0]; }
 
+    // Refuses the line last read.
+    void refuse(const QString& why) { fail(why); }
+
 private:
     QStringList nextLine()
     {
@@ -189,6 +192,11 @@ std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
     d.ten = r.number();
     d.two = r.number();
     d.gridNumber = r.number();
+    // Only grids 1 to 3 exist; anything else is a damaged line, not a number
+    // to convert.
+    if (!r.failed() && d.gridNumber != 1 && d.gridNumber != 2 && d.gridNumber != 3)
+        r.refuse(QStringLiteral("the grid number is 1, 2 or 3, not %1")
+                     .arg(numberText(d.gridNumber).trimmed()));
     if (r.failed())
         return GridFileError{r.error()};
 
@@ -211,6 +219,31 @@ std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
         d.hasCheckBuoy = true;
     }
     return d;
+}
+
+std::optional<GridFileError> gridFileProblem(const QString& iptPath, const GridFileData& d)
+{
+    // The coefficients are taken as stored, never solved again on a load: a
+    // hand-edited or damaged file would measure every jump wrong.
+    const auto mismatch = coefficientMismatch(d);
+    if (mismatch && *mismatch <= kCoefficientTolerance)
+        return std::nullopt;
+    return GridFileError{
+        QStringLiteral("%1: the coefficients do not fit its buoys (%2). The file may have been "
+                       "edited or damaged; solve this grid again and save it.")
+            .arg(iptPath, mismatch ? QStringLiteral("off by %1 m")
+                                         .arg(numberText(roundHalfUp(*mismatch, 3)).trimmed())
+                                   : QStringLiteral("a buoy maps onto the horizon"))};
+}
+
+std::variant<GridFileData, GridFileError> loadGridFile(const QString& iptPath)
+{
+    auto read = readGridFiles(iptPath);
+    if (const auto* d = std::get_if<GridFileData>(&read)) {
+        if (auto problem = gridFileProblem(iptPath, *d))
+            return *problem;
+    }
+    return read;
 }
 
 std::optional<double> coefficientMismatch(const GridFileData& d)

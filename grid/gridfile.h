@@ -56,6 +56,16 @@ struct GridFileError {
 // fresh record: nothing is taken from a file that does not parse whole.
 std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath);
 
+// What makes a grid that parses unfit to measure with: coefficients that no
+// longer map its buoys onto their survey positions.
+std::optional<GridFileError> gridFileProblem(const QString& iptPath, const GridFileData& d);
+
+// A grid as every reader of grid files must take it: both files parse whole,
+// the grid number is 1, 2 or 3 and the stored coefficients belong to the
+// buoys. The set-up screen's load and every korvel-tool command read grids
+// through here, so none of them measures with a grid another refuses.
+std::variant<GridFileData, GridFileError> loadGridFile(const QString& iptPath);
+
 // Fields of one line: a field ends at a comma or the end of the line, blanks
 // around it are ignored, and a field that starts with a double quote runs to
 // the closing quote.

@@ -658,7 +658,9 @@ void GridSetupModel::fillBoxesFromWorkingSet(bool withCheckBuoy)
 bool GridSetupModel::loadGrid(int g, const QString& path)
 {
     m_locked = false;
-    auto result = readGridFiles(path);
+    // Every check comes before the first change: a refused file leaves the
+    // record, the boxes and the grid's setting as they were.
+    auto result = loadGridFile(path);
     if (auto* e = std::get_if<GridFileError>(&result)) {
         m_prompt.message(
             QStringLiteral("The grid file could not be loaded; nothing was changed.\n") +
@@ -698,23 +700,6 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
                 QStringLiteral(" have a check buoy.  To complete the set up correctly,") +
                 QStringLiteral(" you must have a check buoy input to the set up."),
             QString(), Icon::Critical);
-    }
-
-    // The coefficients are taken as stored; they must still belong to the buoys.
-    const auto mismatch = coefficientMismatch(d);
-    if (!mismatch || *mismatch > kCoefficientTolerance) {
-        m_valid = false;
-        m_grids.gridReady[g] = false;
-        m_shared.GridsReady = 0;
-        m_prompt.message(
-            QStringLiteral("The coefficients in %1 do not match its buoys (%2). The file may have "
-                           "been edited or damaged. Press \"Complete\" to solve this grid again "
-                           "before measuring with it.")
-                .arg(path, mismatch ? QStringLiteral("off by %1 m")
-                                          .arg(numberText(roundHalfUp(*mismatch, 3)).trimmed())
-                                    : QStringLiteral("a buoy maps onto the horizon")),
-            kErrorTitle, Icon::Exclamation);
-        return false;
     }
 
     m_valid = true;

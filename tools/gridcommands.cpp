@@ -98,7 +98,12 @@ int runShow(const QStringList& args)
     return guarded([&] {
         if (args.size() != 1)
             throw UsageError{QStringLiteral("show takes one grid file")};
-        const GridFileData d = loadGridOrThrow(args[0]);
+        // What the file holds is shown even when the load would refuse it, so
+        // a damaged grid can be looked into; the refusal follows on stderr.
+        auto read = readGridFiles(args[0]);
+        if (const auto* e = std::get_if<GridFileError>(&read))
+            throw UsageError{e->message};
+        const GridFileData& d = std::get<GridFileData>(read);
         out(QStringLiteral("description: ") + d.description);
         out(QStringLiteral("grid:") + numberText(d.gridNumber));
         const char* names[] = {"", "upper right", "lower right", "upper left", "lower left"};
@@ -128,8 +133,10 @@ int runShow(const QStringList& args)
                 out(QStringLiteral("check buoy: the grid maps it onto its horizon"));
             }
         }
-        if (const auto m = coefficientMismatch(d); !m || *m > kCoefficientTolerance)
-            out(QStringLiteral("warning: the coefficients do not match the buoys"));
+        if (const auto problem = gridFileProblem(args[0], d)) {
+            err(QStringLiteral("korvel-tool: ") + problem->message);
+            return 1;
+        }
         return 0;
     });
 }
@@ -234,7 +241,8 @@ QList<Command> gridCommands()
          runSolve},
         {"show",
          "  show FILE.ipt\n"
-         "      Description, grid number, buoys, coefficients, jump point and check buoy.",
+         "      Description, grid number, buoys, coefficients, jump point and check buoy;\n"
+         "      exit 1 when the grid's load would refuse it (the reason on stderr).",
          runShow},
         {"accuracy",
          "  accuracy FILE.ipt [--picture-width TWIPS] [--display grades|distance|detail]\n"

@@ -46,7 +46,7 @@ QHash<QString, QString> options(const QStringList& args, const QStringList& know
 
 GridFileData loadGridOrThrow(const QString& path)
 {
-    auto r = readGridFiles(path);
+    auto r = loadGridFile(path);
     if (auto* e = std::get_if<GridFileError>(&r))
         throw UsageError{e->message};
     return std::get<GridFileData>(r);

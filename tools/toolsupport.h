@@ -24,6 +24,8 @@ double oneNumber(const QString& what, const QString& text);
 QList<double> numberList(const QString& option, const QString& value, int count);
 // "--option value" pairs, only those known.
 QHash<QString, QString> options(const QStringList& args, const QStringList& known);
+// A grid with every check of the set-up screen's load: a file that load
+// refuses is refused here too.
 GridFileData loadGridOrThrow(const QString& path);
 
 // Runs a command body; a UsageError becomes "korvel-tool: ..." on stderr and exit 2.

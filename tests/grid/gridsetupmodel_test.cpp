@@ -6,6 +6,8 @@
 #include "tests/support/testdir.h"
 #include "tests/support/workplace.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace korvel;
@@ -346,53 +348,79 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
     EXPECT_TRUE(lines[before + 20].startsWith("Check Buoyt X,Y Survey: "));
 }
 
-TEST(GridSetupModel, ALoadThatFailsChangesNothing)
+TEST(GridSetupModel, ARefusedLoadChangesNothing)
 {
-    Bench b;
-    b.enter(test::makeSite());
-    ASSERT_TRUE(b.model.complete());
-    const GridState before = b.grids;
-    const QString upperLeft = b.model.text("upper_left_x");
-
-    const QString path = b.dir.file("bad.ipt");
-    ASSERT_TRUE(writeLines(path, {"Initialization Points for file: x", "desc", " 1 , 2 , 3 , 4 ",
-                                  " 1 , 2 , oops , 4 "}));
-    b.prompt.expectMessage("The grid file could not be loaded; nothing was changed.\n" + path +
-                           ", line 4: \"oops\" is not a number");
-    EXPECT_FALSE(b.model.loadGrid(1, path));
-    EXPECT_EQ(b.grids.table, before.table);
-    EXPECT_EQ(b.grids.screenX, before.screenX);
-    EXPECT_EQ(b.grids.M, before.M);
-    EXPECT_EQ(b.model.text("upper_left_x"), upperLeft);
-    EXPECT_TRUE(b.grids.gridReady[1]);
-}
-
-TEST(GridSetupModel, CoefficientsThatDoNotFitTheBuoysAreNotTrusted)
-{
+    // A good grid is loaded; each damaged copy of it is then refused whole.
+    const test::Site site = test::makeSite();
     Bench a;
-    a.enter(test::makeSite());
+    a.enter(site);
     ASSERT_TRUE(a.model.complete());
-    const QString path = a.dir.file("edited.ipt");
-    ASSERT_TRUE(a.model.saveGrid(1, path, "edited"));
-    // Hand-edit c1 (line 7).
-    QStringList lines = *readLines(path);
-    lines[6] = " 12.5 ";
-    ASSERT_TRUE(writeLines(path, lines));
+    const QString good = a.dir.file("good.ipt");
+    ASSERT_TRUE(a.model.saveGrid(1, good, "good"));
+    const QStringList lines = *readLines(good);
 
-    const auto edited = std::get<GridFileData>(readGridFiles(path));
-    Bench b;
-    b.prompt.expectMessage(
-        QString("The coefficients in %1 do not match its buoys (off by ").arg(path) +
-        numberText(roundHalfUp(*coefficientMismatch(edited), 3)).trimmed() +
-        " m). The file may have been edited or damaged. Press \"Complete\" to solve this grid "
-        "again before measuring with it.");
-    EXPECT_FALSE(b.model.loadGrid(1, path));
-    EXPECT_FALSE(b.grids.gridReady[1]);
-    EXPECT_EQ(b.shared.GridsReady, 0);
-    EXPECT_FALSE(b.model.gridValid());
-    // The values are in the boxes, so "Complete" can solve it again.
-    EXPECT_NE(b.model.text("upper_left_x"), "auto");
-    EXPECT_TRUE(b.model.complete());
+    // Line 6 is the lower-left buoy, the last record the coefficient check
+    // reads; line 7 is c1, line 19 the grid number. The pinhole's W is
+    // 1 + y / 3000: 3 at the near buoys, 1.5 at the far ones.
+    const SurveyPoint ll = site.survey[LowerLeft];
+    const QString unfit =
+        ": the coefficients do not fit its buoys (off by %1 m). The file may have "
+        "been edited or damaged; solve this grid again and save it.";
+    const QString gridNumber = ", line 19: the grid number is 1, 2 or 3, not %1";
+    struct Case {
+        const char* name;
+        int line; // 0: every coefficient line
+        QString text;
+        QString why; // after the path
+    } cases[] = {
+        {"lower-left survey X 2.5 m out", 6,
+         " 600 , 6000 ," + fieldText(ll.X + 2.5) + "," + fieldText(ll.Y), unfit.arg("2.5")},
+        {"c1 3 larger", 7, fieldText(site.truth[1] + 3), unfit.arg("2")},
+        // Every buoy maps onto the survey origin; the far ones lie 8 m
+        // aside and 66.667 m out.
+        {"all coefficients 0", 0, " 0 ", unfit.arg("67.145")},
+        {"grid number 1e300", 19, " 1E+300 ", gridNumber.arg("1E+300")},
+        {"grid number 9", 19, " 9 ", gridNumber.arg("9")},
+        {"grid number 2.5", 19, " 2.5 ", gridNumber.arg("2.5")},
+        {"text for a number", 4, " 1 , 2 , oops , 4 ", ", line 4: \"oops\" is not a number"},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        ASSERT_TRUE(b.model.loadGrid(1, good));
+        const QString path = b.dir.file("damaged.ipt");
+        QStringList damaged = lines;
+        if (c.line > 0) {
+            damaged[c.line - 1] = c.text;
+        } else {
+            for (int k = 7; k <= 14; ++k)
+                damaged[k - 1] = c.text;
+        }
+        ASSERT_TRUE(writeLines(path, damaged));
+        ASSERT_TRUE(QFile::copy(good + ".cb", path + ".cb"));
+
+        const GridState before = b.grids;
+        const QStringList resultsBefore = b.results();
+        const QStringList eventsBefore = b.recorder.events;
+        b.prompt.expectMessage("The grid file could not be loaded; nothing was changed.\n" + path +
+                                   c.why,
+                               "Error Message", Icon::Exclamation);
+        EXPECT_FALSE(b.model.loadGrid(1, path)) << c.name;
+
+        EXPECT_EQ(b.settings->get("grid1File", ""), good) << c.name;
+        EXPECT_EQ(b.grids.gridFile[1], good) << c.name;
+        EXPECT_EQ(b.grids.gridDescription[1], "good") << c.name;
+        EXPECT_EQ(b.model.text("ipt_file_description"), good) << c.name;
+        EXPECT_EQ(b.model.text("ipt_file_description_2"), "good") << c.name;
+        EXPECT_EQ(b.grids.table, before.table) << c.name;
+        EXPECT_EQ(b.grids.M, before.M) << c.name;
+        EXPECT_EQ(b.grids.screenX, before.screenX) << c.name;
+        EXPECT_EQ(b.grids.surveyX, before.surveyX) << c.name;
+        EXPECT_TRUE(b.grids.gridReady[1]) << c.name;
+        EXPECT_TRUE(b.model.gridValid()) << c.name;
+        EXPECT_EQ(b.shared.GridsReady, 1) << c.name;
+        EXPECT_EQ(b.results(), resultsBefore) << c.name;
+        EXPECT_EQ(b.recorder.events, eventsBefore) << c.name;
+    }
 }
 
 TEST(GridSetupModel, AnOldFileWithoutCheckBuoyLoadsWithTheNotice)

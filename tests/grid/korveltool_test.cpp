@@ -122,3 +122,35 @@ TEST(KorvelTool, FailuresGiveTheScreensMessageAndWriteNothing)
     EXPECT_FALSE(QFile::exists(t.file("x.ipt")));
     EXPECT_EQ(tool({"--help"}).code, 0);
 }
+
+TEST(KorvelTool, EveryCommandRefusesAGridTheLoadRefuses)
+{
+    test::TestDir t;
+    const QString good = t.file("tower.ipt");
+    ASSERT_EQ(tool(solveArgs(test::makeSite(), good)).code, 0);
+    QStringList lines = *readLines(good);
+    for (int k = 7; k <= 14; ++k)
+        lines[k - 1] = " 0 ";
+    const QString zero = t.file("zero.ipt");
+    ASSERT_TRUE(writeLines(zero, lines));
+    ASSERT_TRUE(QFile::copy(good + ".cb", zero + ".cb"));
+
+    struct Case {
+        QStringList args;
+        int code;
+    } cases[] = {
+        {{"measure", zero, "4800", "3600"}, 2},
+        {{"map", zero, "4800", "3600"}, 2},
+        {{"unmap", zero, "0", "40"}, 2},
+        {{"accuracy", zero}, 2},
+        {{"show", zero}, 1}, // shows what the file holds, then the refusal
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(zero + ": the coefficients do not fit its buoys"))
+            << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains(" m ")) << r.out.toStdString();
+    }
+    EXPECT_TRUE(tool({"show", zero}).out.contains("coefficients: 0  0  0"));
+}

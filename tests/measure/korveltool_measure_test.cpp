@@ -73,6 +73,12 @@ TEST(KorvelToolMeasure, RefusesHorizonPointsAndBadArguments)
     test::TestDir dir;
     ActiveGrid g = test::janeRoeGrid();
     g.c[5] = 1.0 / 4096;
+    // The buoys follow the new mapping, so the grid still loads.
+    for (int slot = 1; slot <= 4; ++slot) {
+        const auto p = ScreenToSurvey(g.c, g.buoyScreen[slot].x, g.buoyScreen[slot].y);
+        ASSERT_TRUE(p);
+        g.buoySurvey[slot] = *p;
+    }
     const QString path = writeExampleGrid(dir, g);
 
     const ToolRun horizon = tool({"measure", path, "100", "-4096"});
