@@ -3,6 +3,7 @@
 #include "shell/namedwidgets.h"
 #include "shell/prompt.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -28,10 +29,7 @@ ManualScreen::ManualScreen(Prompt& prompt, QWidget* parent, const QString& path)
     v->addWidget(m_text, 1);
     auto* doneButton = make<QPushButton>(this, ManualControl::Done);
     v->addWidget(doneButton, 0, Qt::AlignRight);
-    connect(doneButton, &QPushButton::clicked, this, [this] {
-        hide();
-        emit done();
-    });
+    connect(doneButton, &QPushButton::clicked, this, &QWidget::close);
     resize(760, 640);
 }
 
@@ -42,6 +40,16 @@ void ManualScreen::load()
     if (!m_loaded)
         m_prompt.message(error, {}, Icon::Exclamation);
     m_text->moveCursor(QTextCursor::Start);
+}
+
+void ManualScreen::closeEvent(QCloseEvent* e)
+{
+    const bool shown = isVisible();
+    QWidget::closeEvent(e);
+    // Closed by its window frame as well as by "Done": either way the
+    // operator must not be left without a screen.
+    if (shown && e->isAccepted())
+        emit done();
 }
 
 void ManualScreen::showEvent(QShowEvent* e)

@@ -27,11 +27,13 @@ public:
     bool loaded() const { return m_loaded; }
 
 signals:
-    // "Done": the viewer is hidden; the main screen shows again.
+    // "Done", or the window closed: the viewer is hidden; the main screen,
+    // hidden while the manual is read, shows again.
     void done();
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     Prompt& m_prompt;

@@ -207,6 +207,10 @@ TEST(ManualScreen, ShowsTheShippedManualAndSaysWhenItIsMissing)
     findControl<QPushButton>(&manual, ManualControl::Done)->click();
     EXPECT_FALSE(manual.isVisible());
     EXPECT_EQ(done.count(), 1);
+    // Closing the window hands back to the main screen just the same.
+    manual.show();
+    manual.close();
+    EXPECT_EQ(done.count(), 2);
 
     test::TestDir dir;
     const QString missing = dir.file("KV05Manual.rtf");
