@@ -1,0 +1,106 @@
+#pragma once
+// The magnifier's main window: the magnified picture over the status panel,
+// the menus, the refresh timer, the notification icon and the tool windows.
+
+#include "magnifier/commands.h"
+#include "magnifier/magnifier.h"
+#include "magnifier/options.h"
+#include "magnifier/optionssheet.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <map>
+
+class QLabel;
+class QRadioButton;
+class QSystemTrayIcon;
+
+namespace lensor
+{
+
+class ToolWindow;
+class SysInfoWindow;
+class LensorWindow;
+
+// The client area: frame, picture, and the status panel's icon and colour disc.
+class MagnifierView : public QWidget
+{
+    Q_OBJECT
+public:
+    MagnifierView(LensorWindow& owner, Magnifier& magnifier);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    LensorWindow& m_owner;
+    Magnifier& m_magnifier;
+};
+
+class LensorWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // placeFromRecord is false when another copy runs: the system places it.
+    LensorWindow(OptionsStore store, LensorState state, ScreenSource& screen,
+                 bool placeFromRecord = true);
+    ~LensorWindow() override;
+
+    Magnifier& magnifier() { return m_magnifier; }
+    const LensorState& state() const { return m_state; }
+    QAction* action(Command c) const { return m_actions.at(c); }
+    ToolWindow* toolWindow(Section s) const;
+    QTimer& timer() { return m_timer; }
+
+    void run(Command c);
+    // One timer tick with the cursor at cursor (screen coordinates).
+    void tick(QPoint cursor);
+    // After OK on the options sheet: take over its state and apply it.
+    void takeOptions(const LensorState& state, bool restartTimer);
+    // Another copy was started while copies are not allowed.
+    void comeForward();
+    // The state as it is now, as exit writes it.
+    LensorState currentState() const;
+
+signals:
+    void optionsChanged(const Options& options);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    friend class MagnifierView;
+    void buildMenus();
+    void buildPanel();
+    void layoutChanged();
+    void updatePanel();
+    void updateChecks();
+    void applyTopMost();
+    void followTaskTray();
+    void copyToClipboard();
+    void showTool(Section s);
+    void openSheet(OptionsSheet::Page page);
+    void report(const QString& text);
+
+    OptionsStore m_store;
+    LensorState m_state;
+    Magnifier m_magnifier;
+    QTimer m_timer;
+    MagnifierView* m_view;
+    std::map<Command, QAction*> m_actions;
+    QLabel* m_panelIcon = nullptr;
+    QLabel* m_vertical = nullptr;
+    QLabel* m_horizontal = nullptr;
+    QLabel* m_colourText = nullptr;
+    QRadioButton* m_zoomButtons[4] = {};
+    QLabel* m_zoomLabels[4] = {};
+    QSystemTrayIcon* m_tray = nullptr;
+    std::map<Section, QPointer<ToolWindow>> m_tools;
+};
+
+} // namespace lensor

@@ -1,0 +1,131 @@
+#pragma once
+// What the magnifier shows: the picture rectangle laid out in the window, the
+// screen area around the cursor stretched onto it, the colour under the cursor
+// and the three views (live, fixed on one area, locked). Plain Qt Gui: the
+// screen is read through ScreenSource, so the rules run without a display.
+
+#include "magnifier/options.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace lensor
+{
+
+// The screen as the magnifier reads it.
+class ScreenSource
+{
+public:
+    virtual ~ScreenSource() = default;
+    virtual QSize screenSize() const = 0;
+    // The pixels of r (inside the screen), r.size() large.
+    virtual QImage grab(const QRect& r) = 0;
+};
+
+// Status panel height under the picture when the position read-out is on.
+constexpr int kPanelHeight = 55;
+// The main window never gets smaller than this.
+constexpr QSize kSmallestWindow{168, 160};
+
+// Removes pixels from both ends of a length so that it is a multiple of 8:
+// half the excess (rounded down) at the start, the rest at the end; a length
+// that already is a multiple loses 4 at each end. Returns {start cut, end cut}.
+std::pair<int, int> cutToEight(int length);
+
+struct Layout {
+    QRect picture; // where the magnified picture goes, in client coordinates
+    QRect frame;   // the picture rectangle grown by 2 on every side
+};
+Layout layoutFor(QSize client, bool position);
+
+// The controls of the status panel, placed from the client bottom.
+enum class PanelItem {
+    Icon,
+    ColourDisc,
+    VerticalReadout,
+    HorizontalReadout,
+    ColourText,
+    ZoomNorm,
+    Zoom2x,
+    Zoom4x,
+    Zoom8x,
+    LabelNorm,
+    Label2x,
+    Label4x,
+    Label8x,
+};
+QRect panelPlace(PanelItem item, int clientBottom);
+
+// The screen area magnified for a cursor at (x, y): centred on the cursor,
+// pushed back inside the screen near its edges.
+QRect sourceRect(QPoint cursor, QSize picture, int factor, QSize screen);
+
+// "#RRGGBB" as HTML writes it, or "0xBBGGRR" as a Windows colour value.
+QString colourText(QColor c, bool html);
+
+// The taskbar title of the minimised window.
+QString minimisedTitle(QPoint cursor);
+
+class Magnifier
+{
+public:
+    explicit Magnifier(ScreenSource& screen, Options options = {});
+
+    Options& options() { return m_options; }
+    const Options& options() const { return m_options; }
+
+    // A new client size: relayout, back to the live view.
+    void resize(QSize client);
+    const Layout& layout() const { return m_layout; }
+
+    void setZoom(int index);
+    void togglePosition();
+    // Returns true when the view just locked and the lock beep is wanted.
+    bool toggleLock();
+    void toggleFixed();
+    bool locked() const { return m_lockView; }
+    bool fixed() const { return m_fixedView; }
+
+    enum class TickResult { Magnified, Title, Nothing };
+    // One timer tick with the cursor where it is now.
+    TickResult tick(QPoint cursor, bool minimised, bool taskTray);
+    // The mouse moved over the magnifier's own window (screen coordinates).
+    bool mouseMoved(QPoint cursor, bool minimised);
+
+    // Grabs, stretches and reads the colour; the crosshair follows its option.
+    void magnifyAt(QPoint cursor);
+    // The picture for the clipboard: magnified afresh without the crosshair
+    // unless the view is locked.
+    QImage copyPicture(QPoint cursor);
+
+    const QImage& picture() const { return m_picture; }
+    const QRect& lastSource() const { return m_source; }
+    QColor colour() const { return m_colour; }
+    QPoint readoutPoint() const { return m_cursor; }
+    QString colourReadout() const { return colourText(m_colour, m_options.isOn(Option::Html)); }
+
+private:
+    void render(QPoint cursor, bool crossHair);
+    void backToLive();
+
+    ScreenSource& m_screen;
+    Options m_options;
+    Layout m_layout;
+    QSize m_clientSize;
+    bool m_lockView = false;
+    bool m_fixedView = false;
+    QRect m_source;
+    QImage m_grab;
+    std::vector<int> m_columns;
+    QImage m_picture;
+    QColor m_colour{Qt::black};
+    QPoint m_cursor;
+};
+
+} // namespace lensor

@@ -1,0 +1,158 @@
+#include "magnifier/lensorwindow.h"
+#include "magnifier/optionssheet.h"
+#include "magnifier/toolwindows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace lensor;
+
+namespace
+{
+class PlainScreen : public ScreenSource
+{
+public:
+    QSize screenSize() const override { return {640, 480}; }
+    QImage grab(const QRect& r) override
+    {
+        QImage image(r.size(), QImage::Format_RGB32);
+        image.fill(QColor(255, 0, 0));
+        return image;
+    }
+};
+
+template <class T> T* child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+} // namespace
+
+TEST(LensorWindow, MenusPanelAndTheOptionsKeptAtExit)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PlainScreen screen;
+    {
+        LensorWindow w(store, store.load({640, 480}), screen);
+        w.show();
+        EXPECT_EQ(w.objectName(), QStringLiteral("LensorAppClass"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Lensor"));
+        EXPECT_EQ(w.timer().interval(), 33);
+
+        QAction* zoom8 = child<QAction>(w, "8x Zoom");
+        ASSERT_TRUE(zoom8);
+        EXPECT_EQ(zoom8->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_8));
+        EXPECT_EQ(child<QAction>(w, "Normal Size")->shortcuts().size(), 2);
+        zoom8->trigger();
+        EXPECT_EQ(w.magnifier().options().factor(), 8);
+        EXPECT_TRUE(zoom8->isChecked());
+
+        w.tick({10, 20});
+        EXPECT_EQ(child<QLabel>(w, "VerticalReadout")->text(), QStringLiteral("20"));
+        EXPECT_EQ(child<QLabel>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
+        EXPECT_EQ(child<QLabel>(w, "ColourText")->text(), QStringLiteral("0x0000FF"));
+
+        w.run(Command::LockView);
+        w.tick({30, 40});
+        EXPECT_EQ(child<QLabel>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
+        QTest::mouseClick(child<QWidget>(w, "Zoom2x"), Qt::LeftButton); // unlocks
+        EXPECT_FALSE(w.magnifier().locked());
+        EXPECT_EQ(w.magnifier().options().zoom(), 1);
+
+        w.run(Command::Position);
+        EXPECT_FALSE(child<QLabel>(w, "ColourText")->isVisible());
+        w.run(Command::Copy);
+        EXPECT_EQ(QGuiApplication::clipboard()->image().size(),
+                  w.magnifier().layout().picture.size());
+        w.close();
+    }
+    const LensorState kept = store.load({640, 480});
+    EXPECT_EQ(kept.options.zoom(), 1);
+    EXPECT_FALSE(kept.options.isOn(Option::Position));
+    QFile ini(store.path());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("[Version]"));
+}
+
+TEST(LensorWindow, OptionsSheetEditsACopyAndMakesTheEntries)
+{
+    LensorState state;
+    OptionsSheet sheet(state, OptionsSheet::Page::Setup);
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral(" Screen Lensor Options"));
+    child<QWidget>(sheet, "Fast")->setProperty("checked", true);
+    child<QCheckBox>(sheet, "TaskTray")->setChecked(true);
+    child<QCheckBox>(sheet, "SysInfo")->setChecked(false);
+    child<QCheckBox>(sheet, "Desktop")->setChecked(true);
+    child<QCheckBox>(sheet, "Startup")->setChecked(true);
+    const LensorState edited = sheet.result();
+    EXPECT_EQ(edited.options.periodMs(), 20);
+    EXPECT_TRUE(edited.options.isOn(Option::TaskTray));
+    EXPECT_FALSE(edited.window(Section::SysInfo).show);
+    EXPECT_TRUE(edited.window(Section::HRuler).show);
+    EXPECT_EQ(state, LensorState{}); // the live state is untouched until OK
+
+    EXPECT_TRUE(sheet
+                    .applySetup(QStringLiteral("/opt/my tools/lensor"),
+                                QImage(48, 48, QImage::Format_ARGB32))
+                    .isEmpty());
+    EXPECT_TRUE(shellEntryExists(ShellEntry::Desktop));
+    EXPECT_TRUE(shellEntryExists(ShellEntry::Startup));
+    EXPECT_FALSE(shellEntryExists(ShellEntry::Programs));
+    QFile entry(shellEntryPath(ShellEntry::Startup));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/my tools/lensor\"\n"));
+
+    OptionsSheet again(state, OptionsSheet::Page::Setup);
+    EXPECT_TRUE(child<QCheckBox>(again, "Desktop")->isChecked());
+    child<QCheckBox>(again, "Desktop")->setChecked(false);
+    child<QCheckBox>(again, "Startup")->setChecked(false);
+    EXPECT_TRUE(again.applySetup(QStringLiteral("/usr/bin/lensor"), QImage()).isEmpty());
+    EXPECT_FALSE(shellEntryExists(ShellEntry::Desktop));
+    EXPECT_FALSE(shellEntryExists(ShellEntry::Startup));
+}
+
+TEST(LensorToolWindows, ChartErrorListAndSystemInformation)
+{
+    LensorState state;
+    CharChartWindow chart(state.window(Section::AsciiChart));
+    chart.setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_EQ(chart.windowTitle(), QStringLiteral("ASCII | ANSI Chart"));
+    QTest::mouseClick(&chart, Qt::RightButton, {}, QPoint(150, 39)); // column 4, row 1
+    EXPECT_EQ(chart.markedCode(), 65);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("A"));
+    chart.move(100, 120);
+    chart.close();
+    EXPECT_EQ(state.window(Section::AsciiChart).left, 100); // the place is remembered
+    EXPECT_EQ(state.window(Section::AsciiChart).top, 120);
+
+    ErrorCodesWindow errors(state.window(Section::ErrorCodes));
+    errors.setAttribute(Qt::WA_DeleteOnClose, false);
+    ASSERT_GT(errors.list()->count(), 10);
+    EXPECT_EQ(errors.list()->currentRow(), 0);
+    EXPECT_TRUE(errors.list()->item(2)->text().startsWith(QStringLiteral("2\t0x0002\t")));
+
+    SystemFigures f;
+    f.totalRam = 67108864;
+    f.freeRam = 67108864 / 100 * 3 + 1000;
+    f.processors = 1;
+    f.processor = QStringLiteral("x86_64");
+    SysInfoWindow info(state.window(Section::SysInfo), [&] { return f; });
+    info.setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_EQ(info.lines()[2], QStringLiteral("64 M Total RAM"));
+    EXPECT_EQ(info.lines()[1], QStringLiteral("x86_64 System CPU"));
+    EXPECT_EQ(info.lines()[7], QStringLiteral("3%"));
+    f.freeRam = 67108864 / 2;
+    info.refresh();
+    EXPECT_EQ(info.lines()[7], QStringLiteral("50%"));
+}

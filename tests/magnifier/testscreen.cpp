@@ -1,0 +1,92 @@
+// A screen of known pixels for lensor's on-screen test: a frameless window over
+// the whole screen showing either a picture whose every pixel names its own
+// position or a given picture file, with the mouse pointer put at a given
+// point. On "grab <file>" from standard input it writes the screen to file and
+// answers "done".
+//   lensor-testscreen [--picture file.png] [--cursor x y]
+
+#include <QApplication>
+#include <QCursor>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QWidget>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace
+{
+QRgb positionColour(int x, int y)
+{
+    return qRgb(x & 255, y & 255, (x >> 8) | ((y >> 8) << 4));
+}
+
+class Backdrop : public QWidget
+{
+public:
+    explicit Backdrop(QImage picture) : m_picture(std::move(picture))
+    {
+        setWindowFlag(Qt::FramelessWindowHint);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(64, 64, 64));
+        p.drawImage(0, 0, m_picture);
+    }
+
+private:
+    QImage m_picture;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    QImage picture;
+    QPoint cursor(screen.width() / 3, screen.height() / 6);
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--picture") && i + 1 < args.size())
+            picture = QImage(args[++i]).convertToFormat(QImage::Format_RGB32);
+        else if (args[i] == QLatin1String("--cursor") && i + 2 < args.size()) {
+            cursor = QPoint(args[i + 1].toInt(), args[i + 2].toInt());
+            i += 2;
+        }
+    }
+    if (picture.isNull()) {
+        picture = QImage(screen, QImage::Format_RGB32);
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x)
+                picture.setPixel(x, y, positionColour(x, y));
+    }
+
+    Backdrop backdrop(picture);
+    backdrop.setGeometry(QRect(QPoint(0, 0), screen));
+    backdrop.show();
+    QCursor::setPos(cursor);
+
+    QSocketNotifier commands(0, QSocketNotifier::Read);
+    QObject::connect(&commands, &QSocketNotifier::activated, [&] {
+        std::string line;
+        if (!std::getline(std::cin, line)) {
+            app.quit();
+            return;
+        }
+        QCursor::setPos(cursor);
+        if (line.rfind("grab ", 0) == 0) {
+            const QString file = QString::fromStdString(line.substr(5));
+            QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+        }
+        std::cout << "done" << std::endl;
+    });
+    std::cout << "ready" << std::endl;
+    return app.exec();
+}
