@@ -54,7 +54,7 @@ void MagnifierView::mouseMoveEvent(QMouseEvent* e)
 {
     if (m_magnifier.mouseMoved(mapToGlobal(e->position().toPoint()), m_owner.isMinimized())) {
         m_owner.updatePanel();
-        update();
+        m_owner.repaintPicture();
     }
     QWidget::mouseMoveEvent(e);
 }
@@ -182,6 +182,16 @@ void LensorWindow::updatePanel()
             m_zoomButtons[i]->setChecked(i == zoom);
 }
 
+// Only what a tick changes: the picture and the colour disc. The rest of the
+// window is repainted by the windowing system when it needs it.
+void LensorWindow::repaintPicture()
+{
+    QRegion changed(m_magnifier.layout().picture);
+    if (m_magnifier.options().isOn(Option::Position))
+        changed += panelPlace(PanelItem::ColourDisc, m_view->height()).adjusted(-1, -1, 1, 1);
+    m_view->update(changed);
+}
+
 void LensorWindow::updateChecks()
 {
     const Options& o = m_magnifier.options();
@@ -202,7 +212,7 @@ void LensorWindow::tick(QPoint cursor)
     switch (m_magnifier.tick(cursor, isMinimized(), taskTray)) {
     case Magnifier::TickResult::Magnified:
         updatePanel();
-        m_view->update();
+        repaintPicture();
         break;
     case Magnifier::TickResult::Title:
         setWindowTitle(minimisedTitle(cursor));

@@ -79,6 +79,7 @@ private:
     void buildPanel();
     void layoutChanged();
     void updatePanel();
+    void repaintPicture();
     void updateChecks();
     void applyTopMost();
     void followTaskTray();

@@ -1,8 +1,8 @@
 // A screen of known pixels for lensor's on-screen test: a frameless window over
 // the whole screen showing either a picture whose every pixel names its own
 // position or a given picture file, with the mouse pointer put at a given
-// point. On "grab <file>" from standard input it writes the screen to file and
-// answers "done".
+// point. On "grab <file> [x y w h]" from standard input it writes the screen
+// (or that part of it) to file and answers "done".
 //   lensor-testscreen [--picture file.png] [--cursor x y]
 
 #include <QApplication>
@@ -81,9 +81,14 @@ int main(int argc, char** argv)
             return;
         }
         QCursor::setPos(cursor);
-        if (line.rfind("grab ", 0) == 0) {
-            const QString file = QString::fromStdString(line.substr(5));
-            QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+        const QStringList words = QString::fromStdString(line).split(QLatin1Char(' '));
+        if (words.size() >= 2 && words[0] == QLatin1String("grab")) {
+            QScreen* s = QGuiApplication::primaryScreen();
+            const QPixmap shot = words.size() >= 6
+                                     ? s->grabWindow(0, words[2].toInt(), words[3].toInt(),
+                                                     words[4].toInt(), words[5].toInt())
+                                     : s->grabWindow(0);
+            shot.save(words[1]);
         }
         std::cout << "done" << std::endl;
     });
