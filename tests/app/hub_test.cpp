@@ -1,5 +1,7 @@
 #include "tests/app/hubfixture.h"
 
+#include "app/firstrun.h"
+
 #include "grid/gridfile.h"
 #include "shell/textrules.h"
 
@@ -466,4 +468,20 @@ TEST(Configuration, MagnifierStartsWithTheScreenAndSaysWhenItIsMissing)
     EXPECT_EQ(run.lensorStarts, 2);
     run.configModel.setChecked(ConfigCheck::chkLensor, false);
     EXPECT_EQ(lake.settings->get("Lensor"), "0");
+}
+
+TEST(FirstRun, SampleTournamentStartsWithoutQuestionsAndMeasuresAtOnce)
+{
+    Workplace w;
+    ASSERT_TRUE(nothingConfigured(*w.settings));
+    ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
+    EXPECT_FALSE(nothingConfigured(*w.settings));
+    Session run(w);
+    run.start(); // no folder question: the sample's video folder exists
+    run.configModel.load();
+    EXPECT_EQ(run.shared.VideoDir, w.dir.file("videos"));
+    EXPECT_EQ(run.shared.SetupDir, w.dir.file("sample"));
+    EXPECT_EQ(run.shared.GridsReady, 1);
+    run.main.run(MainCommand::ccmdGoToMeasure);
+    EXPECT_EQ(run.screens.shown, std::vector<Screen>{Screen::Measure});
 }

@@ -1,0 +1,45 @@
+#include "app/firstrun.h"
+
+#include "grid/sample/lakescene.h"
+#include "grid/sample/samplegrid.h"
+#include "grid/sample/scenefile.h"
+#include "shell/paths.h"
+#include "shell/settings.h"
+
+#include <QDir>
+
+namespace korvel
+{
+
+bool nothingConfigured(const Settings& settings)
+{
+    for (const char* key : {"logpath", "SetupFiles", "grid1File", "grid2File", "grid3File"}) {
+        if (!settings.get(QLatin1String(key), QString()).trimmed().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+QString prepareSampleTournament(Settings& settings, const QString& base)
+{
+    const QString videos = joinPath(base, QStringLiteral("videos"));
+    const QString setup = joinPath(base, QStringLiteral("sample"));
+    const QString grid = joinPath(setup, QStringLiteral("sample-lake.ipt"));
+    if (!QDir().mkpath(videos))
+        return QStringLiteral("The folder %1 could not be made.").arg(videos);
+    if (!PathExists(grid, PathKind::File)) {
+        const sample::SampleScene lake = sample::makeSampleScene();
+        const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
+        if (QString problem = sample::writeSampleFiles(setup, lake, &jump); !problem.isEmpty())
+            return problem;
+        if (QString problem = sample::writeSampleGrid(grid, lake); !problem.isEmpty())
+            return problem;
+    }
+    settings.save(QStringLiteral("logpath"), videos);
+    settings.save(QStringLiteral("SetupFiles"), setup);
+    settings.save(QStringLiteral("grids"), QStringLiteral("1"));
+    settings.save(QStringLiteral("grid1File"), grid);
+    return {};
+}
+
+} // namespace korvel

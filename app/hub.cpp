@@ -1,0 +1,205 @@
+#include "app/hub.h"
+
+#include "grid/sample/lakescene.h"
+#include "shell/paths.h"
+#include "shell/pictureview.h"
+#include "shell/prompt.h"
+#include "shell/settings.h"
+#include "viewers/skiernames.h"
+
+#include <QApplication>
+
+namespace korvel
+{
+
+Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
+    : m_settings(settings), m_prompt(prompt), m_setupModel(m_grids, m_shared, settings, prompt),
+      m_measureModel(m_grids, m_shared, settings, prompt),
+      m_mainModel(m_shared, settings, prompt, *this, *this),
+      m_configModel(m_shared, settings, prompt, m_grids, m_setupModel, m_mainModel,
+                    std::move(magnifier)),
+      m_line(prompt), m_main(m_mainModel), m_config(m_configModel),
+      m_setup(m_setupModel, m_shared, settings, prompt),
+      m_measure(m_measureModel, m_shared, settings, prompt), m_calibration(m_line),
+      m_review(m_shared, settings, prompt), m_videoLog(LogKind::Video, m_shared, prompt),
+      m_pictureLog(LogKind::Picture, m_shared, prompt), m_manual(prompt)
+{
+    m_setupModel.setListener(this);
+    m_measureModel.setListener(&m_measureSide);
+    m_configModel.setListener(&m_configSide);
+    m_review.model().setListener(&m_reviewSide);
+    m_videoLog.model().setListener(this);
+    m_pictureLog.model().setListener(this);
+    m_calibration.setPictures({m_measure.picture(), m_setup.picture()});
+    // A names file from the tournament office, text or rich text, becomes
+    // SkierNames.txt; its first name goes to the capture screen.
+    m_mainModel.setNamesImporter([](const QString& source) {
+        const NamesImport r = importSkierNames(source);
+        return MainModel::NamesImport{r.firstName, r.error};
+    });
+    QObject::connect(&m_manual, &ManualScreen::done, &m_main, [this] { m_main.enter(); });
+
+    // Without an exported frame of their own, grid set-up shows the sample lake.
+    if (!PathExists(joinPath(programFolder(), QStringLiteral("currentcapture.bmp")),
+                    PathKind::File))
+        m_setup.setBackground(sample::makeSampleScene().picture);
+}
+
+Hub::~Hub() = default;
+
+bool Hub::start()
+{
+    if (!m_mainModel.startUp())
+        return false;
+    m_main.sync();
+    show(Screen::Config);
+    return true;
+}
+
+bool Hub::show(Screen s)
+{
+    switch (s) {
+    case Screen::Main: m_main.enter(); return true;
+    case Screen::Config: m_config.enter(); return true;
+    case Screen::GridSetup: m_setup.enter(); return true;
+    case Screen::Measure:
+        m_measure.model().selectGrid(m_shared.CurrentGrid);
+        // A newcomer without a contact frame of their own measures the sample jump.
+        if (m_shared.LastScreen != ScreenTag::SelectFrame && !m_measure.picture()->hasPicture())
+            m_measure.freezePicture(sample::makeSampleScene({.skier = true}).picture,
+                                    QStringLiteral("Sample jump"));
+        m_measure.enter();
+        return true;
+    case Screen::Review: m_review.enter(); return true;
+    case Screen::LogView: m_videoLog.open(); return true;
+    case Screen::PictureLogView: m_pictureLog.open(); return true;
+    case Screen::Manual:
+        m_manual.show();
+        m_manual.raise();
+        return true;
+    case Screen::Capture: return false;
+    }
+    return false;
+}
+
+void Hub::quit()
+{
+    QApplication::quit();
+}
+
+double Hub::frameRate() const
+{
+    return m_settings.get(QStringLiteral("framerate"), QString()).toDouble();
+}
+
+void Hub::gridActivated(int g, const QString& description, bool)
+{
+    m_mainModel.gridActivated(g, description);
+    m_main.sync();
+}
+
+void Hub::gridChanged(int g)
+{
+    m_mainModel.gridChanged(g);
+    m_main.sync();
+}
+
+void Hub::gridSetupLeft(bool allReady)
+{
+    // Grid 1 is current again and the measure screen is prepared for it.
+    if (allReady)
+        m_measure.model().selectGrid(m_shared.CurrentGrid);
+    m_main.enter();
+}
+
+bool Hub::openCalibration()
+{
+    const int g = m_setup.model().gridNumber();
+    m_calibration.open([this, g]() -> std::optional<ActiveGrid> {
+        if (!m_grids.gridReady[g])
+            return std::nullopt;
+        return ActiveGrid::fromRecord(m_grids, g);
+    });
+    return true;
+}
+
+bool Hub::showMainScreen()
+{
+    m_main.enter();
+    return true;
+}
+
+bool Hub::openPictureLog()
+{
+    m_pictureLog.open();
+    return true;
+}
+
+bool Hub::openMeasureCalibration()
+{
+    // The measure screen's own "&Calibrate" uses the grid chosen there.
+    m_calibration.open([this]() -> std::optional<ActiveGrid> {
+        const ActiveGrid& a = m_measure.model().activeGrid();
+        if (!m_grids.gridReady[a.number])
+            return std::nullopt;
+        return a;
+    });
+    return true;
+}
+
+void Hub::showMeasure()
+{
+    show(Screen::Measure);
+}
+
+void Hub::showGridSetup()
+{
+    m_setup.enter();
+}
+
+bool Hub::openLogViewer()
+{
+    m_videoLog.open();
+    return true;
+}
+
+bool Hub::viewVideo(const QString& path)
+{
+    m_shared.LastScreen = ScreenTag::View;
+    m_review.model().setFileToView(path);
+    m_review.enter();
+    m_main.hide();
+    return true;
+}
+
+bool Hub::showPictureOnMeasure(const QString& path)
+{
+    if (!path.isEmpty() && !m_measure.showPictureFile(path))
+        return false;
+    m_measure.model().selectGrid(m_shared.CurrentGrid);
+    m_measure.enter();
+    m_main.hide();
+    return true;
+}
+
+void Hub::tournamentTypeChanged()
+{
+    m_measure.sync();
+}
+
+void Hub::coloursChanged()
+{
+    m_measure.applyColours();
+}
+
+void Hub::skierNamesLoaded(const QStringList& names)
+{
+    m_measure.setSkierNames(names);
+}
+
+void Hub::showMainScreenFromConfig()
+{
+    m_main.enter();
+}
+
+} // namespace korvel
