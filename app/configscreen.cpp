@@ -88,7 +88,8 @@ ConfigScreen::ConfigScreen(ConfigModel& model, QWidget* parent)
             inner->addWidget(option);
         }
         // The two policy frames are wide; the small ones sit in pairs.
-        const bool wide = row.id == ConfigGroup::PicturePolicy || row.id == ConfigGroup::VideoPolicy;
+        const bool wide =
+            row.id == ConfigGroup::PicturePolicy || row.id == ConfigGroup::VideoPolicy;
         if (wide) {
             if (k % 2)
                 ++k;

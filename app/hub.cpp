@@ -59,9 +59,15 @@ bool Hub::start()
 bool Hub::show(Screen s)
 {
     switch (s) {
-    case Screen::Main: m_main.enter(); return true;
-    case Screen::Config: m_config.enter(); return true;
-    case Screen::GridSetup: m_setup.enter(); return true;
+    case Screen::Main:
+        m_main.enter();
+        return true;
+    case Screen::Config:
+        m_config.enter();
+        return true;
+    case Screen::GridSetup:
+        m_setup.enter();
+        return true;
     case Screen::Measure:
         m_measure.model().selectGrid(m_shared.CurrentGrid);
         // A newcomer without a contact frame of their own measures the sample jump.
@@ -70,14 +76,21 @@ bool Hub::show(Screen s)
                                     QStringLiteral("Sample jump"));
         m_measure.enter();
         return true;
-    case Screen::Review: m_review.enter(); return true;
-    case Screen::LogView: m_videoLog.open(); return true;
-    case Screen::PictureLogView: m_pictureLog.open(); return true;
+    case Screen::Review:
+        m_review.enter();
+        return true;
+    case Screen::LogView:
+        m_videoLog.open();
+        return true;
+    case Screen::PictureLogView:
+        m_pictureLog.open();
+        return true;
     case Screen::Manual:
         m_manual.show();
         m_manual.raise();
         return true;
-    case Screen::Capture: return false;
+    case Screen::Capture:
+        return false;
     }
     return false;
 }

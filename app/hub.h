@@ -26,10 +26,7 @@ namespace korvel
 class Prompt;
 class Settings;
 
-class Hub : public Navigator,
-            public CapturePanels,
-            public GridSetupListener,
-            public ViewerListener
+class Hub : public Navigator, public CapturePanels, public GridSetupListener, public ViewerListener
 {
 public:
     Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier = startLensor);

@@ -30,9 +30,9 @@ MainScreen::MainScreen(MainModel& model, QWidget* parent) : QMainWindow(parent),
     auto* frame = make<QGroupBox>(central, MainControl::Frame1);
     auto* grid = new QGridLayout(frame);
     int r = 0;
-    for (MainCommand c : {MainCommand::cmdGoCapture, MainCommand::cmdGoTimer,
-                          MainCommand::ccmdGoToMeasure, MainCommand::cmdConfigure,
-                          MainCommand::cmdSetup}) {
+    for (MainCommand c :
+         {MainCommand::cmdGoCapture, MainCommand::cmdGoTimer, MainCommand::ccmdGoToMeasure,
+          MainCommand::cmdConfigure, MainCommand::cmdSetup}) {
         auto* b = make<QPushButton>(frame, c);
         connect(b, &QPushButton::clicked, this, [this, c] { run(c); });
         grid->addWidget(b, r++, 0, 1, 3);
@@ -65,8 +65,8 @@ MainScreen::MainScreen(MainModel& model, QWidget* parent) : QMainWindow(parent),
     grid->addWidget(m_videoDir, r++, 0, 1, 3);
     m_videoDirLabel = make<QLabel>(frame, MainControl::lblVideodir);
     grid->addWidget(m_videoDirLabel, r++, 0, 1, 3);
-    for (MainCommand c : {MainCommand::btnChangeDirectory, MainCommand::cmdImport,
-                          MainCommand::cmdShowConfig}) {
+    for (MainCommand c :
+         {MainCommand::btnChangeDirectory, MainCommand::cmdImport, MainCommand::cmdShowConfig}) {
         auto* b = make<QPushButton>(frame, c);
         connect(b, &QPushButton::clicked, this, [this, c] { run(c); });
         grid->addWidget(b, r++, 0, 1, 3);
