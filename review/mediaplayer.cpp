@@ -185,6 +185,8 @@ void MediaPlayer::paintEvent(QPaintEvent*)
         m_latencies.push_back(double(m_sinceStep.nsecsElapsed()) / 1e6);
         m_timedFrame = -1;
     }
+    if (m_paintedFrame >= 0)
+        emit framePainted(m_paintedFrame);
 }
 
 void MediaPlayer::keyPressEvent(QKeyEvent* e)

@@ -52,6 +52,8 @@ signals:
     // A key pressed while the player has the focus, as a key code: the
     // numeric keypad's digits are 96 to 105, other keys their Qt code.
     void keyPressed(int keyCode);
+    // A frame's picture (or its mark) was painted, with its number beneath.
+    void framePainted(qint64 frame);
 
 protected:
     void positionChanged() override;

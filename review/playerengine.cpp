@@ -89,7 +89,7 @@ bool PlayerEngine::work()
         m_shown.frame = n;
         m_shown.picture = r->picture;
         m_shown.problem = r->picture ? QString() : r->error;
-        m_shown.damaged = !r->picture;
+        m_shown.damaged = r->damaged();
         shownChanged();
         return true;
     }

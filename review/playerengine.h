@@ -57,7 +57,7 @@ public:
         std::int64_t frame = -1; // -1: no frame asked for yet
         PicturePtr picture;      // null for a frame that could not be decoded
         QString problem;         // why there is no picture
-        bool damaged = false;    // a frame of the video that cannot be decoded
+        bool damaged = false;    // the frame's own data in the file is damaged
     };
     const Shown& shown() const { return m_shown; }
     bool waiting() const { return m_requests && m_requests->pending(); }
