@@ -227,6 +227,31 @@ Row measure(const QString& path, const QString& opencvScript, const QString& wor
     return row;
 }
 
+// Opening alone, for long recordings: the median of three opens and what
+// the source found.
+void measureOpen(const QString& path)
+{
+    std::vector<double> opens;
+    std::int64_t frames = 0, pictures = 0;
+    for (int k = 0; k < 3; ++k) {
+        QElapsedTimer t;
+        t.start();
+        auto s = openSource(path);
+        opens.push_back(ms(t));
+        if (!s) {
+            std::printf("%-32s cannot be opened\n", qPrintable(QFileInfo(path).fileName()));
+            return;
+        }
+        frames = s->properties().frameCount;
+        pictures = s->pictureCount();
+    }
+    const double m = median(opens);
+    std::printf("%-32s %9lld frames %9lld pictures  open %9.1f ms  %7.2f us/frame\n",
+                qPrintable(QFileInfo(path).fileName()), (long long)frames, (long long)pictures, m,
+                frames ? 1000.0 * m / double(frames) : 0.0);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -235,8 +260,11 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     QString opencv, work = QStringLiteral("/tmp");
     QStringList files;
+    bool openOnly = false;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == "--opencv" && i + 1 < args.size())
+        if (args[i] == "--open-only")
+            openOnly = true;
+        else if (args[i] == "--opencv" && i + 1 < args.size())
             opencv = args[++i];
         else if (args[i] == "--python" && i + 1 < args.size())
             g_python = args[++i];
@@ -246,8 +274,14 @@ int main(int argc, char** argv)
             files << args[i];
     }
     if (files.isEmpty()) {
-        std::fprintf(stderr, "usage: korvel-bench [--opencv SCRIPT] [--work DIR] VIDEO...\n");
+        std::fprintf(stderr, "usage: korvel-bench [--open-only] [--opencv SCRIPT] [--work DIR] "
+                             "VIDEO...\n");
         return 2;
+    }
+    if (openOnly) {
+        for (const QString& f : files)
+            measureOpen(f);
+        return 0;
     }
     std::printf(
         "Medians in milliseconds. cold = jump to any frame from a cold cache; warm = the same\n"
