@@ -101,15 +101,15 @@ QString accuracyReportPath(const QString& videoDir, const QDate& day)
 }
 
 QStringList accuracyReportLines(const QDateTime& when, int gridNumber, const Ratios& ratios,
-                                const std::function<QString(const QString&)>& box,
+                                const std::function<QString(GridControl)>& box,
                                 const ScreenPoint& checkMarker, const AccuracyLattice& lattice)
 {
     QStringList lines;
     lines << dateText(when.date()) + QStringLiteral("  ") + timeText(when.time()) +
                  QStringLiteral(" Accuracy Check");
     lines << QStringLiteral("Grid Set-up for accuracy check");
-    lines << box(QStringLiteral("ipt_file_description"));
-    lines << box(QStringLiteral("ipt_file_description_2"));
+    lines << box(GridControl::FileName);
+    lines << box(GridControl::Description);
     lines << QStringLiteral("Grid Number: ") + fieldText(gridNumber);
     lines << QStringLiteral(" ");
     lines << QStringLiteral("Front Ratio: ") + numberText(intDown(ratios.front));
@@ -117,8 +117,8 @@ QStringList accuracyReportLines(const QDateTime& when, int gridNumber, const Rat
     lines << setupBlockCornerLines(SetupBlockVariant::Solved, box);
     lines << QStringLiteral("Check Buoy X,Y Pixels: ") + numberText(checkMarker.x) +
                  QStringLiteral("  ") + numberText(checkMarker.y);
-    lines << QStringLiteral("Check Buoy X,Y Survey: ") + box(QStringLiteral("txtCheckX")) +
-                 QStringLiteral("  ") + box(QStringLiteral("txtCheckY"));
+    lines << QStringLiteral("Check Buoy X,Y Survey: ") + box(GridControl::CheckX) +
+                 QStringLiteral("  ") + box(GridControl::CheckY);
     lines << QStringLiteral(" ");
     auto v = [](double x) { return numberText(roundHalfUp(x, 2)); };
     for (int i = 0; i <= 6; ++i) {

@@ -72,7 +72,7 @@ QString accuracyReportPath(const QString& videoDir, const QDate& day);
 // The report block of one run: header, one line per lattice point, the
 // closing lines. box(name) gives the set-up screen's box texts.
 QStringList accuracyReportLines(const QDateTime& when, int gridNumber, const Ratios& ratios,
-                                const std::function<QString(const QString&)>& box,
+                                const std::function<QString(GridControl)>& box,
                                 const ScreenPoint& checkMarker, const AccuracyLattice& lattice);
 
 // The answer to "Pick the line number ...": a whole number 1..7, else nullopt.

@@ -15,73 +15,39 @@ namespace korvel
 namespace
 {
 
-struct BoxSpec {
-    const char* name;
-    const char* initial;
-};
-
-// Boxes in the order "Complete" checks them for placeholders, then the rest.
-const BoxSpec kBoxes[] = {
-    {"upper_left_x", "auto"},
-    {"upper_left_y", "auto"},
-    {"upper_right_x", "auto"},
-    {"upper_right_y", "auto"},
-    {"lower_left_x", "auto"},
-    {"lower_left_y", "auto"},
-    {"lower_right_x", "auto"},
-    {"lower_right_y", "auto"},
-    {"ul_survey_x", "input"},
-    {"ul_survey_y", "input"},
-    {"ur_survey_x", "input"},
-    {"ur_survey_y", "input"},
-    {"ll_survey_x", "input"},
-    {"ll_survey_y", "input"},
-    {"lr_survey_x", "input"},
-    {"lr_survey_y", "input"},
-    {"jump_x", "jump x"},
-    {"jump_y", "jump y"},
-    {"txtCheckX", "CheckX"},
-    {"txtCheckY", "CheckY"},
-    {"txtCheckXpix", ""},
-    {"txtCheckYpix", ""},
-    {"ipt_file_description", "No File"},
-    {"ipt_file_description_2", ""},
-    {"txtPicWidth", "12000"},
-    {"txtPicHeight", "9000"},
-};
-constexpr int kPlaceholderBoxes = 20;
-
 // Marker order of the screen -> its boxes and its buoy slot (0 = check buoy).
-struct MarkerSpec {
-    const char* xBox;
-    const char* yBox;
+struct MarkerBoxes {
+    GridControl x;
+    GridControl y;
     int slot;
 };
-const MarkerSpec kMarkers[kMarkerCount] = {
-    {"upper_left_x", "upper_left_y", UpperLeft}, {"upper_right_x", "upper_right_y", UpperRight},
-    {"lower_left_x", "lower_left_y", LowerLeft}, {"lower_right_x", "lower_right_y", LowerRight},
-    {"txtCheckXpix", "txtCheckYpix", 0},
+const MarkerBoxes kMarkers[kMarkerCount] = {
+    {GridControl::UpperLeftX, GridControl::UpperLeftY, UpperLeft},
+    {GridControl::UpperRightX, GridControl::UpperRightY, UpperRight},
+    {GridControl::LowerLeftX, GridControl::LowerLeftY, LowerLeft},
+    {GridControl::LowerRightX, GridControl::LowerRightY, LowerRight},
+    {GridControl::CheckXPix, GridControl::CheckYPix, 0},
 };
 
 // Survey boxes -> slot and axis.
-struct SurveySpec {
-    const char* box;
+struct SurveyBox {
+    GridControl box;
     int slot;
     bool isY;
 };
-const SurveySpec kSurveyBoxes[] = {
-    {"ur_survey_x", UpperRight, false}, {"ur_survey_y", UpperRight, true},
-    {"lr_survey_x", LowerRight, false}, {"lr_survey_y", LowerRight, true},
-    {"ul_survey_x", UpperLeft, false},  {"ul_survey_y", UpperLeft, true},
-    {"ll_survey_x", LowerLeft, false},  {"ll_survey_y", LowerLeft, true},
+const SurveyBox kSurveyBoxes[] = {
+    {GridControl::UrSurveyX, UpperRight, false}, {GridControl::UrSurveyY, UpperRight, true},
+    {GridControl::LrSurveyX, LowerRight, false}, {GridControl::LrSurveyY, LowerRight, true},
+    {GridControl::UlSurveyX, UpperLeft, false},  {GridControl::UlSurveyY, UpperLeft, true},
+    {GridControl::LlSurveyX, LowerLeft, false},  {GridControl::LlSurveyY, LowerLeft, true},
 };
 
-const char* kSurveyBoxOfSlot[5][2] = {
-    {nullptr, nullptr},
-    {"ur_survey_x", "ur_survey_y"},
-    {"lr_survey_x", "lr_survey_y"},
-    {"ul_survey_x", "ul_survey_y"},
-    {"ll_survey_x", "ll_survey_y"},
+const GridControl kSurveyBoxOfSlot[5][2] = {
+    {GridControl::CheckX, GridControl::CheckY}, // slot 0 is the check buoy, filled apart
+    {GridControl::UrSurveyX, GridControl::UrSurveyY},
+    {GridControl::LrSurveyX, GridControl::LrSurveyY},
+    {GridControl::UlSurveyX, GridControl::UlSurveyY},
+    {GridControl::LlSurveyX, GridControl::LlSurveyY},
 };
 
 const QString kErrorTitle = QStringLiteral("Error Message");
@@ -96,71 +62,66 @@ QString boxText(double v)
 
 } // namespace
 
-const QStringList& GridSetupModel::boxNames()
+BoxPair screenBoxes(Marker m)
 {
-    static const QStringList names = [] {
-        QStringList n;
-        for (const BoxSpec& b : kBoxes)
-            n << QString::fromLatin1(b.name);
-        return n;
-    }();
-    return names;
+    const MarkerBoxes& b = kMarkers[static_cast<int>(m)];
+    return {b.x, b.y};
 }
 
-QString GridSetupModel::placeholder(const QString& box)
+BoxPair surveyBoxes(Marker m)
 {
-    for (int k = 0; k < kPlaceholderBoxes; ++k) {
-        if (box == QLatin1String(kBoxes[k].name))
-            return QString::fromLatin1(kBoxes[k].initial);
-    }
-    return {};
+    const int slot = kMarkers[static_cast<int>(m)].slot;
+    return {kSurveyBoxOfSlot[slot][0], kSurveyBoxOfSlot[slot][1]};
+}
+
+QString GridSetupModel::placeholder(GridControl box)
+{
+    return hasPlaceholder(box) ? controlInitial(box) : QString();
 }
 
 GridSetupModel::GridSetupModel(GridState& grids, SharedState& shared, Settings& settings,
                                Prompt& prompt)
     : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt)
 {
-    for (const BoxSpec& b : kBoxes)
-        m_texts.insert(QString::fromLatin1(b.name), QString::fromLatin1(b.initial));
     m_gridNumber = (shared.CurrentGrid >= 1 && shared.CurrentGrid <= 3) ? shared.CurrentGrid : 1;
     m_shared.GridsReady = 0;
 }
 
-void GridSetupModel::setText(const QString& box, const QString& text)
+void GridSetupModel::setText(GridControl box, const QString& text)
 {
-    if (!m_texts.contains(box))
+    if (!isGridBox(box))
         return;
     m_texts[box] = text;
     applyEdit(box);
 }
 
-void GridSetupModel::applyEdit(const QString& box)
+void GridSetupModel::applyEdit(GridControl box)
 {
     bool gridData = false;
-    const double v = leadingNumber(m_texts.value(box));
-    for (const SurveySpec& s : kSurveyBoxes) {
-        if (box == QLatin1String(s.box)) {
+    const double v = leadingNumber(m_texts[box]);
+    for (const SurveyBox& s : kSurveyBoxes) {
+        if (box == s.box) {
             (s.isY ? m_grids.surveyY : m_grids.surveyX)[s.slot] = v;
             gridData = true;
         }
     }
-    if (box == QLatin1String("jump_x")) {
+    if (box == GridControl::JumpX) {
         m_grids.jump.X = v;
         m_grids.storedJump.X = v;
         gridData = true;
-    } else if (box == QLatin1String("jump_y")) {
+    } else if (box == GridControl::JumpY) {
         m_grids.jump.Y = v;
         m_grids.storedJump.Y = v;
         gridData = true;
-    } else if (box == QLatin1String("txtCheckX")) {
+    } else if (box == GridControl::CheckX) {
         m_grids.checkSurvey.X = v;
         gridData = true;
-    } else if (box == QLatin1String("txtCheckY")) {
+    } else if (box == GridControl::CheckY) {
         m_grids.checkSurvey.Y = v;
         gridData = true;
     }
-    for (const MarkerSpec& m : kMarkers) {
-        if (box == QLatin1String(m.xBox) || box == QLatin1String(m.yBox))
+    for (const MarkerBoxes& m : kMarkers) {
+        if (box == m.x || box == m.y)
             gridData = true;
     }
     if (!gridData || m_filling)
@@ -168,7 +129,7 @@ void GridSetupModel::applyEdit(const QString& box)
 
     m_valid = false;
     m_accuracyVisible = false;
-    if (box == QLatin1String("ll_survey_y"))
+    if (box == GridControl::LlSurveyY)
         clear_accuracy_indicator(); // the near-left Y only moves the accuracy lattice
     else
         m_shared.GridsReady = 0;
@@ -295,12 +256,12 @@ void GridSetupModel::setGridNumber(int g)
 bool GridSetupModel::setLocked(bool on)
 {
     if (on) {
-        for (const char* box : {"upper_left_x", "upper_right_x", "lower_left_x", "lower_right_x"}) {
-            if (m_texts.value(QString::fromLatin1(box)) == QLatin1String("auto"))
+        for (const GridControl box :
+             {GridControl::UpperLeftX, GridControl::UpperRightX, GridControl::LowerLeftX,
+              GridControl::LowerRightX, GridControl::CheckX}) {
+            if (m_texts[box] == placeholder(box))
                 on = false;
         }
-        if (m_texts.value(QStringLiteral("txtCheckX")) == QLatin1String("CheckX"))
-            on = false;
         if (!on) {
             m_prompt.message(QStringLiteral("Cannot Lock Grid Until buoy positions have been "
                                             "entered for all four buoys and check buoy"));
@@ -314,10 +275,10 @@ bool GridSetupModel::setLocked(bool on)
 
 void GridSetupModel::writeMarkerBoxes(int index)
 {
-    const MarkerSpec& m = kMarkers[index];
+    const MarkerBoxes& m = kMarkers[index];
     const ScreenPoint p = m_markers[index];
-    setText(QString::fromLatin1(m.xBox), numberText(p.x));
-    setText(QString::fromLatin1(m.yBox), numberText(p.y));
+    setText(m.x, numberText(p.x));
+    setText(m.y, numberText(p.y));
     if (m.slot == 0) {
         m_grids.checkScreen = p;
     } else {
@@ -361,7 +322,7 @@ void GridSetupModel::adjust(double dx, double dy)
 
 double GridSetupModel::pictureWidth() const
 {
-    const double w = leadingNumber(m_texts.value(QStringLiteral("txtPicWidth")));
+    const double w = leadingNumber(m_texts[GridControl::PicWidth]);
     return w > 0 ? w : 12000;
 }
 
@@ -391,7 +352,7 @@ void GridSetupModel::appendSetupBlock(SetupBlockVariant variant, const SetupBloc
 {
     appendToResults(setupBlockLines(
         variant, QDateTime::currentDateTime(), m_gridNumber,
-        [this](const QString& b) { return text(b); }, check));
+        [this](GridControl b) { return text(b); }, check));
 }
 
 bool GridSetupModel::complete()
@@ -399,14 +360,13 @@ bool GridSetupModel::complete()
     m_valid = false;
 
     // Completeness: the first box still showing its placeholder stops the solve.
-    for (int k = 0; k < kPlaceholderBoxes; ++k) {
-        const QString name = QString::fromLatin1(kBoxes[k].name);
-        if (m_texts.value(name) == QLatin1String(kBoxes[k].initial)) {
+    for (const ControlRow<GridControl>& row : kGridControls) {
+        if (hasPlaceholder(row.id) && m_texts[row.id] == placeholder(row.id)) {
             m_prompt.message(kNotAllSetUp, kErrorTitle, Icon::Exclamation);
             return false;
         }
     }
-    if (leadingNumber(m_texts.value(QStringLiteral("txtCheckXpix"))) == 0) {
+    if (leadingNumber(m_texts[GridControl::CheckXPix]) == 0) {
         m_prompt.message(QStringLiteral("Setup of Check Buoy is Mandatory"));
         m_prompt.message(kNotAllSetUp, kErrorTitle, Icon::Exclamation);
         return false;
@@ -427,10 +387,10 @@ bool GridSetupModel::complete()
     const Coefficients c = m_grids.coefficients();
 
     // Check buoy: where the new grid says it should be, against where it was placed.
-    const double cx = leadingNumber(m_texts.value(QStringLiteral("txtCheckX")));
-    const double cy = leadingNumber(m_texts.value(QStringLiteral("txtCheckY")));
-    const ScreenPoint placed{leadingNumber(m_texts.value(QStringLiteral("txtCheckXpix"))),
-                             leadingNumber(m_texts.value(QStringLiteral("txtCheckYpix")))};
+    const double cx = leadingNumber(m_texts[GridControl::CheckX]);
+    const double cy = leadingNumber(m_texts[GridControl::CheckY]);
+    const ScreenPoint placed{leadingNumber(m_texts[GridControl::CheckXPix]),
+                             leadingNumber(m_texts[GridControl::CheckYPix])};
     const auto predicted = SurveyToScreen(c, cx, cy);
     if (!predicted) {
         m_prompt.message(QStringLiteral("The check buoy's survey position lies on the horizon of "
@@ -450,10 +410,10 @@ bool GridSetupModel::complete()
     }
 
     // Field of view at the near buoys.
-    const auto sightL = sightLine(c, leadingNumber(text(QStringLiteral("lower_left_x"))),
-                                  leadingNumber(text(QStringLiteral("lower_left_y"))));
-    const auto sightR = sightLine(c, leadingNumber(text(QStringLiteral("lower_right_x"))),
-                                  leadingNumber(text(QStringLiteral("lower_right_y"))));
+    const auto sightL = sightLine(c, leadingNumber(text(GridControl::LowerLeftX)),
+                                  leadingNumber(text(GridControl::LowerLeftY)));
+    const auto sightR = sightLine(c, leadingNumber(text(GridControl::LowerRightX)),
+                                  leadingNumber(text(GridControl::LowerRightY)));
     if (!sightL || !sightR) {
         m_prompt.message(
             QStringLiteral("The field of view cannot be measured at the near buoys "
@@ -474,18 +434,18 @@ bool GridSetupModel::complete()
     const int g = m_gridNumber;
     m_shared.CurrentGrid = g;
     m_grids.gridReady[g] = true;
-    m_grids.gridFile[g] = text(QStringLiteral("ipt_file_description"));
-    m_grids.gridDescription[g] = text(QStringLiteral("ipt_file_description_2"));
+    m_grids.gridFile[g] = text(GridControl::FileName);
+    m_grids.gridDescription[g] = text(GridControl::Description);
     m_grids.checkScreen = placed;
     m_grids.checkSurvey = {cx, cy};
     m_grids.storeRecord(g);
     if (m_listener)
         m_listener->gridActivated(g, m_grids.gridDescription[g], false);
     updateGridsReady();
-    m_grids.surveyXDirection = leadingNumber(text(QStringLiteral("ur_survey_x"))) <
-                                       leadingNumber(text(QStringLiteral("ul_survey_x")))
-                                   ? 1
-                                   : -1;
+    m_grids.surveyXDirection =
+        leadingNumber(text(GridControl::UrSurveyX)) < leadingNumber(text(GridControl::UlSurveyX))
+            ? 1
+            : -1;
     appendSetupBlock(SetupBlockVariant::Solved, {true, placed.x, placed.y, cx, cy});
     grid_check();
     return true;
@@ -493,12 +453,13 @@ bool GridSetupModel::complete()
 
 AccuracyCorners GridSetupModel::corners() const
 {
-    auto at = [this](const char* x, const char* y) {
-        return ScreenPoint{leadingNumber(text(QString::fromLatin1(x))),
-                           leadingNumber(text(QString::fromLatin1(y)))};
+    auto at = [this](GridControl x, GridControl y) {
+        return ScreenPoint{leadingNumber(text(x)), leadingNumber(text(y))};
     };
-    return {at("upper_left_x", "upper_left_y"), at("lower_left_x", "lower_left_y"),
-            at("upper_right_x", "upper_right_y"), at("lower_right_x", "lower_right_y")};
+    return {at(GridControl::UpperLeftX, GridControl::UpperLeftY),
+            at(GridControl::LowerLeftX, GridControl::LowerLeftY),
+            at(GridControl::UpperRightX, GridControl::UpperRightY),
+            at(GridControl::LowerRightX, GridControl::LowerRightY)};
 }
 
 void GridSetupModel::grid_check()
@@ -510,7 +471,6 @@ void GridSetupModel::grid_check()
 void GridSetupModel::clear_accuracy_indicator()
 {
     m_indicators.fill(false);
-    ++m_accuracyClears;
 }
 
 std::optional<int> GridSetupModel::askAccuracyLine()
@@ -559,7 +519,7 @@ bool GridSetupModel::accuracyCheck()
     const QDateTime now = QDateTime::currentDateTime();
     const QStringList report = accuracyReportLines(
         now, m_gridNumber, frontBackRatios(in.corners, pictureWidth()),
-        [this](const QString& b) { return text(b); }, m_grids.checkScreen, *lattice);
+        [this](GridControl b) { return text(b); }, m_grids.checkScreen, *lattice);
     const QString path = accuracyReportPath(m_shared.VideoDir, now.date());
     if (const FileResult r = appendLines(path, report); !r) {
         m_prompt.message(
@@ -600,8 +560,8 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
     d.gridNumber = g;
     d.hasCheckBuoy = true;
     d.checkScreen = m_grids.checkScreen;
-    d.checkSurveyXText = text(QStringLiteral("txtCheckX"));
-    d.checkSurveyYText = text(QStringLiteral("txtCheckY"));
+    d.checkSurveyXText = text(GridControl::CheckX);
+    d.checkSurveyYText = text(GridControl::CheckY);
     d.checkSurvey = {leadingNumber(d.checkSurveyXText), leadingNumber(d.checkSurveyYText)};
 
     if (const FileResult r = writeGridFiles(path, d); !r) {
@@ -615,8 +575,8 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
     m_grids.checkSurvey = d.checkSurvey;
     m_grids.storeRecord(g);
     m_filling = true;
-    setText(QStringLiteral("ipt_file_description"), path);
-    setText(QStringLiteral("ipt_file_description_2"), description);
+    setText(GridControl::FileName, path);
+    setText(GridControl::Description, description);
     m_filling = false;
     m_settings.save(QStringLiteral("grid%1File").arg(g), path);
     if (m_listener)
@@ -630,28 +590,28 @@ void GridSetupModel::fillBoxesFromWorkingSet(bool withCheckBuoy)
     for (int k = 0; k < 4; ++k) {
         const int slot = kMarkers[k].slot;
         m_markers[k] = {m_grids.screenX[slot], m_grids.screenY[slot]};
-        setText(QString::fromLatin1(kMarkers[k].xBox), numberText(m_markers[k].x));
-        setText(QString::fromLatin1(kMarkers[k].yBox), numberText(m_markers[k].y));
-        setText(QString::fromLatin1(kSurveyBoxOfSlot[slot][0]), boxText(m_grids.surveyX[slot]));
-        setText(QString::fromLatin1(kSurveyBoxOfSlot[slot][1]), boxText(m_grids.surveyY[slot]));
+        setText(kMarkers[k].x, numberText(m_markers[k].x));
+        setText(kMarkers[k].y, numberText(m_markers[k].y));
+        setText(kSurveyBoxOfSlot[slot][0], boxText(m_grids.surveyX[slot]));
+        setText(kSurveyBoxOfSlot[slot][1], boxText(m_grids.surveyY[slot]));
     }
-    setText(QStringLiteral("jump_x"), boxText(m_grids.storedJump.X));
-    setText(QStringLiteral("jump_y"), boxText(m_grids.storedJump.Y));
+    setText(GridControl::JumpX, boxText(m_grids.storedJump.X));
+    setText(GridControl::JumpY, boxText(m_grids.storedJump.Y));
     if (withCheckBuoy) {
         m_markers[4] = m_grids.checkScreen;
-        setText(QStringLiteral("txtCheckXpix"), numberText(m_grids.checkScreen.x));
-        setText(QStringLiteral("txtCheckYpix"), numberText(m_grids.checkScreen.y));
-        setText(QStringLiteral("txtCheckX"), boxText(m_grids.checkSurvey.X));
-        setText(QStringLiteral("txtCheckY"), boxText(m_grids.checkSurvey.Y));
+        setText(GridControl::CheckXPix, numberText(m_grids.checkScreen.x));
+        setText(GridControl::CheckYPix, numberText(m_grids.checkScreen.y));
+        setText(GridControl::CheckX, boxText(m_grids.checkSurvey.X));
+        setText(GridControl::CheckY, boxText(m_grids.checkSurvey.Y));
     } else {
         m_markers[4] = {};
-        setText(QStringLiteral("txtCheckXpix"), QStringLiteral("auto"));
-        setText(QStringLiteral("txtCheckYpix"), QStringLiteral("auto"));
-        setText(QStringLiteral("txtCheckX"), QString());
-        setText(QStringLiteral("txtCheckY"), QString());
+        setText(GridControl::CheckXPix, QStringLiteral("auto"));
+        setText(GridControl::CheckYPix, QStringLiteral("auto"));
+        setText(GridControl::CheckX, QString());
+        setText(GridControl::CheckY, QString());
     }
-    setText(QStringLiteral("ipt_file_description"), m_grids.gridFile[m_gridNumber]);
-    setText(QStringLiteral("ipt_file_description_2"), m_grids.gridDescription[m_gridNumber]);
+    setText(GridControl::FileName, m_grids.gridFile[m_gridNumber]);
+    setText(GridControl::Description, m_grids.gridDescription[m_gridNumber]);
     m_filling = false;
 }
 

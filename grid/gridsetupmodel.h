@@ -6,11 +6,11 @@
 
 #include "grid/accuracy.h"
 #include "grid/gridfile.h"
+#include "grid/gridsetupcontrols.h"
 #include "grid/gridstate.h"
 #include "grid/setupblock.h"
 #include "shell/sharedstate.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -61,6 +61,15 @@ public:
 enum class Marker { UpperLeft = 0, UpperRight = 1, LowerLeft = 2, LowerRight = 3, CheckBuoy = 4 };
 constexpr int kMarkerCount = 5;
 
+// The boxes of a marker: where it sits on the picture (twips) and the survey
+// position typed for it (the check buoy's are CheckX and CheckY).
+struct BoxPair {
+    GridControl x;
+    GridControl y;
+};
+BoxPair screenBoxes(Marker m);
+BoxPair surveyBoxes(Marker m);
+
 class GridSetupModel
 {
 public:
@@ -70,12 +79,11 @@ public:
     GridSetupListener* listener() const { return m_listener; }
     void setPainter(GridSetupPainter* p) { m_painter = p; }
 
-    // Every text box by its control name, with its initial text.
-    static const QStringList& boxNames();
-    static QString placeholder(const QString& box); // empty when the box has none
-    QString text(const QString& box) const { return m_texts.value(box); }
+    // The text boxes (isGridBox), each starting at its table row's initial text.
+    static QString placeholder(GridControl box); // empty when the box has none
+    QString text(GridControl box) const { return m_texts[box]; }
     // A typed or program-made change of a box, with the edit rules.
-    void setText(const QString& box, const QString& text);
+    void setText(GridControl box, const QString& text);
 
     // Markers.
     std::optional<Marker> selectedMarker() const { return m_selected; }
@@ -100,8 +108,6 @@ public:
     bool accuracyControlsVisible() const { return m_accuracyVisible; }
     bool checkBuoyHintVisible() const { return m_cbHintVisible; }
     ScreenPoint checkBuoyHintPosition() const { return m_cbHintPos; }
-    // Counts clears of the accuracy indicators (ll_survey_y edits), for the screen.
-    int accuracyIndicatorClears() const { return m_accuracyClears; }
     bool advancedAccuracy() const { return m_advanced; }
     void setAdvancedAccuracy(bool on) { m_advanced = on; }
 
@@ -152,7 +158,7 @@ public:
     double pictureWidth() const;
 
 private:
-    void applyEdit(const QString& box);
+    void applyEdit(GridControl box);
     void markChanged();
     void moveMarker(int index, const ScreenPoint& to);
     void writeMarkerBoxes(int index);
@@ -169,7 +175,7 @@ private:
     GridSetupListener* m_listener = nullptr;
     GridSetupPainter* m_painter = nullptr;
 
-    QHash<QString, QString> m_texts;
+    ControlTexts<GridControl> m_texts;
     ScreenPoint m_markers[kMarkerCount];
     std::optional<Marker> m_selected;
     bool m_locked = false;
@@ -180,7 +186,6 @@ private:
     ScreenPoint m_cbHintPos;
     bool m_advanced = false;
     bool m_filling = false; // the program fills boxes from a record: no "changed" marks
-    int m_accuracyClears = 0;
     AccuracyDisplay m_display = AccuracyDisplay::Grades;
     std::optional<AccuracyLattice> m_lattice;
     std::array<bool, 49> m_indicators{};

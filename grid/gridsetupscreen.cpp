@@ -34,11 +34,11 @@ namespace korvel
 namespace
 {
 
-const char* const kMarkerOptionNames[kMarkerCount] = {"upper_left_button", "upper_right_button",
-                                                      "lower_left_button", "lower_right_button",
-                                                      "optCheckBuoy"};
-const char* const kMarkerOptionCaptions[kMarkerCount] = {"upper left", "upper right", "lower left",
-                                                         "lower right", "Check Buoy"};
+using C = GridControl;
+
+const GridControl kMarkerOptions[kMarkerCount] = {C::UpperLeftOption, C::UpperRightOption,
+                                                  C::LowerLeftOption, C::LowerRightOption,
+                                                  C::CheckBuoyOption};
 
 } // namespace
 
@@ -91,38 +91,37 @@ QWidget* GridSetupScreen::buildPanel()
     auto* v = new QVBoxLayout(panel);
 
     auto* top = new QHBoxLayout;
-    m_stateIcon = label(panel, "grid_state_icon", QString());
+    m_stateIcon = make<QLabel>(panel, C::StateIcon);
     m_stateIcon->setFixedSize(34, 34);
     top->addWidget(m_stateIcon);
-    m_gridSelect = button(panel, "grid_select", QStringLiteral("Grid 1"));
-    m_complete = button(panel, "Load", QStringLiteral("Complete"));
-    auto* draw = button(panel, "show_alignment", QStringLiteral("Draw Buoys"));
+    m_gridSelect = make<QPushButton>(panel, C::GridSelect);
+    m_complete = make<QPushButton>(panel, C::Complete);
+    auto* draw = make<QPushButton>(panel, C::DrawBuoys);
     top->addWidget(m_gridSelect);
     top->addWidget(m_complete);
     top->addWidget(draw);
     v->addLayout(top);
 
-    auto* frame = new QGroupBox(QStringLiteral("Grid Point Selection"), panel);
-    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* frame = make<QGroupBox>(panel, C::MarkerFrame);
     auto* fl = new QGridLayout(frame);
     m_markerGroup = new QButtonGroup(this);
     for (int k = 0; k < kMarkerCount; ++k) {
-        m_markerOptions[k] =
-            option(frame, kMarkerOptionNames[k], QString::fromLatin1(kMarkerOptionCaptions[k]));
+        m_markerOptions[k] = make<QRadioButton>(frame, kMarkerOptions[k]);
+        // The options never take the keyboard: the arrow keys move markers,
+        // they must not also move the choice to another marker.
+        m_markerOptions[k]->setFocusPolicy(Qt::NoFocus);
         m_markerGroup->addButton(m_markerOptions[k], k);
         fl->addWidget(m_markerOptions[k], k / 2, k % 2);
     }
     v->addWidget(frame);
-    connect(m_markerGroup, &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (!on)
-            return;
+    // Clicked, not toggled: choosing the marker already chosen also hands the
+    // keyboard to the file description.
+    connect(m_markerGroup, &QButtonGroup::idClicked, this, [this](int id) {
         m_model.selectMarker(static_cast<Marker>(id));
-        if (auto* box = m_boxes.value(QStringLiteral("ipt_file_description")))
-            box->setFocus();
+        m_fileName->setFocus();
     });
 
-    m_lock = new QCheckBox(QStringLiteral("Lock Grid Buoys"), panel);
-    m_lock->setObjectName(QStringLiteral("chkboxGridLock"));
+    m_lock = make<QCheckBox>(panel, C::Lock);
     v->addWidget(m_lock);
     connect(m_lock, &QCheckBox::toggled, this, [this](bool on) {
         if (on != m_model.locked() && !m_model.setLocked(on)) {
@@ -133,90 +132,69 @@ QWidget* GridSetupScreen::buildPanel()
     });
 
     // The boxes: screen x,y and survey x,y of each corner, jump and check buoy.
-    auto* grid = new QGridLayout;
-    grid->addWidget(label(panel, "Label1", QStringLiteral("screen x,y")), 0, 1, 1, 2);
-    grid->addWidget(label(panel, "Label2", QStringLiteral("survey x,y")), 0, 3, 1, 2);
-    struct Row {
-        const char* caption;
-        const char* labelName;
-        const char* boxes[4];
-    } rows[] = {
-        {"upper left", "Label3", {"upper_left_x", "upper_left_y", "ul_survey_x", "ul_survey_y"}},
-        {"upper right", "Label4", {"upper_right_x", "upper_right_y", "ur_survey_x", "ur_survey_y"}},
-        {"lower left", "Label5", {"lower_left_x", "lower_left_y", "ll_survey_x", "ll_survey_y"}},
-        {"lower right", "Label6", {"lower_right_x", "lower_right_y", "lr_survey_x", "lr_survey_y"}},
+    // Screen positions come from the markers; typing there moves nothing.
+    auto box = [this, panel](GridControl id, bool readOnly) {
+        auto* e = m_binder.bind(id, make<QLineEdit>(panel, id));
+        e->setReadOnly(readOnly);
+        return e;
     };
+    auto* grid = new QGridLayout;
+    grid->addWidget(make<QLabel>(panel, C::ScreenHeading), 0, 1, 1, 2);
+    grid->addWidget(make<QLabel>(panel, C::SurveyHeading), 0, 3, 1, 2);
+    const struct {
+        GridControl label;
+        Marker marker;
+    } corners[] = {{C::UpperLeftLabel, Marker::UpperLeft},
+                   {C::UpperRightLabel, Marker::UpperRight},
+                   {C::LowerLeftLabel, Marker::LowerLeft},
+                   {C::LowerRightLabel, Marker::LowerRight}};
     int r = 1;
-    for (const Row& row : rows) {
-        grid->addWidget(label(panel, row.labelName, QString::fromLatin1(row.caption)), r, 0);
-        for (int c = 0; c < 4; ++c) {
-            auto* box = textBox(panel, row.boxes[c]);
-            // Screen positions come from the markers; typing there moves nothing.
-            box->setReadOnly(c < 2);
-            grid->addWidget(box, r, c + 1);
-            m_boxes.insert(box->objectName(), box);
-        }
+    for (const auto& corner : corners) {
+        grid->addWidget(make<QLabel>(panel, corner.label), r, 0);
+        const BoxPair screen = screenBoxes(corner.marker);
+        const BoxPair survey = surveyBoxes(corner.marker);
+        grid->addWidget(box(screen.x, true), r, 1);
+        grid->addWidget(box(screen.y, true), r, 2);
+        grid->addWidget(box(survey.x, false), r, 3);
+        grid->addWidget(box(survey.y, false), r, 4);
         ++r;
     }
-    grid->addWidget(label(panel, "Label7", QStringLiteral("jump x,y")), r, 0);
-    for (const char* name : {"jump_x", "jump_y"}) {
-        auto* box = textBox(panel, name);
-        m_boxes.insert(box->objectName(), box);
-    }
-    grid->addWidget(m_boxes["jump_x"], r, 3);
-    grid->addWidget(m_boxes["jump_y"], r, 4);
+    grid->addWidget(make<QLabel>(panel, C::JumpLabel), r, 0);
+    grid->addWidget(box(C::JumpX, false), r, 3);
+    grid->addWidget(box(C::JumpY, false), r, 4);
     ++r;
-    grid->addWidget(label(panel, "txtCheck", QStringLiteral("Check Buoy x,y")), r, 0);
-    int c = 1;
-    for (const char* name : {"txtCheckXpix", "txtCheckYpix", "txtCheckX", "txtCheckY"}) {
-        auto* box = textBox(panel, name);
-        box->setReadOnly(c < 3);
-        m_boxes.insert(box->objectName(), box);
-        grid->addWidget(box, r, c++);
-    }
+    grid->addWidget(make<QLabel>(panel, C::CheckLabel), r, 0);
+    grid->addWidget(box(C::CheckXPix, true), r, 1);
+    grid->addWidget(box(C::CheckYPix, true), r, 2);
+    grid->addWidget(box(C::CheckX, false), r, 3);
+    grid->addWidget(box(C::CheckY, false), r, 4);
     ++r;
-    grid->addWidget(label(panel, "Label11", QStringLiteral("screen x,y")), r, 1, 1, 2);
-    grid->addWidget(label(panel, "Label14", QStringLiteral("survey x,y")), r, 3, 1, 2);
+    grid->addWidget(make<QLabel>(panel, C::ScreenFooter), r, 1, 1, 2);
+    grid->addWidget(make<QLabel>(panel, C::SurveyFooter), r, 3, 1, 2);
     v->addLayout(grid);
 
     auto* files = new QGridLayout;
-    int fr = 0;
-    for (const char* name : {"ipt_file_description", "ipt_file_description_2"}) {
-        auto* box = textBox(panel, name);
-        m_boxes.insert(box->objectName(), box);
-        files->addWidget(box, fr++, 0, 1, 2);
-    }
-    for (const char* name : {"txtPicWidth", "txtPicHeight"}) {
-        auto* box = textBox(panel, name);
-        box->setReadOnly(true);
-        m_boxes.insert(box->objectName(), box);
-        files->addWidget(box, fr, name[6] == 'W' ? 0 : 1);
-    }
+    m_fileName = box(C::FileName, false);
+    files->addWidget(m_fileName, 0, 0, 1, 2);
+    files->addWidget(box(C::Description, false), 1, 0, 1, 2);
+    files->addWidget(box(C::PicWidth, true), 2, 0);
+    files->addWidget(box(C::PicHeight, true), 2, 1);
     v->addLayout(files);
 
-    for (QLineEdit* box : std::as_const(m_boxes)) {
-        connect(box, &QLineEdit::textEdited, this, [this, box](const QString& text) {
-            m_model.setText(box->objectName(), text);
-            sync();
-        });
-    }
-
-    m_accuracyButton = button(panel, "btnAccuracyCheck", QStringLiteral("Accuracy"));
+    m_accuracyButton = make<QPushButton>(panel, C::AccuracyCheck);
     v->addWidget(m_accuracyButton);
-    m_accuracyDisplay = new QGroupBox(QStringLiteral("Accuracy "), panel);
-    m_accuracyDisplay->setObjectName(QStringLiteral("fmAccuracyDisplay"));
+    m_accuracyDisplay = make<QGroupBox>(panel, C::AccuracyDisplay);
     auto* ad = new QHBoxLayout(m_accuracyDisplay);
-    m_optStandard = option(m_accuracyDisplay, "optStandardAccuracy", QStringLiteral("Standard"));
-    m_optAdvanced = option(m_accuracyDisplay, "optAdvancedAccuracy", QStringLiteral("Advanced"));
+    m_optStandard = make<QRadioButton>(m_accuracyDisplay, C::Standard);
+    m_optAdvanced = make<QRadioButton>(m_accuracyDisplay, C::Advanced);
     ad->addWidget(m_optStandard);
     ad->addWidget(m_optAdvanced);
     v->addWidget(m_accuracyDisplay);
-    m_accuracyConfig = new QGroupBox(QStringLiteral("Display"), panel);
-    m_accuracyConfig->setObjectName(QStringLiteral("fmAccuracyConfig"));
+    m_accuracyConfig = make<QGroupBox>(panel, C::AccuracyConfig);
     auto* ac = new QHBoxLayout(m_accuracyConfig);
-    m_optDistance = option(m_accuracyConfig, "optDisplayDistance", QStringLiteral("Distance"));
-    m_optDetail = option(m_accuracyConfig, "optDetailMeasurement", QStringLiteral("Detail "));
-    m_optHomLevel = option(m_accuracyConfig, "optHomolgationLevel", QStringLiteral("Hom.Lvl"));
+    m_optDistance = make<QRadioButton>(m_accuracyConfig, C::ShowDistance);
+    m_optDetail = make<QRadioButton>(m_accuracyConfig, C::ShowDetail);
+    m_optHomLevel = make<QRadioButton>(m_accuracyConfig, C::ShowGrades);
     ac->addWidget(m_optDistance);
     ac->addWidget(m_optDetail);
     ac->addWidget(m_optHomLevel);
@@ -240,30 +218,28 @@ QWidget* GridSetupScreen::buildPanel()
         m_model.setAdvancedAccuracy(on);
         sync();
     });
-    connect(m_optDistance, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            m_model.setAccuracyDisplay(AccuracyDisplay::Distance);
-    });
-    connect(m_optDetail, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            m_model.setAccuracyDisplay(AccuracyDisplay::Detail);
-    });
-    connect(m_optHomLevel, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            m_model.setAccuracyDisplay(AccuracyDisplay::Grades);
-    });
+    const std::pair<QRadioButton*, AccuracyDisplay> displays[] = {
+        {m_optDistance, AccuracyDisplay::Distance},
+        {m_optDetail, AccuracyDisplay::Detail},
+        {m_optHomLevel, AccuracyDisplay::Grades}};
+    for (const auto& [option, display] : displays) {
+        connect(option, &QRadioButton::toggled, this, [this, display](bool on) {
+            if (on)
+                m_model.setAccuracyDisplay(display);
+        });
+    }
     return panel;
 }
 
 void GridSetupScreen::buildOverlays()
 {
     // Groups that float over the picture, each dragged by its label.
-    auto makeGroup = [this](const char* handleName, const QString& caption, QPoint at) {
+    auto makeGroup = [this](GridControl handleId, QPoint at) {
         auto* group = new QWidget(m_picture);
         group->setAutoFillBackground(true);
         auto* lay = new QVBoxLayout(group);
         lay->setContentsMargins(2, 2, 2, 2);
-        auto* handle = label(group, handleName, caption);
+        auto* handle = make<QLabel>(group, handleId);
         handle->setStyleSheet(QStringLiteral("background: black; color: white; padding: 1px 3px;"));
         lay->addWidget(handle);
         new DragHandle(handle, group);
@@ -271,37 +247,33 @@ void GridSetupScreen::buildOverlays()
         return std::pair{group, lay};
     };
 
-    auto [adjust, adjustLayout] =
-        makeGroup("AdjustmentLabel", QStringLiteral("Micro-Adjust (drag-it)"), {8, 8});
+    auto [adjust, adjustLayout] = makeGroup(C::AdjustHandle, {8, 8});
     auto* arrows = new QGridLayout;
-    struct Arrow {
-        const char* name;
+    const struct {
+        GridControl id;
         Qt::ArrowType type;
         int row, col;
-        double dx, dy;
-    } arrowsSpec[] = {{"AdjustUp", Qt::UpArrow, 0, 1, 0, -15},
-                      {"AdjustLeft", Qt::LeftArrow, 1, 0, -15, 0},
-                      {"AdjustRight", Qt::RightArrow, 1, 2, 15, 0},
-                      {"AdjustDown", Qt::DownArrow, 2, 1, 0, 15}};
-    for (const Arrow& a : arrowsSpec) {
-        auto* b = new QToolButton(adjust);
-        b->setObjectName(QString::fromLatin1(a.name));
+        ArrowKeys::Key key;
+    } arrowButtons[] = {{C::AdjustUp, Qt::UpArrow, 0, 1, ArrowKeys::Up},
+                        {C::AdjustLeft, Qt::LeftArrow, 1, 0, ArrowKeys::Left},
+                        {C::AdjustRight, Qt::RightArrow, 1, 2, ArrowKeys::Right},
+                        {C::AdjustDown, Qt::DownArrow, 2, 1, ArrowKeys::Down}};
+    for (const auto& a : arrowButtons) {
+        auto* b = make<QToolButton>(adjust, a.id);
         b->setArrowType(a.type);
         b->setFocusPolicy(Qt::NoFocus);
         arrows->addWidget(b, a.row, a.col);
-        const double dx = a.dx, dy = a.dy;
-        connect(b, &QToolButton::clicked, this, [this, dx, dy] {
-            m_model.adjust(dx, dy);
+        const QPoint d = arrowStep(a.key);
+        connect(b, &QToolButton::clicked, this, [this, d] {
+            m_model.adjust(d.x() * kTwipsPerPixel, d.y() * kTwipsPerPixel);
             sync();
         });
     }
     adjustLayout->addLayout(arrows);
     adjust->adjustSize();
 
-    auto [cross, crossLayout] =
-        makeGroup("CrossSizeLabel", QStringLiteral("Marker Icon Size (drag-it)"), {8, 120});
-    m_crossSize = new QScrollBar(Qt::Horizontal, cross);
-    m_crossSize->setObjectName(QStringLiteral("Setup_Cross_size"));
+    auto [cross, crossLayout] = makeGroup(C::CrossSizeHandle, {8, 120});
+    m_crossSize = make<QScrollBar>(cross, C::CrossSize, Qt::Horizontal);
     // Twips: from one pixel to twenty, six to begin with.
     m_crossSize->setRange(15, 300);
     m_crossSize->setSingleStep(15);
@@ -309,8 +281,8 @@ void GridSetupScreen::buildOverlays()
     crossLayout->addWidget(m_crossSize);
     cross->adjustSize();
 
-    auto [lock, lockLayout] = makeGroup("lblGridDragIt", QStringLiteral("(drag-it)"), {8, 180});
-    auto* locked = label(lock, "gridLockedLabel", QStringLiteral("GRID LOCKED!"));
+    auto [lock, lockLayout] = makeGroup(C::LockHandle, {8, 180});
+    auto* locked = make<QLabel>(lock, C::LockedNotice);
     locked->setStyleSheet(
         QStringLiteral("background: red; color: white; font-weight: bold; padding: 2px;"));
     new DragHandle(locked, lock);
@@ -319,20 +291,21 @@ void GridSetupScreen::buildOverlays()
     m_lockNotice = lock;
     m_lockNotice->hide();
 
-    m_cbHint = label(m_picture, "lblCB", QStringLiteral("<-Check Buoy Should Be Here"));
+    m_cbHint = make<QLabel>(m_picture, C::CheckBuoyHint);
     m_cbHint->setStyleSheet(QStringLiteral("color: white;"));
     m_cbHint->adjustSize();
     m_cbHint->hide();
 
     for (int k = 0; k < 51; ++k) {
-        auto* l = label(m_picture, "AccuracyIndicator", QStringLiteral("Label8"));
+        auto* l = make<QLabel>(m_picture, C::AccuracyIndicator);
         l->setProperty("index", k);
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
         l->hide();
         m_indicators[k] = l;
     }
     for (int k = 0; k < 11; ++k) {
-        auto* l = label(m_picture, "LineLabel", QString::number(k + 1));
+        auto* l = make<QLabel>(m_picture, C::LineLabel);
+        l->setText(QString::number(k + 1));
         l->setProperty("index", k);
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
         l->hide();
@@ -343,19 +316,19 @@ void GridSetupScreen::buildOverlays()
 void GridSetupScreen::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    QAction* load = action(this, "gridLoad", QStringLiteral("&Load File"));
+    QAction* load = make<QAction>(this, C::LoadFile);
     bar->addAction(load);
-    QMenu* pictureMenu = bar->addMenu(QStringLiteral("Setup &Picture"));
-    pictureMenu->setObjectName(QStringLiteral("mnuSetupPicture"));
-    QAction* loadPicture = action(this, "mnuLoadPicture", QStringLiteral("Load &Picture"));
-    QAction* clearPicture = action(this, "mnuClearPicture", QStringLiteral("&Clear Picture"));
-    QAction* paste = action(this, "mnuPaste", QStringLiteral("P&aste"));
+    QMenu* pictureMenu = make<QMenu>(bar, C::PictureMenu);
+    bar->addMenu(pictureMenu);
+    QAction* loadPicture = make<QAction>(this, C::LoadPicture);
+    QAction* clearPicture = make<QAction>(this, C::ClearPicture);
+    QAction* paste = make<QAction>(this, C::Paste);
     pictureMenu->addAction(loadPicture);
     pictureMenu->addAction(clearPicture);
     pictureMenu->addAction(paste);
-    QAction* save = action(this, "gridSave", QStringLiteral("&Save"));
-    QAction* calibrate = action(this, "mnuCalibrate", QStringLiteral("&Calibrate"));
-    QAction* exitAction = action(this, "gridExit", QStringLiteral("E&xit"));
+    QAction* save = make<QAction>(this, C::Save);
+    QAction* calibrate = make<QAction>(this, C::Calibrate);
+    QAction* exitAction = make<QAction>(this, C::Exit);
     bar->addAction(save);
     bar->addAction(calibrate);
     bar->addAction(exitAction);
@@ -419,8 +392,8 @@ void GridSetupScreen::enter()
 void GridSetupScreen::setBackground(const QImage& picture)
 {
     m_picture->setPicture(picture);
-    m_model.setText(QStringLiteral("txtPicWidth"), numberText(pictureTwips(picture.width())));
-    m_model.setText(QStringLiteral("txtPicHeight"), numberText(pictureTwips(picture.height())));
+    m_model.setText(C::PicWidth, numberText(pictureTwips(picture.width())));
+    m_model.setText(C::PicHeight, numberText(pictureTwips(picture.height())));
     sync();
     redrawBuoys();
 }
@@ -481,13 +454,7 @@ void GridSetupScreen::placeIndicators()
 
 void GridSetupScreen::sync()
 {
-    for (auto it = m_boxes.constBegin(); it != m_boxes.constEnd(); ++it) {
-        const QString t = m_model.text(it.key());
-        if (it.value()->text() != t) {
-            const QSignalBlocker block(it.value());
-            it.value()->setText(t);
-        }
-    }
+    m_binder.sync();
     m_gridSelect->setText(m_model.gridSelectCaption());
     m_stateIcon->setPixmap(QPixmap::fromImage(
         statePicture(m_model.gridValid() ? StatePicture::Valid : StatePicture::Invalid)));

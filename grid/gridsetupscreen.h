@@ -6,6 +6,7 @@
 // operator does, and draws.
 
 #include "grid/gridsetupmodel.h"
+#include "shell/boxbinder.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -75,7 +76,8 @@ private:
     Prompt& m_prompt;
 
     PictureView* m_picture = nullptr;
-    QHash<QString, QLineEdit*> m_boxes;
+    BoxBinder<GridControl> m_binder{m_model, [this] { sync(); }};
+    QLineEdit* m_fileName = nullptr; // ipt_file_description, where a chosen marker sends the keys
     QButtonGroup* m_markerGroup = nullptr;
     std::array<QRadioButton*, kMarkerCount> m_markerOptions{};
     QPushButton* m_complete = nullptr;

@@ -6,47 +6,45 @@ namespace korvel
 {
 
 QStringList setupBlockCornerLines(SetupBlockVariant variant,
-                                  const std::function<QString(const QString&)>& box)
+                                  const std::function<QString(GridControl)>& box)
 {
     const QString unit =
         variant == SetupBlockVariant::Solved ? QStringLiteral("Pixels") : QStringLiteral("Twips");
+    using C = GridControl;
     struct Corner {
         const char* label;
-        const char* screen;
-        const char* survey;
+        C screenX, screenY, surveyX, surveyY;
     };
     const Corner corners[] = {
-        {"Upper Left", "upper_left", "ul_survey"},
-        {"Lower Left", "lower_left", "ll_survey"},
-        {"Upper Right", "upper_right", "ur_survey"},
-        {"Lower Right", "lower_right", "lr_survey"},
+        {"Upper Left", C::UpperLeftX, C::UpperLeftY, C::UlSurveyX, C::UlSurveyY},
+        {"Lower Left", C::LowerLeftX, C::LowerLeftY, C::LlSurveyX, C::LlSurveyY},
+        {"Upper Right", C::UpperRightX, C::UpperRightY, C::UrSurveyX, C::UrSurveyY},
+        {"Lower Right", C::LowerRightX, C::LowerRightY, C::LrSurveyX, C::LrSurveyY},
     };
     QStringList lines;
     for (const Corner& c : corners) {
         const QString label = QString::fromLatin1(c.label);
-        const QString screen = QString::fromLatin1(c.screen);
-        const QString survey = QString::fromLatin1(c.survey);
-        lines << label + QStringLiteral(" X,Y ") + unit + QStringLiteral(": ") +
-                     box(screen + "_x") + QStringLiteral("  ") + box(screen + "_y");
-        lines << label + QStringLiteral(" X,Y Survey: ") + box(survey + "_x") +
-                     QStringLiteral("  ") + box(survey + "_y");
+        lines << label + QStringLiteral(" X,Y ") + unit + QStringLiteral(": ") + box(c.screenX) +
+                     QStringLiteral("  ") + box(c.screenY);
+        lines << label + QStringLiteral(" X,Y Survey: ") + box(c.surveyX) + QStringLiteral("  ") +
+                     box(c.surveyY);
         lines << QStringLiteral(" ");
     }
-    lines << QStringLiteral("Jump X,Y Survey: ") + box(QStringLiteral("jump_x")) +
-                 QStringLiteral("  ") + box(QStringLiteral("jump_y"));
+    lines << QStringLiteral("Jump X,Y Survey: ") + box(GridControl::JumpX) + QStringLiteral("  ") +
+                 box(GridControl::JumpY);
     lines << QStringLiteral(" ");
     return lines;
 }
 
 QStringList setupBlockLines(SetupBlockVariant variant, const QDateTime& when, int gridNumber,
-                            const std::function<QString(const QString&)>& box,
+                            const std::function<QString(GridControl)>& box,
                             const SetupBlockCheckBuoy& check)
 {
     QStringList lines;
     lines << dateText(when.date()) + QLatin1Char(' ') + timeText(when.time()) +
                  QStringLiteral(" New Set-up now in place");
-    lines << box(QStringLiteral("ipt_file_description"));
-    lines << box(QStringLiteral("ipt_file_description_2"));
+    lines << box(GridControl::FileName);
+    lines << box(GridControl::Description);
     lines << QStringLiteral("Grid Number: ") + fieldText(gridNumber);
     lines << QStringLiteral(" ");
     lines << setupBlockCornerLines(variant, box);

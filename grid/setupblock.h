@@ -2,6 +2,8 @@
 // The block appended to the day's results file whenever a grid becomes
 // active, so the results of the day can be traced to the calibration in use.
 
+#include "grid/gridsetupcontrols.h"
+
 #include <QDateTime>
 #include <QStringList>
 
@@ -21,13 +23,13 @@ struct SetupBlockCheckBuoy {
     double surveyX = 0, surveyY = 0;
 };
 
-// box(name) gives the text of the set-up screen's box of that name.
+// box(id) gives the text of that box of the set-up screen.
 QStringList setupBlockLines(SetupBlockVariant variant, const QDateTime& when, int gridNumber,
-                            const std::function<QString(const QString&)>& box,
+                            const std::function<QString(GridControl)>& box,
                             const SetupBlockCheckBuoy& check);
 
 // The corner and jump lines, shared with the accuracy report.
 QStringList setupBlockCornerLines(SetupBlockVariant variant,
-                                  const std::function<QString(const QString&)>& box);
+                                  const std::function<QString(GridControl)>& box);
 
 } // namespace korvel

@@ -53,31 +53,31 @@ int runSolve(const QStringList& args)
         struct Corner {
             const char* option;
             Marker marker;
-            const char* surveyX;
-            const char* surveyY;
+            GridControl surveyX;
+            GridControl surveyY;
         };
         const Corner corners[] = {
-            {"--ur", Marker::UpperRight, "ur_survey_x", "ur_survey_y"},
-            {"--lr", Marker::LowerRight, "lr_survey_x", "lr_survey_y"},
-            {"--ul", Marker::UpperLeft, "ul_survey_x", "ul_survey_y"},
-            {"--ll", Marker::LowerLeft, "ll_survey_x", "ll_survey_y"},
+            {"--ur", Marker::UpperRight, GridControl::UrSurveyX, GridControl::UrSurveyY},
+            {"--lr", Marker::LowerRight, GridControl::LrSurveyX, GridControl::LrSurveyY},
+            {"--ul", Marker::UpperLeft, GridControl::UlSurveyX, GridControl::UlSurveyY},
+            {"--ll", Marker::LowerLeft, GridControl::LlSurveyX, GridControl::LlSurveyY},
         };
         for (const Corner& c : corners) {
             const QString opt = QString::fromLatin1(c.option);
             const QList<double> v = numberList(opt, o[opt], 4);
             model.selectMarker(c.marker);
             model.clickPicture(v[0], v[1]);
-            model.setText(QString::fromLatin1(c.surveyX), numberText(v[2]).trimmed());
-            model.setText(QString::fromLatin1(c.surveyY), numberText(v[3]).trimmed());
+            model.setText(c.surveyX, numberText(v[2]).trimmed());
+            model.setText(c.surveyY, numberText(v[3]).trimmed());
         }
         const QList<double> jump = numberList("--jump", o["--jump"], 2);
-        model.setText("jump_x", numberText(jump[0]).trimmed());
-        model.setText("jump_y", numberText(jump[1]).trimmed());
+        model.setText(GridControl::JumpX, numberText(jump[0]).trimmed());
+        model.setText(GridControl::JumpY, numberText(jump[1]).trimmed());
         const QList<double> check = numberList("--check", o["--check"], 4);
         model.selectMarker(Marker::CheckBuoy);
         model.clickPicture(check[0], check[1]);
-        model.setText("txtCheckX", numberText(check[2]).trimmed());
-        model.setText("txtCheckY", numberText(check[3]).trimmed());
+        model.setText(GridControl::CheckX, numberText(check[2]).trimmed());
+        model.setText(GridControl::CheckY, numberText(check[3]).trimmed());
         model.selectMarker(std::nullopt);
 
         if (!model.complete())
@@ -195,7 +195,7 @@ int runAccuracy(const QStringList& args)
         prompt.toStdout = true;
         GridSetupModel model(grids, shared, settings, prompt);
         if (o.contains("--picture-width"))
-            model.setText("txtPicWidth",
+            model.setText(GridControl::PicWidth,
                           numberText(oneNumber("--picture-width", o["--picture-width"])));
         if (!model.loadGrid(1, path))
             return 1;
@@ -221,7 +221,7 @@ int runAccuracy(const QStringList& args)
         const QStringList report = accuracyReportLines(
             QDateTime::currentDateTime(), static_cast<int>(grids.table[1][rec::GridNumber]),
             frontBackRatios(in.corners, model.pictureWidth()),
-            [&model](const QString& b) { return model.text(b); }, grids.checkScreen, *lattice);
+            [&model](GridControl b) { return model.text(b); }, grids.checkScreen, *lattice);
         for (const QString& line : report.mid(1))
             out(line);
         return 0;

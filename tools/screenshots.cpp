@@ -50,7 +50,7 @@ int main(int argc, char** argv)
     const sample::SampleScene scene = sample::makeSampleScene();
     screen.setBackground(scene.picture);
     sample::enterSampleGrid(model, scene);
-    model.setText("ipt_file_description_2", "Sample lake, shore camera");
+    model.setText(GridControl::Description, "Sample lake, shore camera");
     model.complete();
     screen.sync();
     screen.Show_grid();

@@ -22,31 +22,22 @@ void enterSampleGrid(GridSetupModel& model, const SampleScene& scene)
     struct Place {
         BuoySlot slot;
         Marker marker;
-        const char* survey; // nullptr: the check buoy
     } places[] = {
-        {BuoySlot::UpperRight, Marker::UpperRight, "ur_survey"},
-        {BuoySlot::LowerRight, Marker::LowerRight, "lr_survey"},
-        {BuoySlot::UpperLeft, Marker::UpperLeft, "ul_survey"},
-        {BuoySlot::LowerLeft, Marker::LowerLeft, "ll_survey"},
-        {BuoySlot::Check, Marker::CheckBuoy, nullptr},
+        {BuoySlot::UpperRight, Marker::UpperRight}, {BuoySlot::LowerRight, Marker::LowerRight},
+        {BuoySlot::UpperLeft, Marker::UpperLeft},   {BuoySlot::LowerLeft, Marker::LowerLeft},
+        {BuoySlot::Check, Marker::CheckBuoy},
     };
     for (const Place& p : places) {
         const SceneMark& m = scene.buoy(p.slot);
         model.selectMarker(p.marker);
         model.clickPicture(m.click().x() * 15.0, m.click().y() * 15.0);
-        const QString x = plain(m.survey.x());
-        const QString y = plain(m.survey.y());
-        if (p.survey) {
-            model.setText(QString::fromLatin1(p.survey) + QStringLiteral("_x"), x);
-            model.setText(QString::fromLatin1(p.survey) + QStringLiteral("_y"), y);
-        } else {
-            model.setText(QStringLiteral("txtCheckX"), x);
-            model.setText(QStringLiteral("txtCheckY"), y);
-        }
+        const BoxPair survey = surveyBoxes(p.marker);
+        model.setText(survey.x, plain(m.survey.x()));
+        model.setText(survey.y, plain(m.survey.y()));
     }
     model.selectMarker(std::nullopt);
-    model.setText(QStringLiteral("jump_x"), plain(scene.jump.survey.x()));
-    model.setText(QStringLiteral("jump_y"), plain(scene.jump.survey.y()));
+    model.setText(GridControl::JumpX, plain(scene.jump.survey.x()));
+    model.setText(GridControl::JumpY, plain(scene.jump.survey.y()));
 }
 
 QString writeSampleGrid(const QString& path, const SampleScene& scene)
@@ -58,7 +49,7 @@ QString writeSampleGrid(const QString& path, const SampleScene& scene)
     GridState grids;
     ConsolePrompt prompt;
     GridSetupModel model(grids, shared, settings, prompt);
-    model.setText(QStringLiteral("txtPicWidth"), numberText(scene.picture.width() * 15.0));
+    model.setText(GridControl::PicWidth, numberText(scene.picture.width() * 15.0));
     enterSampleGrid(model, scene);
     if (!model.complete())
         return QStringLiteral("the sample grid does not solve");

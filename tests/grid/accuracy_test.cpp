@@ -33,23 +33,23 @@ struct Solved : test::Workplace {
     Solved()
     {
         shared.VideoDir = dir.path();
-        model.setText("txtPicWidth", "9600");
+        model.setText(GridControl::PicWidth, "9600");
         const test::Site s = test::makeSite();
         const Marker markers[] = {Marker::UpperRight, Marker::LowerRight, Marker::UpperLeft,
                                   Marker::LowerLeft};
-        const char* boxes[] = {"ur_survey", "lr_survey", "ul_survey", "ll_survey"};
         for (int slot = 1; slot <= 4; ++slot) {
             model.selectMarker(markers[slot - 1]);
             model.clickPicture(s.screen[slot].x, s.screen[slot].y);
-            model.setText(QString(boxes[slot - 1]) + "_x", numberText(s.survey[slot].X));
-            model.setText(QString(boxes[slot - 1]) + "_y", numberText(s.survey[slot].Y));
+            const BoxPair survey = surveyBoxes(markers[slot - 1]);
+            model.setText(survey.x, numberText(s.survey[slot].X));
+            model.setText(survey.y, numberText(s.survey[slot].Y));
         }
         model.selectMarker(Marker::CheckBuoy);
         model.clickPicture(s.checkScreen.x, s.checkScreen.y);
-        model.setText("jump_x", "0");
-        model.setText("jump_y", "0");
-        model.setText("txtCheckX", numberText(s.checkSurvey.X));
-        model.setText("txtCheckY", numberText(s.checkSurvey.Y));
+        model.setText(GridControl::JumpX, "0");
+        model.setText(GridControl::JumpY, "0");
+        model.setText(GridControl::CheckX, numberText(s.checkSurvey.X));
+        model.setText(GridControl::CheckY, numberText(s.checkSurvey.Y));
         EXPECT_TRUE(model.complete());
     }
     QString report() const { return accuracyReportPath(shared.VideoDir, QDate::currentDate()); }
@@ -162,7 +162,7 @@ TEST(Accuracy, StandardAsksForTheLineAndShowsOnlyThatRow)
     EXPECT_EQ(lines.size(), 2 * (25 + 49 + 2));
 
     // An edit of the near-left Y clears them.
-    s.model.setText("ll_survey_y", "31");
+    s.model.setText(GridControl::LlSurveyY, "31");
     for (int k = 0; k < 49; ++k)
         EXPECT_FALSE(s.model.indicatorVisible(k));
 }
@@ -171,7 +171,7 @@ TEST(Accuracy, ReportHeaderAndPointLines)
 {
     Solved s;
     s.model.setAdvancedAccuracy(true);
-    s.model.setText("ipt_file_description_2", "North camera");
+    s.model.setText(GridControl::Description, "North camera");
     ASSERT_TRUE(s.model.accuracyCheck());
     const QStringList lines = *readLines(s.report());
     ASSERT_EQ(lines.size(), 76);

@@ -38,8 +38,8 @@ struct Bench : test::Workplace {
         shared.ResultsFile = dir.file("JumpMeasurementResults120726.txt");
         model.setListener(&recorder);
         // The fixture's camera gives 640 x 480 pictures.
-        model.setText("txtPicWidth", "9600");
-        model.setText("txtPicHeight", "7200");
+        model.setText(GridControl::PicWidth, "9600");
+        model.setText(GridControl::PicHeight, "7200");
     }
 
     void place(Marker m, const ScreenPoint& p)
@@ -57,19 +57,17 @@ struct Bench : test::Workplace {
         place(Marker::CheckBuoy,
               {s.checkScreen.x + checkOffset.x, s.checkScreen.y + checkOffset.y});
         model.selectMarker(std::nullopt);
-        const char* boxes[5][2] = {{},
-                                   {"ur_survey_x", "ur_survey_y"},
-                                   {"lr_survey_x", "lr_survey_y"},
-                                   {"ul_survey_x", "ul_survey_y"},
-                                   {"ll_survey_x", "ll_survey_y"}};
+        const Marker ofSlot[5] = {Marker::CheckBuoy, Marker::UpperRight, Marker::LowerRight,
+                                  Marker::UpperLeft, Marker::LowerLeft};
         for (int slot = 1; slot <= 4; ++slot) {
-            model.setText(boxes[slot][0], numberText(s.survey[slot].X));
-            model.setText(boxes[slot][1], numberText(s.survey[slot].Y));
+            const BoxPair boxes = surveyBoxes(ofSlot[slot]);
+            model.setText(boxes.x, numberText(s.survey[slot].X));
+            model.setText(boxes.y, numberText(s.survey[slot].Y));
         }
-        model.setText("jump_x", numberText(s.jump.X));
-        model.setText("jump_y", numberText(s.jump.Y));
-        model.setText("txtCheckX", numberText(s.checkSurvey.X));
-        model.setText("txtCheckY", numberText(s.checkSurvey.Y));
+        model.setText(GridControl::JumpX, numberText(s.jump.X));
+        model.setText(GridControl::JumpY, numberText(s.jump.Y));
+        model.setText(GridControl::CheckX, numberText(s.checkSurvey.X));
+        model.setText(GridControl::CheckY, numberText(s.checkSurvey.Y));
     }
 
     QStringList results() const { return readLines(shared.ResultsFile).value_or(QStringList()); }
@@ -82,7 +80,7 @@ TEST(GridSetupModel, CompleteSolvesStoresAndAppendsTheSetupBlock)
     Bench b;
     const test::Site site = test::makeSite();
     b.enter(site);
-    b.model.setText("ipt_file_description_2", "North camera");
+    b.model.setText(GridControl::Description, "North camera");
     b.recorder.events.clear();
     ASSERT_TRUE(b.model.complete());
     EXPECT_TRUE(b.model.gridValid());
@@ -146,10 +144,14 @@ TEST(GridSetupModel, EachRefusalStopsBeforeAnythingIsStored)
         std::function<void(Bench&)> spoil;
         QStringList messages;
     } cases[] = {
-        {"jump point not typed", [](Bench& b) { b.model.setText("jump_y", "jump y"); }, {kNotAll}},
-        {"survey box left", [](Bench& b) { b.model.setText("ll_survey_x", "input"); }, {kNotAll}},
+        {"jump point not typed",
+         [](Bench& b) { b.model.setText(GridControl::JumpY, "jump y"); },
+         {kNotAll}},
+        {"survey box left",
+         [](Bench& b) { b.model.setText(GridControl::LlSurveyX, "input"); },
+         {kNotAll}},
         {"check buoy not placed",
-         [](Bench& b) { b.model.setText("txtCheckXpix", "auto"); },
+         [](Bench& b) { b.model.setText(GridControl::CheckXPix, "auto"); },
          {"Setup of Check Buoy is Mandatory", kNotAll}},
         {"check buoy off by 22.6 twips",
          [](Bench& b) {
@@ -187,7 +189,7 @@ TEST(GridSetupModel, MessagesCarryTheirTitlesAndIcons)
     b.prompt.expectMessage(kNotAll, QString("Error Message"), Icon::Exclamation);
     EXPECT_FALSE(b.model.complete());
     b.enter(test::makeSite());
-    b.model.setText("txtCheckXpix", "");
+    b.model.setText(GridControl::CheckXPix, "");
     b.prompt.expectMessage("Setup of Check Buoy is Mandatory", QString(), Icon::None);
     b.prompt.expectMessage(kNotAll, QString("Error Message"), Icon::Exclamation);
     EXPECT_FALSE(b.model.complete());
@@ -275,7 +277,7 @@ TEST(GridSetupModel, FarBuoysOnOnePictureRowSolve)
     s.checkScreen = s.screen[1];
     s.checkSurvey = s.survey[1];
     s.jump = {10, -5};
-    b.model.setText("txtPicWidth", "12000");
+    b.model.setText(GridControl::PicWidth, "12000");
     b.enter(s);
     b.prompt.expectMessage("Setup is not valid, Field of View is  91.4 degrees where the maximum "
                            "allowed is 35 degrees");
@@ -299,7 +301,7 @@ TEST(GridSetupModel, FrontRatioWarnsBelowEightyPercent)
     };
     for (const Case& c : cases) {
         Bench b;
-        b.model.setText("txtPicWidth", numberText(c.picWidth));
+        b.model.setText(GridControl::PicWidth, numberText(c.picWidth));
         b.enter(test::makeSite());
         for (const QString& m : c.messages)
             b.prompt.expectMessage(m);
@@ -316,19 +318,20 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
     const QString path = a.dir.file("north.ipt");
     ASSERT_TRUE(a.model.saveGrid(1, path, "North camera"));
     EXPECT_EQ(a.settings->get("grid1File", ""), path);
-    EXPECT_EQ(a.model.text("ipt_file_description"), path);
+    EXPECT_EQ(a.model.text(GridControl::FileName), path);
 
     Bench b;
     b.shared.ResultsFile = a.shared.ResultsFile;
     const int before = a.results().size();
     ASSERT_TRUE(b.model.loadGrid(1, path));
-    for (const QString& box : GridSetupModel::boxNames()) {
-        if (box == "txtPicWidth" || box == "txtPicHeight")
+    for (const ControlRow<GridControl>& row : kGridControls) {
+        if (!isGridBox(row.id) || row.id == GridControl::PicWidth ||
+            row.id == GridControl::PicHeight)
             continue;
-        EXPECT_EQ(leadingNumber(b.model.text(box)), leadingNumber(a.model.text(box)))
-            << box.toStdString();
+        EXPECT_EQ(leadingNumber(b.model.text(row.id)), leadingNumber(a.model.text(row.id)))
+            << row.objectName;
     }
-    EXPECT_EQ(b.model.text("ipt_file_description_2"), "North camera");
+    EXPECT_EQ(b.model.text(GridControl::Description), "North camera");
     EXPECT_TRUE(b.model.gridValid());
     EXPECT_TRUE(b.grids.gridReady[1]);
     EXPECT_EQ(b.shared.GridsReady, 1);
@@ -409,8 +412,8 @@ TEST(GridSetupModel, ARefusedLoadChangesNothing)
         EXPECT_EQ(b.settings->get("grid1File", ""), good) << c.name;
         EXPECT_EQ(b.grids.gridFile[1], good) << c.name;
         EXPECT_EQ(b.grids.gridDescription[1], "good") << c.name;
-        EXPECT_EQ(b.model.text("ipt_file_description"), good) << c.name;
-        EXPECT_EQ(b.model.text("ipt_file_description_2"), "good") << c.name;
+        EXPECT_EQ(b.model.text(GridControl::FileName), good) << c.name;
+        EXPECT_EQ(b.model.text(GridControl::Description), "good") << c.name;
         EXPECT_EQ(b.grids.table, before.table) << c.name;
         EXPECT_EQ(b.grids.M, before.M) << c.name;
         EXPECT_EQ(b.grids.screenX, before.screenX) << c.name;
@@ -439,22 +442,22 @@ TEST(GridSetupModel, AnOldFileWithoutCheckBuoyLoadsWithTheNotice)
         "complete the set up correctly, you must have a check buoy input to the set up.",
         QString(), Icon::Critical);
     EXPECT_TRUE(b.model.loadGrid(1, path));
-    EXPECT_EQ(b.model.text("txtCheckXpix"), "auto");
-    EXPECT_EQ(b.model.text("txtCheckYpix"), "auto");
-    EXPECT_EQ(b.model.text("txtCheckX"), "");
+    EXPECT_EQ(b.model.text(GridControl::CheckXPix), "auto");
+    EXPECT_EQ(b.model.text(GridControl::CheckYPix), "auto");
+    EXPECT_EQ(b.model.text(GridControl::CheckX), "");
     EXPECT_TRUE(b.results().contains("No check buoy for this set up"));
 }
 
 TEST(GridSetupModel, EditsInvalidateTheGrid)
 {
     struct Case {
-        const char* box;
+        GridControl box;
         int gridsReadyAfter;
-    } cases[] = {{"ll_survey_y", 1},
-                 {"ll_survey_x", 0},
-                 {"ur_survey_y", 0},
-                 {"jump_x", 0},
-                 {"txtCheckY", 0}};
+    } cases[] = {{GridControl::LlSurveyY, 1},
+                 {GridControl::LlSurveyX, 0},
+                 {GridControl::UrSurveyY, 0},
+                 {GridControl::JumpX, 0},
+                 {GridControl::CheckY, 0}};
     for (const Case& c : cases) {
         Bench b;
         b.enter(test::makeSite());
@@ -462,17 +465,18 @@ TEST(GridSetupModel, EditsInvalidateTheGrid)
         b.settings->save("grid1File", "/grids/north.ipt");
         b.recorder.events.clear();
         b.model.setText(c.box, "12.5");
-        EXPECT_EQ(b.shared.GridsReady, c.gridsReadyAfter) << c.box;
-        EXPECT_FALSE(b.model.gridValid()) << c.box;
-        EXPECT_FALSE(b.model.accuracyControlsVisible()) << c.box;
-        EXPECT_EQ(b.settings->get("grid1File", "x"), "") << c.box;
-        EXPECT_EQ(b.recorder.events, QStringList({"changed 1"})) << c.box;
+        EXPECT_EQ(b.shared.GridsReady, c.gridsReadyAfter) << controlName(c.box).toStdString();
+        EXPECT_FALSE(b.model.gridValid()) << controlName(c.box).toStdString();
+        EXPECT_FALSE(b.model.accuracyControlsVisible()) << controlName(c.box).toStdString();
+        EXPECT_EQ(b.settings->get("grid1File", "x"), "") << controlName(c.box).toStdString();
+        EXPECT_EQ(b.recorder.events, QStringList({"changed 1"}))
+            << controlName(c.box).toStdString();
     }
     // While the configuration loads grid files nothing is marked as changed.
     Bench b;
     b.shared.LoadingGrids = true;
     b.settings->save("grid1File", "/grids/north.ipt");
-    b.model.setText("jump_x", "3");
+    b.model.setText(GridControl::JumpX, "3");
     EXPECT_EQ(b.settings->get("grid1File", ""), "/grids/north.ipt");
     EXPECT_TRUE(b.recorder.events.isEmpty());
 }
@@ -481,7 +485,7 @@ TEST(GridSetupModel, MarkersFollowClicksAndTheLock)
 {
     Bench b;
     b.model.clickPicture(100, 100); // nothing selected: nothing moves
-    EXPECT_EQ(b.model.text("upper_left_x"), "auto");
+    EXPECT_EQ(b.model.text(GridControl::UpperLeftX), "auto");
 
     b.prompt.expectMessage("Cannot Lock Grid Until buoy positions have been entered for all four "
                            "buoys and check buoy");
@@ -492,15 +496,15 @@ TEST(GridSetupModel, MarkersFollowClicksAndTheLock)
     ASSERT_TRUE(b.model.setLocked(true));
     b.model.selectMarker(Marker::UpperLeft);
     b.model.clickPicture(2400 + 150, 1500 - 45);
-    EXPECT_EQ(b.model.text("upper_left_x"), " 2550");
-    EXPECT_EQ(b.model.text("lower_right_x"), " 9150");
-    EXPECT_EQ(b.model.text("lower_right_y"), " 5955");
-    EXPECT_EQ(b.model.text("txtCheckXpix"), " 4950");
+    EXPECT_EQ(b.model.text(GridControl::UpperLeftX), " 2550");
+    EXPECT_EQ(b.model.text(GridControl::LowerRightX), " 9150");
+    EXPECT_EQ(b.model.text(GridControl::LowerRightY), " 5955");
+    EXPECT_EQ(b.model.text(GridControl::CheckXPix), " 4950");
     EXPECT_EQ(b.grids.screenX[LowerRight], 9150);
     EXPECT_EQ(b.grids.checkScreen.y, 3555);
 
     b.model.setLocked(false);
     b.model.adjust(-15, 0);
-    EXPECT_EQ(b.model.text("upper_left_x"), " 2535");
-    EXPECT_EQ(b.model.text("lower_right_x"), " 9150");
+    EXPECT_EQ(b.model.text(GridControl::UpperLeftX), " 2535");
+    EXPECT_EQ(b.model.text(GridControl::LowerRightX), " 9150");
 }

@@ -7,6 +7,7 @@
 #include "shell/pictureview.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
+#include "tests/support/findcontrol.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
@@ -67,9 +68,7 @@ struct Operator : test::Workplace {
 
     template <class T> T* find(const char* name)
     {
-        T* w = screen->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return test::requireControl<T>(screen.get(), QString::fromLatin1(name));
     }
     QString box(const char* name) { return find<QLineEdit>(name)->text(); }
     // On the indicator, where a click always lands on the option.
@@ -172,11 +171,12 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
     again.prompt.expectYesNo("Load Grid 1", true, QString("Current Grid"));
     again.prompt.expectOpenFile(path);
     again.menu("gridLoad");
-    for (const QString& name : GridSetupModel::boxNames()) {
-        if (name.startsWith("txtPic"))
+    for (const ControlRow<GridControl>& row : kGridControls) {
+        if (!isGridBox(row.id) || row.id == GridControl::PicWidth ||
+            row.id == GridControl::PicHeight)
             continue;
-        EXPECT_EQ(leadingNumber(again.box(name.toLatin1())), leadingNumber(op.box(name.toLatin1())))
-            << name.toStdString();
+        EXPECT_EQ(leadingNumber(again.box(row.objectName)), leadingNumber(op.box(row.objectName)))
+            << row.objectName;
     }
     EXPECT_EQ(again.box("ipt_file_description"), path);
     EXPECT_EQ(again.box("ipt_file_description_2"), "Shore camera");
@@ -313,4 +313,28 @@ TEST(GridSetupScreen, HoldingAnArrowKeyMovesOnePixelPerTick)
     ArrowKeys::instance().poll(ArrowKeys::Right);
     EXPECT_EQ(op.box("upper_left_x"), " 3150");
     EXPECT_EQ(op.box("upper_left_y"), " 3000");
+}
+
+TEST(GridSetupScreen, ChoosingTheChosenMarkerAgainKeepsArrowKeysOnThatMarker)
+{
+    Operator op;
+    op.choose("upper_right_button");
+    op.clickPixel({600, 200});
+    op.choose("upper_left_button");
+    op.clickPixel({200, 200});
+    op.choose("upper_left_button"); // already chosen: the operator clicks it again
+    QWidget* keyboard = op.screen->focusWidget();
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_EQ(keyboard->objectName(), "ipt_file_description");
+
+    // Right, where the keyboard is, as the operator presses it; then one poll.
+    QTest::keyPress(keyboard, Qt::Key_Right);
+    QMetaObject::invokeMethod(op.find<QTimer>("keyTimer"), "timeout");
+    QTest::keyRelease(keyboard, Qt::Key_Right);
+    ArrowKeys::instance().poll(ArrowKeys::Right);
+
+    EXPECT_TRUE(op.find<QRadioButton>("upper_left_button")->isChecked());
+    EXPECT_EQ(op.model->selectedMarker(), Marker::UpperLeft);
+    EXPECT_EQ(op.box("upper_left_x"), " 3015");
+    EXPECT_EQ(op.box("upper_right_x"), " 9000");
 }

@@ -61,21 +61,17 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
     ASSERT_TRUE(tool.isVisible());
     EXPECT_EQ(tool.objectName(), "Calibrate");
     EXPECT_EQ(tool.windowTitle(), "Calibration Assistant");
-    auto find = [&](const char* name) { return tool.findChild<QWidget*>(name); };
     auto type = [&](const char* name, const QString& text) {
-        auto* e = qobject_cast<QLineEdit*>(find(name));
-        ASSERT_NE(e, nullptr) << name;
+        auto* e = test::requireControl<QLineEdit>(&tool, name);
         e->selectAll();
         QTest::keyClicks(e, text);
     };
     auto press = [&](const char* name) {
-        auto* b = qobject_cast<QPushButton*>(find(name));
-        ASSERT_NE(b, nullptr) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
+        QTest::mouseClick(test::requireControl<QPushButton>(&tool, name), Qt::LeftButton);
     };
     for (const char* name : {"CalibrationLineActualLabel", "CalibrationLineScreenLabel",
                              "CalibrationLineErase", "formexit"})
-        EXPECT_NE(find(name), nullptr) << name;
+        test::requireControl<QWidget>(&tool, name);
 
     // From the jump point to the upper-left buoy, in survey metres.
     const sample::SceneMark& jump = op.scene.jump;
@@ -104,7 +100,8 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
     // In screen twips: a line from the lower-right buoy's pixel; its survey
     // point comes back within a pixel's worth of the surveyed one.
     press("CalibrationLineUnitsSelect");
-    EXPECT_EQ(qobject_cast<QPushButton*>(find("CalibrationLineUnitsSelect"))->text(), "Screen");
+    EXPECT_EQ(test::requireControl<QPushButton>(&tool, "CalibrationLineUnitsSelect")->text(),
+              "Screen");
     EXPECT_EQ(twipsOf(line, "CalibrationLineXTwips", "CalibrationLineYTwips"),
               from); // nothing converted yet
     const sample::SceneMark& lr = op.scene.buoy(sample::BuoySlot::LowerRight);

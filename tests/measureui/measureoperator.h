@@ -5,11 +5,13 @@
 
 #include "grid/gridsetupmodel.h"
 #include "grid/sample/lakescene.h"
+#include "grid/sample/samplegrid.h"
 #include "measure/measurescreen.h"
 #include "shell/pictureview.h"
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
+#include "tests/support/findcontrol.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/workplace.h"
@@ -37,35 +39,12 @@ inline QDateTime sampleTime()
 // as the operator does on grid set-up.
 inline void calibrateSampleGrid(GridSetupModel& setup, const sample::SampleScene& scene, int g)
 {
-    using Slot = sample::BuoySlot;
-    struct Place {
-        Slot slot;
-        Marker marker;
-        const char* survey;
-    } places[] = {
-        {Slot::UpperRight, Marker::UpperRight, "ur_survey"},
-        {Slot::LowerRight, Marker::LowerRight, "lr_survey"},
-        {Slot::UpperLeft, Marker::UpperLeft, "ul_survey"},
-        {Slot::LowerLeft, Marker::LowerLeft, "ll_survey"},
-        {Slot::Check, Marker::CheckBuoy, nullptr},
-    };
     setup.setGridNumber(g);
     // The picture's size, as grid set-up notes it when the picture is shown.
-    setup.setText("txtPicWidth", numberText(pictureTwips(scene.picture.width())));
-    setup.setText("txtPicHeight", numberText(pictureTwips(scene.picture.height())));
-    for (const Place& p : places) {
-        const sample::SceneMark& m = scene.buoy(p.slot);
-        setup.selectMarker(p.marker);
-        setup.clickPicture(m.click().x() * 15.0, m.click().y() * 15.0);
-        const QString x = numberText(m.survey.x()).trimmed();
-        const QString y = numberText(m.survey.y()).trimmed();
-        const QString prefix = p.survey ? QString::fromLatin1(p.survey) : QString();
-        setup.setText(p.survey ? prefix + "_x" : QStringLiteral("txtCheckX"), x);
-        setup.setText(p.survey ? prefix + "_y" : QStringLiteral("txtCheckY"), y);
-    }
-    setup.setText("jump_x", numberText(scene.jump.survey.x()).trimmed());
-    setup.setText("jump_y", numberText(scene.jump.survey.y()).trimmed());
-    setup.setText("ipt_file_description_2", QStringLiteral("Sample grid %1").arg(g));
+    setup.setText(GridControl::PicWidth, numberText(pictureTwips(scene.picture.width())));
+    setup.setText(GridControl::PicHeight, numberText(pictureTwips(scene.picture.height())));
+    sample::enterSampleGrid(setup, scene);
+    setup.setText(GridControl::Description, QStringLiteral("Sample grid %1").arg(g));
     ASSERT_TRUE(setup.complete());
 }
 
@@ -102,9 +81,7 @@ struct MeasureOperator : test::Workplace {
 
     template <class T> T* find(const char* name)
     {
-        T* w = screen->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return test::requireControl<T>(screen.get(), QString::fromLatin1(name));
     }
     QString box(const char* name) { return find<QLineEdit>(name)->text(); }
     bool shown(const char* name) { return find<QWidget>(name)->isVisible(); }

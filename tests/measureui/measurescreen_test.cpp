@@ -454,13 +454,12 @@ TEST(MeasureScreen, ResultsViewerAndMissingScreens)
     op.choose("Fall");
     op.press("Record");
     op.menu("mnuResults");
-    auto* viewer = op.screen->findChild<QWidget*>("Results");
-    ASSERT_NE(viewer, nullptr);
+    auto* viewer = test::requireControl<QWidget>(op.screen.get(), "Results");
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->windowTitle(), op.shared.ResultsFile);
-    EXPECT_EQ(viewer->findChild<QPlainTextEdit*>("output_box")->toPlainText(),
+    EXPECT_EQ(test::requireControl<QPlainTextEdit>(viewer, "output_box")->toPlainText(),
               op.results().join('\n'));
-    QTest::mouseClick(viewer->findChild<QPushButton*>("Exit_results"), Qt::LeftButton);
+    QTest::mouseClick(test::requireControl<QPushButton>(viewer, "Exit_results"), Qt::LeftButton);
     EXPECT_FALSE(viewer->isVisible());
 
     op.prompt.expectMessage("The contact picture log viewer is not part of this version of korvel.")
