@@ -4,6 +4,7 @@
 // screen is the hub of the day's work. "korvel VIDEO.avi" also opens the
 // review screen on that video.
 
+#include "app/capturestandin.h"
 #include "app/firstrun.h"
 #include "app/hub.h"
 #include "shell/qtprompt.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
                            QString(), Icon::Exclamation);
     }
 
+    if (QCoreApplication::arguments().contains(QStringLiteral("--capture")))
+        return runCaptureStandIn(app, settings, prompt);
     Hub hub(settings, prompt);
     if (!hub.start())
         return 0;

@@ -39,6 +39,8 @@ constexpr std::array kKeys = {
     SettingKey{"captureTime", F::Decimal, "0", nullptr},
     // Ours: the scoring program's exchange folder when it is not /kvio.
     SettingKey{"kviodir", F::Text, "", nullptr},
+    // Ours: "1" lists the built-in test camera beside real cameras.
+    SettingKey{"testcamera", F::Checkbox, "0", nullptr},
 };
 
 } // namespace
