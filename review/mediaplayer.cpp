@@ -120,7 +120,12 @@ void MediaPlayer::shownChanged()
 {
     m_scaledStale = true;
     updateReadout();
-    update(pictureArea());
+    // On screen now, picture and number together: a paint left for later
+    // would wait behind the next slice of decoding ahead.
+    if (isVisible())
+        repaint();
+    else
+        update();
 }
 
 void MediaPlayer::idleTick()
