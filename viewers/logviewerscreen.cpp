@@ -124,6 +124,8 @@ void LogViewerScreen::sync()
         m_lines->clear();
         m_lines->addItems(m_model.lines());
         m_shownLines = m_model.lines();
+        // The latest jumps are at the end of the log: they show first.
+        m_lines->scrollToBottom();
     }
 }
 
