@@ -20,6 +20,15 @@ namespace korvel
 namespace
 {
 
+// Writes a key the moment its control changes; a key that already holds the
+// value is not written again, so the configuration load (which runs every
+// handler) does not rewrite the settings file twenty times at each start.
+void keep(Settings& settings, const QString& key, const QString& value)
+{
+    if (!settings.contains(key) || settings.get(key, QString()) != value)
+        settings.save(key, value);
+}
+
 struct OptionEntry {
     ConfigOption option;
     ConfigGroup group;
@@ -250,7 +259,7 @@ void ConfigModel::setText(ConfigText t, const QString& text)
         return;
     case ConfigText::SetupFilesPathName:
         m_shared.SetupDir = text;
-        m_settings.save(kSetupKey, text);
+        keep(m_settings, kSetupKey, text);
         return;
     case ConfigText::SkierNameFile:
         m_shared.SkierNameFile = text;
@@ -274,12 +283,12 @@ void ConfigModel::setTournamentBox(ConfigCheck box, bool on)
     mode = on;
     if (on) {
         m_shared.TournamentType = barefoot ? Tournament::Barefoot : Tournament::SitSki;
-        m_settings.save(QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
+        keep(m_settings, QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
         // A jump is barefoot or sit-ski, never both.
         setChecked(barefoot ? ConfigCheck::SitSki_box : ConfigCheck::Barefoot_box, false);
     } else if (!other) {
         m_shared.TournamentType = Tournament::Normal;
-        m_settings.save(QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
+        keep(m_settings, QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
     }
     if (m_listener)
         m_listener->tournamentTypeChanged();
@@ -292,7 +301,7 @@ void ConfigModel::runCheckHandler(ConfigCheck c)
     case ConfigCheck::line_control_check:
         m_shared.LineControlOff = !on;
         m_shared.LineMode = on ? LineControl::On : LineControl::Off;
-        m_settings.save(QStringLiteral("boxlineoff"), Settings::boolText(m_shared.LineControlOff));
+        keep(m_settings, QStringLiteral("boxlineoff"), Settings::boolText(m_shared.LineControlOff));
         return;
     case ConfigCheck::Barefoot_box:
     case ConfigCheck::SitSki_box:
@@ -300,12 +309,12 @@ void ConfigModel::runCheckHandler(ConfigCheck c)
         return;
     case ConfigCheck::WSTIMS:
         m_shared.WstimsState = on ? WstimsLink::On : WstimsLink::Off;
-        m_settings.save(QStringLiteral("WSTIMS"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        keep(m_settings, QStringLiteral("WSTIMS"), on ? QStringLiteral("1") : QStringLiteral("0"));
         return;
     case ConfigCheck::chkLensor:
         if (on)
             startMagnifier();
-        m_settings.save(QStringLiteral("Lensor"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        keep(m_settings, QStringLiteral("Lensor"), on ? QStringLiteral("1") : QStringLiteral("0"));
         return;
     }
 }
@@ -319,7 +328,7 @@ void ConfigModel::select(ConfigOption o)
 void ConfigModel::setGridCount(int n)
 {
     m_shared.GridCount = n;
-    m_settings.save(QStringLiteral("grids"), QString::number(n));
+    keep(m_settings, QStringLiteral("grids"), QString::number(n));
     for (int g = 1; g <= 3; ++g)
         m_main.setGridVisible(g, g <= n);
     m_shared.GridsReady = m_grids.allConfiguredReady(n) ? 1 : 0;
@@ -335,30 +344,30 @@ void ConfigModel::runOptionHandler(ConfigOption o)
     case ConfigGroup::Jump_direction:
         m_shared.RightToLeft = o == ConfigOption::right_to_left_button;
         m_shared.JumpDirection = m_shared.RightToLeft ? Direction::Right : Direction::Left;
-        m_settings.save(QStringLiteral("right2left"), value);
+        keep(m_settings, QStringLiteral("right2left"), value);
         return;
     case ConfigGroup::MarkerStyle:
         m_shared.BuoyMarker =
             o == ConfigOption::OptCross ? MarkerStyle::Cross : MarkerStyle::Circle;
-        m_settings.save(QStringLiteral("buoymarker"), value);
+        keep(m_settings, QStringLiteral("buoymarker"), value);
         return;
     case ConfigGroup::ImpactColour:
-        m_settings.save(QStringLiteral("impactcolor"), value);
+        keep(m_settings, QStringLiteral("impactcolor"), value);
         if (m_listener)
             m_listener->coloursChanged();
         return;
     case ConfigGroup::message_colors:
-        m_settings.save(QStringLiteral("labelcolor"), value);
+        keep(m_settings, QStringLiteral("labelcolor"), value);
         if (m_listener)
             m_listener->coloursChanged();
         return;
     case ConfigGroup::PicturePolicy:
         m_shared.PictureSavePolicy = savePolicyFromSetting(value).value_or(SavePolicy::Ask);
-        m_settings.save(QStringLiteral("PictureSave"), value);
+        keep(m_settings, QStringLiteral("PictureSave"), value);
         return;
     case ConfigGroup::VideoPolicy:
         m_shared.VideoSavePolicy = savePolicyFromSetting(value).value_or(SavePolicy::Ask);
-        m_settings.save(QStringLiteral("VideoSave"), value);
+        keep(m_settings, QStringLiteral("VideoSave"), value);
         return;
     }
 }
@@ -403,9 +412,9 @@ void ConfigModel::loadSkierNames()
 
 void ConfigModel::exitAndSave()
 {
-    m_settings.save(QStringLiteral("TournamentName"), text(ConfigText::TournamentName));
-    m_settings.save(QStringLiteral("labelcolor"),
-                    optionValue(selected(ConfigGroup::message_colors)));
+    keep(m_settings, QStringLiteral("TournamentName"), text(ConfigText::TournamentName));
+    keep(m_settings, QStringLiteral("labelcolor"),
+         optionValue(selected(ConfigGroup::message_colors)));
 
     if (!m_shared.CapturesDir.isEmpty() && !m_shared.CapturesDir.endsWith(QLatin1Char('/')) &&
         !m_shared.CapturesDir.endsWith(QLatin1Char('\\')))

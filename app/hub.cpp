@@ -38,11 +38,6 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
         return MainModel::NamesImport{r.firstName, r.error};
     });
     QObject::connect(&m_manual, &ManualScreen::done, &m_main, [this] { m_main.enter(); });
-
-    // Without an exported frame of their own, grid set-up shows the sample lake.
-    if (!PathExists(joinPath(programFolder(), QStringLiteral("currentcapture.bmp")),
-                    PathKind::File))
-        m_setup.setBackground(sample::makeSampleScene().picture);
 }
 
 Hub::~Hub() = default;
@@ -66,7 +61,7 @@ bool Hub::show(Screen s)
         m_config.enter();
         return true;
     case Screen::GridSetup:
-        m_setup.enter();
+        showGridSetup();
         return true;
     case Screen::Measure:
         m_measure.model().selectGrid(m_shared.CurrentGrid);
@@ -167,6 +162,12 @@ void Hub::showMeasure()
 
 void Hub::showGridSetup()
 {
+    // Without an exported frame of their own, grid set-up shows the sample
+    // lake; drawn when first needed, not at every start.
+    if (m_shared.LastScreen != ScreenTag::SelectFrame && !m_setup.picture()->hasPicture() &&
+        !PathExists(joinPath(programFolder(), QStringLiteral("currentcapture.bmp")),
+                    PathKind::File))
+        m_setup.setBackground(sample::makeSampleScene().picture);
     m_setup.enter();
 }
 

@@ -13,6 +13,15 @@ namespace korvel
 namespace
 {
 
+// Writes a key the moment its control changes; a key that already holds the
+// value is not written again, so the configuration load (which runs every
+// handler) does not rewrite the settings file twenty times at each start.
+void keep(Settings& settings, const QString& key, const QString& value)
+{
+    if (!settings.contains(key) || settings.get(key, QString()) != value)
+        settings.save(key, value);
+}
+
 const QString kFolderTitle = QStringLiteral("Input Save Video Files Path");
 
 } // namespace
@@ -123,7 +132,7 @@ void MainModel::writeStartLine()
         m_prompt.message(
             QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(path, r.error),
             QString(), Icon::Exclamation);
-    m_settings.save(QStringLiteral("logfile"), m_shared.LogFileName);
+    keep(m_settings, QStringLiteral("logfile"), m_shared.LogFileName);
 }
 
 QString MainModel::configuredFor(double frameRate)
@@ -144,13 +153,13 @@ void MainModel::setVideoDirText(const QString& text)
 {
     m_videoDirText = text;
     m_shared.VideoDir = StripTrailingBackslash(text);
-    m_settings.save(QStringLiteral("logpath"), m_shared.VideoDir);
+    keep(m_settings, QStringLiteral("logpath"), m_shared.VideoDir);
 }
 
 void MainModel::setBarefootTiming(bool on)
 {
     m_barefootTiming = on;
-    m_settings.save(QStringLiteral("barefoot"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    keep(m_settings, QStringLiteral("barefoot"), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 QString MainModel::showConfigCaption() const
