@@ -216,10 +216,12 @@ void FfmpegFrameSource::repairAviIndex()
         return;
     const AviChunkScan scan = scanAviChunks(file, st->id);
     const std::int64_t chunks = std::int64_t(scan.chunks.size());
-    // The index agrees when it lists every picture chunk, each at its place.
+    // The index agrees when it lists every picture chunk, each at its
+    // place, and nothing else.
     const int count = avformat_index_get_entries_count(st);
     std::int64_t listed = 0;
     std::int64_t pictures = 0;
+    bool wrong = false;
     for (const AviChunk& c : scan.chunks)
         if (c.size > 0)
             ++pictures;
@@ -227,16 +229,17 @@ void FfmpegFrameSource::repairAviIndex()
         const AVIndexEntry* e = avformat_index_get_entry(st, i);
         if (!e || e->size <= 0)
             continue;
-        if (e->timestamp < 0 || e->timestamp >= chunks ||
-            scan.chunks[std::size_t(e->timestamp)].pos != e->pos ||
-            std::int64_t(scan.chunks[std::size_t(e->timestamp)].size) != e->size)
-            break;
-        ++listed;
+        if (e->timestamp >= 0 && e->timestamp < chunks &&
+            scan.chunks[std::size_t(e->timestamp)].pos == e->pos &&
+            std::int64_t(scan.chunks[std::size_t(e->timestamp)].size) == e->size)
+            ++listed;
+        else
+            wrong = true;
     }
     // No index at all is read in one pass anyway. A walk stopped by damage
     // in the movie list is trusted only as far as it finds more than the
     // index does.
-    if (count <= 0 || listed == pictures || (!scan.complete && listed >= pictures))
+    if (count <= 0 || (listed == pictures && !wrong) || (!scan.complete && listed >= pictures))
         return;
     // What the index said of key frames, where it still points at the chunk.
     m_chunkKey.assign(std::size_t(chunks), -1);
@@ -255,12 +258,23 @@ void FfmpegFrameSource::repairAviIndex()
             av_add_index_entry(st, c.pos, k, int(c.size), 0, AVINDEX_KEYFRAME);
     }
     m_indexRepaired = true;
+    m_repairedChunks = scan.chunks;
 }
 
 bool FfmpegFrameSource::buildIndexFromContainer()
 {
     // The AVI index lists every chunk with its chunk number as timestamp; the
     // empty chunks of dropped frames are left out, which is what we want.
+    if (m_indexRepaired) {
+        // Entries of a wrong index that name no chunk stay in the demuxer's
+        // list; the frames are the chunks.
+        m_packets.clear();
+        for (std::size_t k = 0; k < m_repairedChunks.size(); ++k)
+            if (m_repairedChunks[k].size > 0)
+                m_packets.push_back(
+                    {std::int64_t(k), std::int64_t(k), m_repairedChunks[k].pos, true});
+        return !m_packets.empty();
+    }
     AVStream* st = m_format->streams[m_stream];
     const int count = avformat_index_get_entries_count(st);
     if (count <= 0)

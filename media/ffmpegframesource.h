@@ -17,6 +17,7 @@
 // position. A jump after that is a cache hit instead of up to an interval of
 // decoding.
 
+#include "media/avichunks.h"
 #include "media/framesource.h"
 
 #include <climits>
@@ -123,6 +124,7 @@ private:
     // per chunk, what the old index said of a key frame (-1: nothing).
     bool m_indexRepaired = false;
     std::vector<signed char> m_chunkKey;
+    std::vector<AviChunk> m_repairedChunks;
 
     // Packets in decode order, and the pictures ("slots") in display order.
     std::vector<PacketEntry> m_packets;

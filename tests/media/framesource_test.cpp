@@ -686,7 +686,7 @@ TEST_F(FfmpegClips, AnIncompleteOrDamagedIndexLosesNoFrames)
     RawAvi raw = rawClip(20);
     raw.frames[9].clear(); // a dropped frame: shows frame 8
     ASSERT_TRUE(raw.write(t.file("raw.avi")));
-    enum Damage { CutInIndex, OffsetsWrong, EntriesZeroed };
+    enum Damage { CutInIndex, OffsetsWrong, EntriesZeroed, ExtraEntry };
     const struct {
         const char* name;
         QString path;
@@ -701,12 +701,20 @@ TEST_F(FfmpegClips, AnIncompleteOrDamagedIndexLosesNoFrames)
         const QByteArray whole = test::readAll(c.path);
         const qsizetype idx1 = whole.lastIndexOf("idx1");
         ASSERT_GT(idx1, 0) << c.name;
-        for (Damage d : {CutInIndex, OffsetsWrong, EntriesZeroed}) {
+        for (Damage d : {CutInIndex, OffsetsWrong, EntriesZeroed, ExtraEntry}) {
             SCOPED_TRACE(std::string(c.name) + " damage " + std::to_string(int(d)));
             QByteArray bytes = whole;
             const qsizetype entries = idx1 + 8;
             if (d == CutInIndex) {
                 bytes.truncate(entries + 5 * 16); // 5 entries left
+            } else if (d == ExtraEntry) {
+                // The first entry again at the end: one frame more than the
+                // file holds, showing the first picture.
+                ASSERT_EQ(bytes.size(),
+                          entries + qFromLittleEndian<quint32>(bytes.constData() + idx1 + 4));
+                bytes += bytes.mid(entries, 16);
+                qToLittleEndian<quint32>(quint32(bytes.size() - entries), bytes.data() + idx1 + 4);
+                qToLittleEndian<quint32>(quint32(bytes.size() - 8), bytes.data() + 4);
             } else {
                 for (qsizetype e = entries + 5 * 16; e + 16 <= bytes.size(); e += 16) {
                     if (d == OffsetsWrong) {
