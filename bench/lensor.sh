@@ -73,7 +73,7 @@ for size in 170x245 1000x800; do
   for presses in 2 3; do # 200 -> 100 -> 50 ms, then 10 ms
     xzoom -mag 8 -geometry "${cw}x${ch}+300+0" &
     XP=$!; PIDS+=("$XP")
-    wid=$(xdotool search --sync --name '^xzoom' 2>/dev/null | head -1 || true)
+    wid=$(timeout 20 xdotool search --sync --name '^xzoom' 2>/dev/null | head -1 || true)
     for _ in $(seq "$presses"); do xdotool key --window "$wid" d 2>/dev/null; done
     read -r zc zx < <(measure "$XP")
     kill "$XP"; wait "$XP" 2>/dev/null || true

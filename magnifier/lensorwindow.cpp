@@ -211,8 +211,10 @@ void LensorWindow::tick(QPoint cursor)
     const bool taskTray = m_magnifier.options().isOn(Option::TaskTray);
     switch (m_magnifier.tick(cursor, isMinimized(), taskTray)) {
     case Magnifier::TickResult::Magnified:
-        updatePanel();
-        repaintPicture();
+        if (m_magnifier.changed()) {
+            updatePanel();
+            repaintPicture();
+        }
         break;
     case Magnifier::TickResult::Title:
         setWindowTitle(minimisedTitle(cursor));

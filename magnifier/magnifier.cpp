@@ -101,6 +101,7 @@ void Magnifier::resize(QSize client)
     backToLive();
     m_picture = QImage(m_layout.picture.size(), QImage::Format_RGB32);
     m_picture.fill(Qt::black);
+    m_drawn = Drawn{};
 }
 
 void Magnifier::setZoom(int index)
@@ -169,17 +170,47 @@ void Magnifier::render(QPoint cursor, bool crossHair)
     const QSize size = m_layout.picture.size();
     if (!m_fixedView || m_source.isEmpty())
         m_source = sourceRect(cursor, size, z, m_screen.screenSize());
+    const QColor colourBefore = m_colour;
+    const QPoint cursorBefore = m_cursor;
     m_cursor = cursor;
-    if (m_picture.size() != size)
+    if (m_picture.size() != size) {
         m_picture = QImage(size, QImage::Format_RGB32);
-    if (size.isEmpty())
+        m_drawn = Drawn{};
+    }
+    if (size.isEmpty()) {
+        m_changed = false;
         return;
+    }
 
     m_grab = m_screen.grab(m_source);
     if (m_grab.format() != QImage::Format_RGB32 && m_grab.format() != QImage::Format_ARGB32)
         m_grab.convertTo(QImage::Format_RGB32);
     const bool haveGrab = m_grab.size() == m_source.size() && !m_source.isEmpty();
 
+    // The same screen pixels drawn the same way make the same picture: a still
+    // pointer over a still screen costs one small grab and no repaint.
+    const bool same = haveGrab && m_drawn.valid && m_drawn.source == m_source &&
+                      m_drawn.factor == z && m_drawn.crossHair == crossHair &&
+                      m_drawn.grab == m_grab;
+    if (!same) {
+        draw(haveGrab, crossHair);
+        m_drawn = {haveGrab, m_source, z, crossHair, haveGrab ? m_grab : QImage()};
+    }
+
+    if (m_options.isOn(Option::Position)) {
+        if (haveGrab && m_source.contains(cursor)) {
+            m_colour = QColor(m_grab.pixel(cursor - m_source.topLeft()));
+        } else {
+            const QImage one = m_screen.grab(QRect(cursor, QSize(1, 1)));
+            m_colour = one.isNull() ? QColor(Qt::black) : QColor(one.pixel(0, 0));
+        }
+    }
+    m_changed = !same || m_colour != colourBefore || m_cursor != cursorBefore;
+}
+
+void Magnifier::draw(bool haveGrab, bool crossHair)
+{
+    const QSize size = m_picture.size();
     // Nearest pixel, no smoothing: every screen pixel becomes a sharp block.
     if (haveGrab) {
         const int sw = m_source.width();
@@ -205,16 +236,8 @@ void Magnifier::render(QPoint cursor, bool crossHair)
         m_picture.fill(Qt::black);
     }
 
-    if (m_options.isOn(Option::Position)) {
-        if (haveGrab && m_source.contains(cursor)) {
-            m_colour = QColor(m_grab.pixel(cursor - m_source.topLeft()));
-        } else {
-            const QImage one = m_screen.grab(QRect(cursor, QSize(1, 1)));
-            m_colour = one.isNull() ? QColor(Qt::black) : QColor(one.pixel(0, 0));
-        }
-    }
-
     if (crossHair) {
+        const int z = m_options.factor();
         const int cx = size.width() / 2 + z / 2;
         const int cy = size.height() / 2 + z / 2;
         const QRgb blue = qRgb(0, 0, 255);

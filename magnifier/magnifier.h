@@ -105,6 +105,8 @@ public:
     QImage copyPicture(QPoint cursor);
 
     const QImage& picture() const { return m_picture; }
+    // Whether the last magnification changed the picture or the read-out.
+    bool changed() const { return m_changed; }
     const QRect& lastSource() const { return m_source; }
     QColor colour() const { return m_colour; }
     QPoint readoutPoint() const { return m_cursor; }
@@ -112,6 +114,7 @@ public:
 
 private:
     void render(QPoint cursor, bool crossHair);
+    void draw(bool haveGrab, bool crossHair);
     void backToLive();
 
     ScreenSource& m_screen;
@@ -124,6 +127,15 @@ private:
     QImage m_grab;
     std::vector<int> m_columns;
     QImage m_picture;
+    bool m_changed = true;
+    // What the picture was last drawn from.
+    struct Drawn {
+        bool valid = false;
+        QRect source;
+        int factor = 0;
+        bool crossHair = false;
+        QImage grab;
+    } m_drawn;
     QColor m_colour{Qt::black};
     QPoint m_cursor;
 };

@@ -146,6 +146,10 @@ TEST(MagnifierViews, LockFreezesFixedHoldsTheAreaAndChangesGoLive)
     m.setZoom(2);
     m.magnifyAt({100, 100});
     const QImage atFirst = m.picture();
+    EXPECT_TRUE(m.changed());
+    m.magnifyAt({100, 100}); // the same screen: nothing to repaint
+    EXPECT_FALSE(m.changed());
+    EXPECT_EQ(m.picture(), atFirst);
 
     EXPECT_TRUE(m.toggleLock()); // locked, with the lock beep by default
     const int grabs = screen.grabs;
