@@ -20,6 +20,8 @@ namespace
 
 constexpr int kSliderHeight = 22;
 constexpr int kReadoutHeight = 18;
+// The position counts as resting this long after it last moved.
+constexpr int kSteppingMs = 250;
 
 QImage pictureImage(const Picture& p)
 {
@@ -110,8 +112,9 @@ void MediaPlayer::positionChanged()
         m_sinceStep.start();
         m_timedFrame = positionFrame();
     }
+    m_lastMove.start();
     if (loaded())
-        m_idle->start();
+        m_idle->start(0);
     else
         m_idle->stop();
 }
@@ -130,6 +133,15 @@ void MediaPlayer::shownChanged()
 
 void MediaPlayer::idleTick()
 {
+    // While a key is held the steps come every 100 ms: a slice of decoding
+    // ahead between them (a whole 1080p picture, for MJPEG) would make the
+    // next step late. Decoding ahead resumes once the position rests.
+    if (!waiting() && m_lastMove.isValid() && m_lastMove.elapsed() < kSteppingMs) {
+        m_idle->start(kSteppingMs / 4);
+        return;
+    }
+    if (m_idle->interval() != 0)
+        m_idle->start(0);
     if (!work())
         m_idle->stop();
 }

@@ -74,6 +74,7 @@ private:
     bool m_scaledStale = true;
     std::int64_t m_paintedFrame = -1;
     QElapsedTimer m_sinceStep;
+    QElapsedTimer m_lastMove; // since the position last moved
     std::int64_t m_timedFrame = -1;
     std::vector<double> m_latencies;
 };

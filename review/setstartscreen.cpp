@@ -177,12 +177,18 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
         b->setFocusPolicy(Qt::NoFocus);
 
     // Held arrows step ten frames a second; up and down do nothing here.
+    m_clock.start();
     m_timer2 = makeKeyTimer(this, [this](ArrowKeys::Key k) {
-        if (k == ArrowKeys::Left)
-            m_model->StepBack();
-        else if (k == ArrowKeys::Right)
-            m_model->StepForward();
+        if (k != ArrowKeys::Left && k != ArrowKeys::Right)
+            return;
+        for (int n = m_held.steps(k, m_clock.elapsed()); n > 0; --n) {
+            if (k == ArrowKeys::Left)
+                m_model->StepBack();
+            else
+                m_model->StepForward();
+        }
     });
+    connect(m_timer2, &QTimer::timeout, this, [this] { m_held.endPoll(); });
     m_timer2->setObjectName(controlName(C::Timer2));
 
     connect(back, &QPushButton::clicked, this, [this] { m_model->StepBack(); });

@@ -5,7 +5,10 @@
 // controls under their own names at their places, forwards what the operator
 // does and shows the model's state.
 
+#include "review/heldkey.h"
 #include "review/reviewmodel.h"
+
+#include <QElapsedTimer>
 
 #include <QWidget>
 
@@ -57,6 +60,8 @@ private:
     QPushButton* m_markStart = nullptr;
     QPushButton* m_goToSetup = nullptr;
     QTimer* m_timer2 = nullptr;
+    HeldKeySteps m_held;
+    QElapsedTimer m_clock;
 };
 
 } // namespace korvel

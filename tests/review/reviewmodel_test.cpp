@@ -2,6 +2,7 @@
 // damaged frames, and the skier-name fix after a recording whose name had to
 // change. The screen's own tests operate everything else through its controls.
 
+#include "review/heldkey.h"
 #include "review/reviewmodel.h"
 #include "shell/sharedstate.h"
 #include "tests/media/testvideos.h"
@@ -187,5 +188,30 @@ TEST(ReviewSkierName, TheFixRenamesTheRecordingOrSaysWhyNot)
         EXPECT_EQ(r.player.file(), expected) << c.what << ": the player shows that file";
         EXPECT_FALSE(r.capture.notice);
         EXPECT_TRUE(r.prompt.done()) << c.what;
+    }
+}
+
+TEST(ReviewHeldKey, TenStepsASecondHoweverLateThePolls)
+{
+    const struct {
+        const char* what;
+        std::vector<std::pair<int, bool>> polls; // time (ms), right arrow reported
+        int steps;
+    } cases[] = {
+        {"polls on time", {{0, true}, {100, true}, {200, true}, {300, true}}, 4},
+        {"a poll 250 ms late", {{0, true}, {350, true}}, 5},
+        {"a tap, a pause, a tap", {{0, true}, {100, false}, {900, true}}, 2},
+        {"a stall of two seconds", {{0, true}, {2000, true}}, 6},
+        {"polls closer than 100 ms", {{0, true}, {10, true}, {20, true}}, 3},
+    };
+    for (const auto& c : cases) {
+        HeldKeySteps held;
+        int steps = 0;
+        for (const auto& [at, right] : c.polls) {
+            if (right)
+                steps += held.steps(2, at);
+            held.endPoll();
+        }
+        EXPECT_EQ(steps, c.steps) << c.what;
     }
 }
