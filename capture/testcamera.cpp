@@ -58,11 +58,13 @@ CaptureSource::Read TestCamera::read(SourceFrame& frame, QString*)
         if (Clock::now() < due(m_next))
             return Read::Again;
     }
-    // Behind by a whole frame or more: the frames missed are dropped, as a
-    // camera drops them, and the timestamps show the gap.
+    // Like a camera's queue of buffers: a reader that falls behind a little
+    // (the machine busy elsewhere) gets every frame late; one that falls
+    // behind by more than the queue loses the frames that did not fit, and
+    // the timestamps show the gap.
     const std::int64_t current =
         std::int64_t(std::floor(duration<double>(Clock::now() - m_start).count() * rate));
-    const std::int64_t n = std::max(m_next, current);
+    const std::int64_t n = current - m_next > kQueuedFrames ? current : m_next;
     if (m_restart) {
         m_restart = false;
         m_sceneStart = n;

@@ -37,6 +37,10 @@ public:
         return m_settings.audioDevice.isEmpty() ? std::nullopt : m_settings.audio;
     }
 
+    // Frames a camera holds for a reader that is late, as a V4L2 driver's
+    // buffer queue does.
+    static constexpr std::int64_t kQueuedFrames = 16;
+
     // Sizes it offers, smallest first.
     static QList<QSize> sizes();
 
