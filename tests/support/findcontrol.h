@@ -29,8 +29,7 @@ template <class T> T* requireControl(const QObject* root, const QString& name)
 }
 
 template <class T, class Id>
-    requires std::is_enum_v<Id>
-T* requireControl(const QObject* root, Id id)
+requires std::is_enum_v<Id> T* requireControl(const QObject* root, Id id)
 {
     return requireControl<T>(root, controlName(id));
 }
