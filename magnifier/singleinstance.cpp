@@ -5,8 +5,6 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
-#include <unistd.h>
-
 namespace lensor
 {
 
@@ -27,7 +25,9 @@ QString SingleInstance::defaultName()
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty())
         return runtime + QStringLiteral("/lensor.socket");
-    return QStringLiteral("lensor-%1").arg(::getuid());
+    // No runtime folder (Windows, or a bare session): one name per user.
+    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    return QStringLiteral("lensor-") + user;
 }
 
 std::optional<bool> SingleInstance::askRunningCopy(int timeoutMs) const

@@ -115,11 +115,9 @@ QString errorCodeLine(int code, const QString& text)
 
 QString systemErrorText(int code)
 {
-    // strerror_r in its GNU form; codes without a text of their own come back
-    // as "Unknown error N".
-    char buffer[256] = {};
-    const char* text = strerror_r(code, buffer, sizeof buffer);
-    const QString s = QString::fromLocal8Bit(text);
+    // The program has one thread, so the library's shared buffer is safe here;
+    // codes without a text of their own come back as "Unknown error N".
+    const QString s = QString::fromLocal8Bit(std::strerror(code));
     if (s.isEmpty() || s.startsWith(QLatin1String("Unknown error")))
         return {};
     return s;
