@@ -3,47 +3,34 @@
 #include "shell/prompt.h"
 #include "shell/textrules.h"
 
+#include <vector>
+
 namespace korvel
 {
 
 namespace
 {
 
-const QStringList kBoxes = {
-    QStringLiteral("CalibrationLineXActual"),  QStringLiteral("CalibrationLineYActual"),
-    QStringLiteral("CalibrationLineXTwips"),   QStringLiteral("CalibrationLineYTwips"),
-    QStringLiteral("CalibrationLineXActual2"), QStringLiteral("CalibrationLineYActual2"),
-    QStringLiteral("CalibrationLineXTwips2"),  QStringLiteral("CalibrationLineYTwips2"),
-};
+using C = CalibrationControl;
 
 struct EndBoxes {
-    QString X, Y, x, y;
+    C X, Y, x, y;
 };
 EndBoxes endBoxes(int end)
 {
-    const QString n = end == 1 ? QString() : QStringLiteral("2");
-    return {
-        QStringLiteral("CalibrationLineXActual") + n, QStringLiteral("CalibrationLineYActual") + n,
-        QStringLiteral("CalibrationLineXTwips") + n, QStringLiteral("CalibrationLineYTwips") + n};
+    if (end == 1)
+        return {C::XActual, C::YActual, C::XTwips, C::YTwips};
+    return {C::XActual2, C::YActual2, C::XTwips2, C::YTwips2};
 }
 
 } // namespace
 
-CalibrationLine::CalibrationLine(Prompt& prompt) : m_prompt(prompt)
-{
-    for (const QString& b : kBoxes)
-        m_texts.insert(b, QString());
-}
+CalibrationLine::CalibrationLine(Prompt& prompt) : m_prompt(prompt) {}
 
-const QStringList& CalibrationLine::boxNames()
+void CalibrationLine::setText(CalibrationControl box, const QString& text)
 {
-    return kBoxes;
-}
-
-void CalibrationLine::setText(const QString& box, const QString& text)
-{
-    if (m_texts.contains(box))
-        m_texts.insert(box, text);
+    if (isCalibrationBox(box))
+        m_texts[box] = text;
 }
 
 QString CalibrationLine::unitsCaption() const
@@ -61,7 +48,7 @@ std::optional<CalibrationLine::Drawing> CalibrationLine::Draw(const std::optiona
     }
     // Both ends are converted before any box changes, so a refused line
     // leaves the boxes as the operator typed them.
-    QHash<QString, QString> converted;
+    std::vector<std::pair<C, QString>> converted;
     ScreenPoint ends[2];
     for (int end = 1; end <= 2; ++end) {
         const EndBoxes b = endBoxes(end);
@@ -80,8 +67,8 @@ std::optional<CalibrationLine::Drawing> CalibrationLine::Draw(const std::optiona
                 return refuse();
             const double x = intDown(p->x + 0.5);
             const double y = intDown(p->y + 0.5);
-            converted.insert(b.x, numberText(x));
-            converted.insert(b.y, numberText(y));
+            converted.emplace_back(b.x, numberText(x));
+            converted.emplace_back(b.y, numberText(y));
             ends[end - 1] = {x, y};
         } else {
             const double x = leadingNumber(text(b.x));
@@ -89,13 +76,13 @@ std::optional<CalibrationLine::Drawing> CalibrationLine::Draw(const std::optiona
             const auto p = grid->onWater(x, y) ? ScreenToSurvey(grid->c, x, y) : std::nullopt;
             if (!p)
                 return refuse();
-            converted.insert(b.X, numberText(roundHalfUp(p->X, 2)));
-            converted.insert(b.Y, numberText(roundHalfUp(p->Y, 2)));
+            converted.emplace_back(b.X, numberText(roundHalfUp(p->X, 2)));
+            converted.emplace_back(b.Y, numberText(roundHalfUp(p->Y, 2)));
             ends[end - 1] = {x, y};
         }
     }
-    for (auto it = converted.constBegin(); it != converted.constEnd(); ++it)
-        m_texts.insert(it.key(), it.value());
+    for (const auto& [box, text] : converted)
+        m_texts[box] = text;
     const Drawing d{m_stored, {ends[0], ends[1]}};
     m_stored = d.current;
     return d;

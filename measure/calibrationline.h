@@ -6,8 +6,8 @@
 // Calibrate screen binds its boxes to this model and draws what it returns.
 
 #include "measure/impact.h"
+#include "shell/controls.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -18,22 +18,66 @@ namespace korvel
 
 class Prompt;
 
+// The Calibrate screen's controls. The eight boxes come first: end point 1
+// in survey metres and in twips, then end point 2 the same way.
+enum class CalibrationControl {
+    XActual,
+    YActual,
+    XTwips,
+    YTwips,
+    XActual2,
+    YActual2,
+    XTwips2,
+    YTwips2,
+    ActualHeading,
+    ScreenHeading,
+    FromActual,
+    FromScreen,
+    Draw,
+    Erase,
+    Units,
+    Exit,
+};
+inline constexpr ControlRow<CalibrationControl> kCalibrationControls[] = {
+    {CalibrationControl::XActual, "CalibrationLineXActual"},
+    {CalibrationControl::YActual, "CalibrationLineYActual"},
+    {CalibrationControl::XTwips, "CalibrationLineXTwips"},
+    {CalibrationControl::YTwips, "CalibrationLineYTwips"},
+    {CalibrationControl::XActual2, "CalibrationLineXActual2"},
+    {CalibrationControl::YActual2, "CalibrationLineYActual2"},
+    {CalibrationControl::XTwips2, "CalibrationLineXTwips2"},
+    {CalibrationControl::YTwips2, "CalibrationLineYTwips2"},
+    {CalibrationControl::ActualHeading, "CalibrationLineActualLabel", "Actual"},
+    {CalibrationControl::ScreenHeading, "CalibrationLineScreenLabel", "Screen"},
+    {CalibrationControl::FromActual, "fromActual", "from"},
+    {CalibrationControl::FromScreen, "fromScreen", "from"},
+    {CalibrationControl::Draw, "CalibrateLineDrawCommand", "Draw"},
+    {CalibrationControl::Erase, "CalibrationLineErase", "Erase"},
+    {CalibrationControl::Units, "CalibrationLineUnitsSelect", "Actual"},
+    {CalibrationControl::Exit, "formexit", "E&xit"},
+};
+static_assert(controlsInEnumOrder(kCalibrationControls));
+constexpr std::span<const ControlRow<CalibrationControl>> controlTable(CalibrationControl)
+{
+    return kCalibrationControls;
+}
+constexpr bool isCalibrationBox(CalibrationControl c)
+{
+    return c <= CalibrationControl::YTwips2;
+}
+
 class CalibrationLine
 {
 public:
     explicit CalibrationLine(Prompt& prompt);
 
-    // The eight boxes: CalibrationLineXActual, CalibrationLineYActual,
-    // CalibrationLineXTwips, CalibrationLineYTwips and the same with "2" for
-    // end point 2.
-    static const QStringList& boxNames();
-    QString text(const QString& box) const { return m_texts.value(box); }
-    void setText(const QString& box, const QString& text);
+    // The eight boxes (isCalibrationBox).
+    QString text(CalibrationControl box) const { return m_texts[box]; }
+    void setText(CalibrationControl box, const QString& text);
 
     // CalibrationLineUnitsSelect: "Actual" when the ends are typed in survey
     // metres, "Screen" when in twips. Switching converts nothing.
     QString unitsCaption() const;
-    bool actualUnits() const { return m_actual; }
     void toggleUnits() { m_actual = !m_actual; }
 
     struct Drawing {
@@ -51,7 +95,7 @@ public:
 
 private:
     Prompt& m_prompt;
-    QHash<QString, QString> m_texts;
+    ControlTexts<CalibrationControl> m_texts;
     bool m_actual = true;
     Segment m_stored;
 };

@@ -31,32 +31,24 @@ CalibrationScreen::CalibrationScreen(CalibrationLine& line, QWidget* parent)
 
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
+    using C = CalibrationControl;
     auto* grid = new QGridLayout;
-    grid->addWidget(label(central, "CalibrationLineActualLabel", QStringLiteral("Actual")), 0, 0, 1,
-                    2, Qt::AlignCenter);
-    grid->addWidget(label(central, "CalibrationLineScreenLabel", QStringLiteral("Screen")), 0, 2, 1,
-                    2, Qt::AlignCenter);
-    const QStringList& names = CalibrationLine::boxNames();
-    for (int k = 0; k < names.size(); ++k) {
-        auto* box = new QLineEdit(central);
-        box->setObjectName(names[k]);
-        m_boxes.insert(names[k], box);
+    grid->addWidget(make<QLabel>(central, C::ActualHeading), 0, 0, 1, 2, Qt::AlignCenter);
+    grid->addWidget(make<QLabel>(central, C::ScreenHeading), 0, 2, 1, 2, Qt::AlignCenter);
+    for (int k = 0; k < 8; ++k) {
+        const auto id = static_cast<CalibrationControl>(k);
         // End point 1 on the first row, "from" between, end point 2 below.
-        grid->addWidget(box, k < 4 ? 1 : 3, k % 4);
-        connect(box, &QLineEdit::textEdited, this,
-                [this, box](const QString& text) { m_line.setText(box->objectName(), text); });
+        grid->addWidget(m_binder.bind(id, make<QLineEdit>(central, id)), k < 4 ? 1 : 3, k % 4);
     }
-    grid->addWidget(label(central, "fromActual", QStringLiteral("from")), 2, 0, 1, 2,
-                    Qt::AlignCenter);
-    grid->addWidget(label(central, "fromScreen", QStringLiteral("from")), 2, 2, 1, 2,
-                    Qt::AlignCenter);
+    grid->addWidget(make<QLabel>(central, C::FromActual), 2, 0, 1, 2, Qt::AlignCenter);
+    grid->addWidget(make<QLabel>(central, C::FromScreen), 2, 2, 1, 2, Qt::AlignCenter);
     v->addLayout(grid);
 
     auto* buttons = new QHBoxLayout;
-    auto* draw = button(central, "CalibrateLineDrawCommand", QStringLiteral("Draw"));
-    auto* erase = button(central, "CalibrationLineErase", QStringLiteral("Erase"));
-    m_units = button(central, "CalibrationLineUnitsSelect", QStringLiteral("Actual"));
-    auto* exit = button(central, "formexit", QStringLiteral("E&xit"));
+    auto* draw = make<QPushButton>(central, C::Draw);
+    auto* erase = make<QPushButton>(central, C::Erase);
+    m_units = make<QPushButton>(central, C::Units);
+    auto* exit = make<QPushButton>(central, C::Exit);
     for (QPushButton* b : {draw, erase, m_units, exit})
         buttons->addWidget(b);
     v->addLayout(buttons);
@@ -113,11 +105,7 @@ void CalibrationScreen::eraseLine()
 
 void CalibrationScreen::sync()
 {
-    for (auto it = m_boxes.constBegin(); it != m_boxes.constEnd(); ++it) {
-        const QString t = m_line.text(it.key());
-        if (it.value()->text() != t)
-            it.value()->setText(t);
-    }
+    m_binder.sync();
     m_units->setText(m_line.unitsCaption());
 }
 

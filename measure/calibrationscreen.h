@@ -5,8 +5,8 @@
 // measure and grid set-up pictures, where it must land on those marks.
 
 #include "measure/calibrationline.h"
+#include "shell/boxbinder.h"
 
-#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -47,7 +47,7 @@ private:
     CalibrationLine& m_line;
     GridSource m_grid;
     QList<QPointer<PictureView>> m_pictures;
-    QHash<QString, QLineEdit*> m_boxes;
+    BoxBinder<CalibrationControl> m_binder{m_line, {}};
     QPushButton* m_units = nullptr;
 };
 

@@ -48,15 +48,6 @@ const QString kOffTheWater = QStringLiteral("The impact point lies on or beyond 
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kOtherGridToleranceFeet = 2;
 
-const QStringList kBoxes = {
-    QStringLiteral("distance"),         QStringLiteral("distance_ft"),
-    QStringLiteral("Skier_name"),       QStringLiteral("Jump_no"),
-    QStringLiteral("Comment"),          QStringLiteral("barefoot_indicator"),
-    QStringLiteral("grid_description"), QStringLiteral("xtwips"),
-    QStringLiteral("ytwips"),           QStringLiteral("xposition"),
-    QStringLiteral("yposition"),        QStringLiteral("VerifyDistance"),
-};
-
 } // namespace
 
 QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode,
@@ -71,36 +62,27 @@ MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& sett
     : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt),
       m_clock(std::move(clock))
 {
-    m_texts.insert(QStringLiteral("distance"), QStringLiteral("M"));
-    m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("FT"));
-    m_texts.insert(QStringLiteral("Skier_name"), QStringLiteral("Skier Name"));
-    m_texts.insert(QStringLiteral("Jump_no"), QStringLiteral("Jump"));
-    m_texts.insert(QStringLiteral("Comment"), QString());
     selectGrid(std::clamp(m_shared.CurrentGrid, 1, 3));
 }
 
-const QStringList& MeasureModel::boxNames()
+QString MeasureModel::text(MeasureControl box) const
 {
-    return kBoxes;
-}
-
-QString MeasureModel::text(const QString& box) const
-{
-    if (box == QLatin1String("barefoot_indicator"))
+    if (box == MeasureControl::BarefootIndicator)
         return jumpSettings().indicatorText();
-    return m_texts.value(box);
+    return m_texts[box];
 }
 
-void MeasureModel::setText(const QString& box, const QString& text)
+void MeasureModel::setText(MeasureControl box, const QString& text)
 {
-    if (box == QLatin1String("barefoot_indicator") || box == QLatin1String("grid_description"))
+    if (!isMeasureBox(box) || box == MeasureControl::BarefootIndicator ||
+        box == MeasureControl::GridDescription)
         return; // shown from the configuration and the grid, not typed
-    const bool newSkier = box == QLatin1String("Skier_name") && text != m_texts.value(box);
-    m_texts.insert(box, text);
+    const bool newSkier = box == MeasureControl::SkierName && text != m_texts[box];
+    m_texts[box] = text;
     if (newSkier) {
-        m_texts.insert(QStringLiteral("Jump_no"), QStringLiteral("1"));
-        m_texts.insert(QStringLiteral("distance"), QString());
-        m_texts.insert(QStringLiteral("distance_ft"), QString());
+        m_texts[MeasureControl::JumpNo] = QStringLiteral("1");
+        m_texts[MeasureControl::Distance] = QString();
+        m_texts[MeasureControl::DistanceFt] = QString();
     }
 }
 
@@ -116,7 +98,7 @@ void MeasureModel::selectGrid(int g)
 {
     m_shared.CurrentGrid = g;
     m_grid = ActiveGrid::fromRecord(m_grids, g);
-    m_texts.insert(QStringLiteral("grid_description"), m_grid.description);
+    m_texts[MeasureControl::GridDescription] = m_grid.description;
 }
 
 JumpSettings MeasureModel::jumpSettings() const
@@ -132,8 +114,8 @@ void MeasureModel::setCrossSize(int twips)
 
 void MeasureModel::clickPicture(double x, double y)
 {
-    m_texts.insert(QStringLiteral("distance"), QStringLiteral("m"));
-    m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("ft"));
+    m_texts[MeasureControl::Distance] = QStringLiteral("m");
+    m_texts[MeasureControl::DistanceFt] = QStringLiteral("ft");
     m_impact = ScreenPoint{x, y};
     redrawImpact();
 }
@@ -158,11 +140,11 @@ void MeasureModel::mouseMove(double x, double y)
     const auto r = liveReadout(m_grid, jumpSettings(), x, y);
     if (!r)
         return;
-    m_texts.insert(QStringLiteral("xtwips"), r->xtwips);
-    m_texts.insert(QStringLiteral("ytwips"), r->ytwips);
-    m_texts.insert(QStringLiteral("xposition"), r->xposition);
-    m_texts.insert(QStringLiteral("yposition"), r->yposition);
-    m_texts.insert(QStringLiteral("VerifyDistance"), r->VerifyDistance);
+    m_texts[MeasureControl::XTwips] = r->xtwips;
+    m_texts[MeasureControl::YTwips] = r->ytwips;
+    m_texts[MeasureControl::XPosition] = r->xposition;
+    m_texts[MeasureControl::YPosition] = r->yposition;
+    m_texts[MeasureControl::VerifyDistance] = r->VerifyDistance;
 }
 
 GridOverlay MeasureModel::show_the_grid() const
@@ -198,7 +180,7 @@ bool MeasureModel::writeRerideLine(Outcome option, const QString& comment)
                              .arg(m_shared.ResultsFile, r.error),
                          kErrorTitle, Icon::Exclamation);
         // Leave the comment and the option showing: nothing was written.
-        m_texts.insert(QStringLiteral("Comment"), comment);
+        m_texts[MeasureControl::Comment] = comment;
         m_outcome = option;
         return false;
     }
@@ -208,20 +190,20 @@ bool MeasureModel::writeRerideLine(Outcome option, const QString& comment)
 void MeasureModel::clickOutcome(Outcome o)
 {
     m_outcome = o;
-    const QString comment = QStringLiteral("Comment");
+    const MeasureControl comment = MeasureControl::Comment;
     switch (o) {
     case Outcome::JumpOK:
         return;
     case Outcome::Fall:
-        m_texts.insert(comment, kFall);
+        m_texts[comment] = kFall;
         m_commentVisible = true;
         return;
     case Outcome::Pass:
-        m_texts.insert(comment, kPass);
+        m_texts[comment] = kPass;
         m_commentVisible = true;
         return;
     case Outcome::OtherGrid:
-        m_texts.insert(comment, kOtherGridComment);
+        m_texts[comment] = kOtherGridComment;
         m_commentVisible = true;
         return;
     case Outcome::MandatoryReride:
@@ -229,13 +211,13 @@ void MeasureModel::clickOutcome(Outcome o)
         const bool mandatory = o == Outcome::MandatoryReride;
         if (!writeRerideLine(o, mandatory ? kMandatoryReride : kOptionalReride))
             return;
-        m_texts.insert(comment, QString());
+        m_texts[comment] = QString();
         if (!m_frozen)
             m_outcome.reset();
         if (mandatory) {
             // The last jump no longer stands.
-            m_texts.insert(QStringLiteral("distance"), QString());
-            m_texts.insert(QStringLiteral("distance_ft"), QString());
+            m_texts[MeasureControl::Distance] = QString();
+            m_texts[MeasureControl::DistanceFt] = QString();
         }
         return;
     }
@@ -249,7 +231,7 @@ void MeasureModel::clickOutcome(Outcome o)
         }
         if (!writeRerideLine(o, *answer))
             return;
-        m_texts.insert(comment, QString());
+        m_texts[comment] = QString();
         m_outcome.reset();
         return;
     }
@@ -298,22 +280,22 @@ std::optional<ImpactGroups> MeasureModel::currentFrameGroups() const
 
 bool MeasureModel::Record()
 {
-    const QString distanceBox = QStringLiteral("distance");
-    const QString feetBox = QStringLiteral("distance_ft");
+    const MeasureControl distanceBox = MeasureControl::Distance;
+    const MeasureControl feetBox = MeasureControl::DistanceFt;
 
     bool advance = false;
     const std::optional<Outcome> selected = m_outcome;
     const bool fallOrPass = selected == Outcome::Fall || selected == Outcome::Pass;
     const bool otherGrid = selected == Outcome::OtherGrid;
-    QString comment = text(QStringLiteral("Comment"));
+    QString comment = text(MeasureControl::Comment);
     QString exchangeMetres;
     QString exchangeFeet;
     std::optional<ImpactGroups> groups;
     std::optional<JumpDistance> measured;
 
     if (fallOrPass) {
-        m_texts.insert(distanceBox, QString());
-        m_texts.insert(feetBox, QString());
+        m_texts[distanceBox] = QString();
+        m_texts[feetBox] = QString();
         groups = currentFrameGroups();
         advance = !m_frozen;
     } else if (otherGrid) {
@@ -323,15 +305,15 @@ bool MeasureModel::Record()
         case OtherGridAnswer::Cancelled:
             return false;
         case OtherGridAnswer::Distance:
-            m_texts.insert(distanceBox, metres + QStringLiteral("m"));
-            m_texts.insert(feetBox, QLatin1Char(' ') + feet + QStringLiteral("ft"));
+            m_texts[distanceBox] = metres + QStringLiteral("m");
+            m_texts[feetBox] = QLatin1Char(' ') + feet + QStringLiteral("ft");
             exchangeMetres = metres;
             exchangeFeet = QLatin1Char(' ') + feet;
             break;
         case OtherGridAnswer::NoDistance:
             comment = kOtherGridNoDistance;
-            m_texts.insert(distanceBox, QString());
-            m_texts.insert(feetBox, QString());
+            m_texts[distanceBox] = QString();
+            m_texts[feetBox] = QString();
             break;
         }
         advance = !m_frozen;
@@ -345,18 +327,18 @@ bool MeasureModel::Record()
             m_prompt.message(kOffTheWater, {}, Icon::Exclamation);
             return false;
         }
-        m_texts.insert(distanceBox, d->distanceText());
-        m_texts.insert(feetBox, d->distanceFtText());
+        m_texts[distanceBox] = d->distanceText();
+        m_texts[feetBox] = d->distanceFtText();
         exchangeMetres = numberText(d->m1);
         exchangeFeet = numberText(d->feet);
         measured = d;
     }
 
     const QDateTime when = now();
-    const QString jumpNo = text(QStringLiteral("Jump_no"));
+    const QString jumpNo = text(MeasureControl::JumpNo);
     const bool barefoot = m_shared.BarefootMode;
     const QString line =
-        resultLine(when, text(QStringLiteral("Skier_name")), jumpNo,
+        resultLine(when, text(MeasureControl::SkierName), jumpNo,
                    measured ? measuredJumpText(*measured, barefoot, m_verify, comment)
                             : jumpResultText(text(distanceBox), text(feetBox), barefoot, m_verify,
                                              comment, groups));
@@ -383,7 +365,7 @@ bool MeasureModel::Record()
         advanceJumpNumber();
     if (m_outcome == Outcome::OtherGrid)
         m_outcome.reset();
-    m_texts.insert(QStringLiteral("Comment"), QString());
+    m_texts[MeasureControl::Comment] = QString();
     clearExchangePictures();
     return true;
 }
@@ -392,7 +374,7 @@ void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres,
                                  const QString& feet, const QDateTime& when)
 {
     const QString folder = exchangeFolder(m_settings);
-    const QString line = exchangeLine(outcome, metres, feet, text(QStringLiteral("Jump_no")));
+    const QString line = exchangeLine(outcome, metres, feet, text(MeasureControl::JumpNo));
     const auto fail = [this](const QString& path, const QString& reason) {
         m_prompt.message(
             QStringLiteral("Error while writing WSTIMS result: %1 (%2)").arg(reason, path));
@@ -404,8 +386,8 @@ void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres,
         return;
     }
     const QString raw = joinPath(folder, QStringLiteral("kvraw.dst"));
-    if (const FileResult r = appendLines(
-            raw, {rawExchangeLine(when.time(), text(QStringLiteral("Skier_name")), line)});
+    if (const FileResult r =
+            appendLines(raw, {rawExchangeLine(when.time(), text(MeasureControl::SkierName), line)});
         !r)
         fail(raw, r.error);
 }
@@ -423,18 +405,18 @@ void MeasureModel::clearExchangePictures()
 
 void MeasureModel::advanceJumpNumber()
 {
-    const double next = leadingNumber(text(QStringLiteral("Jump_no"))) + 1;
-    m_texts.insert(QStringLiteral("Jump_no"), numberText(next).trimmed());
+    const double next = leadingNumber(text(MeasureControl::JumpNo)) + 1;
+    m_texts[MeasureControl::JumpNo] = numberText(next).trimmed();
 }
 
 void MeasureModel::Clear()
 {
     m_impact.reset();
-    m_texts.insert(QStringLiteral("distance"), QStringLiteral("m"));
-    m_texts.insert(QStringLiteral("distance_ft"), QStringLiteral("ft"));
+    m_texts[MeasureControl::Distance] = QStringLiteral("m");
+    m_texts[MeasureControl::DistanceFt] = QStringLiteral("ft");
     advanceJumpNumber();
     m_outcome = Outcome::JumpOK;
-    m_texts.insert(QStringLiteral("Comment"), QString());
+    m_texts[MeasureControl::Comment] = QString();
     m_frozen = false;
     clearExchangePictures();
 }
@@ -458,8 +440,8 @@ QString pictureFileStem(const QString& skier)
 QString MeasureModel::picturePath() const
 {
     return joinPath(m_shared.CapturesDir,
-                    pictureFileStem(text(QStringLiteral("Skier_name"))) + QStringLiteral("jump") +
-                        text(QStringLiteral("Jump_no")).trimmed() + m_shared.PictureExtension);
+                    pictureFileStem(text(MeasureControl::SkierName)) + QStringLiteral("jump") +
+                        text(MeasureControl::JumpNo).trimmed() + m_shared.PictureExtension);
 }
 
 bool MeasureModel::savePicture(const PictureWriter& write)
@@ -484,8 +466,8 @@ bool MeasureModel::savePicture(const PictureWriter& write)
     // Without a capture screen the picture is of this screen's skier and
     // jump; the capture screen's pass number is the attempt after it.
     MeasureListener::CaptureValues capture{
-        text(QStringLiteral("Skier_name")),
-        numberText(leadingNumber(text(QStringLiteral("Jump_no"))) + 1).trimmed()};
+        text(MeasureControl::SkierName),
+        numberText(leadingNumber(text(MeasureControl::JumpNo)) + 1).trimmed()};
     if (m_listener) {
         if (const auto v = m_listener->captureValues())
             capture = *v;
@@ -562,7 +544,7 @@ bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier
 
     const QString log = joinPath(m_shared.VideoDir, m_shared.LogFileName);
     const QString logLine =
-        pictureLogLine(when, captureSkier, capturePass, text(QStringLiteral("distance")), path);
+        pictureLogLine(when, captureSkier, capturePass, text(MeasureControl::Distance), path);
     if (const FileResult r = appendLines(log, {logLine}); !r) {
         m_prompt.message(
             QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(log, r.error),

@@ -6,11 +6,11 @@
 // and korvel-tool drive it directly.
 
 #include "measure/impact.h"
+#include "measure/measurecontrols.h"
 #include "measure/resultlines.h"
 #include "shell/sharedstate.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -84,14 +84,12 @@ public:
     MeasureModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt,
                  Clock clock = {});
 
-    // Text boxes by control name: distance, distance_ft, Skier_name, Jump_no,
-    // Comment, barefoot_indicator, grid_description and the read-outs xtwips,
-    // ytwips, xposition, yposition, VerifyDistance.
-    static const QStringList& boxNames();
-    QString text(const QString& box) const;
+    // The text boxes (isMeasureBox): distance, skier and jump, comment, the
+    // barefoot indicator, the grid description and the verify read-outs.
+    QString text(MeasureControl box) const;
     // An edit by the operator or another screen. A new skier starts at jump 1
     // with the distance boxes emptied.
-    void setText(const QString& box, const QString& text);
+    void setText(MeasureControl box, const QString& text);
 
     // The grid: Set_grid cycles through the configured grids.
     bool setGridVisible() const { return m_shared.GridCount > 1; }
@@ -211,7 +209,7 @@ private:
     Clock m_clock;
     MeasureListener* m_listener = nullptr;
 
-    QHash<QString, QString> m_texts;
+    ControlTexts<MeasureControl> m_texts;
     ActiveGrid m_grid;
     int m_crossSize = kCrossSizeInitial;
     std::optional<ScreenPoint> m_impact;

@@ -49,32 +49,32 @@ const QString kLoadFilter =
                    "Jump Picture Files (*.bmp)|*.bmp|Jump Picture Files (*.jpg)|*.jpg|");
 const QString kFromClipboard = QStringLiteral("Picture from Clipboard");
 
-struct OutcomeOption {
-    Outcome outcome;
-    const char* name;
-    const char* caption;
-};
-const OutcomeOption kOutcomeOptions[7] = {
-    {Outcome::JumpOK, "optJumpOK", "Jump OK"},
-    {Outcome::Pass, "Pass", "Pass"},
-    {Outcome::Fall, "Fall", "Fall"},
-    {Outcome::OptionalReride, "O_reride", "Opt. reride"},
-    {Outcome::MandatoryReride, "M_Reride", "Man. Reride"},
-    {Outcome::OtherGrid, "Other_Grid", "Other Grid"},
-    {Outcome::Comment, "Make_comment", "Comment"},
+using C = MeasureControl;
+
+const std::pair<MeasureControl, Outcome> kOutcomeOptions[7] = {
+    {C::JumpOK, Outcome::JumpOK},
+    {C::Pass, Outcome::Pass},
+    {C::Fall, Outcome::Fall},
+    {C::OptionalReride, Outcome::OptionalReride},
+    {C::MandatoryReride, Outcome::MandatoryReride},
+    {C::OtherGrid, Outcome::OtherGrid},
+    {C::MakeComment, Outcome::Comment},
 };
 
-const char* const kBuoyLabelNames[4] = {"maxbuoy", "minbuoy", "maxbuoym", "minbuoym"};
+const MeasureControl kBuoyLabels[4] = {C::MaxBuoy, C::MinBuoy, C::MaxBuoyM, C::MinBuoyM};
+
+// The verify read-outs.
+const MeasureControl kReadouts[5] = {C::XTwips, C::YTwips, C::XPosition, C::YPosition,
+                                     C::VerifyDistance};
 
 QColor rgb(std::uint32_t v)
 {
     return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
 
-QFrame* impactLine(QWidget* parent, const char* name)
+QFrame* impactLine(QWidget* parent, MeasureControl id)
 {
-    auto* f = new QFrame(parent);
-    f->setObjectName(QString::fromLatin1(name));
+    auto* f = make<QFrame>(parent, id);
     f->setAttribute(Qt::WA_TransparentForMouseEvents);
     f->setAutoFillBackground(true);
     f->hide();
@@ -147,7 +147,7 @@ MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings&
     // Form load: Jump OK, no comment, nothing drawn, the read-outs and the
     // grid description hidden until they mean something.
     m_model.clickOutcome(Outcome::JumpOK);
-    m_model.setText(QStringLiteral("Comment"), QString());
+    m_model.setText(C::Comment, QString());
     applyColours();
     sync();
     resize(1180, 700);
@@ -160,121 +160,111 @@ QWidget* MeasureScreen::buildPanel()
     auto* panel = new QWidget;
     panel->setFixedWidth(340);
     auto* v = new QVBoxLayout(panel);
+    // A control that hides keeps its place, so the others never move under
+    // the operator's next click.
+    auto keepPlace = [](QWidget* w) {
+        QSizePolicy p = w->sizePolicy();
+        p.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(p);
+        return w;
+    };
+    auto box = [this, keepPlace](QWidget* parent, MeasureControl id, bool readOnly) {
+        auto* e = m_binder.bind(id, make<QLineEdit>(parent, id));
+        e->setReadOnly(readOnly);
+        keepPlace(e);
+        return e;
+    };
 
     auto* top = new QHBoxLayout;
-    m_setGrid = button(panel, "Set_grid", QStringLiteral("&Grid 1"));
-    m_showGrid = button(panel, "Show_grid", QStringLiteral("Show Grid"));
-    m_verify = button(panel, "verify", QStringLiteral("Verify"));
+    m_setGrid = make<QPushButton>(panel, C::SetGrid);
+    keepPlace(m_setGrid);
+    m_showGrid = make<QPushButton>(panel, C::ShowGrid);
+    m_verify = make<QPushButton>(panel, C::Verify);
     top->addWidget(m_setGrid);
     top->addWidget(m_showGrid);
     top->addWidget(m_verify);
     v->addLayout(top);
 
     auto* who = new QHBoxLayout;
-    m_skier = new QComboBox(panel);
-    m_skier->setObjectName(QStringLiteral("Skier_name"));
+    m_skier = make<QComboBox>(panel, C::SkierName);
     m_skier->setEditable(true);
     m_skier->setInsertPolicy(QComboBox::NoInsert);
+    m_binder.bind(C::SkierName, m_skier);
     who->addWidget(m_skier, 3);
-    auto* jump = textBox(panel, "Jump_no", false);
-    who->addWidget(jump, 1);
-    m_boxes.insert(jump->objectName(), jump);
+    who->addWidget(box(panel, C::JumpNo, false), 1);
     v->addLayout(who);
 
-    auto* frame = new QGroupBox(panel);
-    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* frame = make<QGroupBox>(panel, C::OutcomeFrame);
     // A mid-tone ground, so every message colour stays readable on it.
     frame->setStyleSheet(QStringLiteral("QGroupBox#Frame1 { background: #56697a; }"));
     auto* fl = new QGridLayout(frame);
     m_outcomes = new QButtonGroup(this);
     for (int k = 0; k < 7; ++k) {
-        auto* b = new QRadioButton(QString::fromLatin1(kOutcomeOptions[k].caption), frame);
-        b->setObjectName(QString::fromLatin1(kOutcomeOptions[k].name));
+        auto* b = make<QRadioButton>(frame, kOutcomeOptions[k].first);
         m_outcomes->addButton(b, k);
         m_outcomeOptions[k] = b;
         fl->addWidget(b, k / 2, k % 2);
     }
     v->addWidget(frame);
     connect(m_outcomes, &QButtonGroup::idClicked, this, [this](int id) {
-        m_model.clickOutcome(kOutcomeOptions[id].outcome);
+        m_model.clickOutcome(kOutcomeOptions[id].second);
         sync();
     });
 
-    auto* comment = textBox(panel, "Comment", false);
-    comment->setPlaceholderText(QStringLiteral("Comment"));
-    m_boxes.insert(comment->objectName(), comment);
-    v->addWidget(comment);
+    m_comment = box(panel, C::Comment, false);
+    m_comment->setPlaceholderText(QStringLiteral("Comment"));
+    v->addWidget(m_comment);
 
-    auto* record = button(panel, "Record", QStringLiteral("Record &Jump"));
+    auto* record = make<QPushButton>(panel, C::Record);
     v->addWidget(record);
 
     QFont big = font();
     big.setPointSize(20);
     big.setBold(true);
     auto* distances = new QGridLayout;
-    distances->addWidget(label(panel, "IWSFlabel", QStringLiteral("IWSF Official Distance")), 0, 0);
-    distances->addWidget(label(panel, "AWSAlabel", QStringLiteral("AWSA Official Distance")), 0, 1);
-    for (const char* name : {"distance", "distance_ft"}) {
-        auto* box = textBox(panel, name, true);
-        box->setFont(big);
-        box->setAlignment(Qt::AlignCenter);
-        distances->addWidget(box, 1, name[8] == 0 ? 0 : 1);
-        m_boxes.insert(box->objectName(), box);
+    distances->addWidget(make<QLabel>(panel, C::IwsfLabel), 0, 0);
+    distances->addWidget(make<QLabel>(panel, C::AwsaLabel), 0, 1);
+    int column = 0;
+    for (const MeasureControl id : {C::Distance, C::DistanceFt}) {
+        auto* e = box(panel, id, true);
+        e->setFont(big);
+        e->setAlignment(Qt::AlignCenter);
+        distances->addWidget(e, 1, column++);
     }
     v->addLayout(distances);
-    auto* barefoot = textBox(panel, "barefoot_indicator", true);
-    m_boxes.insert(barefoot->objectName(), barefoot);
-    v->addWidget(barefoot);
+    m_barefoot = box(panel, C::BarefootIndicator, true);
+    v->addWidget(m_barefoot);
 
-    auto* clear = button(panel, "Unfreeze", QStringLiteral("Clear"));
+    auto* clear = make<QPushButton>(panel, C::Unfreeze);
     v->addWidget(clear);
 
     auto* readouts = new QGridLayout;
-    int r = 0;
-    for (const char* name : {"xtwips", "ytwips", "xposition", "yposition", "VerifyDistance"}) {
-        auto* box = textBox(panel, name, true);
-        m_boxes.insert(box->objectName(), box);
+    for (int r = 0; r < 5; ++r) {
+        m_readouts[r] = box(panel, kReadouts[r], true);
         if (r < 4)
-            readouts->addWidget(box, r / 2, r % 2);
+            readouts->addWidget(m_readouts[r], r / 2, r % 2);
         else
-            readouts->addWidget(box, 2, 0, 1, 2);
-        ++r;
+            readouts->addWidget(m_readouts[r], 2, 0, 1, 2);
     }
     v->addLayout(readouts);
 
     auto* pictures = new QHBoxLayout;
-    auto* clip = new QToolButton(panel);
-    clip->setObjectName(QStringLiteral("ClipSnapShot"));
+    auto* clip = make<QToolButton>(panel, C::ClipSnapShot);
     clip->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     clip->setToolTip(QStringLiteral("Take the picture on the clipboard"));
-    auto* img = new QToolButton(panel);
-    img->setObjectName(QStringLiteral("ImgSnapShot"));
+    auto* img = make<QToolButton>(panel, C::ImgSnapShot);
     img->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     img->setToolTip(QStringLiteral("Load snapshot.bmp from the exchange folder"));
-    m_autoLoad = new QCheckBox(QStringLiteral("Auto Load"), panel);
-    m_autoLoad->setObjectName(QStringLiteral("cbAutoLoadClipboard"));
+    m_autoLoad = make<QCheckBox>(panel, C::AutoLoad);
     pictures->addWidget(clip);
     pictures->addWidget(img);
     pictures->addWidget(m_autoLoad);
     pictures->addStretch(1);
     v->addLayout(pictures);
 
-    auto* next = button(panel, "btnNextJump", QStringLiteral("Capture Next Jump"));
+    auto* next = make<QPushButton>(panel, C::NextJump);
     v->addWidget(next);
     v->addStretch(1);
-
-    for (QLineEdit* box : std::as_const(m_boxes)) {
-        connect(box, &QLineEdit::textEdited, this, [this, box](const QString& text) {
-            m_model.setText(box->objectName(), text);
-            sync();
-        });
-    }
-    connect(m_skier, &QComboBox::editTextChanged, this, [this](const QString& text) {
-        if (text == m_model.text(QStringLiteral("Skier_name")))
-            return;
-        m_model.setText(QStringLiteral("Skier_name"), text);
-        sync();
-    });
 
     connect(m_setGrid, &QPushButton::clicked, this, [this] {
         m_model.Set_grid();
@@ -307,12 +297,12 @@ void MeasureScreen::buildOverlays()
 {
     // Panels that float over the picture, each dragged by its label so the
     // operator can move it off the buoys or the impact.
-    auto makeGroup = [this](const char* handleName, const QString& caption, QPoint at) {
+    auto makeGroup = [this](MeasureControl handleId, QPoint at) {
         auto* group = new QWidget(m_picture);
         auto* lay = new QVBoxLayout(group);
         lay->setContentsMargins(0, 0, 0, 0);
         lay->setSpacing(1);
-        auto* handle = label(group, handleName, caption);
+        auto* handle = make<QLabel>(group, handleId);
         handle->setStyleSheet(QStringLiteral("background: black; color: white; padding: 1px 3px;"));
         lay->addWidget(handle);
         new DragHandle(handle, group);
@@ -320,7 +310,7 @@ void MeasureScreen::buildOverlays()
         return std::pair{group, lay};
     };
 
-    m_frozenSign = label(m_picture, "FrozenSign", QStringLiteral("FROZEN"));
+    m_frozenSign = make<QLabel>(m_picture, C::FrozenSign);
     m_frozenSign->setStyleSheet(
         QStringLiteral("background: black; font-weight: bold; padding: 2px 6px;"));
     new DragHandle(m_frozenSign, m_frozenSign);
@@ -328,7 +318,7 @@ void MeasureScreen::buildOverlays()
     m_frozenSign->move(8, 8);
     m_frozenSign->hide();
 
-    m_unofficial = label(m_picture, "UnofficialJump", QStringLiteral("UNOFFICIAL JUMP"));
+    m_unofficial = make<QLabel>(m_picture, C::Unofficial);
     m_unofficial->setStyleSheet(QStringLiteral(
         "color: red; background: black; font-size: 16pt; font-weight: bold; padding: 2px;"));
     m_unofficial->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -336,26 +326,24 @@ void MeasureScreen::buildOverlays()
     m_unofficial->move(200, 8);
     m_unofficial->hide();
 
-    auto [grid, gridLayout] =
-        makeGroup("gridlabel", QStringLiteral("Grid Description (drag-it)"), {8, 40});
-    auto* description = textBox(grid, "grid_description", true);
-    description->setMinimumWidth(240);
-    m_boxes.insert(description->objectName(), description);
-    gridLayout->addWidget(description);
+    auto [grid, gridLayout] = makeGroup(C::GridHandle, {8, 40});
+    m_gridDescription =
+        m_binder.bind(C::GridDescription, make<QLineEdit>(grid, C::GridDescription));
+    m_gridDescription->setReadOnly(true);
+    m_gridDescription->setMinimumWidth(240);
+    gridLayout->addWidget(m_gridDescription);
     grid->adjustSize();
     m_gridGroup = grid;
-    description->hide();
+    m_gridDescription->hide();
 
-    m_fileName = textBox(m_picture, "gif_file_name", true);
-    m_fileName->setText(QStringLiteral(".gif file name"));
+    m_fileName = make<QLineEdit>(m_picture, C::FileName);
+    m_fileName->setReadOnly(true);
     m_fileName->setMinimumWidth(300);
     m_fileName->adjustSize();
     m_fileName->hide();
 
-    auto [cross, crossLayout] =
-        makeGroup("CrossLabel", QStringLiteral("Adjust Cross Size (drag-it)"), {8, 120});
-    m_crossSize = new QScrollBar(Qt::Horizontal, cross);
-    m_crossSize->setObjectName(QStringLiteral("CrossSize"));
+    auto [cross, crossLayout] = makeGroup(C::CrossHandle, {8, 120});
+    m_crossSize = make<QScrollBar>(cross, C::CrossSize, Qt::Horizontal);
     m_crossSize->setRange(kCrossSizeMin, kCrossSizeMax);
     m_crossSize->setSingleStep(kCrossSizeStep);
     m_crossSize->setPageStep(kCrossSizeStep);
@@ -372,21 +360,19 @@ void MeasureScreen::buildOverlays()
         placeImpactLines();
     });
 
-    auto [adjust, adjustLayout] =
-        makeGroup("AdjustmentLabel", QStringLiteral("Micro-Adjust (drag-it)"), {8, 170});
+    auto [adjust, adjustLayout] = makeGroup(C::AdjustHandle, {8, 170});
     auto* arrows = new QGridLayout;
-    struct Arrow {
-        const char* name;
+    const struct {
+        MeasureControl id;
         Qt::ArrowType type;
         int row, col;
         NudgeDirection dir;
-    } arrowSpec[] = {{"AdjustUp", Qt::UpArrow, 0, 1, NudgeDirection::Up},
-                     {"AdjustLeft", Qt::LeftArrow, 1, 0, NudgeDirection::Left},
-                     {"AdjustRight", Qt::RightArrow, 1, 2, NudgeDirection::Right},
-                     {"AdjustDown", Qt::DownArrow, 2, 1, NudgeDirection::Down}};
-    for (const Arrow& a : arrowSpec) {
-        auto* b = new QToolButton(adjust);
-        b->setObjectName(QString::fromLatin1(a.name));
+    } arrowButtons[] = {{C::AdjustUp, Qt::UpArrow, 0, 1, NudgeDirection::Up},
+                        {C::AdjustLeft, Qt::LeftArrow, 1, 0, NudgeDirection::Left},
+                        {C::AdjustRight, Qt::RightArrow, 1, 2, NudgeDirection::Right},
+                        {C::AdjustDown, Qt::DownArrow, 2, 1, NudgeDirection::Down}};
+    for (const auto& a : arrowButtons) {
+        auto* b = make<QToolButton>(adjust, a.id);
         b->setArrowType(a.type);
         b->setFocusPolicy(Qt::NoFocus);
         arrows->addWidget(b, a.row, a.col);
@@ -401,76 +387,69 @@ void MeasureScreen::buildOverlays()
     m_adjustGroup = adjust;
 
     for (int k = 0; k < 4; ++k) {
-        m_buoyLabels[k] = label(m_picture, kBuoyLabelNames[k], QString());
+        m_buoyLabels[k] = make<QLabel>(m_picture, kBuoyLabels[k]);
         m_buoyLabels[k]->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_buoyLabels[k]->setStyleSheet(
             QStringLiteral("background: transparent; font-weight: bold;"));
     }
 
-    m_lineHorizontal = impactLine(m_picture, "lineHorizontalImpact");
-    m_lineVertical = impactLine(m_picture, "lineVerticalImpact");
-    m_lineSplash = impactLine(m_picture, "lineSplashIndicator");
+    m_lineHorizontal = impactLine(m_picture, C::LineHorizontal);
+    m_lineVertical = impactLine(m_picture, C::LineVertical);
+    m_lineSplash = impactLine(m_picture, C::LineSplash);
 }
 
 void MeasureScreen::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    struct Item {
-        const char* name;
-        const char* caption;
-        void (MeasureScreen::*run)();
-    } items[] = {
-        {"SavePict", "&Save Picture", &MeasureScreen::savePictureCommand},
-        {"LoadPict", "&Load Picture", &MeasureScreen::loadPictureCommand},
-        {"mnuPaste", "&Paste", &MeasureScreen::pasteClipboard},
-        {"mnuResults", "&Results", &MeasureScreen::showResults},
-        {"mnuCalibrate", "&Calibrate", nullptr},
-        {"mnuCapture", "C&apture Next Jump", &MeasureScreen::nextJumpCommand},
-        {"mnuViewLog", "&View Log", nullptr},
-        {"Exit", "E&xit", &MeasureScreen::exitCommand},
+    const std::pair<MeasureControl, void (MeasureScreen::*)()> items[] = {
+        {C::SavePicture, &MeasureScreen::savePictureCommand},
+        {C::LoadPicture, &MeasureScreen::loadPictureCommand},
+        {C::Paste, &MeasureScreen::pasteClipboard},
+        {C::Results, &MeasureScreen::showResults},
+        {C::Calibrate, &MeasureScreen::calibrateCommand},
+        {C::CaptureNext, &MeasureScreen::nextJumpCommand},
+        {C::ViewLog, &MeasureScreen::viewLogCommand},
+        {C::Exit, &MeasureScreen::exitCommand},
     };
-    for (const Item& item : items) {
-        QAction* a = action(this, item.name, QString::fromLatin1(item.caption));
+    for (const auto& [id, run] : items) {
+        QAction* a = make<QAction>(this, id);
         bar->addAction(a);
-        if (item.run)
-            connect(a, &QAction::triggered, this, item.run);
+        connect(a, &QAction::triggered, this, run);
     }
-    connect(findChild<QAction*>(QStringLiteral("mnuCalibrate")), &QAction::triggered, this, [this] {
-        if (!m_model.listener() || !m_model.listener()->openCalibration())
-            m_prompt.message(
-                QStringLiteral("The calibration line tool cannot be opened from here."));
-    });
-    connect(findChild<QAction*>(QStringLiteral("mnuViewLog")), &QAction::triggered, this, [this] {
-        if (!m_model.listener() || !m_model.listener()->openPictureLog())
-            m_prompt.message(QStringLiteral(
-                "The contact picture log viewer is not part of this version of korvel."));
-    });
+}
+
+void MeasureScreen::calibrateCommand()
+{
+    if (!m_model.listener() || !m_model.listener()->openCalibration())
+        m_prompt.message(QStringLiteral("The calibration line tool cannot be opened from here."));
+}
+
+void MeasureScreen::viewLogCommand()
+{
+    if (!m_model.listener() || !m_model.listener()->openPictureLog())
+        m_prompt.message(QStringLiteral(
+            "The contact picture log viewer is not part of this version of korvel."));
 }
 
 void MeasureScreen::applyColours()
 {
     const std::optional<QColor> all =
         messageColour(m_settings.get(QStringLiteral("labelcolor"), QString()));
-    struct Default {
-        const char* name;
-        QColor colour;
-    } defaults[] = {
-        {"Make_comment", Qt::black}, {"Other_Grid", Qt::black},      {"Fall", Qt::black},
-        {"Pass", Qt::black},         {"optJumpOK", Qt::black},       {"IWSFlabel", Qt::black},
-        {"AWSAlabel", Qt::black},    {"M_Reride", Qt::red},          {"O_reride", Qt::yellow},
-        {"FrozenSign", Qt::white},   {"AdjustmentLabel", Qt::white}, {"CrossLabel", Qt::white},
-        {"maxbuoy", Qt::white},      {"maxbuoym", Qt::white},        {"minbuoy", Qt::white},
-        {"minbuoym", Qt::white},
+    const std::pair<MeasureControl, QColor> defaults[] = {
+        {C::MakeComment, Qt::black}, {C::OtherGrid, Qt::black},     {C::Fall, Qt::black},
+        {C::Pass, Qt::black},        {C::JumpOK, Qt::black},        {C::IwsfLabel, Qt::black},
+        {C::AwsaLabel, Qt::black},   {C::MandatoryReride, Qt::red}, {C::OptionalReride, Qt::yellow},
+        {C::FrozenSign, Qt::white},  {C::AdjustHandle, Qt::white},  {C::CrossHandle, Qt::white},
+        {C::MaxBuoy, Qt::white},     {C::MaxBuoyM, Qt::white},      {C::MinBuoy, Qt::white},
+        {C::MinBuoyM, Qt::white},
     };
-    for (const Default& d : defaults) {
-        QWidget* w = findChild<QWidget*>(QString::fromLatin1(d.name));
-        if (!w)
-            continue;
+    for (const auto& [id, colour] : defaults) {
+        QWidget* w = findControl<QWidget>(this, id);
         // Labels over the picture keep their own ground; only the text colour changes.
         if (!w->property("baseSheet").isValid())
             w->setProperty("baseSheet", w->styleSheet());
         w->setStyleSheet(w->property("baseSheet").toString() +
-                         QStringLiteral(" color: %1;").arg(all.value_or(d.colour).name()));
+                         QStringLiteral(" color: %1;").arg(all.value_or(colour).name()));
     }
     const QColor impact =
         rgb(impactColour(m_settings.get(QStringLiteral("impactcolor"), QString())));
@@ -500,8 +479,8 @@ void MeasureScreen::enter()
 void MeasureScreen::freezePicture(const QImage& picture, const QString& source)
 {
     m_model.setFrozen(true);
-    m_model.setText(QStringLiteral("distance"), QString());
-    m_model.setText(QStringLiteral("distance_ft"), QString());
+    m_model.setText(C::Distance, QString());
+    m_model.setText(C::DistanceFt, QString());
     m_picture->setPicture(picture);
     show_the_grid();
     m_fileName->setText(source);
@@ -569,7 +548,7 @@ void MeasureScreen::Clear()
 
 void MeasureScreen::setSkierNames(const QStringList& names)
 {
-    const QString current = m_model.text(QStringLiteral("Skier_name"));
+    const QString current = m_model.text(C::SkierName);
     const QSignalBlocker block(m_skier);
     m_skier->clear();
     m_skier->addItems(names);
@@ -627,18 +606,7 @@ QString MeasureScreen::writePicture(const QString& path) const
 
 void MeasureScreen::sync()
 {
-    for (auto it = m_boxes.constBegin(); it != m_boxes.constEnd(); ++it) {
-        const QString t = m_model.text(it.key());
-        if (it.value()->text() != t) {
-            const QSignalBlocker block(it.value());
-            it.value()->setText(t);
-        }
-    }
-    const QString skier = m_model.text(QStringLiteral("Skier_name"));
-    if (m_skier->currentText() != skier) {
-        const QSignalBlocker block(m_skier);
-        m_skier->setEditText(skier);
-    }
+    m_binder.sync();
     m_setGrid->setVisible(m_model.setGridVisible());
     m_setGrid->setText(m_model.setGridCaption());
     m_verify->setText(m_model.verifyCaption());
@@ -647,18 +615,17 @@ void MeasureScreen::sync()
     m_outcomes->setExclusive(false);
     for (int k = 0; k < 7; ++k) {
         const QSignalBlocker block(m_outcomeOptions[k]);
-        m_outcomeOptions[k]->setChecked(outcome == kOutcomeOptions[k].outcome);
+        m_outcomeOptions[k]->setChecked(outcome == kOutcomeOptions[k].second);
     }
     m_outcomes->setExclusive(true);
 
-    m_boxes.value(QStringLiteral("Comment"))->setVisible(m_model.commentVisible());
-    m_boxes.value(QStringLiteral("barefoot_indicator"))
-        ->setVisible(m_model.barefootIndicatorVisible());
+    m_comment->setVisible(m_model.commentVisible());
+    m_barefoot->setVisible(m_model.barefootIndicatorVisible());
     const bool verify = m_model.readoutsVisible();
-    for (const char* name : {"xtwips", "ytwips", "xposition", "yposition", "VerifyDistance"})
-        m_boxes.value(QString::fromLatin1(name))->setVisible(verify);
+    for (QLineEdit* readout : m_readouts)
+        readout->setVisible(verify);
     m_unofficial->setVisible(verify);
-    m_boxes.value(QStringLiteral("grid_description"))->setVisible(m_gridDescriptionShown);
+    m_gridDescription->setVisible(m_gridDescriptionShown);
     m_gridGroup->adjustSize();
     m_frozenSign->setVisible(m_model.frozen());
     m_fileName->setVisible(m_fileNameShown);

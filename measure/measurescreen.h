@@ -6,6 +6,7 @@
 // forwards what the operator does, fetches and writes pictures, and draws.
 
 #include "measure/measuremodel.h"
+#include "shell/boxbinder.h"
 
 #include <QMainWindow>
 
@@ -85,6 +86,8 @@ private:
     void savePictureCommand();
     void showResults();
     void exitCommand();
+    void calibrateCommand();
+    void viewLogCommand();
     void nextJumpCommand();
     void placeFileNameBelowGrid();
     QString writePicture(const QString& path) const;
@@ -95,7 +98,11 @@ private:
     Prompt& m_prompt;
 
     PictureView* m_picture = nullptr;
-    QHash<QString, QLineEdit*> m_boxes;
+    BoxBinder<MeasureControl> m_binder{m_model, [this] { sync(); }};
+    QLineEdit* m_comment = nullptr;
+    QLineEdit* m_barefoot = nullptr;
+    QLineEdit* m_gridDescription = nullptr;
+    std::array<QLineEdit*, 5> m_readouts{};
     QComboBox* m_skier = nullptr;
     QPushButton* m_setGrid = nullptr;
     QPushButton* m_verify = nullptr;

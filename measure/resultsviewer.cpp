@@ -1,4 +1,5 @@
 #include "measure/resultsviewer.h"
+#include "shell/namedwidgets.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -14,15 +15,13 @@ ResultsViewer::ResultsViewer(QWidget* parent) : QMainWindow(parent)
     setWindowFlag(Qt::Window);
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
-    m_output = new QPlainTextEdit(central);
-    m_output->setObjectName(QStringLiteral("output_box"));
+    m_output = make<QPlainTextEdit>(central, ResultsControl::Output);
     m_output->setReadOnly(true);
     m_output->setLineWrapMode(QPlainTextEdit::NoWrap);
     // The lines line up in columns only in a fixed-width font.
     m_output->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     v->addWidget(m_output);
-    auto* exit = new QPushButton(QStringLiteral("E&xit"), central);
-    exit->setObjectName(QStringLiteral("Exit_results"));
+    auto* exit = make<QPushButton>(central, ResultsControl::Exit);
     v->addWidget(exit, 0, Qt::AlignRight);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     setCentralWidget(central);

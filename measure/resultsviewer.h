@@ -2,12 +2,25 @@
 // Results: the day's results file as it stands, for the operator to read back
 // over a skier's jumps. Read-only; "E&xit" closes it.
 
+#include "shell/controls.h"
+
 #include <QMainWindow>
 
 class QPlainTextEdit;
 
 namespace korvel
 {
+
+enum class ResultsControl { Output, Exit };
+inline constexpr ControlRow<ResultsControl> kResultsControls[] = {
+    {ResultsControl::Output, "output_box"},
+    {ResultsControl::Exit, "Exit_results", "E&xit"},
+};
+static_assert(controlsInEnumOrder(kResultsControls));
+constexpr std::span<const ControlRow<ResultsControl>> controlTable(ResultsControl)
+{
+    return kResultsControls;
+}
 
 class ResultsViewer : public QMainWindow
 {

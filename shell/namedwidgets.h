@@ -54,29 +54,4 @@ template <class W, class... Args> W* named(const char* name, Args&&... args)
     return w;
 }
 
-// Made by objectName text: only the two first screens still use these while
-// they move to their control tables; new screens use make<W>(parent, id).
-inline QLabel* label(QWidget* parent, const char* name, const QString& caption)
-{
-    return named<QLabel>(name, caption, parent);
-}
-inline QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    return named<QPushButton>(name, caption, parent);
-}
-inline QRadioButton* option(QWidget* parent, const char* name, const QString& caption)
-{
-    return named<QRadioButton>(name, caption, parent);
-}
-inline QLineEdit* textBox(QWidget* parent, const char* name, bool readOnly = false)
-{
-    auto* e = named<QLineEdit>(name, parent);
-    e->setReadOnly(readOnly);
-    return e;
-}
-inline QAction* action(QObject* parent, const char* name, const QString& caption)
-{
-    return named<QAction>(name, caption, parent);
-}
-
 } // namespace korvel

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     MeasureScreen measure(measureModel, shared, settings, prompt);
     const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
     measure.freezePicture(jump.picture, QStringLiteral("Sample jump"));
-    measureModel.setText(QStringLiteral("Skier_name"), QStringLiteral("Sample Skier"));
+    measureModel.setText(MeasureControl::SkierName, QStringLiteral("Sample Skier"));
     const QPoint contact = jump.impact->click();
     measureModel.clickPicture(contact.x() * 15.0, contact.y() * 15.0);
     measureModel.Record();

@@ -26,14 +26,14 @@ void fill(CalibrationLine& line, const Ends& e)
 {
     const QString texts[] = {e.X1, e.Y1, e.x1, e.y1, e.X2, e.Y2, e.x2, e.y2};
     for (int k = 0; k < 8; ++k)
-        line.setText(CalibrationLine::boxNames()[k], texts[k]);
+        line.setText(static_cast<CalibrationControl>(k), texts[k]);
 }
 
 Ends read(const CalibrationLine& line)
 {
     QString t[8];
     for (int k = 0; k < 8; ++k)
-        t[k] = line.text(CalibrationLine::boxNames()[k]);
+        t[k] = line.text(static_cast<CalibrationControl>(k));
     return {t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7]};
 }
 
@@ -93,7 +93,7 @@ TEST(CalibrationLine, ThePreviousLineComesBackForMagenta)
     EXPECT_EQ(first->previous.to.x, 0);
     line.toggleUnits();
     EXPECT_EQ(line.unitsCaption(), "Screen");
-    EXPECT_EQ(line.text("CalibrationLineXTwips"), " 64"); // switching converts nothing
+    EXPECT_EQ(line.text(CalibrationControl::XTwips), " 64"); // switching converts nothing
     const auto second = line.Draw(test::flatGrid());
     ASSERT_TRUE(second);
     EXPECT_EQ(second->previous.to.x, first->current.to.x);
@@ -113,12 +113,12 @@ TEST(CalibrationLine, RefusesWithoutAPlaceOnTheWater)
     ActiveGrid g = test::flatGrid();
     g.c[5] = 1.0 / 4096;
     line.toggleUnits();
-    line.setText("CalibrationLineYTwips2", "-5000");
+    line.setText(CalibrationControl::YTwips2, "-5000");
     prompt.expectMessage(
         "End point 2 has no place on the water of this grid: it lies on or beyond the grid's "
         "horizon. Nothing was drawn.");
     EXPECT_FALSE(line.Draw(g));
-    EXPECT_EQ(line.text("CalibrationLineXActual"), "1"); // end 1 converted, but nothing written
+    EXPECT_EQ(line.text(CalibrationControl::XActual), "1"); // end 1 converted, but nothing written
     EXPECT_EQ(line.stored().to.x, 0);
 }
 

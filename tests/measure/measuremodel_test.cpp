@@ -43,8 +43,8 @@ struct Bench : test::Workplace {
         settings->save("kviodir", kvio);
         test::storeGrid(grids, 1, test::janeRoeGrid());
         model = std::make_unique<MeasureModel>(grids, shared, *settings, prompt, test::exampleTime);
-        model->setText("Skier_name", "Jane Roe");
-        model->setText("Jump_no", "3");
+        model->setText(MeasureControl::SkierName, "Jane Roe");
+        model->setText(MeasureControl::JumpNo, "3");
     }
 
     QStringList results() const
@@ -63,20 +63,20 @@ TEST(MeasureModel, RecordsAMeasuredJumpEverywhere)
     Bench b;
     b.model->setFrozen(true);
     b.clickExample();
-    EXPECT_EQ(b.model->text("distance"), "m");
+    EXPECT_EQ(b.model->text(MeasureControl::Distance), "m");
     EXPECT_TRUE(b.model->nudgeArrowsVisible());
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.results(), QStringList{kJaneRoeLine});
-    EXPECT_EQ(b.model->text("distance"), " 45.3m");
-    EXPECT_EQ(b.model->text("distance_ft"), " 149ft");
+    EXPECT_EQ(b.model->text(MeasureControl::Distance), " 45.3m");
+    EXPECT_EQ(b.model->text(MeasureControl::DistanceFt), " 149ft");
     EXPECT_EQ(b.kvresult(), "OK,  45.3,  149, 3\r\n");
     EXPECT_EQ(b.kvraw(), "14:03:11 ,Jane Roe,OK,  45.3,  149, 3\r\n");
     // A measured jump moves on when the frame is cleared, not at Record.
-    EXPECT_EQ(b.model->text("Jump_no"), "3");
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "3");
     EXPECT_FALSE(b.model->commentVisible());
     b.model->Clear();
-    EXPECT_EQ(b.model->text("Jump_no"), "4");
-    EXPECT_EQ(b.model->text("distance"), "m");
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "4");
+    EXPECT_EQ(b.model->text(MeasureControl::Distance), "m");
     EXPECT_FALSE(b.model->impactLinesVisible());
 }
 
@@ -85,8 +85,8 @@ TEST(MeasureModel, CurrentResultIsReplacedAndHistoryGrows)
     Bench b;
     b.clickExample();
     ASSERT_TRUE(b.model->Record());
-    b.model->setText("Skier_name", "Roe, Jane"); // a new skier starts at jump 1
-    EXPECT_EQ(b.model->text("Jump_no"), "1");
+    b.model->setText(MeasureControl::SkierName, "Roe, Jane"); // a new skier starts at jump 1
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "1");
     b.model->clickOutcome(Outcome::Pass);
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.kvresult(), "Pass, 0, 0,1\r\n");
@@ -138,9 +138,9 @@ TEST(MeasureModel, FallAndPassLines)
         ASSERT_TRUE(b.model->Record()) << c.what;
         EXPECT_EQ(b.results(), QStringList{c.line}) << c.what;
         EXPECT_EQ(b.kvresult(), c.exchange) << c.what;
-        EXPECT_EQ(b.model->text("Jump_no"), c.jumpAfter) << c.what;
-        EXPECT_EQ(b.model->text("distance"), "") << c.what;
-        EXPECT_EQ(b.model->text("Comment"), "") << c.what;
+        EXPECT_EQ(b.model->text(MeasureControl::JumpNo), c.jumpAfter) << c.what;
+        EXPECT_EQ(b.model->text(MeasureControl::Distance), "") << c.what;
+        EXPECT_EQ(b.model->text(MeasureControl::Comment), "") << c.what;
         // Unselected only when the jump moved on.
         EXPECT_EQ(b.model->outcome().has_value(), c.frozen) << c.what;
     }
@@ -153,7 +153,7 @@ TEST(MeasureModel, FallForJumpSevenAfterAnEarlierJumpCarriesNoStalePoint)
     b.clickExample();
     ASSERT_TRUE(b.model->Record());
     b.model->Clear();
-    b.model->setText("Jump_no", "7");
+    b.model->setText(MeasureControl::JumpNo, "7");
     b.model->clickOutcome(Outcome::Fall);
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.results().at(1), kStamp + "Jane Roe  jump 7 -   (IWSF)  (AWSA)Fall" + kZeros);
@@ -178,7 +178,7 @@ TEST(MeasureModel, ExchangeOutcomeFromTheOptionAndTheExactComment)
         b.clickExample();
         if (c.option)
             b.model->clickOutcome(*c.option);
-        b.model->setText("Comment", c.comment);
+        b.model->setText(MeasureControl::Comment, c.comment);
         ASSERT_TRUE(b.model->Record()) << c.what;
         EXPECT_EQ(b.kvresult(), c.exchange) << c.what;
         EXPECT_TRUE(b.results().at(0).contains(c.comment)) << c.what;
@@ -193,7 +193,7 @@ TEST(MeasureModel, VerifyModeMarksTheResultAndStillExchanges)
     EXPECT_EQ(b.model->verifyCaption(), "Verify off");
     EXPECT_TRUE(b.model->readoutsVisible());
     b.clickExample();
-    b.model->setText("Comment", "check");
+    b.model->setText(MeasureControl::Comment, "check");
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.results().at(0),
               kStamp +
@@ -206,7 +206,7 @@ TEST(MeasureModel, BarefootJumpLine)
 {
     Bench b;
     b.shared.BarefootMode = true;
-    EXPECT_EQ(b.model->text("barefoot_indicator"), "Barefoot Jump");
+    EXPECT_EQ(b.model->text(MeasureControl::BarefootIndicator), "Barefoot Jump");
     b.clickExample();
     ASSERT_TRUE(b.model->Record());
     // 43.1734 m with no offset: 141.6 ft to the tenth.
@@ -247,7 +247,7 @@ TEST(OtherGrid, MetreAndFootCrossCheck)
             EXPECT_EQ(b.kvresult(), "OK, , , 3\r\n") << c.what;
         }
         // Not frozen: the jump moves on at once and the option is released.
-        EXPECT_EQ(b.model->text("Jump_no"), "4") << c.what;
+        EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "4") << c.what;
         EXPECT_FALSE(b.model->outcome().has_value()) << c.what;
     }
 }
@@ -266,8 +266,8 @@ TEST(OtherGrid, DistancesMustBePlainNumbers)
         .expectInput(kFeet, QString("132.9"));
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.kvresult(), "OK, 40.5,  132.9, 3\r\n");
-    EXPECT_EQ(b.model->text("distance"), "40.5m");
-    EXPECT_EQ(b.model->text("distance_ft"), " 132.9ft");
+    EXPECT_EQ(b.model->text(MeasureControl::Distance), "40.5m");
+    EXPECT_EQ(b.model->text(MeasureControl::DistanceFt), " 132.9ft");
 }
 
 TEST(OtherGrid, CancelRecordsNothing)
@@ -280,7 +280,7 @@ TEST(OtherGrid, CancelRecordsNothing)
     EXPECT_FALSE(b.model->Record());
     EXPECT_FALSE(QFile::exists(b.shared.ResultsFile));
     EXPECT_FALSE(QFile::exists(b.kvio + "/kvresult.dst"));
-    EXPECT_EQ(b.model->text("Jump_no"), "3");
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "3");
     EXPECT_EQ(b.model->outcome(), Outcome::OtherGrid);
 }
 
@@ -299,12 +299,12 @@ TEST(RecordRefused, NoImpactOrOffTheWater)
     b.model->Set_grid();
     ASSERT_EQ(b.model->setGridCaption(), "&Grid 2");
     b.model->mouseMove(4530, 3120);
-    const QString before = b.model->text("VerifyDistance");
+    const QString before = b.model->text(MeasureControl::VerifyDistance);
     ASSERT_FALSE(before.isEmpty());
     b.model->mouseMove(100, -4096);
     b.model->mouseMove(100, -6000);
-    EXPECT_EQ(b.model->text("VerifyDistance"), before);
-    EXPECT_EQ(b.model->text("xtwips"), " 4530");
+    EXPECT_EQ(b.model->text(MeasureControl::VerifyDistance), before);
+    EXPECT_EQ(b.model->text(MeasureControl::XTwips), " 4530");
 
     b.model->clickPicture(100, -4096);
     EXPECT_FALSE(b.model->impactMark().splash);
@@ -314,8 +314,8 @@ TEST(RecordRefused, NoImpactOrOffTheWater)
     EXPECT_FALSE(b.model->Record());
     EXPECT_FALSE(QFile::exists(b.shared.ResultsFile));
     EXPECT_FALSE(QFile::exists(b.kvio + "/kvresult.dst"));
-    EXPECT_EQ(b.model->text("distance"), "m");
-    EXPECT_EQ(b.model->text("Jump_no"), "3");
+    EXPECT_EQ(b.model->text(MeasureControl::Distance), "m");
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "3");
 }
 
 TEST(RecordRefused, ClearedFrameHasNoImpact)
@@ -343,11 +343,11 @@ TEST(RecordFailure, UnwritableResultsFileKeepsEverythingForAnotherTry)
                                    "file can be written.",
                                QString("Error Message"), Icon::Exclamation);
         EXPECT_FALSE(b.model->Record());
-        EXPECT_EQ(b.model->text("Jump_no"), "3");
+        EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "3");
         EXPECT_EQ(b.model->outcome(), outcome);
         EXPECT_FALSE(QFile::exists(b.kvio + "/kvresult.dst"));
         if (outcome == Outcome::JumpOK) {
-            EXPECT_EQ(b.model->text("distance"), " 45.3m");
+            EXPECT_EQ(b.model->text(MeasureControl::Distance), " 45.3m");
         }
 
         // The folder comes back: the same Record goes through.
@@ -367,7 +367,7 @@ TEST(RecordFailure, MissingExchangeFolderIsReportedAndTheJumpStillAdvances)
     b.model->clickOutcome(Outcome::Fall);
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.results().size(), 1);
-    EXPECT_EQ(b.model->text("Jump_no"), "4");
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "4");
 }
 
 TEST(RecordFailure, ExchangeOffWritesNoExchangeFiles)
@@ -425,9 +425,9 @@ TEST(Rerides, LinesWrittenAtOnce)
         b.model->clickOutcome(c.option);
         EXPECT_EQ(b.results().at(1), c.line);
         EXPECT_EQ(b.model->outcome().has_value(), c.staysSelected);
-        EXPECT_EQ(b.model->text("Comment"), "");
-        EXPECT_EQ(b.model->text("distance").isEmpty(), c.clearsDistance);
-        EXPECT_EQ(b.model->text("Jump_no"), "3");
+        EXPECT_EQ(b.model->text(MeasureControl::Comment), "");
+        EXPECT_EQ(b.model->text(MeasureControl::Distance).isEmpty(), c.clearsDistance);
+        EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "3");
     }
 }
 
@@ -452,7 +452,7 @@ TEST(Rerides, UnwritableResultsFileLeavesTheCommentShowing)
     b.prompt.expectMessage("The results file could not be written:\n" + b.shared.ResultsFile +
                            "\n" + reason);
     b.model->clickOutcome(Outcome::OptionalReride);
-    EXPECT_EQ(b.model->text("Comment"), "Optional Reride on previous jump");
+    EXPECT_EQ(b.model->text(MeasureControl::Comment), "Optional Reride on previous jump");
     EXPECT_EQ(b.model->outcome(), Outcome::OptionalReride);
 }
 

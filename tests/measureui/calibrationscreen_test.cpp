@@ -37,7 +37,7 @@ bool drawnNear(PictureView* p, QPointF twips, const QColor& colour)
     return false;
 }
 
-QPointF twipsOf(const CalibrationLine& line, const char* x, const char* y)
+QPointF twipsOf(const CalibrationLine& line, CalibrationControl x, CalibrationControl y)
 {
     return {leadingNumber(line.text(x)), leadingNumber(line.text(y))};
 }
@@ -84,10 +84,10 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
 
     const auto exact = SurveyToScreen(op.grids.coefficients(), jump.survey.x(), jump.survey.y());
     ASSERT_TRUE(exact);
-    EXPECT_EQ(line.text("CalibrationLineXTwips"), numberText(std::floor(exact->x + 0.5)));
-    EXPECT_EQ(line.text("CalibrationLineYTwips"), numberText(std::floor(exact->y + 0.5)));
-    const QPointF from = twipsOf(line, "CalibrationLineXTwips", "CalibrationLineYTwips");
-    const QPointF to = twipsOf(line, "CalibrationLineXTwips2", "CalibrationLineYTwips2");
+    EXPECT_EQ(line.text(CalibrationControl::XTwips), numberText(std::floor(exact->x + 0.5)));
+    EXPECT_EQ(line.text(CalibrationControl::YTwips), numberText(std::floor(exact->y + 0.5)));
+    const QPointF from = twipsOf(line, CalibrationControl::XTwips, CalibrationControl::YTwips);
+    const QPointF to = twipsOf(line, CalibrationControl::XTwips2, CalibrationControl::YTwips2);
     // The grid came from whole-pixel clicks: each end lands within a pixel of its mark.
     EXPECT_NEAR(from.x() / 15, jump.pixel.x(), 1.0);
     EXPECT_NEAR(from.y() / 15, jump.pixel.y(), 1.0);
@@ -102,14 +102,14 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
     press("CalibrationLineUnitsSelect");
     EXPECT_EQ(test::requireControl<QPushButton>(&tool, "CalibrationLineUnitsSelect")->text(),
               "Screen");
-    EXPECT_EQ(twipsOf(line, "CalibrationLineXTwips", "CalibrationLineYTwips"),
+    EXPECT_EQ(twipsOf(line, CalibrationControl::XTwips, CalibrationControl::YTwips),
               from); // nothing converted yet
     const sample::SceneMark& lr = op.scene.buoy(sample::BuoySlot::LowerRight);
     type("CalibrationLineXTwips", numberText(lr.click().x() * 15).trimmed());
     type("CalibrationLineYTwips", numberText(lr.click().y() * 15).trimmed());
     press("CalibrateLineDrawCommand");
-    EXPECT_NEAR(leadingNumber(line.text("CalibrationLineXActual")), lr.survey.x(), 0.15);
-    EXPECT_NEAR(leadingNumber(line.text("CalibrationLineYActual")), lr.survey.y(), 0.15);
+    EXPECT_NEAR(leadingNumber(line.text(CalibrationControl::XActual)), lr.survey.x(), 0.15);
+    EXPECT_NEAR(leadingNumber(line.text(CalibrationControl::YActual)), lr.survey.y(), 0.15);
     // The earlier line is drawn over in magenta, the new one in white.
     for (PictureView* p : {op.screen->picture(), setup.picture()})
         EXPECT_TRUE(drawnNear(p, middle, QColor(255, 0, 255)));
