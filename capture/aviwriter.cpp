@@ -21,6 +21,50 @@ QString avErrorText(int code)
     return QString::fromLocal8Bit(text);
 }
 
+namespace
+{
+
+AVPixelFormat plainFormat(AVPixelFormat f, bool* fullRange)
+{
+    *fullRange = true;
+    switch (f) {
+    case AV_PIX_FMT_YUVJ420P:
+        return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+        return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+        return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+        return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+        return AV_PIX_FMT_YUV411P;
+    default:
+        *fullRange = false;
+        return f;
+    }
+}
+
+} // namespace
+
+SwsContext* cachedScaler(SwsContext* context, int srcWidth, int srcHeight, int srcFormat,
+                         int dstWidth, int dstHeight, int dstFormat)
+{
+    bool srcFull = false, dstFull = false;
+    const AVPixelFormat src = plainFormat(AVPixelFormat(srcFormat), &srcFull);
+    const AVPixelFormat dst = plainFormat(AVPixelFormat(dstFormat), &dstFull);
+    context = sws_getCachedContext(context, srcWidth, srcHeight, src, dstWidth, dstHeight, dst,
+                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (context && (srcFull || dstFull)) {
+        int *inverse = nullptr, *table = nullptr;
+        int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+        sws_getColorspaceDetails(context, &inverse, &srcRange, &table, &dstRange, &brightness,
+                                 &contrast, &saturation);
+        sws_setColorspaceDetails(context, inverse, srcFull ? 1 : srcRange, table,
+                                 dstFull ? 1 : dstRange, brightness, contrast, saturation);
+    }
+    return context;
+}
+
 AviWriter::~AviWriter()
 {
     close();
@@ -188,9 +232,8 @@ bool AviWriter::encode(std::int64_t index, const AVFrame* picture)
             if (rc < 0)
                 return fail(QStringLiteral("Out of memory"), rc);
         }
-        m_sws = sws_getCachedContext(
-            m_sws, picture->width, picture->height, AVPixelFormat(picture->format), m_format.width,
-            m_format.height, AV_PIX_FMT_YUVJ420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        m_sws = cachedScaler(m_sws, picture->width, picture->height, picture->format,
+                             m_format.width, m_format.height, AV_PIX_FMT_YUVJ420P);
         if (!m_sws)
             return fail(QStringLiteral("Cannot convert the camera's pictures"), 0);
         sws_scale(m_sws, picture->data, picture->linesize, 0, picture->height, m_converted->data,
@@ -231,9 +274,8 @@ bool AviWriter::writePicture(std::int64_t index, const AVFrame* picture)
         break;
     }
     const int w = m_format.width, h = m_format.height;
-    m_sws =
-        sws_getCachedContext(m_sws, picture->width, picture->height, AVPixelFormat(picture->format),
-                             w, h, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    m_sws = cachedScaler(m_sws, picture->width, picture->height, picture->format, w, h,
+                         AV_PIX_FMT_BGR24);
     if (!m_sws)
         return fail(QStringLiteral("Cannot convert the camera's pictures"), 0);
     const int stride = (w * 3 + 3) & ~3;

@@ -88,6 +88,12 @@ private:
     QString m_error;
 };
 
+// A scaler between two pixel formats, reusing `context` when it fits. The
+// full-range JPEG formats of cameras and MJPEG files are converted as their
+// plain counterparts with full range set, as the scaler wants them.
+SwsContext* cachedScaler(SwsContext* context, int srcWidth, int srcHeight, int srcFormat,
+                         int dstWidth, int dstHeight, int dstFormat);
+
 // FFmpeg's text for an error code, for messages.
 QString avErrorText(int code);
 

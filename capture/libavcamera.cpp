@@ -274,8 +274,7 @@ QImage LibavCamera::toImage(const AVFrame* f)
 {
     QImage image(f->width, f->height, QImage::Format_RGB32);
     m_sws =
-        sws_getCachedContext(m_sws, f->width, f->height, AVPixelFormat(f->format), f->width,
-                             f->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        cachedScaler(m_sws, f->width, f->height, f->format, f->width, f->height, AV_PIX_FMT_BGRA);
     if (!m_sws)
         return {};
     std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
