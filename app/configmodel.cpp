@@ -168,7 +168,7 @@ void ConfigModel::load()
     m_shared.Separator = QStringLiteral(" ");
     m_shared.CaptureSource = QStringLiteral("external");
 
-    const int grids = m_settings.getWhole(QStringLiteral("grids"), 0, m_prompt);
+    const int grids = configuredGridCount(m_settings, m_prompt);
     select(grids == 2   ? ConfigOption::Opt2grid
            : grids == 3 ? ConfigOption::Opt3grid
                         : ConfigOption::Opt1Grid);

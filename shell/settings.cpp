@@ -5,11 +5,13 @@
 #include "shell/textrules.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include <cmath>
+#include <optional>
 
 namespace korvel
 {
@@ -51,14 +53,76 @@ QString Settings::normalisedKey(const QString& key)
     return kSection + QLatin1Char('/') + key.trimmed().toLower();
 }
 
+namespace
+{
+
+// Every spelling under which the key stands in the file ("Section/key"), in
+// any letter case of section and key: a hand-edited "VideoResolution=4" is
+// the same entry as the "videoresolution" korvel writes.
+QStringList spellingsOf(QSettings& settings, const QString& key)
+{
+    const QString wanted = key.trimmed();
+    QStringList found;
+    for (const QString& group : settings.childGroups()) {
+        if (group.compare(kSection, Qt::CaseInsensitive) != 0)
+            continue;
+        settings.beginGroup(group);
+        const QStringList keys = settings.childKeys();
+        settings.endGroup();
+        for (const QString& k : keys) {
+            if (k.compare(wanted, Qt::CaseInsensitive) == 0)
+                found << group + QLatin1Char('/') + k;
+        }
+    }
+    return found;
+}
+
+// The text after "=" on the key's line, as the file has it. The INI reader
+// splits a hand-written value at a comma outside quotes and drops the blanks
+// around it ("/mnt/score, share"); the line itself still holds them.
+std::optional<QString> lineValue(const QString& path, const QString& spelling)
+{
+    const qsizetype slash = spelling.indexOf(QLatin1Char('/'));
+    const QString section = spelling.left(slash);
+    const QString key = spelling.mid(slash + 1);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString current;
+    std::optional<QString> value;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            current = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (current == section && eq > 0 && line.left(eq).trimmed() == key)
+            value = line.mid(eq + 1).trimmed(); // the last line wins, as for the reader
+    }
+    return value;
+}
+
+} // namespace
+
 QString Settings::get(const QString& key, const QString& defaultValue) const
 {
-    const QVariant v = m_settings->value(normalisedKey(key));
-    if (!v.isValid())
+    const QStringList spellings = spellingsOf(*m_settings, key);
+    if (spellings.isEmpty())
         return defaultValue;
-    // A hand-written value with a comma comes back from the INI reader as a list.
-    if (v.typeId() == QMetaType::QStringList)
+    // korvel writes one spelling, the lower-case one; another one is the
+    // operator's hand edit, made since.
+    QString spelling = spellings.first();
+    for (const QString& s : spellings) {
+        if (s != normalisedKey(key))
+            spelling = s;
+    }
+    const QVariant v = m_settings->value(spelling);
+    if (v.typeId() == QMetaType::QStringList) {
+        if (const auto line = lineValue(path(), spelling))
+            return *line;
         return v.toStringList().join(QStringLiteral(", "));
+    }
     return v.toString();
 }
 
@@ -69,12 +133,18 @@ QString Settings::get(const QString& key) const
 
 bool Settings::contains(const QString& key) const
 {
-    return m_settings->contains(normalisedKey(key));
+    return !spellingsOf(*m_settings, key).isEmpty();
 }
 
 bool Settings::save(const QString& key, const QString& value)
 {
-    m_settings->setValue(normalisedKey(key), value);
+    // One entry per key: other spellings of it go when korvel writes it.
+    const QString own = normalisedKey(key);
+    for (const QString& s : spellingsOf(*m_settings, key)) {
+        if (s != own)
+            m_settings->remove(s);
+    }
+    m_settings->setValue(own, value);
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;
 }
@@ -107,6 +177,15 @@ bool Settings::getBool(const QString& key, bool defaultValue, Prompt& prompt) co
 bool Settings::getChecked(const QString& key, Prompt& prompt) const
 {
     return getWhole(key, 0, prompt) != 0;
+}
+
+int configuredGridCount(const Settings& settings, Prompt& prompt)
+{
+    const QString key = QStringLiteral("grids");
+    if (settings.get(key, QString()).trimmed().isEmpty())
+        return 1;
+    const int n = settings.getWhole(key, 1, prompt);
+    return n >= 1 && n <= 3 ? n : 1;
 }
 
 QString GetSetting(const Settings& settings, const QString& key, const QString& defaultValue)

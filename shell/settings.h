@@ -52,6 +52,11 @@ private:
     std::unique_ptr<QSettings> m_settings;
 };
 
+// The number of grids in use from the key "grids": 1, 2 or 3. Any other
+// number, and the empty text of a key never set, mean one grid without a word;
+// a text that is no number at all is shown to the operator first.
+int configuredGridCount(const Settings& settings, Prompt& prompt);
+
 // The two operations every screen uses.
 QString GetSetting(const Settings& settings, const QString& key, const QString& defaultValue = {});
 bool SaveSetting(Settings& settings, const QString& key, const QString& value);

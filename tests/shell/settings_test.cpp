@@ -61,6 +61,81 @@ TEST(Settings, TextInAWholeNumberKeyIsReportedAndTheDefaultUsed)
     EXPECT_FALSE(s->getBool("right2left", false, p));
 }
 
+TEST(Settings, AHandEditedFileIsReadAsTyped)
+{
+    test::TestDir t;
+    {
+        QFile f(t.file("korvel.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Settings]\n"
+                "VideoResolution=4\n"
+                "logpath=/mnt/score, share\n"
+                "TournamentName=Lake Open,Day 2\n"
+                "SetupFiles = /grids \n");
+    }
+    auto s = t.settings();
+    struct Case {
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"VideoResolution", "4"},
+        {"videoresolution", "4"},
+        {"logpath", "/mnt/score, share"},      // the blank after the comma kept
+        {"tournamentname", "Lake Open,Day 2"}, // and none added
+        {"setupfiles", "/grids"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(s->get(c.key, "unset").toStdString(), c.value) << c.key;
+    ScriptedPrompt quiet;
+    EXPECT_EQ(s->getWhole("videoResolution", 0, quiet), 4);
+    EXPECT_TRUE(s->contains("VIDEORESOLUTION"));
+
+    // Writing leaves one spelling of the key, and it reads back everywhere.
+    ASSERT_TRUE(s->save("videoresolution", "5"));
+    EXPECT_EQ(s->get("VideoResolution", ""), "5");
+    EXPECT_EQ(t.settings()->get("VideoResolution", ""), "5");
+    const QString file = QString::fromUtf8(test::readAll(t.file("korvel.ini")));
+    EXPECT_EQ(file.count("videoresolution=", Qt::CaseInsensitive), 1) << file.toStdString();
+}
+
+TEST(Settings, CheckboxKeysAreTickedOnlyByOne)
+{
+    struct Case {
+        const char* stored; // nullptr: never written
+        bool ticked;
+    } cases[] = {{nullptr, false}, {"0", false}, {"1", true}, {"2", true}};
+    for (const Case& c : cases) {
+        test::TestDir t;
+        auto s = t.settings();
+        if (c.stored)
+            s->save("WSTIMS", c.stored);
+        ScriptedPrompt p;
+        EXPECT_EQ(s->getChecked("wstims", p), c.ticked) << (c.stored ? c.stored : "never written");
+        EXPECT_EQ(s->getChecked("Lensor", p), false);
+    }
+}
+
+TEST(Settings, GridCountIsOneUnlessTwoOrThree)
+{
+    struct Case {
+        const char* stored; // nullptr: never written
+        int count;
+        bool told;
+    } cases[] = {{nullptr, 1, false}, {"", 1, false},  {"0", 1, false}, {"2", 2, false},
+                 {"3", 3, false},     {"7", 1, false}, {"two", 1, true}};
+    for (const Case& c : cases) {
+        test::TestDir t;
+        auto s = t.settings();
+        if (c.stored)
+            s->save("grids", c.stored);
+        ScriptedPrompt p;
+        if (c.told)
+            p.expectMessage("The setting \"grids\" holds \"two\", which is not a whole number. "
+                            "korvel uses \"1\" instead.");
+        EXPECT_EQ(configuredGridCount(*s, p), c.count) << (c.stored ? c.stored : "never written");
+    }
+}
+
 namespace
 {
 const QString kTitle = QStringLiteral("Emergency Parameter Reset");
