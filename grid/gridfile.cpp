@@ -19,8 +19,19 @@ QString checkBuoyFilePath(const QString& iptPath)
     return iptPath + QStringLiteral(".cb");
 }
 
-QString textField(const QString& text)
+QString oneLine(const QString& text)
 {
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
+QString textField(const QString& raw)
+{
+    // A line break would end the field's line and shift every line after it.
+    const QString text = oneLine(raw);
     if (!text.contains(QLatin1Char(',')) && !text.startsWith(QLatin1Char('"')))
         return text;
     QString inner = text;
@@ -53,12 +64,10 @@ QStringList checkBuoyFileLines(const GridFileData& d)
 
 FileResult writeGridFiles(const QString& iptPath, const GridFileData& d)
 {
-    if (const FileResult r = writeLines(iptPath, parameterFileLines(d)); !r)
-        return {iptPath + QStringLiteral(": ") + r.error};
-    const QString cb = checkBuoyFilePath(iptPath);
-    if (const FileResult r = writeLines(cb, checkBuoyFileLines(d)); !r)
-        return {cb + QStringLiteral(": ") + r.error};
-    return {};
+    // Together or not at all: a new .ipt beside the old .cb would pair one
+    // grid's jump point with another's check buoy.
+    return replaceFilesTogether({{iptPath, crlfLines(parameterFileLines(d))},
+                                 {checkBuoyFilePath(iptPath), crlfLines(checkBuoyFileLines(d))}});
 }
 
 QStringList splitFields(const QString& line)

@@ -44,8 +44,8 @@ QString checkBuoyFilePath(const QString& iptPath);
 QStringList parameterFileLines(const GridFileData& d);
 QStringList checkBuoyFileLines(const GridFileData& d);
 
-// Writes both files, each whole or not at all. On failure the error names the
-// file that could not be written.
+// Writes both files together: both are replaced or neither is. On failure
+// the error names the file that could not be written.
 FileResult writeGridFiles(const QString& iptPath, const GridFileData& d);
 
 struct GridFileError {
@@ -71,8 +71,12 @@ std::variant<GridFileData, GridFileError> loadGridFile(const QString& iptPath);
 // the closing quote.
 QStringList splitFields(const QString& line);
 
-// A text written as a field: quoted when it holds a comma, so the reader gets
-// it back whole (a double quote inside becomes an apostrophe).
+// Line breaks become blanks: a text field is one line of its file.
+QString oneLine(const QString& text);
+
+// A text written as a field: on one line, and quoted when it holds a comma,
+// so the reader gets it back whole (a double quote inside becomes an
+// apostrophe).
 QString textField(const QString& text);
 
 // The largest distance, in metres, between a buoy's survey position and where

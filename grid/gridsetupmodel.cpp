@@ -202,7 +202,7 @@ bool GridSetupModel::gridSaveCommand()
             return false;
         g = *chosen;
     }
-    return saveGrid(g, *path, *description);
+    return saveGrid(g, *path, oneLine(*description));
 }
 
 bool GridSetupModel::gridLoadCommand()

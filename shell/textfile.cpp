@@ -2,11 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvel
 {
@@ -73,20 +77,142 @@ QByteArray crlfLines(const QStringList& lines)
     return out;
 }
 
+namespace
+{
+
+QString errnoText(int e)
+{
+    return QString::fromLocal8Bit(std::strerror(e));
+}
+
+// A new file beside the target, with a name no one else uses, holding the
+// bytes on disk. Empty with the reason in *error when it could not be made.
+QString stageFile(const QString& target, const QByteArray& bytes, const char* tag, QString* error)
+{
+    const QByteArray base = QFile::encodeName(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name =
+            base + "." + tag + "-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            *error = errnoText(errno);
+            return {};
+        }
+        // An existing file keeps its permissions.
+        struct stat old {
+        };
+        if (::stat(base.constData(), &old) == 0)
+            ::fchmod(fd, old.st_mode & 07777);
+        qsizetype done = 0;
+        int failure = 0;
+        while (done < bytes.size() && failure == 0) {
+            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno != EINTR)
+                failure = errno;
+            else if (n > 0)
+                done += n;
+        }
+        if (failure == 0 && ::fsync(fd) != 0)
+            failure = errno;
+        if (::close(fd) != 0 && failure == 0)
+            failure = errno;
+        if (failure != 0) {
+            ::unlink(name.constData());
+            *error = errnoText(failure);
+            return {};
+        }
+        return QFile::decodeName(name);
+    }
+    *error = QStringLiteral("no free name for a temporary file");
+    return {};
+}
+
+bool renameOver(const QString& from, const QString& to, int* e)
+{
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *e = errno;
+    return false;
+}
+
+} // namespace
+
+FileResult replaceFilesTogether(const QList<FileContent>& files)
+{
+    struct Staged {
+        QString target, fresh, backup; // backup: empty when there was no old file
+    };
+    QList<Staged> staged;
+    auto discard = [&staged] {
+        for (const Staged& s : staged) {
+            if (!s.fresh.isEmpty())
+                QFile::remove(s.fresh);
+            if (!s.backup.isEmpty())
+                QFile::remove(s.backup);
+        }
+    };
+    for (const FileContent& f : files) {
+        const QFileInfo info(f.path);
+        // A pipe or a device renamed over would be lost, and the picture or
+        // grid meant for it would never reach a reader.
+        if (info.exists() && !info.isFile() && !info.isDir()) {
+            discard();
+            return {f.path + QStringLiteral(": not a plain file, so not replaced")};
+        }
+        Staged s{f.path, {}, {}};
+        QString why;
+        s.fresh = stageFile(f.path, f.bytes, "new", &why);
+        if (s.fresh.isEmpty()) {
+            discard();
+            return {f.path + QStringLiteral(": ") + why};
+        }
+        // A single file needs no copy: nothing after its rename can fail.
+        if (info.isFile() && files.size() > 1) {
+            QFile old(f.path);
+            if (!old.open(QIODevice::ReadOnly)) {
+                staged << s;
+                discard();
+                return {f.path + QStringLiteral(": ") + old.errorString()};
+            }
+            s.backup = stageFile(f.path, old.readAll(), "old", &why);
+            if (s.backup.isEmpty()) {
+                staged << s;
+                discard();
+                return {f.path + QStringLiteral(": ") + why};
+            }
+        }
+        staged << s;
+    }
+    for (qsizetype k = 0; k < staged.size(); ++k) {
+        int e = 0;
+        if (renameOver(staged[k].fresh, staged[k].target, &e)) {
+            staged[k].fresh.clear();
+            continue;
+        }
+        // Put back what was already replaced: all old or all new.
+        for (qsizetype j = 0; j < k; ++j) {
+            int ignored = 0;
+            if (staged[j].backup.isEmpty())
+                QFile::remove(staged[j].target);
+            else if (renameOver(staged[j].backup, staged[j].target, &ignored))
+                staged[j].backup.clear();
+        }
+        discard();
+        return {staged[k].target + QStringLiteral(": ") + errnoText(e)};
+    }
+    discard();
+    return {};
+}
+
 FileResult writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return {file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {reason};
-    }
-    if (!file.commit())
-        return {file.errorString()};
-    return {};
+    FileResult r = replaceFilesTogether({{path, bytes}});
+    // One file: the caller names it, the reason is enough.
+    if (r.error.startsWith(path + QStringLiteral(": ")))
+        r.error = r.error.mid(path.size() + 2);
+    return r;
 }
 
 FileResult appendToFile(const QString& path, const QByteArray& bytes)

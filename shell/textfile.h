@@ -29,8 +29,19 @@ struct FileResult {
 
 // Replaces the file whole: a temporary file in the same folder is written and
 // renamed over the old one, so a reader never sees half a file and a failed
-// write leaves the old file as it was.
+// write leaves the old file as it was. A target that exists and is no plain
+// file (a pipe, a device) is refused, never replaced by one.
 FileResult writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Replaces files that belong together (a grid's two files) as one: all are
+// written beside their targets first, then renamed into place; when a rename
+// fails, the files already replaced get their old content back (or go, when
+// they did not exist). The error starts with the path that failed.
+struct FileContent {
+    QString path;
+    QByteArray bytes;
+};
+FileResult replaceFilesTogether(const QList<FileContent>& files);
 
 // Appends bytes to the file (created when missing). Either all of it is
 // written or the error is returned; the file's earlier content is never touched.

@@ -1,7 +1,11 @@
 #include "grid/gridfile.h"
 #include "tests/support/testdir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -183,4 +187,73 @@ TEST(GridFile, FieldsSplitAtCommasOutsideQuotes)
     };
     for (const Case& c : cases)
         EXPECT_EQ(splitFields(QString::fromLatin1(c.line)), c.fields) << c.line;
+}
+
+TEST(GridFile, LineBreaksInTextsBecomeBlanks)
+{
+    test::TestDir t;
+    const QString path = t.file("g.ipt");
+    GridFileData d = sample(path);
+    d.description = "North\ncamera\r\nday 2\r";
+    d.checkSurveyXText = "12.5\n";
+    ASSERT_TRUE(writeGridFiles(path, d));
+    EXPECT_EQ(readLines(path)->size(), 19);
+    EXPECT_EQ(readLines(path + ".cb")->size(), 4);
+    const auto r = readGridFiles(path);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(r));
+    EXPECT_EQ(std::get<GridFileData>(r).description, "North camera day 2");
+    EXPECT_EQ(std::get<GridFileData>(r).gridNumber, 2);
+    EXPECT_EQ(std::get<GridFileData>(r).checkSurvey.X, 12.5);
+}
+
+TEST(GridFile, BothFilesAreReplacedTogetherOrNeither)
+{
+    // A folder standing where one of the two files goes makes that file
+    // impossible to write; the other one must then stay as it was.
+    struct Case {
+        const char* name;
+        bool oldPair;        // an earlier grid is saved there first
+        const char* blocked; // the file that cannot be written
+    } cases[] = {
+        {"check buoy file blocked, old pair kept", true, "g.ipt.cb"},
+        {"check buoy file blocked, nothing there before", false, "g.ipt.cb"},
+        {"parameter file blocked", false, "g.ipt"},
+    };
+    for (const Case& c : cases) {
+        test::TestDir t;
+        const QString path = t.file("g.ipt");
+        GridFileData old = sample(path);
+        old.description = "old";
+        if (c.oldPair) {
+            ASSERT_TRUE(writeGridFiles(path, old));
+            QFile::remove(t.file(c.blocked));
+        }
+        ASSERT_TRUE(QDir(t.path()).mkpath(QString::fromLatin1(c.blocked) + "/inside"));
+        const QStringList before =
+            QDir(t.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        const QByteArray oldIpt = c.oldPair ? readAll(path) : QByteArray();
+
+        GridFileData fresh = sample(path);
+        fresh.description = "new";
+        const FileResult r = writeGridFiles(path, fresh);
+        EXPECT_FALSE(r) << c.name;
+        EXPECT_TRUE(r.error.startsWith(t.file(c.blocked) + ": ")) << r.error.toStdString();
+        EXPECT_EQ(QDir(t.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before)
+            << c.name << ": no temporary file left, no half pair";
+        if (c.oldPair) {
+            EXPECT_EQ(readAll(path), oldIpt) << c.name;
+        }
+    }
+}
+
+TEST(GridFile, APipeOrDeviceIsNeverReplaced)
+{
+    test::TestDir t;
+    const QString path = t.file("g.ipt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path + ".cb").constData(), 0644), 0);
+    const FileResult r = writeGridFiles(path, sample(path));
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.error, path + ".cb: not a plain file, so not replaced");
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(QFileInfo(path + ".cb").isFile());
 }

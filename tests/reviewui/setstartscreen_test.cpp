@@ -394,7 +394,7 @@ TEST(SetStartScreen, TheKeepingPolicyDeletesOnlyACapturedVideoAndOnlyAfterItsExp
             // A folder where the picture goes: nothing can be written there.
             QDir().mkpath(currentCapture());
             w.prompt.expectMessage("The picture could not be written:\r\n" + currentCapture() +
-                                   "\r\nFilename refers to a directory");
+                                   "\r\nIs a directory");
         }
         r.press(C::cmdMarkStart);
         EXPECT_EQ(QFile::exists(video), c.kept) << c.what;
