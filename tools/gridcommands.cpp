@@ -24,11 +24,24 @@ namespace korvel::tool
 namespace
 {
 
+// The front-ratio warning belongs to the accuracy report on stdout; a message
+// with an icon is a failure or a notice and goes to stderr.
+class ReportPrompt : public ConsolePrompt
+{
+public:
+    void message(const QString& text, const QString& title, Icon icon) override
+    {
+        toStdout = icon == Icon::None;
+        ConsolePrompt::message(text, title, icon);
+    }
+};
+
 int runSolve(const QStringList& args)
 {
     return guarded([&] {
-        const QStringList known = {"--ur",    "--lr",   "--ul",          "--ll", "--jump",
-                                   "--check", "--grid", "--description", "--out"};
+        const QStringList known = {"--ur",   "--lr",           "--ul",   "--ll",
+                                   "--jump", "--check",        "--grid", "--description",
+                                   "--out",  "--picture-width"};
         const auto o = options(args, known);
         for (const char* required :
              {"--ur", "--lr", "--ul", "--ll", "--jump", "--check", "--out"}) {
@@ -49,6 +62,11 @@ int runSolve(const QStringList& args)
         ConsolePrompt prompt;
         GridSetupModel model(grids, shared, settings, prompt);
         model.setGridNumber(grid);
+        // The front ratio is the near buoys' span against the picture's width,
+        // as the screen takes it from the picture loaded.
+        if (o.contains("--picture-width"))
+            model.setText(GridControl::PicWidth,
+                          numberText(oneNumber("--picture-width", o["--picture-width"])));
 
         struct Corner {
             const char* option;
@@ -82,7 +100,7 @@ int runSolve(const QStringList& args)
 
         if (!model.complete())
             return 1;
-        if (!model.saveGrid(grid, o["--out"], o.value("--description")))
+        if (!model.saveGrid(grid, o["--out"], oneLine(o.value("--description"))))
             return 1;
         QStringList cs;
         const Coefficients c = grids.coefficients();
@@ -156,14 +174,15 @@ int runMap(const QStringList& args, bool inverse)
                 err(QStringLiteral("korvel-tool: this survey point lies on the grid's horizon"));
                 return 1;
             }
-            out(numberText(p->x) + numberText(p->y));
+            out(numberText(p->x) + QLatin1Char(' ') + numberText(p->y));
         } else {
             const auto p = ScreenToSurvey(d.c, a, b);
             if (!p) {
                 err(QStringLiteral("korvel-tool: this screen point lies on the grid's horizon"));
                 return 1;
             }
-            out(numberText(p->X) + numberText(p->Y));
+            // A blank between: a minus sign is no separator for a reader.
+            out(numberText(p->X) + QLatin1Char(' ') + numberText(p->Y));
         }
         return 0;
     });
@@ -191,8 +210,7 @@ int runAccuracy(const QStringList& args)
         SharedState shared;
         shared.GridCount = 3;
         GridState grids;
-        ConsolePrompt prompt;
-        prompt.toStdout = true;
+        ReportPrompt prompt;
         GridSetupModel model(grids, shared, settings, prompt);
         if (o.contains("--picture-width"))
             model.setText(GridControl::PicWidth,
@@ -235,7 +253,8 @@ QList<Command> gridCommands()
     return {
         {"solve",
          "  solve --ur x,y,X,Y --lr x,y,X,Y --ul x,y,X,Y --ll x,y,X,Y --jump X,Y\n"
-         "        --check x,y,X,Y [--grid N] [--description TEXT] --out FILE.ipt\n"
+         "        --check x,y,X,Y [--grid N] [--description TEXT] [--picture-width TWIPS]\n"
+         "        --out FILE.ipt\n"
          "      Solve and validate a grid as \"Complete\" does; on success write FILE.ipt\n"
          "      and FILE.ipt.cb and print c1 ... c8. Buoys: upper/lower, right/left.",
          runSolve},

@@ -8,6 +8,11 @@
 #include "media/frameexport.h"
 #include "shell/prompt.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
 namespace korvel::tool
 {
 
@@ -39,12 +44,43 @@ int aviInfo(const QStringList& args)
     return 0;
 }
 
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa {
+    }, sb{};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The video must be a plain file (reading a pipe would wait for a writer
+// that never comes), and the picture may only replace a plain file that is
+// not the video itself.
+QString frameFilesRefusal(const QString& video, const QString& picture)
+{
+    const QFileInfo in(video);
+    if (in.exists() && !in.isFile())
+        return QStringLiteral("%1 is not a plain file").arg(video);
+    const QFileInfo out(picture);
+    if (!out.exists())
+        return {};
+    if (!out.isFile())
+        return QStringLiteral("%1 exists and is not a plain file; it is not replaced").arg(picture);
+    if (sameFile(video, picture))
+        return QStringLiteral("%1 is the video itself; it is not replaced").arg(picture);
+    return {};
+}
+
 int frame(const QStringList& args)
 {
     bool ok = false;
     const qlonglong n = args.size() == 3 ? args[1].toLongLong(&ok) : 0;
     if (args.size() != 3 || !ok) {
         err(QStringLiteral("usage: korvel-tool frame FILE N OUT.bmp"));
+        return 2;
+    }
+    if (const QString refusal = frameFilesRefusal(args[0], args[2]); !refusal.isEmpty()) {
+        err(QStringLiteral("korvel-tool: ") + refusal);
         return 2;
     }
     ConsolePrompt prompt;

@@ -154,3 +154,33 @@ TEST(KorvelTool, EveryCommandRefusesAGridTheLoadRefuses)
     }
     EXPECT_TRUE(tool({"show", zero}).out.contains("coefficients: 0  0  0"));
 }
+
+TEST(KorvelTool, MapKeepsNumbersApartAndSolveTakesThePictureWidth)
+{
+    test::TestDir t;
+    const test::Site site = test::makeSite();
+    const QString path = t.file("tower.ipt");
+    // The near buoys span 8400 twips: 87.5 % of a 640-pixel picture, 70 % of
+    // the 12000-twip picture assumed without one.
+    const QString warning = "Front ratio is  70%  Zoom camera in until front is > 85%";
+    const ToolRun assumed = tool(solveArgs(site, path));
+    ASSERT_EQ(assumed.code, 0);
+    EXPECT_TRUE(assumed.err.contains(warning)) << assumed.err.toStdString();
+    const ToolRun given = tool(solveArgs(site, path) << "--picture-width"
+                                                     << "9600");
+    ASSERT_EQ(given.code, 0) << given.err.toStdString();
+    EXPECT_FALSE(given.err.contains("Front ratio")) << given.err.toStdString();
+
+    // The far left buoy lies at negative survey X; the lower left at negative screen x.
+    const ToolRun map = tool({"map", path, "2400", "1500"});
+    ASSERT_EQ(map.code, 0);
+    const QStringList XY = map.out.split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(XY.size(), 2) << map.out.toStdString();
+    EXPECT_NEAR(XY[0].toDouble(), -8, 1e-9);
+    EXPECT_NEAR(XY[1].toDouble(), 300000.0 / 4500, 1e-9);
+    const ToolRun unmap = tool({"unmap", path, "-8", "-20"});
+    ASSERT_EQ(unmap.code, 0);
+    const QStringList xy = unmap.out.split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(xy.size(), 2) << unmap.out.toStdString();
+    EXPECT_LT(xy[1].toDouble(), 0) << unmap.out.toStdString();
+}
