@@ -38,6 +38,10 @@ const QString kOtherGridMismatch = QStringLiteral(
 const QString kOtherGridNotANumber =
     QStringLiteral("Please enter each distance as a plain number, for example 40.5 and 132.9");
 
+const QString kNoSkier = QStringLiteral(
+    "Type the skier's name in the skier name box first; the result needs the skier's name.");
+const QString kNoJumpNumber = QStringLiteral(
+    "Type the jump number as a whole number (for example 3) first; the result needs it.");
 const QString kNoImpact = QStringLiteral("There is no impact point on this picture. Click the "
                                          "skier's impact point, then record the jump.");
 const QString kOffTheWater = QStringLiteral("The impact point lies on or beyond the horizon of "
@@ -283,6 +287,10 @@ bool MeasureModel::Record()
     const MeasureControl distanceBox = MeasureControl::Distance;
     const MeasureControl feetBox = MeasureControl::DistanceFt;
 
+    if (const auto refusal = recordRefusal()) {
+        m_prompt.message(*refusal, {}, Icon::Exclamation);
+        return false;
+    }
     bool advance = false;
     const std::optional<Outcome> selected = m_outcome;
     const bool fallOrPass = selected == Outcome::Fall || selected == Outcome::Pass;
@@ -407,6 +415,29 @@ void MeasureModel::advanceJumpNumber()
 {
     const double next = leadingNumber(text(MeasureControl::JumpNo)) + 1;
     m_texts[MeasureControl::JumpNo] = numberText(next).trimmed();
+}
+
+void MeasureModel::newPicture()
+{
+    m_frozen = true;
+    m_impact.reset();
+    m_texts[MeasureControl::Distance] = QString();
+    m_texts[MeasureControl::DistanceFt] = QString();
+}
+
+std::optional<QString> MeasureModel::recordRefusal() const
+{
+    // The scoring program reads the skier and the jump number from the
+    // result line, and the picture is named after them.
+    const QString skier = text(MeasureControl::SkierName).trimmed();
+    if (skier.isEmpty() || skier == controlInitial(MeasureControl::SkierName))
+        return kNoSkier;
+    const QString jump = text(MeasureControl::JumpNo).trimmed();
+    const bool whole = !jump.isEmpty() &&
+                       std::all_of(jump.begin(), jump.end(), [](QChar c) { return c.isDigit(); });
+    if (!whole)
+        return kNoJumpNumber;
+    return std::nullopt;
 }
 
 void MeasureModel::Clear()

@@ -144,11 +144,18 @@ public:
 
     bool frozen() const { return m_frozen; }
     void setFrozen(bool on) { m_frozen = on; }
+    // A new picture becomes the frozen frame: it starts with no impact (an
+    // earlier picture's point would be recorded as this jump's) and empty
+    // distance boxes; the skier, the jump number and the options stay.
+    void newPicture();
 
     // Record Jump. True when the result reached the results file; false when
     // it was refused or could not be written (the operator was told why, the
     // jump number stayed and the distance is still shown for another try).
     bool Record();
+    // Why Record (and Save Picture) must wait: no skier's name yet, or a jump
+    // number that is not a whole number. nullopt when both are filled in.
+    std::optional<QString> recordRefusal() const;
 
     // Clear (Unfreeze): the frame is done; the jump number moves on.
     void Clear();

@@ -478,9 +478,7 @@ void MeasureScreen::enter()
 
 void MeasureScreen::freezePicture(const QImage& picture, const QString& source)
 {
-    m_model.setFrozen(true);
-    m_model.setText(C::Distance, QString());
-    m_model.setText(C::DistanceFt, QString());
+    m_model.newPicture();
     m_picture->setPicture(picture);
     show_the_grid();
     m_fileName->setText(source);

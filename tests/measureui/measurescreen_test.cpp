@@ -451,6 +451,7 @@ TEST(MeasureScreen, ResultsViewerAndMissingScreens)
 {
     MeasureOperator op;
     const QString missing = op.shared.ResultsFile;
+    op.typeSkier("Jane Roe");
     op.choose("Fall");
     op.press("Record");
     op.menu("mnuResults");
@@ -472,4 +473,65 @@ TEST(MeasureScreen, ResultsViewerAndMissingScreens)
     ASSERT_FALSE(readLines(missing, &reason));
     op.prompt.expectMessage("The results file cannot be read:\n" + missing + "\n" + reason);
     op.menu("mnuResults");
+}
+
+TEST(MeasureScreen, RecordWaitsForTheSkiersNameAndAWholeJumpNumber)
+{
+    const struct {
+        const char* skier; // nullptr: as the screen opened
+        const char* jump;
+        bool nameMissing;
+    } cases[] = {{nullptr, nullptr, true},
+                 {"  ", "3", true},
+                 {"Jane Roe", "Jump", false},
+                 {"Jane Roe", "2.5", false},
+                 {"Jane Roe", "3a", false}};
+    for (const auto& c : cases) {
+        MeasureOperator op;
+        if (c.skier)
+            op.typeSkier(c.skier);
+        if (c.jump)
+            op.type("Jump_no", c.jump);
+        op.clickPixel({300, 300});
+        const QStringList before = op.results();
+        op.prompt.expectMessage(c.nameMissing ? "Type the skier's name in the skier name box "
+                                                "first; the result needs the skier's name."
+                                              : "Type the jump number as a whole number (for "
+                                                "example 3) first; the result needs it.");
+        op.press("Record");
+        EXPECT_EQ(op.results(), before) << c.jump;
+    }
+}
+
+TEST(MeasureScreen, ANewPictureStartsWithoutAnImpact)
+{
+    MeasureOperator op;
+    op.typeSkier("Jane Roe");
+    op.loadSampleJump();
+    op.clickPixel({300, 300});
+    ASSERT_TRUE(op.shown("lineHorizontalImpact"));
+    const QString jump = op.box("Jump_no");
+
+    QGuiApplication::clipboard()->setImage(op.scene.picture);
+    op.menu("mnuPaste");
+    for (const char* line : {"lineHorizontalImpact", "lineVerticalImpact", "lineSplashIndicator"})
+        EXPECT_FALSE(op.shown(line)) << line;
+    EXPECT_EQ(op.box("Jump_no"), jump);
+    op.prompt.expectMessage("There is no impact point on this picture. Click the skier's impact "
+                            "point, then record the jump.");
+    const QStringList before = op.results();
+    op.press("Record");
+    EXPECT_EQ(op.results(), before);
+}
+
+TEST(MeasureScreen, ControlsKeepTheirPlacesWhenTheCommentHides)
+{
+    MeasureOperator op;
+    op.typeSkier("Jane Roe");
+    op.choose("Fall");
+    ASSERT_TRUE(op.shown("Comment"));
+    const QPoint before = op.find<QWidget>("Record")->pos();
+    op.press("Record");
+    ASSERT_FALSE(op.shown("Comment"));
+    EXPECT_EQ(op.find<QWidget>("Record")->pos(), before);
 }
