@@ -1,13 +1,18 @@
 #include "app/hub.h"
 
+#include "capture/capturepanels.h"
+#include "capture/previewform.h"
 #include "grid/sample/lakescene.h"
 #include "shell/paths.h"
 #include "shell/pictureview.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
+#include "shell/textrules.h"
+#include "viewers/selectskierscreen.h"
 #include "viewers/skiernames.h"
 
 #include <QApplication>
+#include <QLayout>
 
 namespace korvel
 {
@@ -18,8 +23,13 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
       m_mainModel(m_shared, settings, prompt, *this, *this),
       m_configModel(m_shared, settings, prompt, m_grids, m_setupModel, m_mainModel,
                     std::move(magnifier)),
-      m_line(prompt), m_main(m_mainModel), m_config(m_configModel),
-      m_setup(m_setupModel, m_shared, settings, prompt),
+      m_line(prompt),
+      m_control(systemDevices(), settings.get(QStringLiteral("testcamera")) == QLatin1String("1")
+                                     ? CaptureControl::TestCameraListing::Always
+                                     : CaptureControl::TestCameraListing::WhenNoCamera),
+      m_panelsModel(m_control, settings, prompt),
+      m_captureModel(m_control, m_panelsModel, m_shared, settings, prompt), m_main(m_mainModel),
+      m_config(m_configModel), m_setup(m_setupModel, m_shared, settings, prompt),
       m_measure(m_measureModel, m_shared, settings, prompt), m_calibration(m_line),
       m_review(m_shared, settings, prompt), m_videoLog(LogKind::Video, m_shared, prompt),
       m_pictureLog(LogKind::Picture, m_shared, prompt), m_manual(prompt)
@@ -28,6 +38,13 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
     m_measureModel.setListener(&m_measureSide);
     m_configModel.setListener(&m_configSide);
     m_review.model().setListener(&m_reviewSide);
+    m_review.model().setCaptureFields(&m_captureFields);
+    m_captureModel.setListener(this);
+    // The device panels live in the main screen's area for them, shown and
+    // hidden by its "Show Video Configuration".
+    m_panels = new CapturePanels(m_panelsModel, m_main.devicePanelHost());
+    m_main.devicePanelHost()->layout()->addWidget(m_panels);
+    m_capture = std::make_unique<PreviewForm>(m_captureModel, m_control);
     m_videoLog.model().setListener(this);
     m_pictureLog.model().setListener(this);
     m_calibration.setPictures({m_measure.picture(), m_setup.picture()});
@@ -40,13 +57,20 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
     QObject::connect(&m_manual, &ManualScreen::done, &m_main, [this] { m_main.enter(); });
 }
 
-Hub::~Hub() = default;
+Hub::~Hub()
+{
+    // The capture screen goes before the control it watches; the device
+    // lets go of the camera.
+    m_capture.reset();
+    m_control.disconnectDevice();
+}
 
 bool Hub::start()
 {
     if (!m_mainModel.startUp())
         return false;
     m_main.sync();
+    m_captureModel.load();
     show(Screen::Config);
     return true;
 }
@@ -85,7 +109,11 @@ bool Hub::show(Screen s)
         m_manual.raise();
         return true;
     case Screen::Capture:
-        return false;
+        m_control.setPreview(true);
+        m_capture->show();
+        m_capture->raise();
+        m_capture->activateWindow();
+        return true;
     }
     return false;
 }
@@ -95,9 +123,58 @@ void Hub::quit()
     QApplication::quit();
 }
 
+void Hub::setPreview(bool on)
+{
+    m_control.setPreview(on);
+}
+
+void Hub::setCaptureSkierName(const QString& name)
+{
+    m_captureModel.setSkierName(name);
+}
+
+void Hub::populate()
+{
+    // Fills the lists, connects the saved device and selects its compressor.
+    m_panelsModel.populate();
+}
+
 double Hub::frameRate() const
 {
-    return m_settings.get(QStringLiteral("framerate"), QString()).toDouble();
+    return leadingNumber(m_panelsModel.rateText());
+}
+
+void Hub::setMeasureSkier(const QString& name, const QString& jump)
+{
+    m_measure.model().setText(MeasureControl::SkierName, name);
+    m_measure.model().setText(MeasureControl::JumpNo, jump);
+    m_measure.sync();
+}
+
+void Hub::showReview(const QString& file)
+{
+    // LastScreen, the contact frame, the frame count and rate are set by the
+    // capture screen; review opens the recording at the contact frame.
+    m_review.model().setText6(file);
+    m_capture->hide();
+    m_review.enter();
+}
+
+void Hub::showMainScreen()
+{
+    m_capture->hide();
+    m_main.enter();
+}
+
+QString Hub::selectSkier()
+{
+    SelectSkierScreen dialog(m_prompt, m_capture.get());
+    return dialog.pick().value_or(QString());
+}
+
+bool Hub::showCapture()
+{
+    return show(Screen::Capture);
 }
 
 void Hub::gridActivated(int g, const QString& description, bool)
@@ -131,7 +208,7 @@ bool Hub::openCalibration()
     return true;
 }
 
-bool Hub::showMainScreen()
+bool Hub::backToMainScreen()
 {
     m_main.enter();
     return true;

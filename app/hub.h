@@ -8,6 +8,9 @@
 #include "app/configscreen.h"
 #include "app/mainmodel.h"
 #include "app/mainscreen.h"
+#include "capture/capturecontrol.h"
+#include "capture/capturepanelsmodel.h"
+#include "capture/capturescreenmodel.h"
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsetupscreen.h"
 #include "grid/gridstate.h"
@@ -20,13 +23,21 @@
 #include "viewers/logviewerscreen.h"
 #include "viewers/manualscreen.h"
 
+#include <memory>
+
 namespace korvel
 {
 
+class CapturePanels;
+class PreviewForm;
 class Prompt;
 class Settings;
 
-class Hub : public Navigator, public CapturePanels, public GridSetupListener, public ViewerListener
+class Hub : public Navigator,
+            public DevicePanelSide,
+            public GridSetupListener,
+            public ViewerListener,
+            public CaptureScreenListener
 {
 public:
     Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier = startLensor);
@@ -43,15 +54,27 @@ public:
     GridSetupScreen& gridSetupScreen() { return m_setup; }
     MeasureScreen& measureScreen() { return m_measure; }
     SetStartScreen& reviewScreen() { return m_review; }
+    PreviewForm& captureScreen() { return *m_capture; }
+    CapturePanels& devicePanels() { return *m_panels; }
+    CaptureControl& captureControl() { return m_control; }
 
     // Navigator
     bool show(Screen s) override;
     void hideMain() override { m_main.hide(); }
-    void setPreview(bool) override {}
+    void setPreview(bool on) override;
+    void setCaptureSkierName(const QString& name) override;
     void quit() override;
 
-    // CapturePanels: until the capture device panels join, the saved rate.
+    // DevicePanelSide: the capture device panels beside the main screen.
+    void populate() override;
+    void connectDevice() override {} // populate connects the saved device
     double frameRate() const override;
+
+    // CaptureScreenListener
+    void setMeasureSkier(const QString& name, const QString& jump) override;
+    void showReview(const QString& file) override;
+    void showMainScreen() override;
+    QString selectSkier() override;
 
     // GridSetupListener
     void gridActivated(int g, const QString& description, bool saved) override;
@@ -60,7 +83,8 @@ public:
     bool openCalibration() override;
 
     // Hand-overs of the measure and review screens.
-    bool showMainScreen();
+    bool backToMainScreen();
+    bool showCapture();
     bool openPictureLog();
     bool openMeasureCalibration();
     void showMeasure();
@@ -93,17 +117,36 @@ private:
     struct MeasureSide : MeasureListener {
         Hub& hub;
         explicit MeasureSide(Hub& h) : hub(h) {}
-        bool showMainScreen() override { return hub.showMainScreen(); }
+        bool showMainScreen() override { return hub.backToMainScreen(); }
+        bool captureAvailable() const override { return true; }
+        void showCapture() override { hub.showCapture(); }
         bool openPictureLog() override { return hub.openPictureLog(); }
         bool openCalibration() override { return hub.openMeasureCalibration(); }
+        std::optional<CaptureValues> captureValues() const override
+        {
+            return CaptureValues{hub.m_captureModel.skierName(), hub.m_captureModel.pass()};
+        }
     };
     struct ReviewSide : ReviewListener {
         Hub& hub;
         explicit ReviewSide(Hub& h) : hub(h) {}
         void showMeasure() override { hub.showMeasure(); }
         void showGridSetup() override { hub.showGridSetup(); }
-        bool showMainScreen() override { return hub.showMainScreen(); }
+        bool showCapture() override { return hub.showCapture(); }
+        bool showMainScreen() override { return hub.backToMainScreen(); }
         bool openLogViewer() override { return hub.openLogViewer(); }
+    };
+    // The capture screen's skier and attempt, as review corrects them after
+    // a recording whose name had to change.
+    struct CaptureFieldsSide : CaptureFields {
+        Hub& hub;
+        explicit CaptureFieldsSide(Hub& h) : hub(h) {}
+        bool nameChangeNoticeShown() const override { return hub.m_captureModel.warningVisible(); }
+        void hideNameChangeNotice() override { hub.m_captureModel.hideWarning(); }
+        QString skierName() const override { return hub.m_captureModel.skierName(); }
+        void setSkierName(const QString& name) override { hub.m_captureModel.setSkierName(name); }
+        QString pass() const override { return hub.m_captureModel.pass(); }
+        void setPass(const QString& pass) override { hub.m_captureModel.setPass(pass); }
     };
 
     Settings& m_settings;
@@ -116,6 +159,11 @@ private:
     MainModel m_mainModel;
     ConfigModel m_configModel;
     CalibrationLine m_line;
+    // The camera and the two capture views over it; made before the screens
+    // that host them and gone after them.
+    CaptureControl m_control;
+    CapturePanelsModel m_panelsModel;
+    CaptureScreenModel m_captureModel;
 
     MainScreen m_main;
     ConfigScreen m_config;
@@ -126,10 +174,13 @@ private:
     LogViewerScreen m_videoLog;
     LogViewerScreen m_pictureLog;
     ManualScreen m_manual;
+    CapturePanels* m_panels = nullptr; // in the main screen's device-panel area
+    std::unique_ptr<PreviewForm> m_capture;
 
     ConfigSide m_configSide{*this};
     MeasureSide m_measureSide{*this};
     ReviewSide m_reviewSide{*this};
+    CaptureFieldsSide m_captureFields{*this};
     bool m_getNameVisible = false;
 };
 

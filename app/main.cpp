@@ -2,9 +2,9 @@
 // (the reset question, the video folder, the day's log), then the
 // configuration screen brings back the configured grids; from there the main
 // screen is the hub of the day's work. "korvel VIDEO.avi" also opens the
-// review screen on that video.
+// review screen on that video; "korvel --capture" goes straight to the capture
+// screen.
 
-#include "app/capturestandin.h"
 #include "app/firstrun.h"
 #include "app/hub.h"
 #include "shell/qtprompt.h"
@@ -33,13 +33,16 @@ int main(int argc, char** argv)
                            QString(), Icon::Exclamation);
     }
 
-    if (QCoreApplication::arguments().contains(QStringLiteral("--capture")))
-        return runCaptureStandIn(app, settings, prompt);
     Hub hub(settings, prompt);
     if (!hub.start())
         return 0;
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (!args.isEmpty()) {
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.removeAll(QStringLiteral("--capture")) > 0) {
+        // Straight to the capture screen, as from the main screen.
+        hub.configScreen().hide();
+        hub.shared().LastScreen = ScreenTag::Setup;
+        hub.show(Screen::Capture);
+    } else if (!args.isEmpty()) {
         // A video named on the command line: reviewed as one from the log.
         hub.viewVideo(QFileInfo(args.first()).absoluteFilePath());
     }

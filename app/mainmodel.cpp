@@ -58,7 +58,7 @@ QString gridImageFile(GridImage image)
 }
 
 MainModel::MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
-                     CapturePanels& panels, Clock clock)
+                     DevicePanelSide& panels, Clock clock)
     : m_shared(shared), m_settings(settings), m_prompt(prompt), m_screens(screens),
       m_panels(panels), m_clock(std::move(clock))
 {

@@ -53,10 +53,10 @@ public:
 
 // The capture device panels the main screen hosts: filled and connected at
 // start-up, and the frame rate in EdtRate read for lblConfig.
-class CapturePanels
+class DevicePanelSide
 {
 public:
-    virtual ~CapturePanels() = default;
+    virtual ~DevicePanelSide() = default;
     // Devices, audio devices, compressors, effects, the saved device index and frame rate.
     virtual void populate() {}
     // CmdConnect, then the saved compressor index.
@@ -171,7 +171,7 @@ public:
     using NamesImporter = std::function<NamesImport(const QString& sourcePath)>;
 
     MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
-              CapturePanels& panels, Clock clock = {});
+              DevicePanelSide& panels, Clock clock = {});
 
     void setNamesImporter(NamesImporter importer) { m_import = std::move(importer); }
 
@@ -224,7 +224,7 @@ private:
     Settings& m_settings;
     Prompt& m_prompt;
     Navigator& m_screens;
-    CapturePanels& m_panels;
+    DevicePanelSide& m_panels;
     Clock m_clock;
     NamesImporter m_import;
 

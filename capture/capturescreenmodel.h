@@ -109,7 +109,12 @@ public:
     QStringList captureTimes() const { return m_times; }
     int captureTimeIndex() const { return m_timeIndex; }     // captureTimeValue
     bool warningVisible() const { return m_warningVisible; } // Label4
-    bool wstimsVisible() const;                              // btnGetName
+    void hideWarning()
+    {
+        m_warningVisible = false;
+        emit changed();
+    }
+    bool wstimsVisible() const; // btnGetName
     bool recording() const { return m_recording; }
     // Enabled: cmdStartCapture, cmdStartTimer, cmdEndCapture, cmdGoToTimer, cmdGoSetup.
     bool startEnabled() const { return !m_recording; }

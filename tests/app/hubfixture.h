@@ -40,7 +40,7 @@ struct RecordingScreens : Navigator {
     void quit() override { quitCalled = true; }
 };
 
-struct FixedRate : CapturePanels {
+struct FixedRate : DevicePanelSide {
     double rate = 30;
     double frameRate() const override { return rate; }
 };

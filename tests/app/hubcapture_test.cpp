@@ -1,0 +1,103 @@
+// The hub's capture road, headless: from the main screen to the capture
+// screen, a short recording from the test camera with Contact pressed, and
+// on to review with that recording at the contact frame.
+
+#include "app/firstrun.h"
+#include "app/hub.h"
+#include "capture/capturepanels.h"
+#include "capture/previewform.h"
+#include "shell/namedwidgets.h"
+#include "tests/support/workplace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace
+{
+
+QStringList visibleScreens()
+{
+    QStringList names;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !w->objectName().isEmpty())
+            names << w->objectName();
+    names.sort();
+    return names;
+}
+
+// Waits, without a timing assertion, until the recording has at least n frames.
+bool framesReach(CaptureControl& control, std::int64_t n)
+{
+    QElapsedTimer t;
+    t.start();
+    while (control.framesCaptured() < n && t.elapsed() < 30000)
+        QTest::qWait(20);
+    return control.framesCaptured() >= n;
+}
+
+} // namespace
+
+TEST(HubCapture, RecordsAJumpAndReviewsItAtTheContactFrame)
+{
+    Workplace w;
+    ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
+    w.settings->save("testcamera", "1");
+    Hub hub(*w.settings, w.prompt, [] { return QString(); });
+    w.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
+        .expectMessage("Please Verify all Setup Parameters");
+    ASSERT_TRUE(hub.start());
+    EXPECT_GT(hub.frameRate(), 0);
+    hub.configScreen().findChild<QAction*>("mnuExit")->trigger();
+    ASSERT_EQ(visibleScreens(), QStringList{"MainForm"});
+
+    // The device panels sit beside the main screen's buttons, hidden until asked for.
+    EXPECT_EQ(hub.devicePanels().parentWidget(), hub.mainScreen().devicePanelHost());
+    EXPECT_FALSE(hub.devicePanels().isVisibleTo(&hub.mainScreen()));
+    findControl<QPushButton>(&hub.mainScreen(), MainCommand::cmdShowConfig)->click();
+    EXPECT_TRUE(hub.devicePanels().isVisibleTo(&hub.mainScreen()));
+
+    findControl<QPushButton>(&hub.mainScreen(), MainCommand::cmdGoCapture)->click();
+    ASSERT_EQ(visibleScreens(), QStringList{"PreviewForm"});
+    EXPECT_TRUE(hub.captureControl().preview());
+
+    PreviewForm& form = hub.captureScreen();
+    // The screen's first paint checks the attempt against the folder; an
+    // operator sees the screen before pressing Start.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTest::qWait(50);
+    findControl<QPushButton>(&form, PreviewControl::StartCapture)->click();
+    ASSERT_TRUE(form.model().recording());
+    const QString file = form.model().captureFile();
+    ASSERT_TRUE(framesReach(hub.captureControl(), 20));
+    findControl<QPushButton>(&form, PreviewControl::Contact)->click();
+    const int contact = form.model().text(PreviewControl::StartFrame).toInt();
+    EXPECT_GT(contact, 0);
+    ASSERT_TRUE(framesReach(hub.captureControl(), contact + 20));
+    QTest::keyClick(&form, Qt::Key_Escape);
+
+    EXPECT_FALSE(form.model().recording());
+    EXPECT_EQ(visibleScreens(), QStringList{"frmSetStart"});
+    ReviewModel& review = hub.reviewScreen().model();
+    EXPECT_EQ(review.view().Text6, file);
+    EXPECT_TRUE(QFileInfo(file).size() > 0);
+    EXPECT_EQ(hub.shared().StartFrame, contact);
+    EXPECT_GE(hub.shared().FramesCaptured, contact + 20);
+    EXPECT_EQ(review.player().positionFrame(), contact);
+    // The measure screen was told who jumps.
+    EXPECT_EQ(hub.measureScreen().model().text(MeasureControl::SkierName),
+              form.model().skierName());
+
+    // Review's way back to capture, for the next attempt.
+    findControl<QPushButton>(&hub.reviewScreen(), ReviewControl::cmdGoToCapture)->click();
+    EXPECT_EQ(visibleScreens(), QStringList{"PreviewForm"});
+    EXPECT_TRUE(w.prompt.done());
+}
