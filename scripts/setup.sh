@@ -8,6 +8,7 @@ KORVEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavdevice-dev
   ffmpeg libgtest-dev googletest xvfb xauth
+  clang-format
 )
 
 korvel_install_missing() {
@@ -28,6 +29,8 @@ korvel_build() {
   local dir=$1; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$KORVEL_SRC" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  elif [ $# -gt 0 ]; then
+    cmake -S "$KORVEL_SRC" -B "$dir" "$@" >/dev/null
   fi
   cmake --build "$dir" --parallel "$(nproc)"
 }

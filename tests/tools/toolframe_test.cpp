@@ -46,13 +46,17 @@ TEST(KorvelToolFrame, RefusesWhatIsNoPlainFileAndNeverOverwritesTheVideo)
         QStringList args;
         QString says;
     } cases[] = {
-        {"picture onto a pipe", {"frame", video, "1", pipe}, pipe + " exists and is not a plain file"},
+        {"picture onto a pipe",
+         {"frame", video, "1", pipe},
+         pipe + " exists and is not a plain file"},
         {"picture onto a folder", {"frame", video, "1", t.file("folder")}, "is not a plain file"},
         {"picture onto the video", {"frame", video, "1", video}, video + " is the video itself"},
         {"picture onto a link to the video",
          {"frame", video, "1", t.file("link.avi")},
          "is the video itself"},
-        {"video from a pipe", {"frame", pipe, "1", t.file("out.bmp")}, pipe + " is not a plain file"},
+        {"video from a pipe",
+         {"frame", pipe, "1", t.file("out.bmp")},
+         pipe + " is not a plain file"},
     };
     for (const Case& c : cases) {
         const test::ToolRun r = tool(c.args);
@@ -60,7 +64,8 @@ TEST(KorvelToolFrame, RefusesWhatIsNoPlainFileAndNeverOverwritesTheVideo)
         EXPECT_TRUE(r.err.contains(c.says)) << c.name << ": " << r.err.toStdString();
     }
     EXPECT_EQ(test::readAll(video), videoBytes);
-    struct stat st{};
+    struct stat st {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
     EXPECT_FALSE(QFile::exists(t.file("out.bmp")));
