@@ -193,9 +193,4 @@ QString GetSetting(const Settings& settings, const QString& key, const QString& 
     return settings.get(key, defaultValue);
 }
 
-bool SaveSetting(Settings& settings, const QString& key, const QString& value)
-{
-    return settings.save(key, value);
-}
-
 } // namespace korvel

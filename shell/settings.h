@@ -57,8 +57,7 @@ private:
 // a text that is no number at all is shown to the operator first.
 int configuredGridCount(const Settings& settings, Prompt& prompt);
 
-// The two operations every screen uses.
+// The value of a key, or defaultValue when the key was never written.
 QString GetSetting(const Settings& settings, const QString& key, const QString& defaultValue = {});
-bool SaveSetting(Settings& settings, const QString& key, const QString& value);
 
 } // namespace korvel
