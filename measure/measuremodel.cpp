@@ -454,18 +454,7 @@ void MeasureModel::Clear()
 
 QString pictureFileStem(const QString& skier)
 {
-    QString stem;
-    stem.reserve(skier.size());
-    for (const QChar ch : skier) {
-        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') ||
-                            ch == QLatin1Char(':') || ch.category() == QChar::Other_Control;
-        stem += unsafe ? QLatin1Char(' ') : ch;
-    }
-    // "..jump3.bmp" stays in the folder, but a name that reads as the parent
-    // folder has no place in a picture's name.
-    while (stem.contains(QLatin1String("..")))
-        stem.replace(QLatin1String(".."), QLatin1String(" ."));
-    return stem;
+    return fileNameStem(skier);
 }
 
 QString MeasureModel::picturePath() const

@@ -42,16 +42,7 @@ ReviewArrival reviewArrival(ScreenTag lastScreen)
 
 QString videoNameStem(const QString& skier)
 {
-    QString stem;
-    stem.reserve(skier.size());
-    for (const QChar ch : skier) {
-        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') ||
-                            ch == QLatin1Char(':') || ch.category() == QChar::Other_Control;
-        stem += unsafe ? QLatin1Char(' ') : ch;
-    }
-    while (stem.contains(QLatin1String("..")))
-        stem.replace(QLatin1String(".."), QLatin1String(" ."));
-    return stem;
+    return fileNameStem(skier);
 }
 
 ReviewModel::ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt,

@@ -65,4 +65,20 @@ QString exchangeFolder(const Settings& settings)
     return programDrive() + QStringLiteral("/kvio");
 }
 
+QString fileNameStem(const QString& skier)
+{
+    QString stem;
+    stem.reserve(skier.size());
+    for (const QChar ch : skier) {
+        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') ||
+                            ch == QLatin1Char(':') || ch.category() == QChar::Other_Control;
+        stem += unsafe ? QLatin1Char(' ') : ch;
+    }
+    // "..jump3.bmp" stays in the folder, but a name that reads as the parent
+    // folder has no place in a file's name.
+    while (stem.contains(QLatin1String("..")))
+        stem.replace(QLatin1String(".."), QLatin1String(" ."));
+    return stem;
+}
+
 } // namespace korvel

@@ -20,6 +20,11 @@ QString StripTrailingBackslash(const QString& path);
 // folder + separator + name, after dropping one trailing separator of folder.
 QString joinPath(const QString& folder, const QString& name);
 
+// A skier name made safe as the start of a file name in its folder: path
+// separators, ":" and control characters become blanks and ".." is broken
+// up, so no picture or video named after a skier lands outside its folder.
+QString fileNameStem(const QString& skier);
+
 // The folder of the running program, or KORVEL_HOME when that is set.
 QString programFolder();
 
