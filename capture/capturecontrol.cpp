@@ -124,9 +124,12 @@ bool CaptureControl::connectDevice(int n)
     }
     m_current = n;
     m_connectedId = d->id;
-    // Start at 640 x 480 where the device has it: the size most tournament
-    // cameras record at.
-    m_resolution = std::max(0, int(d->sizes.indexOf(QSize(640, 480))));
+    // Start at the size the device reports it films at; one that reports
+    // none starts at 640 x 480 where it has it, the size most tournament
+    // cameras record at and grids are solved on.
+    m_resolution = int(d->sizes.indexOf(d->currentSize));
+    if (m_resolution < 0)
+        m_resolution = std::max(0, int(d->sizes.indexOf(QSize(640, 480))));
     m_colourFormat = 0;
     m_input = 0;
     if (m_rate <= 0)

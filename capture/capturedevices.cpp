@@ -26,6 +26,7 @@ VideoDevice testCameraDevice()
     d.id = QStringLiteral("test");
     d.colourFormats = {QStringLiteral("RGB32")};
     d.sizes = TestCamera::sizes();
+    d.currentSize = QSize(640, 480);
     d.inputs = {QStringLiteral("Sample lake")};
     d.rate = 30;
     d.testCamera = true;
@@ -39,6 +40,7 @@ VideoDevice lavfiDevice(const QString& name, const QString& graph, QSize size, d
     d.id = QStringLiteral("lavfi:") + graph;
     d.colourFormats = {QStringLiteral("I420")};
     d.sizes = {size};
+    d.currentSize = size;
     d.rate = rate;
     return d;
 }
@@ -123,6 +125,10 @@ std::optional<VideoDevice> describe(const QString& path)
             break;
         d.inputs.append(QString::fromUtf8(reinterpret_cast<const char*>(input.name)).trimmed());
     }
+    v4l2_format current{};
+    current.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    if (ok && ioctlRetry(fd, VIDIOC_G_FMT, &current) == 0)
+        d.currentSize = QSize(int(current.fmt.pix.width), int(current.fmt.pix.height));
     v4l2_streamparm parm{};
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     if (ok && ioctlRetry(fd, VIDIOC_G_PARM, &parm) == 0 &&

@@ -21,6 +21,7 @@ struct VideoDevice {
     QString id;                // "/dev/video0"; "lavfi:GRAPH" for FFmpeg's filter-graph stand-in
     QStringList colourFormats; // "MJPG", "YUYV", ... as the device names them
     QList<QSize> sizes;        // smallest first
+    QSize currentSize;         // the size it reports it films at now; empty: unknown
     QStringList inputs;
     double rate = 30; // what it films at unless told otherwise
     bool testCamera = false;

@@ -70,9 +70,8 @@ TEST(JumpRoad, CapturedJumpIsMeasuredAndReachesResultsLogAndScoring)
     Workplace w;
     ASSERT_TRUE(QDir().mkpath(w.kvio));
     ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
+    // No size chosen: the camera's own, the 640 x 480 the sample grid was solved at.
     w.settings->save("testcamera", "1");
-    // The sample grid was solved on the sample picture, 640 x 480.
-    w.settings->save("videoresolution", "1");
     Hub hub(*w.settings, w.prompt, [] { return QString(); });
     w.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
         .expectMessage("Please Verify all Setup Parameters");

@@ -279,6 +279,53 @@ TEST_F(PanelsFixture, SavedIndicesAreRestoredAndCompressionZeroIsNone)
     EXPECT_EQ(w.settings->get("framerate"), "25");
 }
 
+// A size never chosen, or a saved choice that cannot be used, keeps the size
+// the camera films at; the smallest size would record the test camera at
+// 320 x 240, off the sample grid solved at 640 x 480.
+TEST(PanelsResolution, UnsavedOrUnusableChoiceKeepsTheCamerasOwnSize)
+{
+    VideoDevice dock =
+        lavfiDevice("Dock Camera", "testsrc2=size=1280x720:rate=30", QSize(1280, 720), 30);
+    dock.sizes = {QSize(320, 240), QSize(640, 480), QSize(1280, 720)};
+    struct Case {
+        const char* saved; // nullptr: never saved
+        bool camera;       // the dock camera, else the test camera
+        const char* size;
+        bool told;
+    } cases[] = {
+        {nullptr, false, "640x480", false}, {"", false, "640x480", false},
+        {"9", false, "640x480", false},     {"-1", false, "640x480", false},
+        {"two", false, "640x480", true},    {"0", false, "320x240", false},
+        {nullptr, true, "1280x720", false}, {"1", true, "640x480", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.saved ? c.saved : "(never saved)") +
+                     (c.camera ? " dock camera" : " test camera"));
+        Workplace w;
+        if (c.saved)
+            w.settings->save("videoresolution", c.saved);
+        if (c.told)
+            w.prompt.expectMessage(QStringLiteral("The setting \"VideoResolution\" holds \"%1\", "
+                                                  "which is not a whole number. korvel uses "
+                                                  "\"%2\" instead.")
+                                       .arg(c.saved, c.size),
+                                   "Settings", Icon::Exclamation);
+        QList<VideoDevice> cameras;
+        if (c.camera)
+            cameras << dock;
+        CaptureControl control(std::make_unique<FakeDevices>(&cameras));
+        CapturePanelsModel panels(control, *w.settings, w.prompt);
+        panels.populate();
+        const auto& sizes = panels.list(CapturePanelsModel::List::Resolution);
+        EXPECT_EQ(sizes.items.value(sizes.selected), c.size);
+        EXPECT_EQ(control.name(CaptureList::Resolution, control.current(CaptureList::Resolution)),
+                  c.size);
+        EXPECT_TRUE(w.prompt.done());
+        // Only the operator's own choice is written.
+        EXPECT_EQ(w.settings->get("videoresolution", "(none)"), c.saved ? c.saved : "(none)");
+    }
+}
+
 TEST_F(PanelsFixture, PullingOutTheConnectedCameraDisconnectsIt)
 {
     cameras = {lavfiDevice("Dock Camera", "testsrc2=size=320x240:rate=30", QSize(320, 240), 30)};
