@@ -1,3 +1,14 @@
+# The folder holding the Qt Widgets headers by their bare names (<QLabel>).
+get_target_property(_widgets_includes Qt6::Widgets INTERFACE_INCLUDE_DIRECTORIES)
+foreach(dir IN LISTS _widgets_includes)
+  if(EXISTS "${dir}/QWidget")
+    set(KORVEL_WIDGETS_INCLUDE_DIR "${dir}")
+  endif()
+endforeach()
+if(NOT KORVEL_WIDGETS_INCLUDE_DIR)
+  message(FATAL_ERROR "The Qt Widgets include folder was not found")
+endif()
+
 # korvel_core_library(name SOURCES ... LINKS ...)
 # A widget-free library: it may use Qt Core and Gui, never Widgets. The check
 # below runs at configure time so a stray Widgets link fails the build at once.
@@ -11,6 +22,27 @@ function(korvel_core_library name)
       message(FATAL_ERROR "${name} is a widget-free library and must not link ${dep}")
     endif()
   endforeach()
+
+  # A Widgets include through the Qt include root (<QtWidgets/QLabel>) would
+  # compile here without the link; the scan refuses it at build time, and
+  # reruns only when a source of the library changes.
+  set(listed "")
+  foreach(source IN LISTS ARG_SOURCES)
+    cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} OUTPUT_VARIABLE absolute)
+    list(APPEND listed ${absolute})
+  endforeach()
+  list(JOIN listed "\n" lines)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_sources.txt)
+  file(CONFIGURE OUTPUT ${list_file} CONTENT "${lines}\n" @ONLY)
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}_no_widgets.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DSOURCES=${list_file} -DWIDGETS_DIR=${KORVEL_WIDGETS_INCLUDE_DIR}
+            -DSTAMP=${stamp} -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoWidgets.cmake
+    DEPENDS ${listed} ${list_file} ${PROJECT_SOURCE_DIR}/cmake/CheckNoWidgets.cmake
+    COMMENT "Checking that ${name} uses no widgets"
+    VERBATIM)
+  add_custom_target(${name}_no_widgets DEPENDS ${stamp})
+  add_dependencies(${name} ${name}_no_widgets)
 endfunction()
 
 # korvel_ui_library(name SOURCES ... LINKS ...): the thin screens of a folder.
