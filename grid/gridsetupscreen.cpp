@@ -76,7 +76,8 @@ GridSetupScreen::GridSetupScreen(GridSetupModel& model, SharedState& shared, Set
     m_eraseRadius = 2 * m_crossSize->value();
     m_model.clear_accuracy_indicator();
     sync();
-    resize(1200, 720);
+    // Large enough for the blank picture; each picture shown grows it to fit.
+    m_picture->fitWindow();
 }
 
 GridSetupScreen::~GridSetupScreen()

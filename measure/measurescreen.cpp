@@ -150,7 +150,8 @@ MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings&
     m_model.setText(C::Comment, QString());
     applyColours();
     sync();
-    resize(1180, 700);
+    // Large enough for the blank picture; each picture shown grows it to fit.
+    m_picture->fitWindow();
 }
 
 MeasureScreen::~MeasureScreen() = default;

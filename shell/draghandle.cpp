@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace korvel
 {
 
@@ -10,10 +12,30 @@ DragHandle::DragHandle(QWidget* handle, QWidget* group) : QObject(handle), m_gro
 {
     handle->installEventFilter(this);
     handle->setCursor(Qt::SizeAllCursor);
+    // A smaller picture shown later must not leave the group out of reach.
+    if (QWidget* area = group->parentWidget())
+        area->installEventFilter(this);
+}
+
+QPoint DragHandle::keptInside(QPoint wanted) const
+{
+    const QWidget* area = m_group->parentWidget();
+    if (!area)
+        return wanted;
+    // The whole group stays on its picture: a panel dropped past the edge
+    // could no longer be grabbed by its label to bring it back.
+    const int maxX = std::max(0, area->width() - m_group->width());
+    const int maxY = std::max(0, area->height() - m_group->height());
+    return {std::clamp(wanted.x(), 0, maxX), std::clamp(wanted.y(), 0, maxY)};
 }
 
 bool DragHandle::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_group && watched == m_group->parentWidget()) {
+        if (event->type() == QEvent::Resize)
+            m_group->move(keptInside(m_group->pos()));
+        return false;
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
@@ -26,8 +48,11 @@ bool DragHandle::eventFilter(QObject* watched, QEvent* event)
             break;
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint now = e->globalPosition().toPoint();
-        m_group->move(m_group->pos() + (now - m_last));
-        m_last = now;
+        const QPoint from = m_group->pos();
+        m_group->move(keptInside(from + (now - m_last)));
+        // Only the movement the group made counts: dragging back from past
+        // the edge picks the group up again where the mouse meets it.
+        m_last += m_group->pos() - from;
         return true;
     }
     case QEvent::MouseButtonRelease:

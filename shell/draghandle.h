@@ -1,7 +1,8 @@
 #pragma once
 // A label the operator drags to move a group of controls off the buoys or
 // the impact: pressing on the handle and moving shifts the group by the
-// mouse's movement until the button is released.
+// mouse's movement until the button is released. The group never leaves the
+// widget it floats over, so it can always be grabbed again.
 
 #include <QObject>
 #include <QPoint>
@@ -22,6 +23,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPoint keptInside(QPoint wanted) const;
     QPointer<QWidget> m_group;
     bool m_dragging = false;
     QPoint m_last;

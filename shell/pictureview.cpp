@@ -1,11 +1,14 @@
 #include "shell/pictureview.h"
 
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvel
@@ -15,6 +18,9 @@ namespace
 {
 constexpr int kBlankWidth = 800;  // 12000 twips
 constexpr int kBlankHeight = 600; // 9000 twips
+// Room left for the window manager's title bar and borders, which are not
+// known before the window is shown.
+const QSize kWindowDecoration(16, 40);
 
 QPointF toPixels(QPointF twips)
 {
@@ -55,7 +61,38 @@ void PictureView::resetDrawing()
     m_drawing = QImage(s, QImage::Format_ARGB32_Premultiplied);
     m_drawing.fill(Qt::transparent);
     setFixedSize(s);
+    fitWindow();
     update();
+}
+
+void PictureView::fitWindow()
+{
+    // viewport -> scroll area -> the row of installPictureAndPanel: the
+    // picture on the left, the screen's panel on the right.
+    auto* scroll =
+        parentWidget() ? qobject_cast<QScrollArea*>(parentWidget()->parentWidget()) : nullptr;
+    QWidget* central = scroll ? scroll->parentWidget() : nullptr;
+    auto* top = qobject_cast<QMainWindow*>(window());
+    QLayout* row = central ? central->layout() : nullptr;
+    if (!top || !row || row->count() < 2 || !row->itemAt(1)->widget())
+        return;
+
+    // Counted from the parts rather than the window's cached size hint: the
+    // picture with the scroll area's frame, the panel, the margins, the menu.
+    const QSize panel = row->itemAt(1)->widget()->sizeHint();
+    const QMargins m = row->contentsMargins();
+    const int frame = 2 * scroll->frameWidth();
+    QSize wanted(width() + frame + row->spacing() + panel.width() + m.left() + m.right(),
+                 std::max(height() + frame, panel.height()) + m.top() + m.bottom());
+    if (QWidget* menu = top->menuWidget())
+        wanted.rheight() += menu->sizeHint().height();
+
+    // Within the display, less what the title bar and borders take; a window
+    // the operator made larger keeps its size.
+    QSize room = wanted;
+    if (const QScreen* screen = top->screen())
+        room = screen->availableGeometry().size() - kWindowDecoration;
+    top->resize(wanted.expandedTo(top->size()).boundedTo(room));
 }
 
 void PictureView::setPicture(const QImage& picture)
@@ -142,7 +179,12 @@ void PictureView::eraseCircle(QPointF twips, double radiusTwips)
 void PictureView::placeAt(QWidget* child, QPointF twips)
 {
     const QPointF px = toPixels(twips);
-    child->move(static_cast<int>(std::lround(px.x())), static_cast<int>(std::lround(px.y())));
+    const QPoint at(static_cast<int>(std::lround(px.x())), static_cast<int>(std::lround(px.y())));
+    // A label beside a buoy near the picture's edge is moved back in whole
+    // rather than cut ("61.4 met"): its text is what the operator reads.
+    const int maxX = std::max(0, width() - child->width());
+    const int maxY = std::max(0, height() - child->height());
+    child->move(std::clamp(at.x(), 0, maxX), std::clamp(at.y(), 0, maxY));
 }
 
 QSize PictureView::sizeHint() const

@@ -46,10 +46,16 @@ public:
     void eraseCircle(QPointF twips, double radiusTwips);
     const QImage& drawing() const { return m_drawing; }
 
-    // Place a child widget with its top-left corner at a position in twips.
+    // Place a child widget with its top-left corner at a position in twips,
+    // moved back just enough to show it whole on the picture.
     void placeAt(QWidget* child, QPointF twips);
 
     QSize sizeHint() const override;
+
+    // Grows the window holding the picture so the whole picture shows
+    // without scrolling, as far as the display allows. Showing a picture
+    // does it; a screen calls it once its panel is built.
+    void fitWindow();
 
 signals:
     // A mouse button pressed on the picture, at a position in twips.
@@ -61,6 +67,7 @@ protected:
 
 private:
     void resetDrawing();
+
     QImage m_picture;
     QImage m_drawing;
 };

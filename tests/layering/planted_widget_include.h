@@ -1,3 +1,3 @@
 // Planted for the layering test: a model must never include a widget.
-#include <QtCore/QString>
 #include <QLabel>
+#include <QtCore/QString>

@@ -49,12 +49,13 @@ inline void calibrateSampleGrid(GridSetupModel& setup, const sample::SampleScene
 }
 
 struct MeasureOperator : test::Workplace {
-    sample::SampleScene scene = sample::makeSampleScene({.skier = true});
+    sample::SampleScene scene;
     QString caps = dir.file("caps");
     std::unique_ptr<MeasureModel> model;
     std::unique_ptr<MeasureScreen> screen;
 
-    explicit MeasureOperator(int gridCount = 1)
+    explicit MeasureOperator(int gridCount = 1, QSize pictureSize = {640, 480})
+        : scene(sample::makeSampleScene({.size = pictureSize, .skier = true}))
     {
         shared.GridCount = gridCount;
         shared.VideoDir = dir.path();

@@ -26,7 +26,10 @@ int main(int argc, char** argv)
     qputenv("XDG_CACHE_HOME", (root + QStringLiteral("/cache")).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toLocal8Bit());
     qputenv("KORVEL_HOME", (root + QStringLiteral("/program")).toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen always; a test program may choose its screens
+    // ("offscreen:configfile=...").
+    if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
 
     QApplication app(argc, argv);
