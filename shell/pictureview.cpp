@@ -79,7 +79,7 @@ void PictureView::fitWindow()
 
     // Counted from the parts rather than the window's cached size hint: the
     // picture with the scroll area's frame, the panel, the margins, the menu.
-    const QSize panel = row->itemAt(1)->widget()->sizeHint();
+    const QSize panel = row->itemAt(1)->sizeHint(); // held to its maximum width
     const QMargins m = row->contentsMargins();
     const int frame = 2 * scroll->frameWidth();
     QSize wanted(width() + frame + row->spacing() + panel.width() + m.left() + m.right(),
@@ -87,12 +87,16 @@ void PictureView::fitWindow()
     if (QWidget* menu = top->menuWidget())
         wanted.rheight() += menu->sizeHint().height();
 
-    // Within the display, less what the title bar and borders take; a window
-    // the operator made larger keeps its size.
+    // Within the display, less what the title bar and borders take. A window
+    // the operator sized by hand only grows; one still at the size fitted
+    // last follows its picture, smaller too.
     QSize room = wanted;
     if (const QScreen* screen = top->screen())
         room = screen->availableGeometry().size() - kWindowDecoration;
-    top->resize(wanted.expandedTo(top->size()).boundedTo(room));
+    if (top->size() != m_fitted)
+        wanted = wanted.expandedTo(top->size());
+    top->resize(wanted.boundedTo(room));
+    m_fitted = top->size();
 }
 
 void PictureView::setPicture(const QImage& picture)

@@ -70,6 +70,7 @@ private:
 
     QImage m_picture;
     QImage m_drawing;
+    QSize m_fitted; // the window size fitWindow set last
 };
 
 } // namespace korvel

@@ -59,7 +59,6 @@ int main(int argc, char** argv)
     model.accuracyCheck();
     screen.sync();
     screen.Show_grid();
-    screen.resize(1280, 760);
     screen.show();
 
     // The sample skier's contact clicked and recorded on grid 1.
@@ -77,7 +76,6 @@ int main(int argc, char** argv)
     measureModel.clickPicture(contact.x() * 15.0, contact.y() * 15.0);
     measureModel.Record();
     measure.show_the_grid();
-    measure.resize(1060, 640);
     measure.show();
 
     int code = 0;

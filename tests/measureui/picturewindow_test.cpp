@@ -77,9 +77,8 @@ TEST(PictureWindow, TheMeasureScreenShowsTheWholePictureWithinTheDisplay)
         QSize picture;
         bool roomForAll;
     } cases[] = {
-        {"wide", {960, 720}, true},    {"wide", {640, 480}, true},
-        {"laptop", {640, 480}, false}, {"laptop", {960, 720}, false},
-        {"wide", {1600, 1200}, false},
+        {"wide", {960, 720}, true},    {"wide", {640, 480}, true},    {"laptop", {640, 480}, false},
+        {"laptop", {960, 720}, false}, {"wide", {1600, 1200}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1, %2 x %3")
@@ -156,11 +155,8 @@ TEST(PictureWindow, APanelDraggedPastAnyEdgeStaysWhereItCanBeGrabbed)
         auto* handle = test::requireControl<QLabel>(p.window, QString::fromLatin1(p.handle));
         QWidget* group = handle->parentWidget();
         for (QPoint by : far) {
-            SCOPED_TRACE(QStringLiteral("%1 by %2, %3")
-                             .arg(p.handle)
-                             .arg(by.x())
-                             .arg(by.y())
-                             .toStdString());
+            SCOPED_TRACE(
+                QStringLiteral("%1 by %2, %3").arg(p.handle).arg(by.x()).arg(by.y()).toStdString());
             drag(handle, by);
             EXPECT_TRUE(p.picture->rect().contains(group->geometry()));
             // ... and it can be brought back: a modest drag moves it again.
