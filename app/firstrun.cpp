@@ -1,5 +1,6 @@
 #include "app/firstrun.h"
 
+#include "capture/scenevideo.h"
 #include "grid/sample/lakescene.h"
 #include "grid/sample/samplegrid.h"
 #include "grid/sample/scenefile.h"
@@ -39,6 +40,27 @@ QString prepareSampleTournament(Settings& settings, const QString& base)
     settings.save(QStringLiteral("SetupFiles"), setup);
     settings.save(QStringLiteral("grids"), QStringLiteral("1"));
     settings.save(QStringLiteral("grid1File"), grid);
+    return {};
+}
+
+QString recordSampleJump(const QString& videos)
+{
+    const QString path = joinPath(videos, QLatin1String(kSampleJumpVideo));
+    if (PathExists(path, PathKind::File))
+        return {};
+    return recordSceneVideo(path);
+}
+
+QString prepareFirstRun(Settings& settings, const QString& base)
+{
+    if (const QString problem = prepareSampleTournament(settings, base); !problem.isEmpty())
+        return QStringLiteral("The sample tournament could not be prepared in %1: %2")
+            .arg(base, problem);
+    const QString videos = joinPath(base, QStringLiteral("videos"));
+    if (const QString problem = recordSampleJump(videos); !problem.isEmpty())
+        return QStringLiteral("The sample tournament is ready in %1, but its recorded jump "
+                              "could not be made in %2: %3")
+            .arg(base, videos, problem);
     return {};
 }
 

@@ -27,10 +27,8 @@ int main(int argc, char** argv)
     if (nothingConfigured(settings)) {
         const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                              QStringLiteral("/korvel");
-        if (const QString problem = prepareSampleTournament(settings, base); !problem.isEmpty())
-            prompt.message(QStringLiteral("The sample tournament could not be prepared in %1: %2")
-                               .arg(base, problem),
-                           QString(), Icon::Exclamation);
+        if (const QString problem = prepareFirstRun(settings, base); !problem.isEmpty())
+            prompt.message(problem, QString(), Icon::Exclamation);
     }
 
     Hub hub(settings, prompt);
