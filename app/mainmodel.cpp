@@ -51,12 +51,6 @@ QString screenName(Screen s)
     return {};
 }
 
-QString gridImageFile(GridImage image)
-{
-    return image == GridImage::Smiley ? QStringLiteral("SmallSmiley.jpg")
-                                      : QStringLiteral("SmallCaution.jpg");
-}
-
 MainModel::MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
                      DevicePanelSide& panels, Clock clock)
     : m_shared(shared), m_settings(settings), m_prompt(prompt), m_screens(screens),

@@ -141,7 +141,6 @@ constexpr std::span<const ControlRow<MainControl>> controlTable(MainControl)
 
 // The picture beside a grid's label: set up (solved or loaded) or not.
 enum class GridImage { Caution, Smiley };
-QString gridImageFile(GridImage image); // "SmallSmiley.jpg" / "SmallCaution.jpg"
 
 // lblGridN, ImageGridN and the grid's line of txtGridDescription.
 struct GridIndicator {

@@ -1,5 +1,7 @@
 #include "app/mainscreen.h"
 
+#include "shell/statepictures.h"
+
 #include "shell/namedwidgets.h"
 #include "shell/paths.h"
 
@@ -141,7 +143,9 @@ void MainScreen::sync()
         m_gridLabels[g]->setText(i.label);
         m_gridLabels[g]->setVisible(i.visible);
         m_gridImages[g]->setVisible(i.visible);
-        m_gridImages[g]->setPixmap(QPixmap(joinPath(programFolder(), gridImageFile(i.image))));
+        m_gridImages[g]->setPixmap(QPixmap::fromImage(
+            statePicture(i.image == GridImage::Smiley ? StatePicture::SmallSmiley
+                                                      : StatePicture::SmallCaution)));
         if (i.visible)
             descriptions << i.description;
     }

@@ -52,6 +52,14 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString shippedFile(const QString& name)
+{
+    const QString inProgramFolder = joinPath(programFolder(), name);
+    if (QFileInfo::exists(inProgramFolder))
+        return inProgramFolder;
+    return joinPath(QCoreApplication::applicationDirPath(), name);
+}
+
 QString programDrive()
 {
     return QString();

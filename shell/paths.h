@@ -28,6 +28,12 @@ QString fileNameStem(const QString& skier);
 // The folder of the running program, or KORVEL_HOME when that is set.
 QString programFolder();
 
+// A file shipped with the program (the manual, the grid state pictures): in
+// the program folder when it is there, else beside the executable, so a
+// program folder moved elsewhere with KORVEL_HOME still finds what the build
+// put beside korvel.
+QString shippedFile(const QString& name);
+
 // The program's drive: empty on systems with one filesystem tree, so the
 // exchange folder sits at "/kvio".
 QString programDrive();

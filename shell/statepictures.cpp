@@ -74,7 +74,7 @@ QImage drawStatePicture(StatePicture which)
 
 QImage statePicture(StatePicture which)
 {
-    QImage img(joinPath(programFolder(), statePictureFile(which)));
+    QImage img(shippedFile(statePictureFile(which)));
     return img.isNull() ? drawStatePicture(which) : img;
 }
 

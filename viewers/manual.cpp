@@ -11,7 +11,7 @@ namespace korvel
 
 QString manualPath()
 {
-    return joinPath(programFolder(), kManualFile);
+    return shippedFile(kManualFile);
 }
 
 QString loadManual(QTextDocument& doc, const QString& path)

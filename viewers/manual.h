@@ -31,7 +31,7 @@ constexpr std::span<const ControlRow<ManualControl>> controlTable(ManualControl)
     return kManualControls;
 }
 
-// program folder + "KV05Manual.rtf".
+// "KV05Manual.rtf" in the program folder (else beside the executable).
 QString manualPath();
 
 // Fills doc with the manual at path. Empty when it worked, else a message for
