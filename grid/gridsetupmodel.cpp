@@ -334,10 +334,17 @@ void GridSetupModel::updateGridsReady()
 
 bool GridSetupModel::appendToResults(const QStringList& lines)
 {
-    // korvel-tool works on grid files alone, without a results file; in
-    // korvel the configuration never leaves the path empty unnoticed.
-    if (m_shared.ResultsFile.isEmpty())
-        return true;
+    if (m_shared.ResultsFile.isEmpty()) {
+        // The grid is ready all the same: the block only records the set-up
+        // beside the day's results.
+        if (m_withoutResults == WithoutResultsFile::Report)
+            m_prompt.message(QStringLiteral("No results file is set, so the set-up of grid %1 "
+                                            "was not written to it. Choose the results file on "
+                                            "the configuration screen.")
+                                 .arg(m_gridNumber),
+                             QString(), Icon::Exclamation);
+        return false;
+    }
     const FileResult r = appendLines(m_shared.ResultsFile, lines);
     if (!r) {
         m_prompt.message(QStringLiteral("The results file could not be written:\n%1\n%2")

@@ -70,10 +70,17 @@ struct BoxPair {
 BoxPair screenBoxes(Marker m);
 BoxPair surveyBoxes(Marker m);
 
+// A grid solved or loaded while no results file is set: korvel tells the
+// operator its set-up block went nowhere; korvel-tool, which works on grid
+// files alone, says nothing.
+enum class WithoutResultsFile { Report, Quiet };
+
 class GridSetupModel
 {
 public:
     GridSetupModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt);
+
+    void setWithoutResultsFile(WithoutResultsFile w) { m_withoutResults = w; }
 
     void setListener(GridSetupListener* l) { m_listener = l; }
     GridSetupListener* listener() const { return m_listener; }
@@ -173,6 +180,7 @@ private:
     Settings& m_settings;
     Prompt& m_prompt;
     GridSetupListener* m_listener = nullptr;
+    WithoutResultsFile m_withoutResults = WithoutResultsFile::Report;
     GridSetupPainter* m_painter = nullptr;
 
     ControlTexts<GridControl> m_texts;

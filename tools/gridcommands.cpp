@@ -61,6 +61,7 @@ int runSolve(const QStringList& args)
         GridState grids;
         ConsolePrompt prompt;
         GridSetupModel model(grids, shared, settings, prompt);
+        model.setWithoutResultsFile(WithoutResultsFile::Quiet);
         model.setGridNumber(grid);
         // The front ratio is the near buoys' span against the picture's width,
         // as the screen takes it from the picture loaded.
@@ -212,6 +213,7 @@ int runAccuracy(const QStringList& args)
         GridState grids;
         ReportPrompt prompt;
         GridSetupModel model(grids, shared, settings, prompt);
+        model.setWithoutResultsFile(WithoutResultsFile::Quiet);
         if (o.contains("--picture-width"))
             model.setText(GridControl::PicWidth,
                           numberText(oneNumber("--picture-width", o["--picture-width"])));

@@ -33,6 +33,7 @@ struct Solved : test::Workplace {
     Solved()
     {
         shared.VideoDir = dir.path();
+        shared.ResultsFile = dir.file("JumpMeasurementResults120726.txt");
         model.setText(GridControl::PicWidth, "9600");
         const test::Site s = test::makeSite();
         const Marker markers[] = {Marker::UpperRight, Marker::LowerRight, Marker::UpperLeft,

@@ -71,6 +71,16 @@ struct Bench : test::Workplace {
     }
 
     QStringList results() const { return readLines(shared.ResultsFile).value_or(QStringList()); }
+
+    // Grid 1 solved from the site and saved as "North camera"; its file.
+    QString saveSolved(const test::Site& s)
+    {
+        enter(s);
+        EXPECT_TRUE(model.complete());
+        const QString path = dir.file("north.ipt");
+        EXPECT_TRUE(model.saveGrid(1, path, "North camera"));
+        return path;
+    }
 };
 
 } // namespace
@@ -313,10 +323,7 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
 {
     Bench a;
     const test::Site site = test::makeSite();
-    a.enter(site);
-    ASSERT_TRUE(a.model.complete());
-    const QString path = a.dir.file("north.ipt");
-    ASSERT_TRUE(a.model.saveGrid(1, path, "North camera"));
+    const QString path = a.saveSolved(site);
     EXPECT_EQ(a.settings->get("grid1File", ""), path);
     EXPECT_EQ(a.model.text(GridControl::FileName), path);
 
@@ -349,6 +356,36 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
     EXPECT_EQ(lines[before + 17], "Jump X,Y Survey: 0  0");
     EXPECT_EQ(lines[before + 19], "Check Buoy X,Y Twips:  4800   3600");
     EXPECT_TRUE(lines[before + 20].startsWith("Check Buoyt X,Y Survey: "));
+}
+
+TEST(GridSetupModel, WithoutAResultsFileTheGridIsReadyAndOnlyKorvelSaysSo)
+{
+    Bench a;
+    const test::Site site = test::makeSite();
+    const QString path = a.saveSolved(site);
+    const QString told = "No results file is set, so the set-up of grid 2 was not written to it. "
+                         "Choose the results file on the configuration screen.";
+    for (const bool loaded : {false, true}) {
+        for (const WithoutResultsFile w : {WithoutResultsFile::Report, WithoutResultsFile::Quiet}) {
+            SCOPED_TRACE(std::string(loaded ? "loaded" : "solved") +
+                         (w == WithoutResultsFile::Report ? ", reported" : ", quiet"));
+            Bench b;
+            b.shared.GridCount = 2;
+            b.shared.ResultsFile.clear();
+            b.model.setWithoutResultsFile(w);
+            if (w == WithoutResultsFile::Report)
+                b.prompt.expectMessage(told, QString(), Icon::Exclamation);
+            if (loaded) {
+                ASSERT_TRUE(b.model.loadGrid(2, path));
+            } else {
+                b.model.setGridNumber(2);
+                b.enter(site);
+                ASSERT_TRUE(b.model.complete());
+            }
+            EXPECT_TRUE(b.grids.gridReady[2]);
+            EXPECT_TRUE(b.prompt.done());
+        }
+    }
 }
 
 TEST(GridSetupModel, ARefusedLoadChangesNothing)
