@@ -9,7 +9,6 @@
 #include "shell/settings.h"
 #include "shell/textrules.h"
 #include "viewers/selectskierscreen.h"
-#include "viewers/skiernames.h"
 
 #include <QApplication>
 #include <QLayout>
@@ -19,7 +18,7 @@ namespace korvel
 
 Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
     : m_settings(settings), m_prompt(prompt), m_setupModel(m_grids, m_shared, settings, prompt),
-      m_measureModel(m_grids, m_shared, settings, prompt),
+      m_measureModel(m_grids, m_shared, settings, prompt, m_measureSide),
       m_mainModel(m_shared, settings, prompt, *this, *this),
       m_configModel(m_shared, settings, prompt, m_grids, m_setupModel, m_mainModel,
                     std::move(magnifier)),
@@ -31,13 +30,12 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
       m_captureModel(m_control, m_panelsModel, m_shared, settings, prompt), m_main(m_mainModel),
       m_config(m_configModel), m_setup(m_setupModel, m_shared, settings, prompt),
       m_measure(m_measureModel, m_shared, settings, prompt), m_calibration(m_line),
-      m_review(m_shared, settings, prompt), m_videoLog(LogKind::Video, m_shared, prompt),
-      m_pictureLog(LogKind::Picture, m_shared, prompt), m_manual(prompt)
+      m_review(m_shared, settings, prompt, m_reviewSide),
+      m_videoLog(LogKind::Video, m_shared, prompt, *this),
+      m_pictureLog(LogKind::Picture, m_shared, prompt, *this), m_manual(prompt)
 {
     m_setupModel.setListener(this);
-    m_measureModel.setListener(&m_measureSide);
     m_configModel.setListener(&m_configSide);
-    m_review.model().setListener(&m_reviewSide);
     m_review.model().setCaptureFields(&m_captureFields);
     m_captureModel.setListener(this);
     // The device panels live in the main screen's area for them, shown and
@@ -45,15 +43,7 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
     m_panels = new CapturePanels(m_panelsModel, m_main.devicePanelHost());
     m_main.devicePanelHost()->layout()->addWidget(m_panels);
     m_capture = std::make_unique<PreviewForm>(m_captureModel, m_control);
-    m_videoLog.model().setListener(this);
-    m_pictureLog.model().setListener(this);
     m_calibration.setPictures({m_measure.picture(), m_setup.picture()});
-    // A names file from the tournament office, text or rich text, becomes
-    // SkierNames.txt; its first name goes to the capture screen.
-    m_mainModel.setNamesImporter([](const QString& source) {
-        const NamesImport r = importSkierNames(source);
-        return MainModel::NamesImport{r.firstName, r.error};
-    });
     QObject::connect(&m_manual, &ManualScreen::done, &m_main, [this] { m_main.enter(); });
 }
 
@@ -75,18 +65,18 @@ bool Hub::start()
     return true;
 }
 
-bool Hub::show(Screen s)
+void Hub::show(Screen s)
 {
     switch (s) {
     case Screen::Main:
         m_main.enter();
-        return true;
+        return;
     case Screen::Config:
         m_config.enter();
-        return true;
+        return;
     case Screen::GridSetup:
         showGridSetup();
-        return true;
+        return;
     case Screen::Measure:
         m_measure.model().selectGrid(m_shared.CurrentGrid);
         // A newcomer without a contact frame of their own measures the sample jump.
@@ -94,28 +84,27 @@ bool Hub::show(Screen s)
             m_measure.freezePicture(sample::makeSampleScene({.skier = true}).picture,
                                     QStringLiteral("Sample jump"));
         m_measure.enter();
-        return true;
+        return;
     case Screen::Review:
         m_review.enter();
-        return true;
+        return;
     case Screen::LogView:
         m_videoLog.open();
-        return true;
+        return;
     case Screen::PictureLogView:
         m_pictureLog.open();
-        return true;
+        return;
     case Screen::Manual:
         m_manual.show();
         m_manual.raise();
-        return true;
+        return;
     case Screen::Capture:
         m_control.setPreview(true);
         m_capture->show();
         m_capture->raise();
         m_capture->activateWindow();
-        return true;
+        return;
     }
-    return false;
 }
 
 void Hub::quit()
@@ -172,9 +161,9 @@ QString Hub::selectSkier()
     return dialog.pick().value_or(QString());
 }
 
-bool Hub::showCapture()
+void Hub::showCapture()
 {
-    return show(Screen::Capture);
+    show(Screen::Capture);
 }
 
 void Hub::gridActivated(int g, const QString& description, bool)
@@ -208,19 +197,17 @@ bool Hub::openCalibration()
     return true;
 }
 
-bool Hub::backToMainScreen()
+void Hub::backToMainScreen()
 {
     m_main.enter();
-    return true;
 }
 
-bool Hub::openPictureLog()
+void Hub::openPictureLog()
 {
     m_pictureLog.open();
-    return true;
 }
 
-bool Hub::openMeasureCalibration()
+void Hub::openMeasureCalibration()
 {
     // The measure screen's own "&Calibrate" uses the grid chosen there.
     m_calibration.open([this]() -> std::optional<ActiveGrid> {
@@ -229,7 +216,6 @@ bool Hub::openMeasureCalibration()
             return std::nullopt;
         return a;
     });
-    return true;
 }
 
 void Hub::showMeasure()
@@ -248,10 +234,9 @@ void Hub::showGridSetup()
     m_setup.enter();
 }
 
-bool Hub::openLogViewer()
+void Hub::openLogViewer()
 {
     m_videoLog.open();
-    return true;
 }
 
 bool Hub::viewVideo(const QString& path)

@@ -59,7 +59,7 @@ public:
     CaptureControl& captureControl() { return m_control; }
 
     // Navigator
-    bool show(Screen s) override;
+    void show(Screen s) override;
     void hideMain() override { m_main.hide(); }
     void setPreview(bool on) override;
     void setCaptureSkierName(const QString& name) override;
@@ -83,13 +83,13 @@ public:
     bool openCalibration() override;
 
     // Hand-overs of the measure and review screens.
-    bool backToMainScreen();
-    bool showCapture();
-    bool openPictureLog();
-    bool openMeasureCalibration();
+    void backToMainScreen();
+    void showCapture();
+    void openPictureLog();
+    void openMeasureCalibration();
     void showMeasure();
     void showGridSetup();
-    bool openLogViewer();
+    void openLogViewer();
 
     // ViewerListener
     bool viewVideo(const QString& path) override;
@@ -117,11 +117,10 @@ private:
     struct MeasureSide : MeasureListener {
         Hub& hub;
         explicit MeasureSide(Hub& h) : hub(h) {}
-        bool showMainScreen() override { return hub.backToMainScreen(); }
-        bool captureAvailable() const override { return true; }
+        void showMainScreen() override { hub.backToMainScreen(); }
         void showCapture() override { hub.showCapture(); }
-        bool openPictureLog() override { return hub.openPictureLog(); }
-        bool openCalibration() override { return hub.openMeasureCalibration(); }
+        void openPictureLog() override { hub.openPictureLog(); }
+        void openCalibration() override { hub.openMeasureCalibration(); }
         std::optional<CaptureValues> captureValues() const override
         {
             return CaptureValues{hub.m_captureModel.skierName(), hub.m_captureModel.pass()};
@@ -132,9 +131,9 @@ private:
         explicit ReviewSide(Hub& h) : hub(h) {}
         void showMeasure() override { hub.showMeasure(); }
         void showGridSetup() override { hub.showGridSetup(); }
-        bool showCapture() override { return hub.showCapture(); }
-        bool showMainScreen() override { return hub.backToMainScreen(); }
-        bool openLogViewer() override { return hub.openLogViewer(); }
+        void showCapture() override { hub.showCapture(); }
+        void showMainScreen() override { hub.backToMainScreen(); }
+        void openLogViewer() override { hub.openLogViewer(); }
     };
     // The capture screen's skier and attempt, as review corrects them after
     // a recording whose name had to change.
@@ -153,6 +152,11 @@ private:
     Prompt& m_prompt;
     SharedState m_shared;
     GridState m_grids;
+    // The screens' listeners come before the screens that hold them.
+    ConfigSide m_configSide{*this};
+    MeasureSide m_measureSide{*this};
+    ReviewSide m_reviewSide{*this};
+    CaptureFieldsSide m_captureFields{*this};
 
     GridSetupModel m_setupModel;
     MeasureModel m_measureModel;
@@ -177,10 +181,6 @@ private:
     CapturePanels* m_panels = nullptr; // in the main screen's device-panel area
     std::unique_ptr<PreviewForm> m_capture;
 
-    ConfigSide m_configSide{*this};
-    MeasureSide m_measureSide{*this};
-    ReviewSide m_reviewSide{*this};
-    CaptureFieldsSide m_captureFields{*this};
     bool m_getNameVisible = false;
 };
 

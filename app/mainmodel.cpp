@@ -6,6 +6,7 @@
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
+#include "viewers/skiernames.h"
 
 namespace korvel
 {
@@ -25,31 +26,6 @@ void keep(Settings& settings, const QString& key, const QString& value)
 const QString kFolderTitle = QStringLiteral("Input Save Video Files Path");
 
 } // namespace
-
-QString screenName(Screen s)
-{
-    switch (s) {
-    case Screen::Main:
-        return QStringLiteral("MainForm");
-    case Screen::Config:
-        return QStringLiteral("Config");
-    case Screen::GridSetup:
-        return QStringLiteral("Grid_Setup");
-    case Screen::Measure:
-        return QStringLiteral("Measure");
-    case Screen::Capture:
-        return QStringLiteral("PreviewForm");
-    case Screen::Review:
-        return QStringLiteral("frmSetStart");
-    case Screen::LogView:
-        return QStringLiteral("LogView");
-    case Screen::PictureLogView:
-        return QStringLiteral("PictureLogView");
-    case Screen::Manual:
-        return QStringLiteral("frmManual");
-    }
-    return {};
-}
 
 MainModel::MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
                      DevicePanelSide& panels, Clock clock)
@@ -182,13 +158,6 @@ bool MainModel::videoFolderExists() const
     return !dir.isEmpty() && PathExists(dir, PathKind::Folder);
 }
 
-void MainModel::notAvailable(Screen s)
-{
-    m_prompt.message(
-        QStringLiteral("The screen %1 is not part of this build of korvel.").arg(screenName(s)),
-        QString(), Icon::Exclamation);
-}
-
 void MainModel::goToVideoScreen(Screen s)
 {
     if (!videoFolderExists()) {
@@ -196,11 +165,7 @@ void MainModel::goToVideoScreen(Screen s)
         return;
     }
     m_shared.LastScreen = ScreenTag::Setup;
-    if (!m_screens.show(s)) {
-        m_shared.LastScreen = ScreenTag::None;
-        notAvailable(s);
-        return;
-    }
+    m_screens.show(s);
     m_screens.setPreview(true);
     m_screens.hideMain();
 }
@@ -215,16 +180,10 @@ void MainModel::run(MainCommand c)
         goToVideoScreen(Screen::Review);
         return;
     case MainCommand::ccmdGoToMeasure:
-        if (m_shared.GridsReady == 1) {
-            if (m_screens.show(Screen::Measure))
-                m_screens.hideMain();
-            else
-                notAvailable(Screen::Measure);
-            return;
-        }
-        m_prompt.message(kGridsNotReadyText, QString(), Icon::Critical);
-        if (m_screens.show(Screen::GridSetup))
-            m_screens.hideMain();
+        if (m_shared.GridsReady != 1)
+            m_prompt.message(kGridsNotReadyText, QString(), Icon::Critical);
+        m_screens.show(m_shared.GridsReady == 1 ? Screen::Measure : Screen::GridSetup);
+        m_screens.hideMain();
         return;
     case MainCommand::cmdConfigure:
     case MainCommand::cmdSetup:
@@ -232,18 +191,14 @@ void MainModel::run(MainCommand c)
         const Screen s = c == MainCommand::cmdConfigure ? Screen::Config
                          : c == MainCommand::cmdSetup   ? Screen::GridSetup
                                                         : Screen::Manual;
-        if (m_screens.show(s))
-            m_screens.hideMain();
-        else
-            notAvailable(s);
+        m_screens.show(s);
+        m_screens.hideMain();
         return;
     }
     case MainCommand::mnuViewLog:
     case MainCommand::mnuPictureLog: {
         // The viewers open over the main screen, which stays.
-        const Screen s = c == MainCommand::mnuViewLog ? Screen::LogView : Screen::PictureLogView;
-        if (!m_screens.show(s))
-            notAvailable(s);
+        m_screens.show(c == MainCommand::mnuViewLog ? Screen::LogView : Screen::PictureLogView);
         return;
     }
     case MainCommand::btnChangeDirectory:
@@ -281,18 +236,14 @@ void MainModel::changeDirectory()
 
 void MainModel::importNames()
 {
-    if (!m_import) {
-        m_prompt.message(
-            QStringLiteral("Importing a names file is not part of this build of korvel."),
-            QString(), Icon::Exclamation);
-        return;
-    }
     const std::optional<QString> source =
         m_prompt.openFile(QStringLiteral("Import Skier Names File"),
                           QStringLiteral("All Files (*.*)|*.*|"), programFolder());
     if (!source)
         return;
-    const NamesImport r = m_import(*source);
+    // A names file from the tournament office, text or rich text, becomes
+    // SkierNames.txt; its first name goes to the capture screen.
+    const NamesImport r = importSkierNames(*source);
     if (!r.error.isEmpty()) {
         m_prompt.message(r.error, QString(), Icon::Exclamation);
         return;

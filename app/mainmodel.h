@@ -32,16 +32,14 @@ enum class Screen {
     PictureLogView, // PictureLogView
     Manual,         // frmManual
 };
-QString screenName(Screen s);
 
 // The screens around the main screen, as the hub sees them.
 class Navigator
 {
 public:
     virtual ~Navigator() = default;
-    // Shows screen s. False when that screen is not part of this build of
-    // korvel: the hub then says so and stays where it is.
-    virtual bool show(Screen s) = 0;
+    // Shows screen s.
+    virtual void show(Screen s) = 0;
     virtual void hideMain() {}
     // The capture control's preview, switched on before capture and review.
     virtual void setPreview(bool /*on*/) {}
@@ -161,18 +159,9 @@ class MainModel
 {
 public:
     using Clock = std::function<QDateTime()>;
-    // Brings a names file in as SkierNames.txt; returns the first name by the
-    // name rule, or an error the operator can read.
-    struct NamesImport {
-        QString firstName;
-        QString error;
-    };
-    using NamesImporter = std::function<NamesImport(const QString& sourcePath)>;
 
     MainModel(SharedState& shared, Settings& settings, Prompt& prompt, Navigator& screens,
               DevicePanelSide& panels, Clock clock = {});
-
-    void setNamesImporter(NamesImporter importer) { m_import = std::move(importer); }
 
     // The start of a session, up to "Please Verify all Setup Parameters".
     // False when the operator cancelled the video folder question: there is
@@ -217,7 +206,6 @@ private:
     void goToVideoScreen(Screen s);
     void changeDirectory();
     void importNames();
-    void notAvailable(Screen s);
 
     SharedState& m_shared;
     Settings& m_settings;
@@ -225,7 +213,6 @@ private:
     Navigator& m_screens;
     DevicePanelSide& m_panels;
     Clock m_clock;
-    NamesImporter m_import;
 
     QString m_videoDirText;
     QString m_videoDirLabel;

@@ -33,6 +33,15 @@ using namespace korvel;
 namespace
 {
 
+// The bench steps through videos on the review screen alone.
+struct StaysOnReview : ReviewListener {
+    void showMeasure() override {}
+    void showGridSetup() override {}
+    void showCapture() override {}
+    void showMainScreen() override {}
+    void openLogViewer() override {}
+};
+
 double median(std::vector<double> v)
 {
     if (v.empty())
@@ -117,7 +126,8 @@ int main(int argc, char** argv)
         ConsolePrompt prompt;
         SharedState shared;
         shared.VideoDir = QFileInfo(video).absolutePath();
-        SetStartScreen screen(shared, settings, prompt);
+        StaysOnReview aroundReview;
+        SetStartScreen screen(shared, settings, prompt, aroundReview);
         MediaPlayer* player = screen.player();
         shared.LastScreen = ScreenTag::View;
         screen.model().setFileToView(video);

@@ -62,9 +62,9 @@ QString measuredJumpText(const JumpDistance& d, bool barefoot, bool verifyMode,
 }
 
 MeasureModel::MeasureModel(GridState& grids, SharedState& shared, Settings& settings,
-                           Prompt& prompt, Clock clock)
+                           Prompt& prompt, MeasureListener& screens, Clock clock)
     : m_grids(grids), m_shared(shared), m_settings(settings), m_prompt(prompt),
-      m_clock(std::move(clock))
+      m_clock(std::move(clock)), m_screens(screens)
 {
     selectGrid(std::clamp(m_shared.CurrentGrid, 1, 3));
 }
@@ -483,15 +483,12 @@ bool MeasureModel::savePicture(const PictureWriter& write)
                          kErrorTitle, Icon::Exclamation);
         return false;
     }
-    // Without a capture screen the picture is of this screen's skier and
-    // jump; the capture screen's pass number is the attempt after it.
-    MeasureListener::CaptureValues capture{
-        text(MeasureControl::SkierName),
-        numberText(leadingNumber(text(MeasureControl::JumpNo)) + 1).trimmed()};
-    if (m_listener) {
-        if (const auto v = m_listener->captureValues())
-            capture = *v;
-    }
+    // Without the capture screen's values the picture is of this screen's
+    // skier and jump; the capture screen's pass number is the attempt after it.
+    const MeasureListener::CaptureValues capture =
+        m_screens.captureValues().value_or(MeasureListener::CaptureValues{
+            text(MeasureControl::SkierName),
+            numberText(leadingNumber(text(MeasureControl::JumpNo)) + 1).trimmed()});
     pictureSaved(path, capture.skier, capture.pass);
     return true;
 }

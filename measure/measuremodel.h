@@ -35,30 +35,29 @@ enum class Outcome {
     Comment,         // Make_comment
 };
 
-// What the measure screen hands over to the screens around it. A screen that
-// is not part of korvel yet answers false, and the measure screen says so
-// rather than pretending to have gone there.
+// What the measure screen hands over to the screens around it. In the
+// program the hub takes every hand-over; a screen tested on its own gets a
+// recorder.
 class MeasureListener
 {
 public:
     virtual ~MeasureListener() = default;
     // "E&xit": the main screen takes over.
-    virtual bool showMainScreen() { return false; }
-    // "Capture Next Jump": asked before anything is cleared, so a missing
-    // capture screen costs no picture.
-    virtual bool captureAvailable() const { return false; }
-    virtual void showCapture() {}
+    virtual void showMainScreen() = 0;
+    // "Capture Next Jump": the capture screen takes over for the next attempt.
+    virtual void showCapture() = 0;
     // "&View Log": the picture-log viewer over the measure screen.
-    virtual bool openPictureLog() { return false; }
-    // "&Calibrate": false when the calibration line tool is not there to open.
-    virtual bool openCalibration() { return false; }
+    virtual void openPictureLog() = 0;
+    // "&Calibrate": the calibration line tool over the measure screen.
+    virtual void openCalibration() = 0;
     // The capture screen's skier and pass number (its next attempt), which the
-    // picture log line and side file carry; none without a capture screen.
+    // picture log line and side file carry; without them, the measure
+    // screen's own skier and the attempt after its jump.
     struct CaptureValues {
         QString skier;
         QString pass;
     };
-    virtual std::optional<CaptureValues> captureValues() const { return std::nullopt; }
+    virtual std::optional<CaptureValues> captureValues() const = 0;
 };
 
 // The skier's name as it may stand in a picture file name: a path separator,
@@ -82,7 +81,7 @@ public:
     using Clock = std::function<QDateTime()>;
 
     MeasureModel(GridState& grids, SharedState& shared, Settings& settings, Prompt& prompt,
-                 Clock clock = {});
+                 MeasureListener& screens, Clock clock = {});
 
     // The text boxes (isMeasureBox): distance, skier and jump, comment, the
     // barefoot indicator, the grid description and the verify read-outs.
@@ -160,8 +159,8 @@ public:
     // Clear (Unfreeze): the frame is done; the jump number moves on.
     void Clear();
 
-    void setListener(MeasureListener* l) { m_listener = l; }
-    MeasureListener* listener() const { return m_listener; }
+    // The screens the measure screen hands over to.
+    MeasureListener& screens() const { return m_screens; }
 
     // Where Save Picture writes: picture folder + skier + "jump" + jump +
     // extension, the skier's name made safe for a file name.
@@ -214,7 +213,7 @@ private:
     Settings& m_settings;
     Prompt& m_prompt;
     Clock m_clock;
-    MeasureListener* m_listener = nullptr;
+    MeasureListener& m_screens;
 
     ControlTexts<MeasureControl> m_texts;
     ActiveGrid m_grid;

@@ -421,15 +421,12 @@ void MeasureScreen::buildMenus()
 
 void MeasureScreen::calibrateCommand()
 {
-    if (!m_model.listener() || !m_model.listener()->openCalibration())
-        m_prompt.message(QStringLiteral("The calibration line tool cannot be opened from here."));
+    m_model.screens().openCalibration();
 }
 
 void MeasureScreen::viewLogCommand()
 {
-    if (!m_model.listener() || !m_model.listener()->openPictureLog())
-        m_prompt.message(QStringLiteral(
-            "The contact picture log viewer is not part of this version of korvel."));
+    m_model.screens().openPictureLog();
 }
 
 void MeasureScreen::applyColours()
@@ -733,20 +730,11 @@ void MeasureScreen::exitCommand()
     sync();
     hide();
     m_keyTimer->stop();
-    if (!m_model.listener() || !m_model.listener()->showMainScreen())
-        m_prompt.message(
-            QStringLiteral("There is no main screen to return to in this version of korvel."));
+    m_model.screens().showMainScreen();
 }
 
 void MeasureScreen::nextJumpCommand()
 {
-    // Asked first: a missing capture screen must not cost the picture.
-    if (!m_model.listener() || !m_model.listener()->captureAvailable()) {
-        m_prompt.message(
-            QStringLiteral("The capture screen is not part of this version of korvel, so there is "
-                           "no next jump to capture. The picture and the jump stay as they are."));
-        return;
-    }
     if (!m_model.leave(MeasureModel::Leaving::NextJump,
                        [this](const QString& p) { return writePicture(p); }))
         return;
@@ -754,7 +742,7 @@ void MeasureScreen::nextJumpCommand()
     Clear();
     m_keyTimer->stop();
     hide();
-    m_model.listener()->showCapture();
+    m_model.screens().showCapture();
 }
 
 } // namespace korvel

@@ -46,9 +46,9 @@ QString videoNameStem(const QString& skier)
 }
 
 ReviewModel::ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt,
-                         PlayerEngine& player, FreeSpaceQuery freeSpace)
+                         ReviewListener& screens, PlayerEngine& player, FreeSpaceQuery freeSpace)
     : m_shared(shared), m_settings(settings), m_prompt(prompt), m_player(player),
-      m_freeSpace(std::move(freeSpace))
+      m_freeSpace(std::move(freeSpace)), m_screens(screens)
 {
     // Form load: nothing to export until a video arrives or is chosen.
     m_view.cmdMarkStartEnabled = !m_view.Text6.isEmpty();
@@ -261,53 +261,36 @@ NextScreen ReviewModel::UseDisplayedFrame(bool forSetup)
         return next;
     }
     m_view.Timer2Running = false;
-    if (m_listener) {
-        if (next == NextScreen::Measure)
-            m_listener->showMeasure();
-        else
-            m_listener->showGridSetup();
-    }
+    if (next == NextScreen::Measure)
+        m_screens.showMeasure();
+    else
+        m_screens.showGridSetup();
     return next;
 }
 
-bool ReviewModel::leave(bool toCapture)
+void ReviewModel::leave()
 {
-    const ScreenTag before = m_shared.LastScreen;
     m_shared.LastScreen = ScreenTag::Timer;
-    const bool shown =
-        m_listener && (toCapture ? m_listener->showCapture() : m_listener->showMainScreen());
-    if (!shown) {
-        m_shared.LastScreen = before;
-        m_prompt.message(toCapture
-                             ? QStringLiteral("The capture screen is not part of this version of "
-                                              "korvel. The video stays on show.")
-                             : QStringLiteral("There is no main screen to return to in this "
-                                              "version of korvel. The video stays on show."));
-        return false;
-    }
     m_player.setControlsEnabled(true);
     m_view.Timer2Running = false;
     m_session.videoFromCapture = false;
-    return true;
 }
 
-bool ReviewModel::GoToCapture()
+void ReviewModel::GoToCapture()
 {
-    return leave(true);
+    leave();
+    m_screens.showCapture();
 }
 
-bool ReviewModel::GoToMainScreen()
+void ReviewModel::GoToMainScreen()
 {
-    return leave(false);
+    leave();
+    m_screens.showMainScreen();
 }
 
 void ReviewModel::ViewLog()
 {
-    if (!m_listener || !m_listener->openLogViewer())
-        m_prompt.message(
-            QStringLiteral(
-                "The log viewer is not part of this version of korvel. The log is:\r\n") +
-            joinPath(m_shared.VideoDir, m_shared.LogFileName));
+    m_screens.openLogViewer();
 }
 
 } // namespace korvel

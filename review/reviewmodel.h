@@ -45,17 +45,17 @@ public:
     virtual void setPass(const QString& pass) = 0;
 };
 
-// The screens around review. A screen that is not part of korvel yet answers
-// false, and review says so and stays.
+// The screens around review. In the program the hub takes every hand-over;
+// a screen tested on its own gets a recorder.
 class ReviewListener
 {
 public:
     virtual ~ReviewListener() = default;
-    virtual void showMeasure() {}
-    virtual void showGridSetup() {}
-    virtual bool showCapture() { return false; }
-    virtual bool showMainScreen() { return false; }
-    virtual bool openLogViewer() { return false; }
+    virtual void showMeasure() = 0;
+    virtual void showGridSetup() = 0;
+    virtual void showCapture() = 0;
+    virtual void showMainScreen() = 0;
+    virtual void openLogViewer() = 0;
 };
 
 // The screen's controls, by the names the operator's manual and the tests
@@ -125,10 +125,9 @@ inline constexpr int kKeyNumpad6 = 102; // one frame forward
 class ReviewModel
 {
 public:
-    ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt, PlayerEngine& player,
-                FreeSpaceQuery freeSpace = {});
+    ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt, ReviewListener& screens,
+                PlayerEngine& player, FreeSpaceQuery freeSpace = {});
 
-    void setListener(ReviewListener* l) { m_listener = l; }
     void setCaptureFields(CaptureFields* c) { m_capture = c; }
     // Replaces the frame export (tests of what happens when it fails).
     void setExporter(FrameExporter e) { m_exporter = std::move(e); }
@@ -157,10 +156,9 @@ public:
     // cmdMarkStart (forSetup false) and btnGoToSetup: export the frame on
     // show and hand over. Stay when the export failed.
     NextScreen UseDisplayedFrame(bool forSetup);
-    // cmdGoToCapture and cmdGoToSetup; false when that screen is not there
-    // (the operator was told and the screen stays as it was).
-    bool GoToCapture();
-    bool GoToMainScreen();
+    // cmdGoToCapture and cmdGoToSetup: the video is left for that screen.
+    void GoToCapture();
+    void GoToMainScreen();
     // cmdViewLog.
     void ViewLog();
 
@@ -169,14 +167,14 @@ private:
     QString askName(const QString& text, const QString& defaultName, bool* cancelled);
     void loadPlayer();
     void showDiskSpace();
-    bool leave(bool toCapture);
+    void leave();
 
     SharedState& m_shared;
     Settings& m_settings;
     Prompt& m_prompt;
     PlayerEngine& m_player;
     FreeSpaceQuery m_freeSpace;
-    ReviewListener* m_listener = nullptr;
+    ReviewListener& m_screens;
     CaptureFields* m_capture = nullptr;
     FrameExporter m_exporter;
     ReviewView m_view;

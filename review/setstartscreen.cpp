@@ -122,7 +122,7 @@ QSize SetStartScreen::clientSize()
 }
 
 SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& prompt,
-                               FreeSpaceQuery freeSpace, QWidget* parent)
+                               ReviewListener& screens, FreeSpaceQuery freeSpace, QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmSetStart"));
@@ -134,8 +134,8 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
     using C = ReviewControl;
     m_player = new MediaPlayer(this);
     m_player->setObjectName(controlName(C::MediaPlayer1));
-    m_model =
-        std::make_unique<ReviewModel>(shared, settings, prompt, *m_player, std::move(freeSpace));
+    m_model = std::make_unique<ReviewModel>(shared, settings, prompt, screens, *m_player,
+                                            std::move(freeSpace));
 
     m_label10 = make<FitLabel>(this, C::Label10);
     m_diskSpace = make<FitLabel>(this, C::lblDiskSpace);
@@ -202,13 +202,13 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
     connect(m_markStart, &QPushButton::clicked, this, [this] { useDisplayedFrame(false); });
     connect(m_goToSetup, &QPushButton::clicked, this, [this] { useDisplayedFrame(true); });
     connect(toCapture, &QPushButton::clicked, this, [this] {
-        if (m_model->GoToCapture())
-            hide();
+        m_model->GoToCapture();
+        hide();
         sync();
     });
     connect(toMain, &QPushButton::clicked, this, [this] {
-        if (m_model->GoToMainScreen())
-            hide();
+        m_model->GoToMainScreen();
+        hide();
         sync();
     });
     connect(viewLog, &QPushButton::clicked, this, [this] { m_model->ViewLog(); });

@@ -28,7 +28,7 @@ class SetStartScreen : public QWidget
 {
     Q_OBJECT
 public:
-    SetStartScreen(SharedState& shared, Settings& settings, Prompt& prompt,
+    SetStartScreen(SharedState& shared, Settings& settings, Prompt& prompt, ReviewListener& screens,
                    FreeSpaceQuery freeSpace = {}, QWidget* parent = nullptr);
     ~SetStartScreen() override;
 

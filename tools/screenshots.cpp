@@ -25,6 +25,15 @@ using namespace korvel;
 namespace
 {
 
+// The pictures are of the measure screen alone: it hands over to no other.
+struct StaysOnMeasure : MeasureListener {
+    void showMainScreen() override {}
+    void showCapture() override {}
+    void openPictureLog() override {}
+    void openCalibration() override {}
+    std::optional<CaptureValues> captureValues() const override { return std::nullopt; }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -45,6 +54,7 @@ int main(int argc, char** argv)
     shared.VideoDir = scratch.path();
     GridState grids;
     GridSetupModel model(grids, shared, settings, prompt);
+    model.setWithoutResultsFile(WithoutResultsFile::Quiet);
     GridSetupScreen screen(model, shared, settings, prompt);
 
     const sample::SampleScene scene = sample::makeSampleScene();
@@ -67,7 +77,8 @@ int main(int argc, char** argv)
     shared.CurrentGrid = 1;
     // Red stands out against the white of the splash.
     settings.save(QStringLiteral("impactcolor"), QStringLiteral("red"));
-    MeasureModel measureModel(grids, shared, settings, prompt);
+    StaysOnMeasure aroundMeasure;
+    MeasureModel measureModel(grids, shared, settings, prompt, aroundMeasure);
     MeasureScreen measure(measureModel, shared, settings, prompt);
     const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
     measure.freezePicture(jump.picture, QStringLiteral("Sample jump"));

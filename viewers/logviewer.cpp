@@ -22,8 +22,9 @@ QString fileNamedIn(const QString& line)
     return line.mid(at + 6);
 }
 
-LogViewerModel::LogViewerModel(LogKind kind, SharedState& shared, Prompt& prompt)
-    : m_kind(kind), m_shared(shared), m_prompt(prompt)
+LogViewerModel::LogViewerModel(LogKind kind, SharedState& shared, Prompt& prompt,
+                               ViewerListener& screens)
+    : m_kind(kind), m_shared(shared), m_prompt(prompt), m_screens(screens)
 {
 }
 
@@ -137,21 +138,13 @@ bool LogViewerModel::activate(int row)
 
 bool LogViewerModel::handOver(const QString& path)
 {
-    if (!m_listener) {
-        m_prompt.message(m_kind == LogKind::Video
-                             ? QStringLiteral("The review screen is not part of this version of "
-                                              "korvel.")
-                             : QStringLiteral("The measure screen is not part of this version of "
-                                              "korvel."));
-        return false;
-    }
     // The screen taking over decides on arrival from where it was opened.
     if (m_kind == LogKind::Video) {
         m_shared.LastScreen = ScreenTag::View;
-        return m_listener->viewVideo(path);
+        return m_screens.viewVideo(path);
     }
     m_shared.LastScreen = ScreenTag::PictureLog;
-    return m_listener->showPictureOnMeasure(path);
+    return m_screens.showPictureOnMeasure(path);
 }
 
 } // namespace korvel

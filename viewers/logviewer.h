@@ -81,7 +81,7 @@ bool listsLine(LogKind kind, const QString& line);
 // line; empty when the line names no file.
 QString fileNamedIn(const QString& line);
 
-// Where the viewers hand over. The hub connects them to the review and
+// Where the viewers hand over: in the program the hub, to the review and
 // measure screens.
 class ViewerListener
 {
@@ -99,10 +99,9 @@ public:
 class LogViewerModel
 {
 public:
-    LogViewerModel(LogKind kind, SharedState& shared, Prompt& prompt);
+    LogViewerModel(LogKind kind, SharedState& shared, Prompt& prompt, ViewerListener& screens);
 
     LogKind kind() const { return m_kind; }
-    void setListener(ViewerListener* l) { m_listener = l; }
 
     // The day's log: video folder + LogFileName.
     QString defaultLogPath() const;
@@ -147,7 +146,7 @@ private:
     LogKind m_kind;
     SharedState& m_shared;
     Prompt& m_prompt;
-    ViewerListener* m_listener = nullptr;
+    ViewerListener& m_screens;
     QString m_logPath;
     QStringList m_lines;
     QString m_fileToView;

@@ -14,8 +14,9 @@
 namespace korvel
 {
 
-LogViewerScreen::LogViewerScreen(LogKind kind, SharedState& shared, Prompt& prompt, QWidget* parent)
-    : QWidget(parent), m_model(kind, shared, prompt)
+LogViewerScreen::LogViewerScreen(LogKind kind, SharedState& shared, Prompt& prompt,
+                                 ViewerListener& screens, QWidget* parent)
+    : QWidget(parent), m_model(kind, shared, prompt, screens)
 {
     setWindowFlag(Qt::Window);
     if (kind == LogKind::Video)

@@ -23,7 +23,8 @@ class LogViewerScreen : public QWidget
 {
     Q_OBJECT
 public:
-    LogViewerScreen(LogKind kind, SharedState& shared, Prompt& prompt, QWidget* parent = nullptr);
+    LogViewerScreen(LogKind kind, SharedState& shared, Prompt& prompt, ViewerListener& screens,
+                    QWidget* parent = nullptr);
 
     LogViewerModel& model() { return m_model; }
 

@@ -2,12 +2,10 @@
 // screen, a short recording from the test camera with Contact pressed, and
 // on to review with that recording at the contact frame.
 
-#include "app/firstrun.h"
-#include "app/hub.h"
 #include "capture/capturepanels.h"
 #include "capture/previewform.h"
 #include "shell/namedwidgets.h"
-#include "tests/support/workplace.h"
+#include "tests/app/hubfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,16 +22,6 @@ using namespace korvel::test;
 namespace
 {
 
-QStringList visibleScreens()
-{
-    QStringList names;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && !w->objectName().isEmpty())
-            names << w->objectName();
-    names.sort();
-    return names;
-}
-
 // Waits, without a timing assertion, until the recording has at least n frames.
 bool framesReach(CaptureControl& control, std::int64_t n)
 {
@@ -49,12 +37,9 @@ bool framesReach(CaptureControl& control, std::int64_t n)
 TEST(HubCapture, RecordsAJumpAndReviewsItAtTheContactFrame)
 {
     Workplace w;
-    ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
-    w.settings->save("testcamera", "1");
-    Hub hub(*w.settings, w.prompt, [] { return QString(); });
-    w.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
-        .expectMessage("Please Verify all Setup Parameters");
-    ASSERT_TRUE(hub.start());
+    SampleHub run(w, {{"testcamera", "1"}});
+    ASSERT_NO_FATAL_FAILURE(run.start());
+    Hub& hub = run.hub;
     EXPECT_GT(hub.frameRate(), 0);
     hub.configScreen().findChild<QAction*>("mnuExit")->trigger();
     ASSERT_EQ(visibleScreens(), QStringList{"MainForm"});

@@ -1,8 +1,11 @@
 #pragma once
 // The hub without its screens: main and configuration models over a
-// temporary workplace, the screens around them recorded, not shown.
+// temporary workplace, the screens around them recorded, not shown. And the
+// whole hub, started on the sample tournament.
 
 #include "app/configmodel.h"
+#include "app/firstrun.h"
+#include "app/hub.h"
 #include "app/mainmodel.h"
 #include "grid/gridfile.h"
 #include "grid/gridsetupmodel.h"
@@ -11,12 +14,15 @@
 #include "shell/textfile.h"
 #include "tests/support/workplace.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace korvel::test
@@ -27,14 +33,7 @@ struct RecordingScreens : Navigator {
     bool mainHidden = false;
     bool quitCalled = false;
     QString captureSkier;
-    bool available = true;
-    bool show(Screen s) override
-    {
-        if (!available)
-            return false;
-        shown.push_back(s);
-        return true;
-    }
+    void show(Screen s) override { shown.push_back(s); }
     void hideMain() override { mainHidden = true; }
     void setCaptureSkierName(const QString& name) override { captureSkier = name; }
     void quit() override { quitCalled = true; }
@@ -112,6 +111,51 @@ struct Lake : Workplace {
     QStringList fileLines(const QString& path) const
     {
         return readLines(path).value_or(QStringList{"<missing>"});
+    }
+};
+
+// The names of the top-level screens on show, sorted.
+inline QStringList visibleScreens()
+{
+    QStringList names;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !w->objectName().isEmpty())
+            names << w->objectName();
+    names.sort();
+    return names;
+}
+
+// korvel with every screen on the sample tournament, the given settings
+// saved before it is made; start() runs the start-up to the configuration
+// screen with the reset declined.
+struct SampleHub {
+    Workplace& w;
+    bool prepared;
+    Hub hub;
+
+    explicit SampleHub(Workplace& wp,
+                       std::initializer_list<std::pair<const char*, const char*>> settings = {})
+        : w(wp), prepared(prepare(wp, settings)),
+          hub(*wp.settings, wp.prompt, [] { return QString(); })
+    {
+    }
+    void start()
+    {
+        ASSERT_TRUE(prepared);
+        w.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
+            .expectMessage("Please Verify all Setup Parameters");
+        ASSERT_TRUE(hub.start());
+    }
+
+private:
+    static bool prepare(Workplace& w,
+                        std::initializer_list<std::pair<const char*, const char*>> settings)
+    {
+        const QString problem = prepareSampleTournament(*w.settings, w.dir.path());
+        EXPECT_EQ(problem, QString());
+        for (const auto& [key, value] : settings)
+            w.settings->save(key, value);
+        return problem.isEmpty();
     }
 };
 

@@ -1,11 +1,9 @@
 // The hub with every screen, headless: the hand-overs an operator makes on
 // the first run, each screen found by its name.
 
-#include "app/firstrun.h"
-#include "app/hub.h"
 #include "shell/namedwidgets.h"
 #include "shell/pictureview.h"
-#include "tests/support/workplace.h"
+#include "tests/app/hubfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,16 +16,6 @@ using namespace korvel::test;
 
 namespace
 {
-
-QStringList visibleScreens()
-{
-    QStringList names;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && !w->objectName().isEmpty())
-            names << w->objectName();
-    names.sort();
-    return names;
-}
 
 void click(QWidget* screen, MainCommand c)
 {
@@ -48,11 +36,9 @@ void trigger(QWidget* screen, const char* action)
 TEST(HubRoad, FirstRunFromStartToMeasureAndBack)
 {
     Workplace w;
-    ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
-    Hub hub(*w.settings, w.prompt, [] { return QString(); });
-    w.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
-        .expectMessage("Please Verify all Setup Parameters");
-    ASSERT_TRUE(hub.start());
+    SampleHub run(w);
+    ASSERT_NO_FATAL_FAILURE(run.start());
+    Hub& hub = run.hub;
     EXPECT_EQ(visibleScreens(), QStringList{"Config"});
 
     trigger(&hub.configScreen(), "mnuExit");

@@ -4,6 +4,7 @@
 #include "shell/textfile.h"
 #include "shell/textrules.h"
 #include "tests/measure/measurefixture.h"
+#include "tests/support/handovers.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 
@@ -149,7 +150,8 @@ TEST(ClipFlag, OnlyReadyLoadsAndIsUsedUp)
         SharedState shared;
         GridState grids;
         ScriptedPrompt prompt;
-        MeasureModel model(grids, shared, *settings, prompt);
+        test::MeasureHandOvers screens;
+        MeasureModel model(grids, shared, *settings, prompt, screens);
         const QString flag = dir.file("clipflag.txt");
         if (c.file) {
             QFile f(flag);

@@ -2,6 +2,7 @@
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "tests/measure/measurefixture.h"
+#include "tests/support/handovers.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/workplace.h"
@@ -30,6 +31,7 @@ const QString kMismatch =
 // The measure screen over the example grid, with its results file, log and
 // exchange folder in a temporary folder (never the real /kvio).
 struct Bench : test::Workplace {
+    test::MeasureHandOvers screens;
     std::unique_ptr<MeasureModel> model;
 
     Bench()
@@ -42,7 +44,8 @@ struct Bench : test::Workplace {
         QDir().mkpath(kvio);
         settings->save("kviodir", kvio);
         test::storeGrid(grids, 1, test::janeRoeGrid());
-        model = std::make_unique<MeasureModel>(grids, shared, *settings, prompt, test::exampleTime);
+        model = std::make_unique<MeasureModel>(grids, shared, *settings, prompt, screens,
+                                               test::exampleTime);
         model->setText(MeasureControl::SkierName, "Jane Roe");
         model->setText(MeasureControl::JumpNo, "3");
     }

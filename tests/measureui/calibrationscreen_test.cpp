@@ -14,17 +14,6 @@ using korvel::test::MeasureOperator;
 namespace
 {
 
-struct OpensTheTool : MeasureListener {
-    CalibrationScreen& tool;
-    MeasureModel& model;
-    OpensTheTool(CalibrationScreen& t, MeasureModel& m) : tool(t), model(m) {}
-    bool openCalibration() override
-    {
-        tool.open([this] { return std::optional<ActiveGrid>(model.activeGrid()); });
-        return true;
-    }
-};
-
 // Whether the colour was drawn at the point or a pixel beside it: a thin
 // slanted line passes a given point to within a pixel.
 bool drawnNear(PictureView* p, QPointF twips, const QColor& colour)
@@ -54,8 +43,10 @@ TEST(CalibrationTool, ALineBetweenSurveyedMarksLandsOnThemOnBothScreens)
     CalibrationLine line(op.prompt);
     CalibrationScreen tool(line);
     tool.setPictures({op.screen->picture(), setup.picture()});
-    OpensTheTool listener(tool, *op.model);
-    op.model->setListener(&listener);
+    op.screens.then = [&](const QString& asked) {
+        if (asked == "calibration")
+            tool.open([&] { return std::optional<ActiveGrid>(op.model->activeGrid()); });
+    };
 
     op.menu("mnuCalibrate");
     ASSERT_TRUE(tool.isVisible());

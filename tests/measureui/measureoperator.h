@@ -12,6 +12,7 @@
 #include "shell/textfile.h"
 #include "shell/textrules.h"
 #include "tests/support/findcontrol.h"
+#include "tests/support/handovers.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/workplace.h"
@@ -51,6 +52,7 @@ inline void calibrateSampleGrid(GridSetupModel& setup, const sample::SampleScene
 struct MeasureOperator : test::Workplace {
     sample::SampleScene scene;
     QString caps = dir.file("caps");
+    MeasureHandOvers screens;
     std::unique_ptr<MeasureModel> model;
     std::unique_ptr<MeasureScreen> screen;
 
@@ -75,7 +77,8 @@ struct MeasureOperator : test::Workplace {
         // Set-up appends its block to the results file; each test starts on an empty one.
         QFile::remove(shared.ResultsFile);
         shared.CurrentGrid = 1;
-        model = std::make_unique<MeasureModel>(grids, shared, *settings, prompt, sampleTime);
+        model =
+            std::make_unique<MeasureModel>(grids, shared, *settings, prompt, screens, sampleTime);
         screen = std::make_unique<MeasureScreen>(*model, shared, *settings, prompt);
         screen->enter();
     }

@@ -38,15 +38,6 @@ double distanceAt(const MeasureOperator& op, QPointF pixel)
     return d ? d->d : NAN;
 }
 
-struct FakeScreens : MeasureListener {
-    bool mainShown = false;
-    bool captureThere = true;
-    bool captureShown = false;
-    bool showMainScreen() override { return mainShown = true; }
-    bool captureAvailable() const override { return captureThere; }
-    void showCapture() override { captureShown = true; }
-};
-
 } // namespace
 
 TEST(MeasureScreen, OpensWithEveryControlByNameAndCaption)
@@ -326,8 +317,6 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
                  {"NoSave", std::nullopt, false}};
     for (const Case& c : cases) {
         MeasureOperator op;
-        FakeScreens screens;
-        op.model->setListener(&screens);
         const QString frame = joinPath(programFolder(), "currentcapture.bmp");
         ASSERT_TRUE(op.scene.picture.save(frame));
         op.shared.LastScreen = ScreenTag::SelectFrame;
@@ -356,7 +345,7 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
             EXPECT_TRUE(QFile::exists(path + ".info"));
         }
         EXPECT_FALSE(op.screen->isVisible()) << c.policy;
-        EXPECT_TRUE(screens.mainShown);
+        EXPECT_EQ(op.screens.asked, QStringList{"main"});
         EXPECT_EQ(op.shared.LastScreen, ScreenTag::None);
         EXPECT_EQ(op.box("Jump_no"), "4");
         EXPECT_FALSE(op.shown("grid_description"));
@@ -365,28 +354,15 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
 
 TEST(MeasureScreen, CaptureNextJumpAsksAndCanStay)
 {
-    // Without a capture screen nothing is cleared.
-    {
-        MeasureOperator op;
-        op.loadSampleJump();
-        op.prompt.expectMessage(
-            "The capture screen is not part of this version of korvel, so there is no next "
-            "jump to capture. The picture and the jump stay as they are.");
-        op.press("btnNextJump");
-        EXPECT_TRUE(op.screen->picture()->hasPicture());
-        EXPECT_EQ(op.box("Jump_no"), "Jump");
-    }
     for (const bool remain : {true, false}) {
         MeasureOperator op;
-        FakeScreens screens;
-        op.model->setListener(&screens);
         op.typeSkier("Jane Roe");
         op.loadSampleJump();
         op.prompt.expectYesNo("Do you want to save this picture?", false)
             .expectYesNo("Do you want to remain on this form?", remain);
         op.menu("mnuCapture");
         EXPECT_EQ(op.screen->isVisible(), remain);
-        EXPECT_EQ(screens.captureShown, !remain);
+        EXPECT_EQ(op.screens.asked, remain ? QStringList() : QStringList{"capture"});
         EXPECT_EQ(op.box("Jump_no"), remain ? "1" : "2");
         EXPECT_EQ(op.shared.LastScreen, remain ? ScreenTag::PictureLoadMenu : ScreenTag::Measure);
     }
@@ -447,7 +423,7 @@ TEST(MeasureScreen, VerifyModeShowsTheLiveReadouts)
     EXPECT_FALSE(op.shown("UnofficialJump"));
 }
 
-TEST(MeasureScreen, ResultsViewerAndMissingScreens)
+TEST(MeasureScreen, ResultsViewerAndTheToolsItOpens)
 {
     MeasureOperator op;
     const QString missing = op.shared.ResultsFile;
@@ -463,10 +439,10 @@ TEST(MeasureScreen, ResultsViewerAndMissingScreens)
     QTest::mouseClick(test::requireControl<QPushButton>(viewer, "Exit_results"), Qt::LeftButton);
     EXPECT_FALSE(viewer->isVisible());
 
-    op.prompt.expectMessage("The contact picture log viewer is not part of this version of korvel.")
-        .expectMessage("The calibration line tool cannot be opened from here.");
     op.menu("mnuViewLog");
     op.menu("mnuCalibrate");
+    EXPECT_EQ(op.screens.asked, QStringList({"picture log", "calibration"}));
+    EXPECT_TRUE(op.screen->isVisible());
 
     QFile::remove(missing);
     QString reason;

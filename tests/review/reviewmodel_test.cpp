@@ -6,6 +6,7 @@
 #include "review/reviewmodel.h"
 #include "shell/sharedstate.h"
 #include "tests/media/testvideos.h"
+#include "tests/support/handovers.h"
 #include "tests/support/workplace.h"
 
 #include <QDir>
@@ -51,8 +52,11 @@ struct Capture : CaptureFields {
 struct Review : test::Workplace {
     PlayerEngine player;
     Capture capture;
-    ReviewModel model{shared, *settings, prompt, player,
-                      [](const QString&) { return std::optional<std::int64_t>(5'000'000'000); }};
+    test::ReviewHandOvers screens;
+    ReviewModel model{
+        shared, *settings,
+        prompt, screens,
+        player, [](const QString&) { return std::optional<std::int64_t>(5'000'000'000); }};
     Review()
     {
         shared.VideoDir = dir.path();

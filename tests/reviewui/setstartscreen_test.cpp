@@ -13,6 +13,7 @@
 #include "shell/paths.h"
 #include "tests/measureui/measureoperator.h"
 #include "tests/media/testvideos.h"
+#include "tests/support/handovers.h"
 
 #include <QDir>
 #include <QLabel>
@@ -51,37 +52,18 @@ QString currentCapture()
     return joinPath(programFolder(), "currentcapture.bmp");
 }
 
-struct Screens : ReviewListener {
-    int measure = 0;
-    int gridSetup = 0;
-    std::function<void()> onMeasure, onGridSetup;
-    void showMeasure() override
-    {
-        ++measure;
-        if (onMeasure)
-            onMeasure();
-    }
-    void showGridSetup() override
-    {
-        ++gridSetup;
-        if (onGridSetup)
-            onGridSetup();
-    }
-};
-
 // The review screen beside any other screen of the same workplace.
 struct Review {
     test::Workplace& w;
     std::optional<std::int64_t> freeBytes = 5'000'000'000;
-    Screens screens;
-    SetStartScreen screen{w.shared, *w.settings, w.prompt,
+    test::ReviewHandOvers screens;
+    SetStartScreen screen{w.shared, *w.settings, w.prompt, screens,
                           [this](const QString&) { return freeBytes; }};
 
     explicit Review(test::Workplace& place) : w(place)
     {
         w.shared.VideoDir = w.dir.path();
         w.shared.LogFileName = "log.txt";
-        screen.model().setListener(&screens);
         QFile::remove(currentCapture());
     }
     template <class T> T* find(C id)
@@ -245,6 +227,30 @@ TEST(SetStartScreen, ArrivalsByTheScreenThatOpenedReview)
     }
 }
 
+TEST(SetStartScreen, LeavingAndTheLogAreAskedOfTheScreensAround)
+{
+    const struct {
+        C button;
+        const char* asked;
+        bool leaves;
+    } cases[] = {
+        {C::cmdGoToCapture, "capture", true},
+        {C::cmdGoToSetup, "main", true},
+        {C::cmdViewLog, "log", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked);
+        test::Workplace w;
+        Review r(w);
+        r.arrive(ScreenTag::Capture, writeClip(w.dir.file("Smithjump1.avi"), 5));
+        r.press(c.button);
+        EXPECT_EQ(r.screens.asked, QStringList{c.asked});
+        EXPECT_EQ(r.screen.isVisible(), !c.leaves);
+        EXPECT_EQ(w.shared.LastScreen, c.leaves ? ScreenTag::Timer : ScreenTag::None);
+        EXPECT_EQ(r.find<QTimer>(C::Timer2)->isActive(), !c.leaves);
+    }
+}
+
 TEST(SetStartScreen, FreeSpaceOfTheVideoFolderAndTheLowSpaceWarning)
 {
     const struct {
@@ -353,8 +359,7 @@ TEST(SetStartScreen, TheFrameExportedIsTheFrameOnShowHalvesToEven)
             << c.position << (c.forSetup ? " for grid set-up" : " to measure");
         EXPECT_EQ(r.screen.model().session().SelectedFrame, c.exported);
         EXPECT_EQ(w.shared.LastScreen, ScreenTag::SelectFrame);
-        EXPECT_EQ(r.screens.measure, c.forSetup ? 0 : 1);
-        EXPECT_EQ(r.screens.gridSetup, c.forSetup ? 1 : 0);
+        EXPECT_EQ(r.screens.asked, QStringList{c.forSetup ? "grid set-up" : "measure"});
         EXPECT_FALSE(r.screen.isVisible());
         EXPECT_FALSE(r.player()->loaded()) << "the video is closed after its export";
     }
@@ -402,7 +407,7 @@ TEST(SetStartScreen, TheKeepingPolicyDeletesOnlyACapturedVideoAndOnlyAfterItsExp
             QDir(currentCapture()).removeRecursively();
             EXPECT_TRUE(r.player()->loaded()) << "still on the same video";
             EXPECT_TRUE(r.player()->controlsEnabled());
-            EXPECT_EQ(r.screens.measure, 0);
+            EXPECT_TRUE(r.screens.asked.isEmpty());
             r.press(C::Command4);
             EXPECT_EQ(r.shownFrame(), 8);
             r.press(C::cmdMarkStart);
@@ -466,8 +471,12 @@ TEST(JumpRoad, TheFrameOnShowIsThePictureMeasuredAndSetUp)
         GridSetupModel setupModel(op.grids, op.shared, *op.settings, op.prompt);
         GridSetupScreen setup(setupModel, op.shared, *op.settings, op.prompt);
         op.shared.GridsReady = 1; // the sample grid solved
-        r.screens.onMeasure = [&] { op.screen->enter(); };
-        r.screens.onGridSetup = [&] { setup.enter(); };
+        r.screens.then = [&](const QString& asked) {
+            if (asked == "measure")
+                op.screen->enter();
+            else if (asked == "grid set-up")
+                setup.enter();
+        };
         op.shared.StartFrame = 21;
         r.arrive(ScreenTag::Capture, clip);
         r.press(C::Command4);

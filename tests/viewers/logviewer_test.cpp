@@ -3,6 +3,7 @@
 #include "shell/sharedstate.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
+#include "tests/support/handovers.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 
@@ -37,37 +38,21 @@ QStringList sampleLog()
     };
 }
 
-struct Listener : ViewerListener {
-    QStringList calls;
-    bool answer = true;
-    bool viewVideo(const QString& path) override
-    {
-        calls << "video " + path;
-        return answer;
-    }
-    bool showPictureOnMeasure(const QString& path) override
-    {
-        calls << "picture " + path;
-        return answer;
-    }
-};
-
 struct Viewer {
     test::TestDir dir;
     SharedState shared;
     test::ScriptedPrompt prompt;
-    Listener listener;
+    test::ViewerHandOvers listener;
     LogViewerModel model;
 
     explicit Viewer(LogKind kind, const QStringList& log = sampleLog())
-        : model(kind, shared, prompt)
+        : model(kind, shared, prompt, listener)
     {
         shared.VideoDir = dir.path();
         shared.LogFileName = QStringLiteral("JumpMeasurementLog120726.txt");
         if (!log.isEmpty()) {
             EXPECT_TRUE(writeLines(model.defaultLogPath(), log));
         }
-        model.setListener(&listener);
         model.open();
     }
 };
@@ -89,7 +74,7 @@ TEST(LogViewer, ListsTheLinesOfItsKindAndTheirFiles)
             v.model.select(row);
             EXPECT_EQ(v.model.fileToView(), c.files[row]) << row;
         }
-        EXPECT_TRUE(v.listener.calls.isEmpty());
+        EXPECT_TRUE(v.listener.asked.isEmpty());
     }
     // Upper-case "AVI" is not a measured video of this program.
     EXPECT_FALSE(listsLine(LogKind::Video, "File: C:\\Jumps\\SMITHJUMP4.AVI"));
@@ -101,18 +86,18 @@ TEST(LogViewer, VideoOpensForReviewWithTheViewTag)
 {
     Viewer v(LogKind::Video);
     EXPECT_FALSE(v.model.view()); // nothing selected yet
-    EXPECT_TRUE(v.listener.calls.isEmpty());
+    EXPECT_TRUE(v.listener.asked.isEmpty());
 
     EXPECT_TRUE(v.model.activate(0));
     EXPECT_EQ(v.shared.LastScreen, ScreenTag::View);
-    EXPECT_EQ(v.listener.calls, QStringList{"video " + kVideo});
+    EXPECT_EQ(v.listener.asked, QStringList{"video " + kVideo});
 
     // A path typed into the file box is viewed as it stands; a review screen
     // that could not open it keeps the viewer open.
     v.listener.answer = false;
     v.model.setFileToView(QStringLiteral("/elsewhere/Bojump1.avi"));
     EXPECT_FALSE(v.model.view());
-    EXPECT_EQ(v.listener.calls.last(), QStringLiteral("video /elsewhere/Bojump1.avi"));
+    EXPECT_EQ(v.listener.asked.last(), QStringLiteral("video /elsewhere/Bojump1.avi"));
 }
 
 TEST(LogViewer, PictureOpensOnTheMeasureScreen)
@@ -120,19 +105,19 @@ TEST(LogViewer, PictureOpensOnTheMeasureScreen)
     Viewer v(LogKind::Picture);
     EXPECT_TRUE(v.model.activate(0));
     EXPECT_EQ(v.shared.LastScreen, ScreenTag::PictureLog);
-    EXPECT_EQ(v.listener.calls, QStringList{"picture " + kPicture});
+    EXPECT_EQ(v.listener.asked, QStringList{"picture " + kPicture});
 
     // A double click on a line naming no file empties the file box and still
     // goes to the measure screen, with nothing to load.
     v.shared.LastScreen = ScreenTag::None;
     EXPECT_TRUE(v.model.activate(2));
     EXPECT_EQ(v.model.fileToView(), QString());
-    EXPECT_EQ(v.listener.calls.last(), QStringLiteral("picture "));
+    EXPECT_EQ(v.listener.asked.last(), QStringLiteral("picture "));
     EXPECT_EQ(v.shared.LastScreen, ScreenTag::PictureLog);
 
     // "View Picture" with an empty box does nothing.
     EXPECT_FALSE(v.model.view());
-    EXPECT_EQ(v.listener.calls.size(), 2);
+    EXPECT_EQ(v.listener.asked.size(), 2);
 }
 
 TEST(LogViewer, OtherLogsMissingLogsAndUnreadableLogs)

@@ -7,6 +7,7 @@
 #include "shell/sharedstate.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
+#include "tests/support/handovers.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 
@@ -25,20 +26,6 @@ using namespace korvel;
 
 namespace
 {
-
-struct Listener : ViewerListener {
-    QStringList calls;
-    bool viewVideo(const QString& path) override
-    {
-        calls << "video " + path;
-        return true;
-    }
-    bool showPictureOnMeasure(const QString& path) override
-    {
-        calls << "picture " + path;
-        return true;
-    }
-};
 
 void doubleClick(QListWidget* list, int row)
 {
@@ -87,9 +74,8 @@ TEST(LogViewerScreens, OpenTheFileOfTheLineDoubleClicked)
           Case{LogKind::Picture, "PictureLogView", "Contact Picture Log", picture,
                "picture " + picture, ScreenTag::PictureLog}}) {
         test::ScriptedPrompt prompt;
-        Listener listener;
-        LogViewerScreen screen(c.kind, shared, prompt);
-        screen.model().setListener(&listener);
+        test::ViewerHandOvers listener;
+        LogViewerScreen screen(c.kind, shared, prompt, listener);
         screen.open();
         EXPECT_EQ(screen.objectName(), QString::fromLatin1(c.screenName));
         EXPECT_EQ(screen.windowTitle(), QString::fromLatin1(c.title));
@@ -107,10 +93,10 @@ TEST(LogViewerScreens, OpenTheFileOfTheLineDoubleClicked)
 
         click(lines, 0);
         EXPECT_EQ(fileBox->text(), c.file);
-        EXPECT_TRUE(listener.calls.isEmpty());
+        EXPECT_TRUE(listener.asked.isEmpty());
 
         doubleClick(lines, 0);
-        EXPECT_EQ(listener.calls, QStringList{c.call});
+        EXPECT_EQ(listener.asked, QStringList{c.call});
         EXPECT_EQ(shared.LastScreen, c.tag);
         EXPECT_FALSE(screen.isVisible());
 
@@ -122,7 +108,7 @@ TEST(LogViewerScreens, OpenTheFileOfTheLineDoubleClicked)
                            : findControl<QPushButton>(&screen, PictureLogControl::View);
         ASSERT_TRUE(view);
         view->click();
-        EXPECT_TRUE(listener.calls.last().endsWith(QStringLiteral(" /elsewhere/Bo jump1")));
+        EXPECT_TRUE(listener.asked.last().endsWith(QStringLiteral(" /elsewhere/Bo jump1")));
         EXPECT_FALSE(screen.isVisible());
         shared.LastScreen = ScreenTag::None;
     }
@@ -132,7 +118,8 @@ TEST(LogViewerScreens, ControlsCarryTheirNamesAndCaptions)
 {
     SharedState shared;
     test::ScriptedPrompt prompt;
-    LogViewerScreen video(LogKind::Video, shared, prompt);
+    test::ViewerHandOvers screens;
+    LogViewerScreen video(LogKind::Video, shared, prompt, screens);
     for (const auto& row : kLogViewControls) {
         auto* w = video.findChild<QWidget*>(QString::fromLatin1(row.objectName));
         ASSERT_TRUE(w) << row.objectName;
@@ -141,7 +128,7 @@ TEST(LogViewerScreens, ControlsCarryTheirNamesAndCaptions)
                 << row.objectName;
         }
     }
-    LogViewerScreen pictures(LogKind::Picture, shared, prompt);
+    LogViewerScreen pictures(LogKind::Picture, shared, prompt, screens);
     for (const auto& row : kPictureLogControls)
         EXPECT_TRUE(pictures.findChild<QWidget*>(QString::fromLatin1(row.objectName)))
             << row.objectName;
