@@ -1,5 +1,6 @@
 #include "app/hub.h"
 
+#include "app/placement.h"
 #include "capture/capturepanels.h"
 #include "capture/previewform.h"
 #include "grid/sample/lakescene.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QLayout>
+#include <QScreen>
 
 namespace korvel
 {
@@ -57,6 +59,7 @@ Hub::~Hub()
 
 bool Hub::start()
 {
+    placeScreens();
     if (!m_mainModel.startUp())
         return false;
     m_main.sync();
@@ -105,6 +108,26 @@ void Hub::show(Screen s)
         m_capture->activateWindow();
         return;
     }
+}
+
+void Hub::placeScreens()
+{
+    const QScreen* screen = m_main.screen();
+    if (!screen)
+        return;
+    // The part of the screen windows may use, without the desktop's panels.
+    const QRect desktop = screen->availableGeometry();
+    // Sizes as the windows will open; a window never placed opens at the
+    // desktop's top left.
+    for (QWidget* w : {static_cast<QWidget*>(&m_main), static_cast<QWidget*>(m_capture.get())})
+        if (!w->testAttribute(Qt::WA_Resized))
+            w->adjustSize();
+    const QPoint mainAt = m_main.testAttribute(Qt::WA_Moved) ? m_main.pos() : desktop.topLeft();
+    const StartPlacement p = placeAtStart(QRect(mainAt, m_main.frameGeometry().size()),
+                                          m_capture->frameGeometry().width(), desktop);
+    // Window systems that place windows themselves (Wayland) may not follow.
+    m_main.move(p.main);
+    m_capture->move(p.capture);
 }
 
 void Hub::quit()

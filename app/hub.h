@@ -104,6 +104,9 @@ public:
     void showMainScreenFromConfig();
 
 private:
+    // The main and capture screens side by side where the desktop allows.
+    void placeScreens();
+
     // The listeners each screen takes, routed to the hub.
     struct ConfigSide : ConfigListener {
         Hub& hub;

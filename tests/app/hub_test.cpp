@@ -1,6 +1,7 @@
 #include "tests/app/hubfixture.h"
 
 #include "app/firstrun.h"
+#include "app/placement.h"
 
 #include "grid/gridfile.h"
 #include "shell/textrules.h"
@@ -84,6 +85,44 @@ TEST(StartUp, FrameRateClassInLblConfig)
     };
     for (const auto& c : cases)
         EXPECT_EQ(MainModel::configuredFor(c.rate), c.caption) << c.rate;
+}
+
+TEST(StartUp, MainAndCaptureScreensSideBySideWhereTheyFit)
+{
+    const QRect desktop(0, 0, 1280, 800);
+    const struct {
+        const char* what;
+        QRect main;
+        int captureWidth;
+        QRect within;
+        QPoint mainAt, captureAt;
+    } cases[] = {
+        {"both fit where the main screen is",
+         {100, 50, 400, 300},
+         600,
+         desktop,
+         {100, 50},
+         {500, 50}},
+        {"exactly to the right edge", {280, 50, 400, 300}, 600, desktop, {280, 50}, {680, 50}},
+        {"the main screen moves left", {600, 50, 400, 300}, 600, desktop, {0, 50}, {400, 50}},
+        {"the capture screen too wide beside it",
+         {600, 50, 400, 300},
+         1000,
+         desktop,
+         {0, 50},
+         {0, 50}},
+        {"a desktop that starts right of a panel",
+         {600, 40, 400, 300},
+         600,
+         QRect(64, 0, 1216, 800),
+         {64, 40},
+         {464, 40}},
+    };
+    for (const auto& c : cases) {
+        const StartPlacement p = placeAtStart(c.main, c.captureWidth, c.within);
+        EXPECT_EQ(p.main, c.mainAt) << c.what;
+        EXPECT_EQ(p.capture, c.captureAt) << c.what;
+    }
 }
 
 // ---- The hub's navigation -----------------------------------------------------
