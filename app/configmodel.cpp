@@ -151,14 +151,13 @@ void ConfigModel::load()
     m_shared.PictureCounter = 1;
     m_shared.PictureType = QStringLiteral("bmp");
 
-    // An empty message colour becomes "default", written back; an empty
-    // impact colour selects white and stays empty.
-    const QString label = m_settings.get(QStringLiteral("labelcolor"), QString());
-    if (label.isEmpty())
-        select(ConfigOption::default_color);
-    else
-        m_groups[static_cast<int>(ConfigGroup::message_colors)] =
-            optionFor(ConfigGroup::message_colors, label).value_or(ConfigOption::default_color);
+    // The saved message colour is applied as its option would apply it, so
+    // the measure screen's texts carry it from the start; an empty one
+    // becomes "default", written back. An empty impact colour selects white
+    // and stays empty.
+    select(optionFor(ConfigGroup::message_colors,
+                     m_settings.get(QStringLiteral("labelcolor"), QString()))
+               .value_or(ConfigOption::default_color));
     m_groups[static_cast<int>(ConfigGroup::ImpactColour)] =
         optionFor(ConfigGroup::ImpactColour,
                   m_settings.get(QStringLiteral("impactcolor"), QString()))

@@ -4,6 +4,7 @@
 #include "shell/namedwidgets.h"
 #include "shell/pictureview.h"
 #include "tests/app/hubfixture.h"
+#include "tests/support/findcontrol.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,4 +68,20 @@ TEST(HubRoad, FirstRunFromStartToMeasureAndBack)
 
     for (QWidget* top : QApplication::topLevelWidgets())
         top->hide();
+}
+
+TEST(HubRoad, TheSavedMessageColourReachesTheMeasureScreenAtLoad)
+{
+    Workplace w;
+    SampleHub run(w);
+    // Saved after the screens were made: the configuration's load applies it.
+    w.settings->save("labelcolor", "yellow");
+    ASSERT_NO_FATAL_FAILURE(run.start());
+    for (const char* name :
+         {"Make_comment", "Fall", "optJumpOK", "M_Reride", "O_reride", "FrozenSign", "maxbuoy"}) {
+        auto* text = requireControl<QWidget>(&run.hub.measureScreen(), name);
+        text->ensurePolished();
+        EXPECT_EQ(text->palette().color(text->foregroundRole()), QColor(Qt::yellow)) << name;
+    }
+    EXPECT_EQ(w.settings->get("labelcolor"), "yellow");
 }
