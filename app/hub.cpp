@@ -117,14 +117,15 @@ void Hub::placeScreens()
         return;
     // The part of the screen windows may use, without the desktop's panels.
     const QRect desktop = screen->availableGeometry();
-    // Sizes as the windows will open; a window never placed opens at the
+    // Sizes as the windows will open (one never resized opens at its size
+    // hint, taken when it is first shown); a window never placed opens at the
     // desktop's top left.
-    for (QWidget* w : {static_cast<QWidget*>(&m_main), static_cast<QWidget*>(m_capture.get())})
-        if (!w->testAttribute(Qt::WA_Resized))
-            w->adjustSize();
+    const auto openingSize = [](const QWidget& w) {
+        return w.testAttribute(Qt::WA_Resized) ? w.frameGeometry().size() : w.sizeHint();
+    };
     const QPoint mainAt = m_main.testAttribute(Qt::WA_Moved) ? m_main.pos() : desktop.topLeft();
-    const StartPlacement p = placeAtStart(QRect(mainAt, m_main.frameGeometry().size()),
-                                          m_capture->frameGeometry().width(), desktop);
+    const StartPlacement p =
+        placeAtStart(QRect(mainAt, openingSize(m_main)), openingSize(*m_capture).width(), desktop);
     // Window systems that place windows themselves (Wayland) may not follow.
     m_main.move(p.main);
     m_capture->move(p.capture);
