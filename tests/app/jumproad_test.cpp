@@ -19,6 +19,7 @@
 #include "shell/pictureview.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
+#include "tests/app/hubfixture.h"
 #include "tests/support/workplace.h"
 
 #include <QAction>
@@ -41,16 +42,6 @@ using namespace korvel::test;
 
 namespace
 {
-
-QStringList visibleScreens()
-{
-    QStringList names;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && !w->objectName().isEmpty())
-            names << w->objectName();
-    names.sort();
-    return names;
-}
 
 // Polls, without a timing assertion, until done() holds or a generous ceiling passes.
 template <typename F> bool eventually(F done)
