@@ -26,10 +26,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 RawAvi threeFrames()
 {
-    RawAvi avi;
-    for (int n = 0; n < 3; ++n)
-        avi.frames.push_back(RawAvi::solidFrame(avi.width, avi.height, n));
-    return avi;
+    return RawAvi::solidClip(3);
 }
 
 } // namespace

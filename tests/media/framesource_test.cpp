@@ -40,10 +40,7 @@ std::unique_ptr<FfmpegFrameSource> openOrFail(const QString& path, FrameSourceLi
 
 RawAvi rawClip(int frames)
 {
-    RawAvi avi;
-    for (int n = 0; n < frames; ++n)
-        avi.frames.push_back(RawAvi::solidFrame(avi.width, avi.height, n));
-    return avi;
+    return RawAvi::solidClip(frames);
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 #include "tests/media/testvideos.h"
 
+#include "media/framesource.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
+
+#include <gtest/gtest.h>
 
 namespace korvel::test
 {
@@ -54,6 +58,27 @@ QByteArray RawAvi::solidFrame(int width, int height, int n)
             p[2] = char(x * 4 + y);
         }
     return f;
+}
+
+RawAvi RawAvi::solidClip(int frames, int shortChunk)
+{
+    RawAvi avi;
+    for (int n = 0; n < frames; ++n)
+        avi.frames.push_back(solidFrame(avi.width, avi.height, n));
+    if (shortChunk >= 0 && shortChunk < frames)
+        avi.frames[std::size_t(shortChunk)].truncate(100);
+    return avi;
+}
+
+int RawAvi::solidFrameNumber(const Picture& picture)
+{
+    return (255 - picture.row(0)[1]) / 10;
+}
+
+QString writeSolidClip(const QString& path, int frames, int shortChunk)
+{
+    EXPECT_TRUE(RawAvi::solidClip(frames, shortChunk).write(path)) << path.toStdString();
+    return path;
 }
 
 QByteArray RawAvi::bytes() const

@@ -11,6 +11,11 @@
 #include <optional>
 #include <vector>
 
+namespace korvel
+{
+struct Picture;
+}
+
 namespace korvel::test
 {
 
@@ -30,9 +35,18 @@ struct RawAvi {
 
     // A frame of one colour per frame number, easy to tell apart.
     static QByteArray solidFrame(int width, int height, int n);
+    // A clip of solid frames 0 .. frames - 1; with shortChunk, that frame's
+    // chunk is cut to 100 bytes, a damaged picture.
+    static RawAvi solidClip(int frames, int shortChunk = -1);
+    // The frame number a decoded solid frame was made for.
+    static int solidFrameNumber(const Picture& picture);
     QByteArray bytes() const;
     bool write(const QString& path) const;
 };
+
+// Writes RawAvi::solidClip(frames, shortChunk) to path and gives the path;
+// a failed write fails the test.
+QString writeSolidClip(const QString& path, int frames, int shortChunk = -1);
 
 // The ffmpeg program, or empty when it is not installed.
 QString ffmpegProgram();

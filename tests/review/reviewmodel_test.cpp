@@ -20,23 +20,6 @@ using korvel::test::RawAvi;
 namespace
 {
 
-// The frame number a solid test frame was made for.
-int frameOf(const Picture& p)
-{
-    return (255 - p.row(0)[1]) / 10;
-}
-
-QString writeClip(const QString& path, int frames, int shortChunk = -1)
-{
-    RawAvi avi;
-    for (int n = 0; n < frames; ++n)
-        avi.frames.push_back(RawAvi::solidFrame(avi.width, avi.height, n));
-    if (shortChunk >= 0)
-        avi.frames[std::size_t(shortChunk)].truncate(100); // a damaged chunk
-    EXPECT_TRUE(avi.write(path));
-    return path;
-}
-
 struct Capture : CaptureFields {
     bool notice = true;
     QString name = "SmithX";
@@ -83,13 +66,13 @@ TEST(ReviewPlayer, TheNewestPositionWinsAndIsTheFrameOnShow)
 {
     test::TestDir t;
     PlayerEngine player;
-    ASSERT_TRUE(player.load(writeClip(t.file("a.avi"), 20)));
+    ASSERT_TRUE(player.load(test::writeSolidClip(t.file("a.avi"), 20)));
     for (double p : {3.0, 4.0, 5.0, 12.5, 13.5})
         player.setPosition(p);
     EXPECT_TRUE(player.work());
     EXPECT_EQ(player.shown().frame, 14);
     ASSERT_TRUE(player.shown().picture);
-    EXPECT_EQ(frameOf(*player.shown().picture), 14);
+    EXPECT_EQ(RawAvi::solidFrameNumber(*player.shown().picture), 14);
     EXPECT_EQ(player.superseded(), 5) << "frame 0 of the load and four positions never decoded";
     // Positions stay within the video.
     player.setPosition(99);
@@ -108,7 +91,7 @@ TEST(ReviewPlayer, ADamagedFrameShowsItsReasonNotAnotherPicture)
 {
     test::TestDir t;
     PlayerEngine player;
-    ASSERT_TRUE(player.load(writeClip(t.file("damaged.avi"), 10, 5)));
+    ASSERT_TRUE(player.load(test::writeSolidClip(t.file("damaged.avi"), 10, 5)));
     for (int n : {4, 5, 6}) {
         player.setPosition(n);
         player.work();
@@ -119,7 +102,7 @@ TEST(ReviewPlayer, ADamagedFrameShowsItsReasonNotAnotherPicture)
             EXPECT_FALSE(player.shown().problem.isEmpty());
         } else {
             ASSERT_TRUE(player.shown().picture);
-            EXPECT_EQ(frameOf(*player.shown().picture), n);
+            EXPECT_EQ(RawAvi::solidFrameNumber(*player.shown().picture), n);
         }
     }
     // A file that is no video leaves the player empty, with the reason.
@@ -164,9 +147,9 @@ TEST(ReviewSkierName, TheFixRenamesTheRecordingOrSaysWhyNot)
     };
     for (const auto& c : cases) {
         Review r;
-        const QString video = writeClip(r.dir.file("SmithXjump1.avi"), 4);
+        const QString video = test::writeSolidClip(r.dir.file("SmithXjump1.avi"), 4);
         for (const QString& e : c.existing)
-            writeClip(r.dir.file(e), 2);
+            test::writeSolidClip(r.dir.file(e), 2);
         QString question = kFixName;
         for (const QString& a : c.answers) {
             r.prompt.expectInput(question, a == "<cancel>" ? std::nullopt : std::optional(a),

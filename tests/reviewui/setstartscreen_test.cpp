@@ -28,23 +28,6 @@ using C = korvel::ReviewControl;
 namespace
 {
 
-// The frame number a solid test frame was made for.
-int frameOf(const Picture& p)
-{
-    return (255 - p.row(0)[1]) / 10;
-}
-
-QString writeClip(const QString& path, int frames, int shortChunk = -1)
-{
-    RawAvi avi;
-    for (int n = 0; n < frames; ++n)
-        avi.frames.push_back(RawAvi::solidFrame(avi.width, avi.height, n));
-    if (shortChunk >= 0)
-        avi.frames[std::size_t(shortChunk)].truncate(100);
-    EXPECT_TRUE(avi.write(path));
-    return path;
-}
-
 const char* const kStart = "Select Start Position using direction buttons and/or slider";
 
 QString currentCapture()
@@ -92,7 +75,8 @@ struct Review {
                   QStringLiteral("Frame %1 of %2").arg(s.frame).arg(player()->frameCount()));
         if (!s.picture)
             return -1;
-        EXPECT_EQ(frameOf(*s.picture), s.frame) << "the picture is the frame whose number shows";
+        EXPECT_EQ(RawAvi::solidFrameNumber(*s.picture), s.frame)
+            << "the picture is the frame whose number shows";
         return int(s.frame);
     }
     QString label(C id) { return find<QLabel>(id)->text(); }
@@ -206,7 +190,7 @@ TEST(SetStartScreen, ArrivalsByTheScreenThatOpenedReview)
         test::Workplace w;
         Review r(w);
         w.shared.StartFrame = c.startFrame;
-        const QString video = writeClip(w.dir.file("Smithjump1.avi"), 25);
+        const QString video = test::writeSolidClip(w.dir.file("Smithjump1.avi"), 25);
         r.arrive(c.tag, video);
         const bool loaded = c.position >= 0;
         EXPECT_EQ(r.find<QPlainTextEdit>(C::Text6)->toPlainText(), loaded ? video : "")
@@ -242,7 +226,7 @@ TEST(SetStartScreen, LeavingAndTheLogAreAskedOfTheScreensAround)
         SCOPED_TRACE(c.asked);
         test::Workplace w;
         Review r(w);
-        r.arrive(ScreenTag::Capture, writeClip(w.dir.file("Smithjump1.avi"), 5));
+        r.arrive(ScreenTag::Capture, test::writeSolidClip(w.dir.file("Smithjump1.avi"), 5));
         r.press(c.button);
         EXPECT_EQ(r.screens.asked, QStringList{c.asked});
         EXPECT_EQ(r.screen.isVisible(), !c.leaves);
@@ -278,7 +262,7 @@ TEST(SetStartScreen, SteppingByButtonsKeypadHeldArrowsAndTheSlider)
     test::Workplace w;
     Review r(w);
     w.shared.StartFrame = 3;
-    r.arrive(ScreenTag::Capture, writeClip(w.dir.file("Smithjump1.avi"), 25));
+    r.arrive(ScreenTag::Capture, test::writeSolidClip(w.dir.file("Smithjump1.avi"), 25));
     ASSERT_EQ(r.shownFrame(), 3);
     QTimer* timer2 = r.find<QTimer>(C::Timer2);
     auto holdArrow = [&](ArrowKeys::Key k, int polls) {
@@ -326,7 +310,7 @@ TEST(SetStartScreen, ADamagedFrameIsMarkedAndSteppingGoesOn)
     test::Workplace w;
     Review r(w);
     w.shared.StartFrame = 4;
-    r.arrive(ScreenTag::Capture, writeClip(w.dir.file("Smithjump1.avi"), 10, 5));
+    r.arrive(ScreenTag::Capture, test::writeSolidClip(w.dir.file("Smithjump1.avi"), 10, 5));
     EXPECT_EQ(r.shownFrame(), 4);
     r.press(C::Command4);
     EXPECT_EQ(r.shownFrame(), -1);
@@ -350,7 +334,7 @@ TEST(SetStartScreen, TheFrameExportedIsTheFrameOnShowHalvesToEven)
         Review r(w);
         w.shared.GridsReady = 1;
         w.shared.VideoSavePolicy = SavePolicy::Save;
-        const QString video = writeClip(w.dir.file("Smithjump1.avi"), 20);
+        const QString video = test::writeSolidClip(w.dir.file("Smithjump1.avi"), 20);
         r.arrive(ScreenTag::View, video);
         r.player()->setPosition(c.position);
         EXPECT_EQ(r.shownFrame(), c.exported);
@@ -384,7 +368,7 @@ TEST(SetStartScreen, TheKeepingPolicyDeletesOnlyACapturedVideoAndOnlyAfterItsExp
         Review r(w);
         w.shared.GridsReady = 1;
         w.shared.VideoSavePolicy = c.policy;
-        const QString video = writeClip(w.dir.file("Smithjump1.avi"), 20);
+        const QString video = test::writeSolidClip(w.dir.file("Smithjump1.avi"), 20);
         if (c.fromCapture) {
             r.arrive(ScreenTag::Capture, video);
         } else {
@@ -422,7 +406,7 @@ TEST(SetStartScreen, MeasuredVideosAreWarnedAboutAndOtherFilesRefused)
 {
     test::Workplace w;
     Review r(w);
-    const QString video = writeClip(w.dir.file("Smithjump3.avi"), 8);
+    const QString video = test::writeSolidClip(w.dir.file("Smithjump3.avi"), 8);
     ASSERT_TRUE(WriteInfoFile(video, 412));
     w.prompt.expectMessage("File already measured - contact frame is  412",
                            "Start Already Measured Warning");
@@ -461,7 +445,7 @@ TEST(JumpRoad, TheFrameOnShowIsThePictureMeasuredAndSetUp)
             test::makeTestClip(clip, "320x240", 30, 60,
                                {"-c:v", "libx264", "-g", "48", "-bf", "2", "-pix_fmt", "yuv420p"}));
     } else {
-        clip = writeClip(videos.file("Doejump2.avi"), 25);
+        clip = test::writeSolidClip(videos.file("Doejump2.avi"), 25);
     }
     for (bool toSetup : {false, true}) {
         test::MeasureOperator op;
