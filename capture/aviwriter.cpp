@@ -1,5 +1,7 @@
 #include "capture/aviwriter.h"
 
+#include <QImage>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -257,6 +259,23 @@ bool AviWriter::encode(std::int64_t index, const AVFrame* picture)
         if (!ok)
             return false;
     }
+}
+
+bool AviWriter::writeImage(std::int64_t index, const QImage& picture)
+{
+    AVFrame* wrap = av_frame_alloc();
+    if (!wrap) {
+        m_error = QStringLiteral("Out of memory");
+        return false;
+    }
+    wrap->format = AV_PIX_FMT_BGRA; // RGB32 in memory order, alpha unused
+    wrap->width = picture.width();
+    wrap->height = picture.height();
+    wrap->data[0] = const_cast<uchar*>(picture.constBits());
+    wrap->linesize[0] = int(picture.bytesPerLine());
+    const bool ok = writePicture(index, wrap);
+    av_frame_free(&wrap);
+    return ok;
 }
 
 bool AviWriter::writePicture(std::int64_t index, const AVFrame* picture)

@@ -11,6 +11,8 @@
 
 #include <QString>
 
+class QImage;
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -50,6 +52,8 @@ public:
     bool writeJpeg(std::int64_t index, const std::uint8_t* data, int size);
     // Frame `index` as a picture of any pixel format FFmpeg knows.
     bool writePicture(std::int64_t index, const AVFrame* picture);
+    // Frame `index` as a 32-bit picture (QImage::Format_RGB32, as drawn).
+    bool writeImage(std::int64_t index, const QImage& picture);
     // Interleaved PCM in the audio format (8 bit unsigned or 16 bit signed).
     bool writeAudio(const std::uint8_t* pcm, int bytes);
 

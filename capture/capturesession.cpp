@@ -271,14 +271,7 @@ void CaptureSession::record(SourceFrame& frame)
     } else if (frame.raw) {
         ok = m_writer->writePicture(index, frame.raw);
     } else {
-        AVFrame* wrap = av_frame_alloc();
-        wrap->format = AV_PIX_FMT_BGRA; // QImage RGB32 in memory order, alpha unused
-        wrap->width = frame.image.width();
-        wrap->height = frame.image.height();
-        wrap->data[0] = const_cast<uchar*>(frame.image.constBits());
-        wrap->linesize[0] = int(frame.image.bytesPerLine());
-        ok = m_writer->writePicture(index, wrap);
-        av_frame_free(&wrap);
+        ok = m_writer->writeImage(index, frame.image);
     }
     if (ok && !frame.audio.isEmpty())
         ok = m_writer->writeAudio(reinterpret_cast<const std::uint8_t*>(frame.audio.constData()),

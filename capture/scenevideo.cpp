@@ -7,10 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-extern "C" {
-#include <libavutil/frame.h>
-}
-
 #include <cmath>
 
 namespace korvel
@@ -38,18 +34,9 @@ QString recordSceneVideo(const QString& path, const SceneVideo& video)
     }
     const TestCameraScene scene(video.size);
     const std::int64_t frames = std::llround(video.seconds * video.rate);
-    AVFrame* wrap = av_frame_alloc();
-    bool ok = wrap != nullptr;
-    for (std::int64_t n = 0; ok && n < frames; ++n) {
-        const QImage picture = scene.frame(n, video.rate, std::uint32_t(n));
-        wrap->format = AV_PIX_FMT_BGRA; // QImage RGB32 in memory order, alpha unused
-        wrap->width = picture.width();
-        wrap->height = picture.height();
-        wrap->data[0] = const_cast<uchar*>(picture.constBits());
-        wrap->linesize[0] = int(picture.bytesPerLine());
-        ok = writer->writePicture(n, wrap);
-    }
-    av_frame_free(&wrap);
+    bool ok = true;
+    for (std::int64_t n = 0; ok && n < frames; ++n)
+        ok = writer->writeImage(n, scene.frame(n, video.rate, std::uint32_t(n)));
     ok = writer->close() && ok;
     if (!ok)
         problem = writer->error().isEmpty() ? QStringLiteral("Out of memory") : writer->error();
