@@ -17,15 +17,13 @@ DragHandle::DragHandle(QWidget* handle, QWidget* group) : QObject(handle), m_gro
         area->installEventFilter(this);
 }
 
-QPoint DragHandle::keptInside(QPoint wanted) const
+QPoint keptInsideParent(const QWidget& child, QPoint wanted)
 {
-    const QWidget* area = m_group->parentWidget();
+    const QWidget* area = child.parentWidget();
     if (!area)
         return wanted;
-    // The whole group stays on its picture: a panel dropped past the edge
-    // could no longer be grabbed by its label to bring it back.
-    const int maxX = std::max(0, area->width() - m_group->width());
-    const int maxY = std::max(0, area->height() - m_group->height());
+    const int maxX = std::max(0, area->width() - child.width());
+    const int maxY = std::max(0, area->height() - child.height());
     return {std::clamp(wanted.x(), 0, maxX), std::clamp(wanted.y(), 0, maxY)};
 }
 
@@ -33,7 +31,7 @@ bool DragHandle::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_group && watched == m_group->parentWidget()) {
         if (event->type() == QEvent::Resize)
-            m_group->move(keptInside(m_group->pos()));
+            m_group->move(keptInsideParent(*m_group, m_group->pos()));
         return false;
     }
     switch (event->type()) {
@@ -49,7 +47,9 @@ bool DragHandle::eventFilter(QObject* watched, QEvent* event)
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint now = e->globalPosition().toPoint();
         const QPoint from = m_group->pos();
-        m_group->move(keptInside(from + (now - m_last)));
+        // The whole group stays on its picture: a panel dropped past the
+        // edge could no longer be grabbed by its label to bring it back.
+        m_group->move(keptInsideParent(*m_group, from + (now - m_last)));
         // Only the movement the group made counts: dragging back from past
         // the edge picks the group up again where the mouse meets it.
         m_last += m_group->pos() - from;

@@ -13,6 +13,10 @@ class QWidget;
 namespace korvel
 {
 
+// Where child may stand near `wanted` and still show whole on its parent
+// (at the parent's top left when it is larger than the parent).
+QPoint keptInsideParent(const QWidget& child, QPoint wanted);
+
 class DragHandle : public QObject
 {
 public:
@@ -23,7 +27,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPoint keptInside(QPoint wanted) const;
     QPointer<QWidget> m_group;
     bool m_dragging = false;
     QPoint m_last;

@@ -1,5 +1,7 @@
 #include "shell/pictureview.h"
 
+#include "shell/draghandle.h"
+
 #include <QHBoxLayout>
 #include <QLayout>
 #include <QMainWindow>
@@ -186,9 +188,7 @@ void PictureView::placeAt(QWidget* child, QPointF twips)
     const QPoint at(static_cast<int>(std::lround(px.x())), static_cast<int>(std::lround(px.y())));
     // A label beside a buoy near the picture's edge is moved back in whole
     // rather than cut ("61.4 met"): its text is what the operator reads.
-    const int maxX = std::max(0, width() - child->width());
-    const int maxY = std::max(0, height() - child->height());
-    child->move(std::clamp(at.x(), 0, maxX), std::clamp(at.y(), 0, maxY));
+    child->move(keptInsideParent(*child, at));
 }
 
 QSize PictureView::sizeHint() const
