@@ -5,6 +5,7 @@
 // Jumps are timed twice: from a cold cache, and after the source has decoded
 // ahead as the review screen lets it while the operator looks at a frame.
 
+#include "bench/median.h"
 #include "media/ffmpegframesource.h"
 #include "media/frameexport.h"
 #include "shell/consoleprompt.h"
@@ -26,18 +27,10 @@
 #include <vector>
 
 using namespace korvel;
+using korvel::bench::median;
 
 namespace
 {
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    const std::size_t m = v.size() / 2;
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
 
 double ms(const QElapsedTimer& t)
 {

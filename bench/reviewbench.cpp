@@ -9,6 +9,7 @@
 // its key frame). Run it under a real X server (xvfb-run) so "painted" means
 // on screen.
 
+#include "bench/median.h"
 #include "media/ffmpegframesource.h"
 #include "media/frameexport.h"
 #include "review/mediaplayer.h"
@@ -29,6 +30,7 @@
 #include <vector>
 
 using namespace korvel;
+using korvel::bench::median;
 
 namespace
 {
@@ -41,15 +43,6 @@ struct StaysOnReview : ReviewListener {
     void showMainScreen() override {}
     void openLogViewer() override {}
 };
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    const std::size_t m = v.size() / 2;
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
 
 void runFor(int ms, const std::function<void()>& each = {})
 {
