@@ -6,10 +6,10 @@
 #include "capture/previewform.h"
 #include "shell/namedwidgets.h"
 #include "tests/app/hubfixture.h"
+#include "tests/support/eventually.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
@@ -25,11 +25,7 @@ namespace
 // Waits, without a timing assertion, until the recording has at least n frames.
 bool framesReach(CaptureControl& control, std::int64_t n)
 {
-    QElapsedTimer t;
-    t.start();
-    while (control.framesCaptured() < n && t.elapsed() < 30000)
-        QTest::qWait(20);
-    return control.framesCaptured() >= n;
+    return eventually([&] { return control.framesCaptured() >= n; });
 }
 
 } // namespace

@@ -20,13 +20,13 @@
 #include "shell/textfile.h"
 #include "shell/textrules.h"
 #include "tests/app/hubfixture.h"
+#include "tests/support/eventually.h"
 #include "tests/support/workplace.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineF>
 #include <QPushButton>
@@ -42,16 +42,6 @@ using namespace korvel::test;
 
 namespace
 {
-
-// Polls, without a timing assertion, until done() holds or a generous ceiling passes.
-template <typename F> bool eventually(F done)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 30000)
-        QTest::qWait(20);
-    return done();
-}
 
 QStringList linesOf(const QString& path)
 {

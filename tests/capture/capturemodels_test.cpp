@@ -6,6 +6,7 @@
 #include "capture/capturescreenmodel.h"
 #include "shell/paths.h"
 #include "tests/capture/capturefixture.h"
+#include "tests/support/eventually.h"
 #include "tests/support/workplace.h"
 #include "viewers/skiernames.h"
 
@@ -159,9 +160,9 @@ TEST_F(CaptureScreenFixture, ADuplicateNameRecordsUnderXAndContactMarksTheFrameB
     EXPECT_EQ(screen.text(PreviewControl::StartFrame), " ");
     EXPECT_FALSE(screen.leaveEnabled());
 
-    QTest::qWait(700);
+    ASSERT_TRUE(eventually([&] { return control.framesCaptured() >= 21; }));
     screen.contact();
-    QTest::qWait(300);
+    ASSERT_TRUE(eventually([&] { return control.framesCaptured() >= 30; }));
     screen.contact(); // the last press wins
     const int contact = screen.text(PreviewControl::StartFrame).toInt();
     EXPECT_GT(contact, 10);
@@ -209,8 +210,7 @@ TEST_F(CaptureScreenFixture, ARecordingThatCannotStartIsToldAndTheScreenStaysIdl
                            w.dir.file("gone/SkierNamejump1.avi") + ": No such file or directory");
     QString text;
     ASSERT_TRUE(waitForStatus(control, CaptureStatus::Failed, 5000, &text));
-    QTest::qWait(50);
-    EXPECT_FALSE(screen.recording());
+    EXPECT_TRUE(eventually([&] { return !screen.recording(); }));
     EXPECT_TRUE(screen.startEnabled());
     EXPECT_TRUE(screen.leaveEnabled());
     EXPECT_EQ(listener.reviews, 0);

@@ -6,6 +6,7 @@
 #include "capture/previewform.h"
 #include "shell/namedwidgets.h"
 #include "tests/capture/capturefixture.h"
+#include "tests/support/eventually.h"
 #include "tests/support/workplace.h"
 
 #include <QAbstractButton>
@@ -99,7 +100,7 @@ TEST_F(CaptureScreens, TheOperatorRecordsAJumpFromTheTestCamera)
     ASSERT_TRUE(screenModel.recording());
     EXPECT_FALSE(findControl<QPushButton>(&form, PreviewControl::StartCapture)->isEnabled());
     EXPECT_FALSE(findControl<QPushButton>(&form, PreviewControl::GoSetup)->isEnabled());
-    QTest::qWait(600);
+    ASSERT_TRUE(eventually([&] { return control.framesCaptured() >= 18; }));
     QTest::mouseClick(findControl<QPushButton>(&form, PreviewControl::Contact), Qt::LeftButton);
     const QString contact = findControl<QLabel>(&form, PreviewControl::StartFrame)->text();
     EXPECT_GT(contact.toInt(), 5);
