@@ -220,17 +220,10 @@ void CapturePanelsModel::fillFromControl(List which, CaptureList from, const cha
     // and so does a choice never saved: index 0 is merely the smallest size,
     // and a grid solved at the camera's own size would measure every jump
     // recorded at another one wrong.
-    const QString name = QString::fromLatin1(key);
-    const QString text = m_settings.get(name, QString()).trimmed();
-    const std::optional<double> saved = text.isEmpty() ? std::nullopt : parseNumber(text);
     const int own = std::clamp(m_control.current(from), 0, count - 1);
-    if (!text.isEmpty() && !saved)
-        m_prompt.message(QStringLiteral("The setting \"%1\" holds \"%2\", which is not a whole "
-                                        "number. korvel uses \"%3\" instead.")
-                             .arg(name, text, l.items[own]),
-                         QStringLiteral("Settings"), Icon::Exclamation);
-    const double index = saved ? std::round(*saved) : -1.0;
-    l.selected = index >= 0 && index < count ? int(index) : own;
+    const std::optional<int> saved =
+        m_settings.getChosenWhole(QString::fromLatin1(key), l.items[own], m_prompt);
+    l.selected = saved && *saved >= 0 && *saved < count ? *saved : own;
     m_control.setCurrent(from, l.selected);
 }
 

@@ -161,6 +161,20 @@ int Settings::getWhole(const QString& key, int defaultValue, Prompt& prompt) con
     return static_cast<int>(std::lround(*v));
 }
 
+std::optional<int> Settings::getChosenWhole(const QString& key, const QString& usedInstead,
+                                            Prompt& prompt) const
+{
+    const QString text = get(key, QString()).trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    const auto v = parseNumber(text);
+    if (!v || std::fabs(*v) > 2147483647.0) {
+        reportBadValue(prompt, key, text, QStringLiteral("a whole number"), usedInstead);
+        return std::nullopt;
+    }
+    return static_cast<int>(std::lround(*v));
+}
+
 bool Settings::getBool(const QString& key, bool defaultValue, Prompt& prompt) const
 {
     const QString text = get(key, boolText(defaultValue)).trimmed();

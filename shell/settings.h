@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QSettings;
 
@@ -40,6 +41,11 @@ public:
     // damaged one) is shown to the operator with the key's name and the
     // default is used instead, rather than stopping the program.
     int getWhole(const QString& key, int defaultValue, Prompt& prompt) const;
+    // A whole-number key that may never have been chosen: nothing when it is
+    // absent or empty; a value that is not a number is shown to the operator
+    // as above, naming usedInstead, and gives nothing too.
+    std::optional<int> getChosenWhole(const QString& key, const QString& usedInstead,
+                                      Prompt& prompt) const;
     // A boolean key: "True"/"False" (any case) or a number, 0 being false.
     bool getBool(const QString& key, bool defaultValue, Prompt& prompt) const;
     // A checkbox key: "1" checked, "0" unchecked.
