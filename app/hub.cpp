@@ -164,11 +164,11 @@ void Hub::setMeasureSkier(const QString& name, const QString& jump)
     m_measure.sync();
 }
 
-void Hub::showReview(const QString& file)
+void Hub::showReview(const Jump& jump)
 {
     // LastScreen, the contact frame, the frame count and rate are set by the
     // capture screen; review opens the recording at the contact frame.
-    m_review.model().setText6(file);
+    m_review.model().setJump(jump);
     m_capture->hide();
     m_review.enter();
 }
@@ -200,6 +200,14 @@ void Hub::gridChanged(int g)
 {
     m_mainModel.gridChanged(g);
     m_main.sync();
+}
+
+void Hub::gridDescriptionSaved(int g, const QString& description)
+{
+    m_mainModel.gridDescriptionSaved(g, description);
+    m_main.sync();
+    m_measure.model().gridDescriptionSaved(g, description);
+    m_measure.sync();
 }
 
 void Hub::gridSetupLeft(bool allReady)
@@ -244,6 +252,9 @@ void Hub::openMeasureCalibration()
 
 void Hub::showMeasure()
 {
+    // The frame chosen on review: measured under its jump's skier and attempt.
+    if (m_shared.LastScreen == ScreenTag::SelectFrame)
+        m_measure.model().takeJump(m_review.model().jump());
     show(Screen::Measure);
 }
 

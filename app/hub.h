@@ -72,13 +72,14 @@ public:
 
     // CaptureScreenListener
     void setMeasureSkier(const QString& name, const QString& jump) override;
-    void showReview(const QString& file) override;
+    void showReview(const Jump& jump) override;
     void showMainScreen() override;
     QString selectSkier() override;
 
     // GridSetupListener
     void gridActivated(int g, const QString& description, bool saved) override;
     void gridChanged(int g) override;
+    void gridDescriptionSaved(int g, const QString& description) override;
     void gridSetupLeft(bool allReady) override;
     bool openCalibration() override;
 
@@ -124,10 +125,6 @@ private:
         void showCapture() override { hub.showCapture(); }
         void openPictureLog() override { hub.openPictureLog(); }
         void openCalibration() override { hub.openMeasureCalibration(); }
-        std::optional<CaptureValues> captureValues() const override
-        {
-            return CaptureValues{hub.m_captureModel.skierName(), hub.m_captureModel.pass()};
-        }
     };
     struct ReviewSide : ReviewListener {
         Hub& hub;

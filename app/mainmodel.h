@@ -197,6 +197,12 @@ public:
     void gridActivated(int g, const QString& description);
     // Grid g was edited: it must be solved or loaded again.
     void gridChanged(int g) { m_grids[g].image = GridImage::Caution; }
+    // Grid g was saved under this description; whether it is ready stays.
+    void gridDescriptionSaved(int g, const QString& description)
+    {
+        if (g >= 1 && g <= 3)
+            m_grids[g].description = description;
+    }
 
 private:
     QDateTime now() const;

@@ -17,35 +17,6 @@
 namespace korvel
 {
 
-SkierNameCheck checkSkierName(const QString& text)
-{
-    SkierNameCheck c{text, {}};
-    auto refuse = [&](const QString& what, const QString& message) {
-        if (!c.name.contains(what))
-            return;
-        if (c.message.isEmpty())
-            c.message = message;
-        c.name.replace(what, QStringLiteral(" "));
-    };
-    refuse(QStringLiteral(","),
-           QStringLiteral("Sorry, you cannot use the \",\" character in this box"));
-    // The name becomes a file name in the video folder: nothing in it may
-    // lead out of that folder.
-    refuse(QStringLiteral("/"),
-           QStringLiteral("Sorry, you cannot use the \"/\" character in this box"));
-    refuse(QStringLiteral("\\"),
-           QStringLiteral("Sorry, you cannot use the \"\\\" character in this box"));
-    refuse(QStringLiteral(".."), QStringLiteral("Sorry, you cannot use \"..\" in this box"));
-    for (QChar& ch : c.name) {
-        if (ch.category() == QChar::Other_Control) {
-            if (c.message.isEmpty())
-                c.message = QStringLiteral("Sorry, you cannot use control characters in this box");
-            ch = QLatin1Char(' ');
-        }
-    }
-    return c;
-}
-
 CaptureScreenModel::CaptureScreenModel(CaptureControl& control, CapturePanelsModel& panels,
                                        SharedState& shared, Settings& settings, Prompt& prompt,
                                        QObject* parent)
@@ -187,6 +158,11 @@ void CaptureScreenModel::startRecording()
     if (m_listener)
         m_listener->setMeasureSkier(m_texts[PreviewControl::SkierName],
                                     m_texts[PreviewControl::Pass]);
+    m_jump = Jump{};
+    m_jump.video = m_captureFile;
+    m_jump.skier = m_texts[PreviewControl::SkierName];
+    m_jump.attempt = m_texts[PreviewControl::Pass].trimmed();
+    m_jump.source = JumpSource::Capture;
     m_panels.SetCaptureValues();
     m_control.setStreamFileName(m_captureFile);
     // A start the control refuses is told, not swallowed; the screen stays idle.
@@ -232,7 +208,9 @@ void CaptureScreenModel::tick()
         return;
     m_texts[PreviewControl::TimeLeft] =
         numberText(leadingNumber(m_texts[PreviewControl::TimeLeft]) - 1).trimmed();
-    if (leadingNumber(m_texts[PreviewControl::TimeLeft]) == 0) {
+    // A length typed into the settings need not be whole: the countdown ends
+    // at or below zero, never steps past it.
+    if (leadingNumber(m_texts[PreviewControl::TimeLeft]) <= 0) {
         emit tickRunning(false);
         m_control.stopCapture();
         middleFrameDefault();
@@ -264,9 +242,13 @@ void CaptureScreenModel::stopRecording()
     m_shared.CaptureFrameRate = m_control.frameRate();
     m_shared.FramesCaptured = std::int16_t(stats.framesCaptured);
     m_shared.LastScreen = ScreenTag::Capture;
+    m_jump.contactFrame =
+        m_shared.StartFrame > 0 ? std::optional<std::int64_t>(m_shared.StartFrame) : std::nullopt;
+    m_jump.frameRate = m_shared.CaptureFrameRate;
+    m_jump.framesCaptured = stats.framesCaptured;
     emit changed();
     if (m_listener)
-        m_listener->showReview(m_captureFile);
+        m_listener->showReview(m_jump);
 }
 
 void CaptureScreenModel::becomeIdle()
@@ -342,12 +324,7 @@ void CaptureScreenModel::goToTimer()
         return;
     m_shared.LastScreen = ScreenTag::CaptureGoToTimer;
     if (m_listener)
-        m_listener->showReview(QString());
-}
-
-void CaptureScreenModel::close()
-{
-    m_control.disconnectDevice();
+        m_listener->showReview(Jump{});
 }
 
 } // namespace korvel

@@ -7,6 +7,7 @@
 
 #include "capture/capturetypes.h"
 #include "shell/controls.h"
+#include "shell/jump.h"
 
 #include <QObject>
 #include <QString>
@@ -85,8 +86,10 @@ public:
     virtual ~CaptureScreenListener() = default;
     // The measure screen's Skier_name and Jump_no.
     virtual void setMeasureSkier(const QString& name, const QString& jump) = 0;
-    // The review screen with its file field (Text6) set; LastScreen is set already.
-    virtual void showReview(const QString& file) = 0;
+    // The review screen with the jump just recorded (its video in the file
+    // field Text6); LastScreen is set already. An empty video: review without
+    // a recording ("View Already Recorded Jumps").
+    virtual void showReview(const Jump& jump) = 0;
     virtual void showMainScreen() = 0;
     // The skier selection dialog; the chosen name, or empty when cancelled.
     virtual QString selectSkier() = 0;
@@ -122,6 +125,10 @@ public:
     bool endEnabled() const { return m_recording; }
     bool leaveEnabled() const { return !m_recording; }
     QString captureFile() const { return m_captureFile; }
+    // The jump of the recording running or last made: its file, skier and
+    // attempt as the file is named, and once it ended the contact frame and
+    // the camera's figures.
+    const Jump& recordedJump() const { return m_jump; }
     double captureSeconds() const { return m_seconds; }
 
     // The screen's life.
@@ -140,7 +147,6 @@ public:
     void wstimsName();
     void goSetup();
     void goToTimer();
-    void close(); // the screen closes: the device lets go
 
 signals:
     void changed();
@@ -170,17 +176,9 @@ private:
     bool m_nameChanged = false;
     bool m_settingName = false;
     QString m_captureFile;
+    Jump m_jump;
     double m_seconds = 5;
     int m_secondsLeft = 0;
 };
-
-// A skier name made safe for a file name in the video folder: a comma, a
-// path separator, ".." or a control character is replaced by a blank; the
-// message says which the operator typed. Empty message: the name was fine.
-struct SkierNameCheck {
-    QString name;
-    QString message;
-};
-SkierNameCheck checkSkierName(const QString& text);
 
 } // namespace korvel

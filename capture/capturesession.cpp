@@ -87,6 +87,13 @@ bool CaptureSession::startRecording(const RecordingRequest& request, QString* er
         m_startPending = true;
         m_broken = false;
     }
+    {
+        // From the press of Start on, the counts are this recording's: a
+        // Contact pressed before its first frame arrives must not hand on
+        // the previous jump's frame number.
+        std::lock_guard lock(m_writeMutex);
+        m_stats = {};
+    }
     m_wake.notify_all();
     return true;
 }

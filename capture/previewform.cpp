@@ -3,6 +3,7 @@
 #include "capture/capturecontrol.h"
 #include "shell/namedwidgets.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -186,8 +187,16 @@ void PreviewForm::keyPressEvent(QKeyEvent* e)
 
 void PreviewForm::closeEvent(QCloseEvent* e)
 {
-    m_model.close();
-    QWidget::closeEvent(e);
+    // The close button goes back to the main screen as "Go Back To Main
+    // Screen" does; the camera stays connected for the next jump. While a
+    // jump is recorded there is no leaving: Escape stops the recording.
+    if (m_model.recording()) {
+        e->ignore();
+        return;
+    }
+    if (isVisible())
+        m_model.goSetup();
+    e->accept();
 }
 
 } // namespace korvel

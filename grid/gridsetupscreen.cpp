@@ -13,6 +13,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -386,6 +387,10 @@ void GridSetupScreen::enter()
         }
         m_model.selectMarker(std::nullopt);
     }
+    // Grids loaded or solved while the screen was hidden (the configuration
+    // load at start) show as they are, whatever picture is in the background.
+    sync();
+    redrawBuoys();
     m_keyTimer->start();
     show();
 }
@@ -537,6 +542,18 @@ void GridSetupScreen::hideLineLabels()
 {
     for (QLabel* l : m_lineLabels)
         l->hide();
+}
+
+void GridSetupScreen::closeEvent(QCloseEvent* e)
+{
+    // As "E&xit": with grids not set up the operator is asked, and stays
+    // when the answer is to stay.
+    if (isVisible())
+        leave();
+    if (isVisible())
+        e->ignore();
+    else
+        e->accept();
 }
 
 void GridSetupScreen::leave()

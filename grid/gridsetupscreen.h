@@ -50,6 +50,10 @@ public:
     // Refreshes every control from the model.
     void sync();
 
+protected:
+    // The window's close button leaves as "E&xit" does.
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     // GridSetupPainter
     void eraseDrawing() override;

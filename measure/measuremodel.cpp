@@ -105,6 +105,14 @@ void MeasureModel::selectGrid(int g)
     m_texts[MeasureControl::GridDescription] = m_grid.description;
 }
 
+void MeasureModel::gridDescriptionSaved(int g, const QString& description)
+{
+    if (m_grid.number != g)
+        return;
+    m_grid.description = description;
+    m_texts[MeasureControl::GridDescription] = description;
+}
+
 JumpSettings MeasureModel::jumpSettings() const
 {
     return {m_shared.BarefootMode, m_shared.SitSkiMode, m_shared.RightToLeft};
@@ -371,6 +379,7 @@ bool MeasureModel::Record()
     m_commentVisible = false;
     if (advance)
         advanceJumpNumber();
+    m_advanceOnClear = !advance;
     if (m_outcome == Outcome::OtherGrid)
         m_outcome.reset();
     m_texts[MeasureControl::Comment] = QString();
@@ -417,6 +426,20 @@ void MeasureModel::advanceJumpNumber()
     m_texts[MeasureControl::JumpNo] = numberText(next).trimmed();
 }
 
+void MeasureModel::takeJump(const Jump& jump)
+{
+    m_jump = jump;
+    if (jump.knowsSkier()) {
+        m_texts[MeasureControl::SkierName] = jump.skier;
+        m_texts[MeasureControl::JumpNo] = jump.attempt;
+    } else {
+        m_texts[MeasureControl::SkierName] = QString();
+        m_texts[MeasureControl::JumpNo] = QStringLiteral("1");
+    }
+    // A new jump: nothing of the last one is still to move on.
+    m_advanceOnClear = false;
+}
+
 void MeasureModel::newPicture()
 {
     m_frozen = true;
@@ -445,7 +468,11 @@ void MeasureModel::Clear()
     m_impact.reset();
     m_texts[MeasureControl::Distance] = QStringLiteral("m");
     m_texts[MeasureControl::DistanceFt] = QStringLiteral("ft");
-    advanceJumpNumber();
+    // One attempt, one number: a frame cleared without a result, or cleared
+    // a second time by leaving the screen, does not skip a jump number.
+    if (m_advanceOnClear)
+        advanceJumpNumber();
+    m_advanceOnClear = false;
     m_outcome = Outcome::JumpOK;
     m_texts[MeasureControl::Comment] = QString();
     m_frozen = false;
@@ -483,13 +510,7 @@ bool MeasureModel::savePicture(const PictureWriter& write)
                          kErrorTitle, Icon::Exclamation);
         return false;
     }
-    // Without the capture screen's values the picture is of this screen's
-    // skier and jump; the capture screen's pass number is the attempt after it.
-    const MeasureListener::CaptureValues capture =
-        m_screens.captureValues().value_or(MeasureListener::CaptureValues{
-            text(MeasureControl::SkierName),
-            numberText(leadingNumber(text(MeasureControl::JumpNo)) + 1).trimmed()});
-    pictureSaved(path, capture.skier, capture.pass);
+    pictureSaved(path);
     return true;
 }
 
@@ -543,15 +564,15 @@ QString MeasureModel::snapshotPath() const
     return joinPath(exchangeFolder(m_settings), QStringLiteral("snapshot.bmp"));
 }
 
-bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier,
-                                const QString& capturePass)
+bool MeasureModel::pictureSaved(const QString& path)
 {
     const QDateTime when = now();
+    const QString skier = text(MeasureControl::SkierName);
+    const QString jumpNo = text(MeasureControl::JumpNo).trimmed();
     bool ok = appendResults(pictureLine(when, PictureEvent::Saved, path));
 
     const QString info = path + QStringLiteral(".info");
-    if (const FileResult r = writeLines(info, {pictureInfoLine(path, captureSkier, capturePass)});
-        !r) {
+    if (const FileResult r = writeLines(info, {pictureInfoLine(path, skier, jumpNo)}); !r) {
         m_prompt.message(
             QStringLiteral("The picture information file could not be written:\n%1\n%2")
                 .arg(info, r.error),
@@ -561,7 +582,7 @@ bool MeasureModel::pictureSaved(const QString& path, const QString& captureSkier
 
     const QString log = joinPath(m_shared.VideoDir, m_shared.LogFileName);
     const QString logLine =
-        pictureLogLine(when, captureSkier, capturePass, text(MeasureControl::Distance), path);
+        pictureLogLine(when, skier, jumpNo, text(MeasureControl::Distance), path);
     if (const FileResult r = appendLines(log, {logLine}); !r) {
         m_prompt.message(
             QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(log, r.error),

@@ -8,6 +8,7 @@
 #include "measure/impact.h"
 #include "measure/measurecontrols.h"
 #include "measure/resultlines.h"
+#include "shell/jump.h"
 #include "shell/sharedstate.h"
 
 #include <QDateTime>
@@ -50,14 +51,6 @@ public:
     virtual void openPictureLog() = 0;
     // "&Calibrate": the calibration line tool over the measure screen.
     virtual void openCalibration() = 0;
-    // The capture screen's skier and pass number (its next attempt), which the
-    // picture log line and side file carry; without them, the measure
-    // screen's own skier and the attempt after its jump.
-    struct CaptureValues {
-        QString skier;
-        QString pass;
-    };
-    virtual std::optional<CaptureValues> captureValues() const = 0;
 };
 
 // The skier's name as it may stand in a picture file name: a path separator,
@@ -96,6 +89,9 @@ public:
     void Set_grid();
     // Copies grid g's record into the active grid.
     void selectGrid(int g);
+    // Grid g was saved under a new description: grid_description says so
+    // when g is the grid in use here.
+    void gridDescriptionSaved(int g, const QString& description);
     const ActiveGrid& activeGrid() const { return m_grid; }
 
     JumpSettings jumpSettings() const;
@@ -147,6 +143,13 @@ public:
     // earlier picture's point would be recorded as this jump's) and empty
     // distance boxes; the skier, the jump number and the options stay.
     void newPicture();
+    // The frame chosen on review arrives with its jump: the result is
+    // recorded under the skier and attempt of the video as it stands (a name
+    // fixed on review included). A video whose name does not tell the skier
+    // leaves the skier's box empty for the operator to fill, never the
+    // previous skier's name.
+    void takeJump(const Jump& jump);
+    const Jump& jump() const { return m_jump; }
 
     // Record Jump. True when the result reached the results file; false when
     // it was refused or could not be written (the operator was told why, the
@@ -190,9 +193,10 @@ public:
     // The picture the scoring side leaves in the exchange folder.
     QString snapshotPath() const;
     // After the screen wrote the picture: results line P, the side file and
-    // log line L. The capture screen's skier and pass go into the last two.
-    // False when one of them could not be written (each failure is reported).
-    bool pictureSaved(const QString& path, const QString& captureSkier, const QString& capturePass);
+    // log line L, which name the skier and jump on this screen: the ones the
+    // result is recorded under. False when one of them could not be written
+    // (each failure is reported).
+    bool pictureSaved(const QString& path);
     // After Load Picture: results line P only.
     bool pictureLoaded(const QString& path);
 
@@ -224,6 +228,11 @@ private:
     bool m_commentVisible = true;
     bool m_verify = false;
     bool m_frozen = false;
+    // A jump recorded on a frozen frame whose number has not moved on yet:
+    // Clear moves it on once, whether the operator clears before leaving
+    // or leaving clears.
+    bool m_advanceOnClear = false;
+    Jump m_jump;
 };
 
 } // namespace korvel

@@ -14,6 +14,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
@@ -731,6 +732,20 @@ void MeasureScreen::exitCommand()
     hide();
     m_keyTimer->stop();
     m_model.screens().showMainScreen();
+}
+
+void MeasureScreen::closeEvent(QCloseEvent* e)
+{
+    // Hidden without the main screen shown, korvel would have no window left
+    // and end, the picture and its unrecorded impact lost. "E&xit" asks about
+    // the picture and brings the hub back; when the operator stays, so does
+    // the window.
+    if (isVisible())
+        exitCommand();
+    if (isVisible())
+        e->ignore();
+    else
+        e->accept();
 }
 
 void MeasureScreen::nextJumpCommand()

@@ -71,6 +71,8 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    // The window's close button leaves as "E&xit" does.
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -81,22 +81,18 @@ QString rawExchangeLine(const QTime& time, const QString& skier, const QString& 
            line;
 }
 
-QString pictureLogLine(const QDateTime& when, const QString& captureSkier,
-                       const QString& capturePass, const QString& distance,
-                       const QString& picturePath)
+QString pictureLogLine(const QDateTime& when, const QString& skier, const QString& jump,
+                       const QString& distance, const QString& picturePath)
 {
-    // The jump of the picture is the one before the capture screen's next pass.
-    const double jump = leadingNumber(capturePass) - 1;
     return printZones(
-        {dateText(when.date()), timeText(when.time()), QStringLiteral("Skier: ") + captureSkier,
-         QStringLiteral("Jump: ") + numberText(jump), QStringLiteral("Distance: ") + distance,
-         QStringLiteral("File: ") + picturePath});
+        {dateText(when.date()), timeText(when.time()), QStringLiteral("Skier: ") + skier,
+         QStringLiteral("Jump: ") + numberText(leadingNumber(jump)),
+         QStringLiteral("Distance: ") + distance, QStringLiteral("File: ") + picturePath});
 }
 
-QString pictureInfoLine(const QString& picturePath, const QString& captureSkier,
-                        const QString& capturePass)
+QString pictureInfoLine(const QString& picturePath, const QString& skier, const QString& jump)
 {
-    return picturePath + QStringLiteral(", ") + captureSkier + QStringLiteral(", ") + capturePass;
+    return picturePath + QStringLiteral(", ") + skier + QStringLiteral(", ") + jump;
 }
 
 } // namespace korvel

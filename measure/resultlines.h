@@ -60,12 +60,11 @@ QString rawExchangeLine(const QTime& time, const QString& skier, const QString& 
 
 // Measurement log line L of a saved picture, in 14-column print zones, ending
 // with the picture path (the picture-log viewer picks lines by their ending).
-QString pictureLogLine(const QDateTime& when, const QString& captureSkier,
-                       const QString& capturePass, const QString& distance,
-                       const QString& picturePath);
+// Skier and jump are those the picture's result is recorded under.
+QString pictureLogLine(const QDateTime& when, const QString& skier, const QString& jump,
+                       const QString& distance, const QString& picturePath);
 
-// The picture side file's one line: "<path>, <skier>, <pass>".
-QString pictureInfoLine(const QString& picturePath, const QString& captureSkier,
-                        const QString& capturePass);
+// The picture side file's one line: "<path>, <skier>, <jump>".
+QString pictureInfoLine(const QString& picturePath, const QString& skier, const QString& jump);
 
 } // namespace korvel

@@ -40,11 +40,6 @@ ReviewArrival reviewArrival(ScreenTag lastScreen)
     }
 }
 
-QString videoNameStem(const QString& skier)
-{
-    return fileNameStem(skier);
-}
-
 ReviewModel::ReviewModel(SharedState& shared, Settings& settings, Prompt& prompt,
                          ReviewListener& screens, PlayerEngine& player, FreeSpaceQuery freeSpace)
     : m_shared(shared), m_settings(settings), m_prompt(prompt), m_player(player),
@@ -72,6 +67,30 @@ void ReviewModel::loadPlayer()
         m_player.load(m_view.Text6);
 }
 
+void ReviewModel::openForChoosing(const QString& path, std::optional<std::int64_t> at)
+{
+    m_player.load(path);
+    // The frame of the last jump was exported with the player held still;
+    // this video is one to step through.
+    m_player.setControlsEnabled(true);
+    if (at && m_player.loaded())
+        m_player.setPosition(double(*at));
+}
+
+Jump jumpFromVideo(const QString& path, JumpSource source)
+{
+    Jump j;
+    j.video = path;
+    j.source = source;
+    if (const auto who = skierAndJump(path)) {
+        j.skier = who->skier;
+        j.attempt = who->jump;
+    }
+    if (const auto info = ReadInfoFile(path))
+        j.contactFrame = info->frame;
+    return j;
+}
+
 void ReviewModel::Arrive()
 {
     m_session.setupRequested = false;
@@ -79,24 +98,30 @@ void ReviewModel::Arrive()
     showDiskSpace();
 
     switch (reviewArrival(m_shared.LastScreen)) {
-    case ReviewArrival::Capture:
+    case ReviewArrival::Capture: {
         m_shared.LastScreen = ScreenTag::None;
         m_session.videoFromCapture = true;
+        if (m_jump.video != m_view.Text6)
+            m_jump = jumpFromVideo(m_view.Text6, JumpSource::Capture);
+        m_jump.source = JumpSource::Capture;
+        m_jump.chosenFrame.reset();
+        // The operator pressed "Contact" about here: the first steps start
+        // from this frame, and decoding ahead starts around it.
+        m_jump.contactFrame = m_shared.StartFrame > 0
+                                  ? std::optional<std::int64_t>(m_shared.StartFrame)
+                                  : std::nullopt;
         if (m_capture && m_capture->nameChangeNoticeShown()) {
             m_capture->hideNameChangeNotice();
             fixSkierName();
         }
-        m_player.load(m_view.Text6);
+        openForChoosing(m_view.Text6, m_jump.contactFrame);
         m_view.cmdMarkStartVisible = true;
         m_view.cmdMarkStartEnabled = true;
         m_view.btnGoToSetupEnabled = true;
-        if (m_shared.StartFrame > 0) {
-            // The operator pressed "Contact" about here: the first steps
-            // start from this frame, and decoding ahead starts around it.
-            m_player.setPosition(m_shared.StartFrame);
+        if (m_jump.contactFrame)
             m_view.Label5 = kStartInstruction;
-        }
         break;
+    }
     case ReviewArrival::WithoutVideo:
         // No video: none on show either, and nothing to hand over.
         m_view.Text6.clear();
@@ -107,17 +132,19 @@ void ReviewModel::Arrive()
     case ReviewArrival::View: {
         m_session.videoFromCapture = false;
         m_view.Text6 = m_fileToView;
-        m_player.load(m_view.Text6);
-        if (const auto info = ReadInfoFile(m_view.Text6))
+        m_jump = jumpFromVideo(m_view.Text6, m_viewSource);
+        // Measured before: the screen opens where it was measured, the frame
+        // the message names.
+        openForChoosing(m_view.Text6, m_jump.contactFrame);
+        if (m_jump.contactFrame)
             m_prompt.message(QStringLiteral("File already measured - contact frame is ") +
-                                 numberText(info->frame),
+                                 numberText(double(*m_jump.contactFrame)),
                              kAlreadyMeasuredTitle);
         ReadAviFileInfo(m_view.Text6, m_prompt);
         m_view.cmdMarkStartEnabled = true;
         m_view.btnGoToSetupEnabled = true;
         m_view.Label5 = kContactInstruction;
         m_view.cmdMarkStartVisible = true;
-        m_player.setControlsEnabled(true);
         m_player.takeFocus();
         break;
     }
@@ -129,60 +156,82 @@ void ReviewModel::Arrive()
     m_player.resetSize();
 }
 
-QString ReviewModel::askName(const QString& text, const QString& defaultName, bool* cancelled)
+std::optional<QString> ReviewModel::askName(const QString& text, const QString& defaultName)
 {
-    std::optional<QString> name = m_prompt.input(text, kFixNameTitle, defaultName);
-    if (!name)
-        *cancelled = true;
-    if (name.value_or(QString()).isEmpty()) {
-        name = m_prompt.input(QStringLiteral("You must input a name. Please try again "),
-                              kFixNameTitle, defaultName);
-        *cancelled = !name;
+    // Cancel keeps the name the video has. An empty answer is asked for once
+    // more; a name that holds nothing a file name can carry is refused.
+    for (QString question = text;;) {
+        const std::optional<QString> answer = m_prompt.input(question, kFixNameTitle, defaultName);
+        if (!answer)
+            return std::nullopt;
+        if (answer->trimmed().isEmpty()) {
+            if (question != text)
+                return std::nullopt;
+            question = QStringLiteral("You must input a name. Please try again ");
+            continue;
+        }
+        const SkierNameCheck checked = checkSkierName(*answer);
+        if (!checked.message.isEmpty())
+            m_prompt.message(checked.message, QStringLiteral("Input Error"));
+        if (checked.name.trimmed().isEmpty()) {
+            m_prompt.message(QStringLiteral("\"") + *answer +
+                                 QStringLiteral("\" cannot be a skier's name in a file name. "
+                                                "Please type the skier's name."),
+                             kFixNameTitle, Icon::Exclamation);
+            question = text;
+            continue;
+        }
+        return checked.name;
     }
-    return videoNameStem(name.value_or(QString()));
 }
 
 void ReviewModel::fixSkierName()
 {
     const QString defaultName = m_capture->skierName();
-    bool cancelled = false;
-    QString name = askName(
+    const QString folder = StripTrailingBackslash(m_shared.VideoDir);
+    const QString current = m_view.Text6;
+    const auto keep = [&] {
+        m_prompt.message(QStringLiteral("The video keeps its name:\r\n") + current, kFixNameTitle,
+                         Icon::Information);
+    };
+    std::optional<QString> name = askName(
         QStringLiteral("The skier's name was changed to prevent overwriting an existing file. You "
                        "can change the skier's name here if you want. Just modify it in the "
                        "input box to what it should be. "),
-        defaultName, &cancelled);
-    const QString folder = StripTrailingBackslash(m_shared.VideoDir);
-    const QString current = m_view.Text6;
-    QString candidate = joinPath(folder, name + QStringLiteral("jump1.avi"));
-    // The video itself is no other file to step around; a cancelled question
-    // keeps the name it has.
+        defaultName);
+    if (!name)
+        return keep();
+    QString attempt = QStringLiteral("1");
+    QString candidate = joinPath(folder, *name + QStringLiteral("jump1.avi"));
+    // The video itself is no other file to step around.
     while (candidate != current && FileExists(candidate)) {
-        cancelled = false;
         name = askName(QStringLiteral("I am sorry, there is an existing file using that name "
                                       "and jump.  Please try again "),
-                       defaultName, &cancelled);
-        if (cancelled) {
-            m_prompt.message(QStringLiteral("The video keeps its name:\r\n") + current,
-                             kFixNameTitle, Icon::Information);
+                       defaultName);
+        if (!name)
+            return keep();
+        attempt = m_capture->pass().trimmed();
+        candidate =
+            joinPath(folder, *name + QStringLiteral("jump") + attempt + QStringLiteral(".avi"));
+    }
+    if (candidate != current) {
+        QFile video(current);
+        if (!video.rename(candidate)) {
+            // Text6, the capture screen and the jump keep the file as it is on the disk.
+            m_prompt.message(QStringLiteral("The video could not be renamed to:\r\n") + candidate +
+                                 QStringLiteral("\r\nIt keeps its name:\r\n") + current +
+                                 QStringLiteral("\r\n") + video.errorString(),
+                             kFixNameTitle, Icon::Exclamation);
             return;
         }
-        candidate = joinPath(folder, name + QStringLiteral("jump") + m_capture->pass().trimmed() +
-                                         QStringLiteral(".avi"));
     }
-    m_capture->setSkierName(name);
+    m_capture->setSkierName(*name);
     m_capture->setPass(QStringLiteral("2"));
-    if (candidate == current)
-        return;
-    QFile video(current);
-    if (!video.rename(candidate)) {
-        // Text6 names the file as it is on the disk.
-        m_prompt.message(QStringLiteral("The video could not be renamed to:\r\n") + candidate +
-                             QStringLiteral("\r\nIt keeps its name:\r\n") + current +
-                             QStringLiteral("\r\n") + video.errorString(),
-                         kFixNameTitle, Icon::Exclamation);
-        return;
-    }
+    // The jump is recorded under the name and attempt its video now has.
     m_view.Text6 = candidate;
+    m_jump.video = candidate;
+    m_jump.skier = *name;
+    m_jump.attempt = attempt;
 }
 
 void ReviewModel::BrowseForVideo()
@@ -195,9 +244,10 @@ void ReviewModel::BrowseForVideo()
         if (IsAviFile(path, m_prompt)) {
             m_view.Text6 = path;
             m_session.videoFromCapture = false;
-            if (const auto info = ReadInfoFile(path))
+            m_jump = jumpFromVideo(path, JumpSource::Browse);
+            if (m_jump.contactFrame)
                 m_prompt.message(QStringLiteral("File already measured - start frame is ") +
-                                     numberText(info->frame),
+                                     numberText(double(*m_jump.contactFrame)),
                                  kAlreadyMeasuredTitle);
             m_view.cmdMarkStartEnabled = true;
             m_view.btnGoToSetupEnabled = true;
@@ -209,7 +259,10 @@ void ReviewModel::BrowseForVideo()
         }
     }
     m_player.takeFocus();
-    loadPlayer();
+    if (m_view.Text6 == m_jump.video && m_view.Text6 != m_player.file())
+        openForChoosing(m_view.Text6, m_jump.contactFrame);
+    else
+        loadPlayer();
     m_view.cmdMarkStartVisible = true;
     m_player.setControlsEnabled(true);
     m_player.resetSize();
@@ -261,6 +314,9 @@ NextScreen ReviewModel::UseDisplayedFrame(bool forSetup)
         return next;
     }
     m_view.Timer2Running = false;
+    if (m_jump.video != m_session.CurrentVideoFile)
+        m_jump = jumpFromVideo(m_session.CurrentVideoFile, JumpSource::Browse);
+    m_jump.chosenFrame = m_session.SelectedFrame;
     if (next == NextScreen::Measure)
         m_screens.showMeasure();
     else

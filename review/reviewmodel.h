@@ -10,6 +10,7 @@
 #include "review/reviewfiles.h"
 #include "review/useframe.h"
 #include "shell/controls.h"
+#include "shell/jump.h"
 #include "shell/sharedstate.h"
 
 #include <QString>
@@ -138,8 +139,21 @@ public:
 
     // The capture screen puts its recording here before the arrival.
     void setText6(const QString& path) { m_view.Text6 = path; }
-    // The log viewer's choice, for a "View" arrival.
-    void setFileToView(const QString& path) { m_fileToView = path; }
+    // The jump just recorded, with its video, for a "Capture" arrival.
+    void setJump(const Jump& jump)
+    {
+        m_jump = jump;
+        m_view.Text6 = jump.video;
+    }
+    // The log viewer's choice (or the video named at start), for a "View" arrival.
+    void setFileToView(const QString& path, JumpSource source = JumpSource::Log)
+    {
+        m_fileToView = path;
+        m_viewSource = source;
+    }
+    // The jump on show: its video as named on the disk now, its skier and
+    // attempt (after a fix of the name), and once exported the chosen frame.
+    const Jump& jump() const { return m_jump; }
 
     // Each showing of the screen.
     void Arrive();
@@ -164,8 +178,11 @@ public:
 
 private:
     void fixSkierName();
-    QString askName(const QString& text, const QString& defaultName, bool* cancelled);
+    std::optional<QString> askName(const QString& text, const QString& defaultName);
     void loadPlayer();
+    // Loads the video to choose a frame from, steppable, at the frame where
+    // first contact is thought to be when that is known.
+    void openForChoosing(const QString& path, std::optional<std::int64_t> at);
     void showDiskSpace();
     void leave();
 
@@ -180,11 +197,14 @@ private:
     ReviewView m_view;
     ReviewSession m_session;
     QString m_fileToView;
+    JumpSource m_viewSource = JumpSource::Log;
+    Jump m_jump;
 };
 
-// A typed skier name as it may stand in a video's file name: separators and
-// control characters become blanks, so a name never moves the video into
-// another folder.
-QString videoNameStem(const QString& skier);
+// The jump a video opened by hand stands for: skier and attempt from its
+// name when it follows the recording's name rule (else left empty for the
+// operator to type), and the frame it was measured at before, from its
+// ".info" side file.
+Jump jumpFromVideo(const QString& path, JumpSource source);
 
 } // namespace korvel

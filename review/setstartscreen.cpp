@@ -5,6 +5,7 @@
 #include "shell/namedwidgets.h"
 #include "shell/twips.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
@@ -258,6 +259,15 @@ void SetStartScreen::changeEvent(QEvent* e)
         sync();
     }
     QWidget::changeEvent(e);
+}
+
+void SetStartScreen::closeEvent(QCloseEvent* e)
+{
+    if (isVisible()) {
+        m_model->GoToMainScreen();
+        sync();
+    }
+    e->accept();
 }
 
 void SetStartScreen::useDisplayedFrame(bool forSetup)

@@ -45,6 +45,9 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    // The window's close button goes back to the main screen, as
+    // "Go Back To Main Screen" does.
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void useDisplayedFrame(bool forSetup);

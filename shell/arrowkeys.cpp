@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWidget>
 
 namespace korvel
 {
@@ -22,6 +23,19 @@ QPoint arrowStep(ArrowKeys::Key k)
     return {};
 }
 
+namespace
+{
+
+// The window a key event or a screen belongs to.
+const QObject* windowOf(const QObject* o)
+{
+    if (const auto* w = qobject_cast<const QWidget*>(o))
+        return w->window();
+    return o;
+}
+
+} // namespace
+
 QTimer* makeKeyTimer(QObject* parent, std::function<void(ArrowKeys::Key)> step,
                      std::function<void()> done)
 {
@@ -30,11 +44,11 @@ QTimer* makeKeyTimer(QObject* parent, std::function<void(ArrowKeys::Key)> step,
     timer->setInterval(100);
     ArrowKeys& keys = ArrowKeys::instance();
     QObject::connect(timer, &QTimer::timeout, timer,
-                     [&keys, step = std::move(step), done = std::move(done)] {
+                     [&keys, parent, step = std::move(step), done = std::move(done)] {
                          bool any = false;
                          for (const ArrowKeys::Key k :
                               {ArrowKeys::Left, ArrowKeys::Up, ArrowKeys::Right, ArrowKeys::Down}) {
-                             if (keys.poll(k)) {
+                             if (keys.poll(k, parent)) {
                                  step(k);
                                  any = true;
                              }
@@ -56,19 +70,34 @@ ArrowKeys& ArrowKeys::instance()
     return *keys;
 }
 
-ArrowKeys::ArrowKeys() = default;
-
-bool ArrowKeys::poll(Key k)
+ArrowKeys::ArrowKeys()
 {
-    const bool on = m_down[k] || m_pressedSincePoll[k];
+    m_clock.start();
+}
+
+bool ArrowKeys::poll(Key k, const QObject* screen)
+{
+    const bool mine = !screen || !m_inWindow[k] || m_window[k] == windowOf(screen);
+    // A press waits for the next poll, not for a screen that starts polling
+    // later on: by then it was meant for something else.
+    const bool recent = m_clock.elapsed() - m_pressedAt[k] <= kPressLifeMs;
+    const bool on = mine && (m_down[k] || (m_pressedSincePoll[k] && recent));
     m_pressedSincePoll[k] = false;
     return on;
 }
 
-void ArrowKeys::press(Key k)
+void ArrowKeys::forgetPresses()
+{
+    m_pressedSincePoll = {};
+}
+
+void ArrowKeys::press(Key k, const QObject* window)
 {
     m_down[k] = true;
     m_pressedSincePoll[k] = true;
+    m_inWindow[k] = window != nullptr;
+    m_pressedAt[k] = m_clock.elapsed();
+    m_window[k] = window ? windowOf(window) : nullptr;
 }
 
 void ArrowKeys::release(Key k)
@@ -99,10 +128,14 @@ bool ArrowKeys::eventFilter(QObject* watched, QEvent* event)
                 break;
             }
             if (k >= 0) {
-                if (event->type() == QEvent::KeyPress)
-                    press(static_cast<Key>(k));
-                else
+                // The filter sees the event once for every widget it travels
+                // through; the first one is where the keyboard was.
+                if (event->type() == QEvent::KeyPress) {
+                    if (!m_down[k])
+                        press(static_cast<Key>(k), watched);
+                } else {
                     release(static_cast<Key>(k));
+                }
             }
         }
     }

@@ -73,6 +73,35 @@ QString exchangeFolder(const Settings& settings)
     return programDrive() + QStringLiteral("/kvio");
 }
 
+SkierNameCheck checkSkierName(const QString& text)
+{
+    SkierNameCheck c{text, {}};
+    auto refuse = [&](const QString& what, const QString& message) {
+        if (!c.name.contains(what))
+            return;
+        if (c.message.isEmpty())
+            c.message = message;
+        c.name.replace(what, QStringLiteral(" "));
+    };
+    refuse(QStringLiteral(","),
+           QStringLiteral("Sorry, you cannot use the \",\" character in this box"));
+    // The name becomes a file name in the video folder: nothing in it may
+    // lead out of that folder.
+    refuse(QStringLiteral("/"),
+           QStringLiteral("Sorry, you cannot use the \"/\" character in this box"));
+    refuse(QStringLiteral("\\"),
+           QStringLiteral("Sorry, you cannot use the \"\\\" character in this box"));
+    refuse(QStringLiteral(".."), QStringLiteral("Sorry, you cannot use \"..\" in this box"));
+    for (QChar& ch : c.name) {
+        if (ch.category() == QChar::Other_Control) {
+            if (c.message.isEmpty())
+                c.message = QStringLiteral("Sorry, you cannot use control characters in this box");
+            ch = QLatin1Char(' ');
+        }
+    }
+    return c;
+}
+
 QString fileNameStem(const QString& skier)
 {
     QString stem;

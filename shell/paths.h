@@ -25,6 +25,18 @@ QString joinPath(const QString& folder, const QString& name);
 // up, so no picture or video named after a skier lands outside its folder.
 QString fileNameStem(const QString& skier);
 
+// A skier name as typed, made safe for a file name in the video folder: a
+// comma, a path separator, ".." or a control character is replaced by a
+// blank; the message says which the operator typed. Empty message: the name
+// was fine. The capture screen's name box and the fix of a name after a
+// duplicate recording both go through here, so the video's name and the
+// skier's name never differ.
+struct SkierNameCheck {
+    QString name;
+    QString message;
+};
+SkierNameCheck checkSkierName(const QString& text);
+
 // The folder of the running program, or KORVEL_HOME when that is set.
 QString programFolder();
 

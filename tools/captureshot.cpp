@@ -23,7 +23,7 @@ namespace
 
 struct NoHandOver : CaptureScreenListener {
     void setMeasureSkier(const QString&, const QString&) override {}
-    void showReview(const QString&) override {}
+    void showReview(const Jump&) override {}
     void showMainScreen() override {}
     QString selectSkier() override { return {}; }
 };

@@ -31,7 +31,6 @@ struct StaysOnMeasure : MeasureListener {
     void showCapture() override {}
     void openPictureLog() override {}
     void openCalibration() override {}
-    std::optional<CaptureValues> captureValues() const override { return std::nullopt; }
 };
 
 } // namespace

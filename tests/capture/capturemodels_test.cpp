@@ -27,9 +27,11 @@ struct Recorder : CaptureScreenListener {
         measureName = name;
         measureJump = jump;
     }
-    void showReview(const QString& file) override
+    Jump reviewJump;
+    void showReview(const Jump& jump) override
     {
-        reviewFile = file;
+        reviewFile = jump.video;
+        reviewJump = jump;
         ++reviews;
     }
     void showMainScreen() override { ++mains; }
@@ -199,6 +201,25 @@ TEST_F(CaptureScreenFixture, WithoutContactTheMiddleFrameIsHandedOn)
     EXPECT_FALSE(screen.recording());
     EXPECT_EQ(w.shared.StartFrame, 75);
     EXPECT_EQ(listener.reviews, 1);
+}
+
+TEST_F(CaptureScreenFixture, ALengthTypedIntoTheSettingsStillEndsTheRecording)
+{
+    // Not one of the list's lengths, and not whole: the countdown passes 0.5
+    // and must stop below zero, not run on.
+    w.settings->save("captureTime", "2.5");
+    panels.rateEdited("30");
+    screen.load();
+    screen.startRecording();
+    ASSERT_TRUE(screen.recording());
+    screen.tick();
+    screen.tick();
+    EXPECT_TRUE(screen.recording());
+    screen.tick();
+    EXPECT_FALSE(screen.recording());
+    EXPECT_EQ(listener.reviews, 1);
+    // Without Contact: the middle of the 2.5 s.
+    EXPECT_EQ(w.shared.StartFrame, 37);
 }
 
 TEST_F(CaptureScreenFixture, ARecordingThatCannotStartIsToldAndTheScreenStaysIdle)

@@ -26,9 +26,9 @@ struct Review : CaptureScreenListener {
     QString file;
     int reviews = 0;
     void setMeasureSkier(const QString&, const QString&) override {}
-    void showReview(const QString& f) override
+    void showReview(const Jump& j) override
     {
-        file = f;
+        file = j.video;
         ++reviews;
     }
     void showMainScreen() override {}

@@ -509,12 +509,14 @@ TEST(Pictures, SavedPictureLinesSideFileAndLog)
     const QString path = b.model->picturePath();
     EXPECT_EQ(path, b.dir.file("caps/Jane Roejump3.bmp"));
     QDir().mkpath(b.dir.file("caps"));
-    ASSERT_TRUE(b.model->pictureSaved(path, "Jane Roe", "4"));
+    ASSERT_TRUE(b.model->pictureSaved(path));
     EXPECT_EQ(b.results().at(1), kStamp + "Saved picture: " + path);
-    EXPECT_EQ(test::readAll(path + ".info"), (path + ", Jane Roe, 4\r\n").toLatin1());
+    // The skier and the jump the result was recorded under.
+    EXPECT_EQ(test::readAll(path + ".info"), (path + ", Jane Roe, 3\r\n").toLatin1());
     const QStringList log = *readLines(b.dir.file("JumpMeasurementLog120726.txt"));
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].startsWith("12-07-2026    14:03:11      Skier: Jane Roe"));
+    EXPECT_TRUE(log[0].contains("Jump:  3 "));
     EXPECT_TRUE(log[0].contains("Distance:  45.3m"));
     EXPECT_TRUE(log[0].endsWith("File: " + path));
 
@@ -535,7 +537,37 @@ TEST(Pictures, UnwritableLogAndSideFileAreNamed)
                            infoReason,
                        QString("Error Message"))
         .expectMessage("The measurement log could not be written:\n" + log + "\n" + logReason);
-    EXPECT_FALSE(b.model->pictureSaved(path, "Jane Roe", "4"));
+    EXPECT_FALSE(b.model->pictureSaved(path));
     // The results line does not depend on the other two.
+    EXPECT_EQ(b.results().size(), 1);
+}
+
+TEST(MeasureModel, AFrameFromReviewIsRecordedUnderItsJumpsSkierAndAttempt)
+{
+    Bench b;
+    // The previous jump's skier is still in the boxes.
+    b.model->setText(MeasureControl::SkierName, "Old Skier");
+    b.model->setText(MeasureControl::JumpNo, "7");
+    Jump fixed;
+    fixed.video = b.dir.file("Jane Roejump3.avi");
+    fixed.skier = "Jane Roe";
+    fixed.attempt = "3";
+    b.model->takeJump(fixed);
+    b.model->newPicture();
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record());
+    EXPECT_EQ(b.results(), QStringList{kJaneRoeLine});
+
+    // A video whose name tells no skier: the boxes wait for the operator,
+    // and nothing is recorded under the last skier's name.
+    Jump unnamed;
+    unnamed.video = b.dir.file("lake test.avi");
+    b.model->takeJump(unnamed);
+    b.model->newPicture();
+    b.clickExample();
+    EXPECT_EQ(b.model->text(MeasureControl::SkierName), "");
+    b.prompt.expectMessage(
+        "Type the skier's name in the skier name box first; the result needs the skier's name.");
+    EXPECT_FALSE(b.model->Record());
     EXPECT_EQ(b.results().size(), 1);
 }

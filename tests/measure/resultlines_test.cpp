@@ -88,13 +88,13 @@ TEST(ExchangeLines, RawLineCutsTheNameAtItsFirstComma)
 TEST(PictureLog, FieldsInFourteenColumnZonesEndingWithThePath)
 {
     const QString path = "/caps/Jane Roejump3.bmp";
-    const QString line = pictureLogLine(test::exampleTime(), "Jane Roe", "4", " 45.3m", path);
+    const QString line = pictureLogLine(test::exampleTime(), "Jane Roe", "3", " 45.3m", path);
     EXPECT_EQ(line, "12-07-2026    14:03:11      Skier: Jane Roe             Jump:  3      "
                     "Distance:  45.3m            File: /caps/Jane Roejump3.bmp");
     EXPECT_TRUE(line.endsWith("bmp"));
     // A long name pushes the following fields to later zones, still aligned.
     const QString longName =
-        pictureLogLine(test::exampleTime(), "Maximiliane Oberhollenzer", "2", "", path);
+        pictureLogLine(test::exampleTime(), "Maximiliane Oberhollenzer", "1", "", path);
     const qsizetype jump = longName.indexOf("Jump:");
     EXPECT_EQ(jump % 14, 0);
     EXPECT_EQ(longName.at(jump - 1), ' ');
@@ -103,6 +103,6 @@ TEST(PictureLog, FieldsInFourteenColumnZonesEndingWithThePath)
 
 TEST(PictureLog, SideFileLine)
 {
-    EXPECT_EQ(pictureInfoLine("/caps/Jane Roejump3.bmp", "Jane Roe", "4"),
-              "/caps/Jane Roejump3.bmp, Jane Roe, 4");
+    EXPECT_EQ(pictureInfoLine("/caps/Jane Roejump3.bmp", "Jane Roe", "3"),
+              "/caps/Jane Roejump3.bmp, Jane Roe, 3");
 }

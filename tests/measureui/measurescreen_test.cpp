@@ -233,22 +233,45 @@ TEST(MeasureScreen, OutcomesThroughTheOptions)
     }
 }
 
-TEST(MeasureScreen, ClearAlwaysAdvancesAndUsesUpExchangePictures)
+TEST(MeasureScreen, ClearAdvancesOncePerRecordedJumpAndUsesUpExchangePictures)
 {
     MeasureOperator op;
+    op.typeSkier("Jane Roe");
     op.type("Jump_no", "3");
     QFile snapshot(op.kvio + "/snapshot.bmp");
     ASSERT_TRUE(op.scene.picture.save(snapshot.fileName()));
     op.press("ImgSnapShot");
     EXPECT_TRUE(op.shown("FrozenSign"));
     EXPECT_EQ(op.box("gif_file_name"), "snapshot.bmp");
+    // A frame cleared without a result is no attempt of the skier's.
     op.press("Unfreeze");
     op.press("Unfreeze");
-    EXPECT_EQ(op.box("Jump_no"), "5");
+    EXPECT_EQ(op.box("Jump_no"), "3");
     EXPECT_FALSE(snapshot.exists());
     // Nothing left to load: the button does nothing.
     op.press("ImgSnapShot");
     EXPECT_FALSE(op.shown("FrozenSign"));
+
+    // A jump recorded on its frame moves on once, at the first Clear; leaving
+    // the screen, which clears again, does not skip a number.
+    op.loadSampleJump();
+    op.clickPixel(op.scene.impact->click());
+    op.press("Record");
+    EXPECT_EQ(op.box("Jump_no"), "3");
+    op.press("Unfreeze");
+    EXPECT_EQ(op.box("Jump_no"), "4");
+    op.menu("Exit");
+    EXPECT_EQ(op.box("Jump_no"), "4");
+    // And the other way round: recorded, then left without Clear.
+    op.screen->enter();
+    op.loadSampleJump();
+    op.clickPixel(op.scene.impact->click());
+    op.press("Record");
+    op.menu("Exit");
+    EXPECT_EQ(op.box("Jump_no"), "5");
+    op.screen->enter();
+    op.press("Unfreeze");
+    EXPECT_EQ(op.box("Jump_no"), "5");
 }
 
 TEST(MeasureScreen, SetGridCyclesThroughTheConfiguredGrids)
@@ -347,7 +370,8 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
         EXPECT_FALSE(op.screen->isVisible()) << c.policy;
         EXPECT_EQ(op.screens.asked, QStringList{"main"});
         EXPECT_EQ(op.shared.LastScreen, ScreenTag::None);
-        EXPECT_EQ(op.box("Jump_no"), "4");
+        // Nothing was recorded: the jump is still to be measured.
+        EXPECT_EQ(op.box("Jump_no"), "3");
         EXPECT_FALSE(op.shown("grid_description"));
     }
 }
@@ -363,7 +387,7 @@ TEST(MeasureScreen, CaptureNextJumpAsksAndCanStay)
         op.menu("mnuCapture");
         EXPECT_EQ(op.screen->isVisible(), remain);
         EXPECT_EQ(op.screens.asked, remain ? QStringList() : QStringList{"capture"});
-        EXPECT_EQ(op.box("Jump_no"), remain ? "1" : "2");
+        EXPECT_EQ(op.box("Jump_no"), "1");
         EXPECT_EQ(op.shared.LastScreen, remain ? ScreenTag::PictureLoadMenu : ScreenTag::Measure);
     }
 }

@@ -119,52 +119,124 @@ TEST(ReviewPlayer, ADamagedFrameShowsItsReasonNotAnotherPicture)
 TEST(ReviewSkierName, TheFixRenamesTheRecordingOrSaysWhyNot)
 {
     enum Outcome { Renamed, Kept, Refused };
+    // One step of the dialogue: the question asked (F the first, T the name
+    // taken, E the empty answer's, R the first again after a refused name)
+    // and the answer typed; "<cancel>" cancels.
+    const QString kEmpty = "You must input a name. Please try again ";
+    const QString kSlash = "Sorry, you cannot use the \"/\" character in this box";
     const struct {
         const char* what;
-        QStringList answers; // input box answers in turn; "<cancel>" cancels
+        QList<std::pair<char, QString>> steps;
         QStringList existing;
         bool folderInTheWay;  // a folder of the new name: no file, yet no rename
         const char* expected; // Text6 file name afterwards
         Outcome outcome;
+        const char* skier; // the jump's skier and attempt afterwards
+        const char* attempt;
     } cases[] = {
-        {"a new name", {"Jones"}, {}, false, "Jonesjump1.avi", Renamed},
-        {"the name as it was", {"SmithX"}, {}, false, "SmithXjump1.avi", Kept},
-        {"empty, then a name", {"", "Jones"}, {}, false, "Jonesjump1.avi", Renamed},
+        {"a new name", {{'F', "Jones"}}, {}, false, "Jonesjump1.avi", Renamed, "Jones", "1"},
+        {"the name as it was",
+         {{'F', "SmithX"}},
+         {},
+         false,
+         "SmithXjump1.avi",
+         Kept,
+         "SmithX",
+         "1"},
+        {"empty, then a name",
+         {{'F', ""}, {'E', "Jones"}},
+         {},
+         false,
+         "Jonesjump1.avi",
+         Renamed,
+         "Jones",
+         "1"},
         {"a name in use, then another with the next pass",
-         {"Smith", "Jones"},
+         {{'F', "Smith"}, {'T', "Jones"}},
          {"Smithjump1.avi"},
          false,
          "Jonesjump2.avi",
-         Renamed},
+         Renamed,
+         "Jones",
+         "2"},
+        {"cancelled at once",
+         {{'F', "<cancel>"}},
+         {},
+         false,
+         "SmithXjump1.avi",
+         Kept,
+         "SmithX",
+         "1"},
+        {"empty twice", {{'F', ""}, {'E', ""}}, {}, false, "SmithXjump1.avi", Kept, "SmithX", "1"},
+        {"empty, then cancelled",
+         {{'F', ""}, {'E', "<cancel>"}},
+         {},
+         false,
+         "SmithXjump1.avi",
+         Kept,
+         "SmithX",
+         "1"},
         {"a name in use, then cancelled",
-         {"Smith", "<cancel>", "<cancel>"},
+         {{'F', "Smith"}, {'T', "<cancel>"}},
          {"Smithjump1.avi"},
          false,
          "SmithXjump1.avi",
-         Kept},
-        {"a folder name in the answer", {"../Jones"}, {}, false, " . Jonesjump1.avi", Renamed},
-        {"a folder in the way of the rename", {"Jones"}, {}, true, "SmithXjump1.avi", Refused},
+         Kept,
+         "SmithX",
+         "1"},
+        {"a folder name in the answer",
+         {{'F', "../Jones"}},
+         {},
+         false,
+         "  Jonesjump1.avi",
+         Renamed,
+         "  Jones",
+         "1"},
+        {"a name that is nothing but a path, then a name",
+         {{'F', "../"}, {'R', "Jones"}},
+         {},
+         false,
+         "Jonesjump1.avi",
+         Renamed,
+         "Jones",
+         "1"},
+        {"a folder in the way of the rename",
+         {{'F', "Jones"}},
+         {},
+         true,
+         "SmithXjump1.avi",
+         Refused,
+         "SmithX",
+         "1"},
     };
     for (const auto& c : cases) {
         Review r;
         const QString video = test::writeSolidClip(r.dir.file("SmithXjump1.avi"), 4);
         for (const QString& e : c.existing)
             test::writeSolidClip(r.dir.file(e), 2);
-        QString question = kFixName;
-        for (const QString& a : c.answers) {
+        const QString title = QStringLiteral("Fix the skier's name");
+        for (const auto& [asked, a] : c.steps) {
+            const QString question = asked == 'T' ? kTaken : asked == 'E' ? kEmpty : kFixName;
             r.prompt.expectInput(question, a == "<cancel>" ? std::nullopt : std::optional(a),
-                                 QStringLiteral("Fix the skier's name"));
-            question = a.isEmpty() || a == "<cancel>"
-                           ? QStringLiteral("You must input a name. Please try again ")
-                           : kTaken;
+                                 title);
+            if (a.contains('/'))
+                r.prompt.expectMessage(kSlash, QStringLiteral("Input Error"));
+            if (a == "../")
+                r.prompt.expectMessage(
+                    "\"../\" cannot be a skier's name in a file name. Please type the skier's "
+                    "name.",
+                    title, Icon::Exclamation);
         }
         if (c.outcome == Refused)
             r.prompt.expectMessage("The video could not be renamed to:\r\n" +
                                        r.dir.file("Jonesjump1.avi") + "\r\nIt keeps its name:\r\n" +
                                        video + "\r\nDestination file exists",
-                                   QStringLiteral("Fix the skier's name"), Icon::Exclamation);
-        if (QString(c.what).contains("cancelled"))
-            r.prompt.expectMessage("The video keeps its name:\r\n" + video);
+                                   title, Icon::Exclamation);
+        const bool keptUnasked =
+            QString(c.what).contains("cancel") || QString(c.what) == "empty twice";
+        if (keptUnasked)
+            r.prompt.expectMessage("The video keeps its name:\r\n" + video, title,
+                                   Icon::Information);
         if (c.folderInTheWay)
             QDir(r.dir.path()).mkdir("Jonesjump1.avi");
         r.arriveFromCapture(video);
@@ -174,6 +246,13 @@ TEST(ReviewSkierName, TheFixRenamesTheRecordingOrSaysWhyNot)
         EXPECT_EQ(QFile::exists(video), c.outcome != Renamed) << c.what;
         EXPECT_EQ(r.player.file(), expected) << c.what << ": the player shows that file";
         EXPECT_FALSE(r.capture.notice);
+        // The capture screen keeps its name unless the video took a new one.
+        EXPECT_EQ(r.capture.name, c.skier) << c.what;
+        // The jump is measured under the name and attempt its video has.
+        EXPECT_EQ(r.model.jump().video, expected) << c.what;
+        EXPECT_EQ(r.model.jump().skier, c.skier) << c.what;
+        EXPECT_EQ(r.model.jump().attempt, c.attempt) << c.what;
+        EXPECT_TRUE(r.model.player().controlsEnabled()) << c.what;
         EXPECT_TRUE(r.prompt.done()) << c.what;
     }
 }
@@ -200,5 +279,70 @@ TEST(ReviewHeldKey, TenStepsASecondHoweverLateThePolls)
             held.endPoll();
         }
         EXPECT_EQ(steps, c.steps) << c.what;
+    }
+}
+
+TEST(ReviewOpening, AVideoOpenedByHandStartsWhereItWasMeasuredUnderItsOwnSkier)
+{
+    const QString kContact = "File already measured - contact frame is  12";
+    const QString kStart = "File already measured - start frame is  12";
+    const struct {
+        const char* name;
+        bool measuredBefore; // an .info side file with frame 12
+        bool fromLog;        // else chosen with the file dialog
+        std::int64_t position;
+        const char* skier;
+        const char* attempt;
+    } cases[] = {
+        {"Ann Leejump3.avi", true, true, 12, "Ann Lee", "3"},
+        {"Ann Leejump3.avi", true, false, 12, "Ann Lee", "3"},
+        {"Ann Leejump3.avi", false, true, 0, "Ann Lee", "3"},
+        {"Ann Leejump3.avi", false, false, 0, "Ann Lee", "3"},
+        // Not named by the recording rule: no skier the operator did not give.
+        {"lake test.avi", true, true, 12, "", ""},
+        {"lake test.avi", false, false, 0, "", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.name) + (c.measuredBefore ? " measured" : "") +
+                                 (c.fromLog ? " from the log" : " chosen");
+        Review r;
+        r.capture.notice = false;
+        r.shared.GridsReady = 1;
+        // A jump measured before: the player was held still for its export.
+        const QString earlier = test::writeSolidClip(r.dir.file("Bo Kjump1.avi"), 20);
+        r.model.setExporter([](const QString&, std::int32_t) { return true; });
+        r.arriveFromCapture(earlier);
+        r.shared.VideoSavePolicy = SavePolicy::Save;
+        ASSERT_EQ(r.model.UseDisplayedFrame(false), NextScreen::Measure) << what;
+        ASSERT_FALSE(r.model.player().controlsEnabled());
+
+        const QString video = test::writeSolidClip(r.dir.file(c.name), 20);
+        if (c.measuredBefore) {
+            ASSERT_TRUE(WriteInfoFile(video, 12));
+        }
+        if (c.fromLog) {
+            if (c.measuredBefore) {
+                r.prompt.expectMessage(kContact, QStringLiteral("Start Already Measured Warning"));
+            }
+            r.model.setFileToView(video);
+            r.shared.LastScreen = ScreenTag::View;
+            r.model.Arrive();
+        } else {
+            r.prompt.expectOpenFile(video);
+            if (c.measuredBefore) {
+                r.prompt.expectMessage(kStart, QStringLiteral("Start Already Measured Warning"));
+            }
+            r.model.BrowseForVideo();
+        }
+        EXPECT_EQ(r.model.player().file(), video) << what;
+        EXPECT_EQ(r.model.player().positionFrame(), c.position) << what;
+        EXPECT_TRUE(r.model.player().controlsEnabled()) << what;
+        r.model.StepForward();
+        EXPECT_EQ(r.model.player().positionFrame(), c.position + 1) << what << ": steppable";
+        EXPECT_EQ(r.model.jump().video, video) << what;
+        EXPECT_EQ(r.model.jump().skier, c.skier) << what;
+        EXPECT_EQ(r.model.jump().attempt, c.attempt) << what;
+        EXPECT_EQ(r.model.jump().source, c.fromLog ? JumpSource::Log : JumpSource::Browse) << what;
+        EXPECT_TRUE(r.prompt.done()) << what;
     }
 }

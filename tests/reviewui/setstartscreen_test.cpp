@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QTimer>
@@ -303,6 +304,39 @@ TEST(SetStartScreen, SteppingByButtonsKeypadHeldArrowsAndTheSlider)
         EXPECT_EQ(r.shownFrame(), s.frame) << s.what;
         EXPECT_EQ(r.player()->slider()->value(), s.frame) << s.what;
     }
+}
+
+TEST(SetStartScreen, OnlyArrowsPressedOnReviewStepIt)
+{
+    test::Workplace w;
+    Review r(w);
+    w.shared.StartFrame = 10;
+    r.arrive(ScreenTag::Capture, test::writeSolidClip(w.dir.file("Smithjump1.avi"), 25));
+    ASSERT_EQ(r.shownFrame(), 10);
+    QTimer* timer2 = r.find<QTimer>(C::Timer2);
+    const auto poll = [&] { QMetaObject::invokeMethod(timer2, "timeout"); };
+
+    // Arrows typed in another window (the capture screen's name box) before
+    // review took over are not review's: the Contact frame stays on show.
+    QWidget other;
+    auto* nameBox = new QLineEdit(&other);
+    other.show();
+    QTest::keyClick(nameBox, Qt::Key_Right);
+    QTest::keyClick(nameBox, Qt::Key_Right);
+    poll();
+    poll();
+    EXPECT_EQ(r.shownFrame(), 10);
+    // Held down there, still not.
+    QTest::keyPress(nameBox, Qt::Key_Left);
+    poll();
+    QTest::keyRelease(nameBox, Qt::Key_Left);
+    EXPECT_EQ(r.shownFrame(), 10);
+
+    // On review itself a tap steps once, at the next poll only.
+    QTest::keyClick(r.player(), Qt::Key_Right);
+    poll();
+    poll();
+    EXPECT_EQ(r.shownFrame(), 11);
 }
 
 TEST(SetStartScreen, ADamagedFrameIsMarkedAndSteppingGoesOn)

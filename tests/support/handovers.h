@@ -28,12 +28,10 @@ struct HandOverLog {
 
 // "main", "capture", "picture log", "calibration".
 struct MeasureHandOvers : MeasureListener, HandOverLog {
-    std::optional<CaptureValues> capture; // the capture screen's skier and pass
     void showMainScreen() override { note(QStringLiteral("main")); }
     void showCapture() override { note(QStringLiteral("capture")); }
     void openPictureLog() override { note(QStringLiteral("picture log")); }
     void openCalibration() override { note(QStringLiteral("calibration")); }
-    std::optional<CaptureValues> captureValues() const override { return capture; }
 };
 
 // "measure", "grid set-up", "capture", "main", "log".

@@ -4,6 +4,7 @@
 // when the script is destroyed fails the running test.
 
 #include "shell/prompt.h"
+#include "tests/support/printers.h"
 
 #include <QString>
 #include <QStringList>

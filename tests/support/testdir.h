@@ -2,6 +2,7 @@
 // A fresh temporary folder per test, and a Settings file inside it.
 
 #include "shell/settings.h"
+#include "tests/support/printers.h"
 
 #include <QTemporaryDir>
 
