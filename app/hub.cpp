@@ -37,6 +37,13 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
       m_pictureLog(LogKind::Picture, m_shared, prompt, *this), m_manual(prompt)
 {
     m_setupModel.setListener(this);
+    m_panelsModel.setGridPictureSizes([this] {
+        QList<QSize> sizes;
+        for (int g = 1; g <= m_shared.GridCount && g <= 3; ++g)
+            if (m_grids.gridReady[g] && m_grids.pictureSize[g].isValid())
+                sizes << m_grids.pictureSize[g];
+        return sizes;
+    });
     m_configModel.setListener(&m_configSide);
     m_review.model().setCaptureFields(&m_captureFields);
     m_captureModel.setListener(this);

@@ -114,6 +114,10 @@ public:
     std::int64_t audioSamples() const { return statistics().audioSamples; }
     std::int64_t captureTimeMs() const { return statistics().timeMs; }
 
+    // The picture size recordings are made at: the chosen resolution, else
+    // the camera's own.
+    QSize currentSize() const;
+
 signals:
     void status(int code, const QString& text);
     void statusText(const QString& text);
@@ -124,7 +128,6 @@ signals:
 private:
     void listDevices();
     void pushSettings();
-    QSize currentSize() const;
     void onSessionEvent(int kind, int code, const QString& text);
 
     std::unique_ptr<DeviceDirectory> m_directory;

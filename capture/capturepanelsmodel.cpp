@@ -296,10 +296,27 @@ void CapturePanelsModel::select(List which, int index)
     switch (which) {
     case List::Devices:
         break;
-    case List::Resolution:
+    case List::Resolution: {
         m_control.setCurrent(CaptureList::Resolution, index);
         m_settings.save(QStringLiteral("videoresolution"), QString::number(index));
+        const QList<QSize> grids = m_gridSizes ? m_gridSizes() : QList<QSize>{};
+        const QSize chosen = m_control.currentSize();
+        if (!grids.isEmpty() && chosen.isValid() && !grids.contains(chosen)) {
+            QStringList sizes;
+            for (const QSize& s : grids)
+                sizes << QStringLiteral("%1 x %2").arg(s.width()).arg(s.height());
+            sizes.removeDuplicates();
+            m_prompt.message(
+                QStringLiteral("Recordings at %1 x %2 pixels cannot be measured on the grids in "
+                               "use, which were set up on pictures of %3 pixels. Choose %3, or "
+                               "set up the grids again on pictures of %1 x %2.")
+                    .arg(chosen.width())
+                    .arg(chosen.height())
+                    .arg(sizes.join(QStringLiteral(" or "))),
+                QString(), Icon::Exclamation);
+        }
         break;
+    }
     case List::ColorFormat:
         m_control.setCurrent(CaptureList::ColorFormat, index);
         m_settings.save(QStringLiteral("ColorFormat"), QString::number(index));

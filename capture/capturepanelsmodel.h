@@ -8,11 +8,14 @@
 #include "capture/capturetypes.h"
 #include "shell/controls.h"
 
+#include <QList>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 namespace korvel
 {
@@ -239,6 +242,12 @@ public:
 
     // The panels' values into the control, before every recording.
     void SetCaptureValues();
+    // The picture sizes the grids in use were set up on: a camera size that
+    // is none of them is said at once, as recordings at it could not be measured.
+    void setGridPictureSizes(std::function<QList<QSize>()> sizes)
+    {
+        m_gridSizes = std::move(sizes);
+    }
     // Selects the control's audio format in ComboAttrib (or adds it).
     void InitAudioSettings();
     bool connected() const { return m_connected; }
@@ -257,6 +266,7 @@ private:
     CaptureControl& m_control;
     Settings& m_settings;
     Prompt& m_prompt;
+    std::function<QList<QSize>()> m_gridSizes;
     std::array<ListState, kListCount> m_lists;
     bool m_connected = false;
     QString m_connectedName;

@@ -3,6 +3,7 @@
 #include "shell/textrules.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -53,7 +54,25 @@ QStringList parameterFileLines(const GridFileData& d)
         lines << fieldText(d.c[k]);
     lines << fieldText(d.jump.X) << fieldText(d.jump.Y) << fieldText(d.ten) << fieldText(d.two)
           << fieldText(d.gridNumber);
+    if (d.pictureSize.isValid() && !d.pictureSize.isEmpty())
+        lines << pictureSizeLine(d.pictureSize);
     return lines;
+}
+
+QString pictureSizeLine(const QSize& size)
+{
+    return QStringLiteral("Picture size: %1 x %2 pixels").arg(size.width()).arg(size.height());
+}
+
+QSize pictureSizeFromLine(const QString& line)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*Picture size: (\\d{1,5}) x (\\d{1,5}) pixels\\s*$"));
+    const QRegularExpressionMatch m = pattern.match(line);
+    if (!m.hasMatch())
+        return {};
+    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+    return size.isEmpty() ? QSize() : size;
 }
 
 QStringList checkBuoyFileLines(const GridFileData& d)
@@ -208,6 +227,9 @@ std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
                      .arg(numberText(d.gridNumber).trimmed()));
     if (r.failed())
         return GridFileError{r.error()};
+    // Grids set up before the size was written say nothing of it.
+    if (lines->size() > 19)
+        d.pictureSize = pictureSizeFromLine(lines->at(19));
 
     const QString cb = checkBuoyFilePath(iptPath);
     if (QFileInfo::exists(cb)) {

@@ -7,6 +7,7 @@
 #include "grid/gridmapping.h"
 #include "shell/textfile.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,9 @@ struct GridFileData {
     SurveyPoint jump;
     double ten = 10, two = 2;
     double gridNumber = 1;
+    // The size of the pictures the grid was set up on, in pixels; not valid
+    // when the file does not say (files from before it was written).
+    QSize pictureSize;
 
     bool hasCheckBuoy = false;
     ScreenPoint checkScreen;
@@ -70,6 +74,12 @@ std::variant<GridFileData, GridFileError> loadGridFile(const QString& iptPath);
 // around it are ignored, and a field that starts with a double quote runs to
 // the closing quote.
 QStringList splitFields(const QString& line);
+
+// The line after the grid number that names the pictures' size
+// ("Picture size: 640 x 480 pixels"), and its reading; readers that know only
+// the nineteen lines before it pass over it.
+QString pictureSizeLine(const QSize& size);
+QSize pictureSizeFromLine(const QString& line);
 
 // Line breaks become blanks: a text field is one line of its file.
 QString oneLine(const QString& text);

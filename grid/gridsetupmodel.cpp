@@ -158,6 +158,7 @@ void GridSetupModel::showGrid(int g)
         return;
     m_gridNumber = g;
     m_grids.readRecord(g);
+    m_workingSize = m_grids.pictureSize[g];
     m_grids.jump = m_grids.storedJump;
     fillBoxesFromWorkingSet(true);
     m_valid = m_grids.gridReady[g];
@@ -446,6 +447,10 @@ bool GridSetupModel::complete()
     m_grids.checkScreen = placed;
     m_grids.checkSurvey = {cx, cy};
     m_grids.storeRecord(g);
+    // The markers were placed on the picture in the background: pictures
+    // measured with this grid must be of its size.
+    m_workingSize = m_backgroundSize;
+    m_grids.pictureSize[g] = m_workingSize;
     if (m_listener)
         m_listener->gridActivated(g, m_grids.gridDescription[g], false);
     updateGridsReady();
@@ -565,6 +570,7 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
     d.c = m_grids.coefficients();
     d.jump = m_grids.jump;
     d.gridNumber = g;
+    d.pictureSize = m_workingSize;
     d.hasCheckBuoy = true;
     d.checkScreen = m_grids.checkScreen;
     d.checkSurveyXText = text(GridControl::CheckX);
@@ -578,6 +584,7 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
     }
     m_grids.gridFile[g] = path;
     m_grids.gridDescription[g] = description;
+    m_grids.pictureSize[g] = m_workingSize;
     m_grids.storedJump = d.jump;
     m_grids.checkSurvey = d.checkSurvey;
     m_grids.storeRecord(g);
@@ -652,6 +659,8 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     m_grids.checkSurvey = d.hasCheckBuoy ? d.checkSurvey : SurveyPoint{};
     m_grids.gridFile[g] = path;
     m_grids.gridDescription[g] = d.description;
+    m_grids.pictureSize[g] = d.pictureSize;
+    m_workingSize = d.pictureSize;
     m_grids.storeRecord(g);
     m_grids.table[g][rec::Ten] = d.ten;
     m_grids.table[g][rec::Two] = d.two;

@@ -163,6 +163,10 @@ public:
     std::optional<int> askAccuracyLine();
     AccuracyCorners corners() const;
     double pictureWidth() const;
+    // The background picture's size in pixels, which a grid solved on it
+    // records; not valid without one.
+    QSize backgroundSize() const { return m_backgroundSize; }
+    void setBackgroundSize(const QSize& pixels) { m_backgroundSize = pixels; }
 
 private:
     void applyEdit(GridControl box);
@@ -188,6 +192,9 @@ private:
     std::optional<Marker> m_selected;
     bool m_locked = false;
     int m_gridNumber = 1;
+    // The picture size of the grid in the working set (solved, loaded or shown).
+    QSize m_workingSize;
+    QSize m_backgroundSize;
     bool m_valid = false;
     bool m_accuracyVisible = false;
     bool m_cbHintVisible = false;

@@ -398,6 +398,7 @@ void GridSetupScreen::enter()
 void GridSetupScreen::setBackground(const QImage& picture)
 {
     m_picture->setPicture(picture);
+    m_model.setBackgroundSize(picture.size());
     m_model.setText(C::PicWidth, numberText(pictureTwips(picture.width())));
     m_model.setText(C::PicHeight, numberText(pictureTwips(picture.height())));
     sync();

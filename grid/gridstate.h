@@ -4,6 +4,7 @@
 
 #include "grid/gridmapping.h"
 
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -47,6 +48,10 @@ struct GridState {
     std::array<QString, 4> gridFile;
     std::array<QString, 4> gridDescription;
     std::array<bool, 4> gridReady{};
+    // The size in pixels of the pictures each grid was set up on; not valid
+    // for a grid read from a file that does not say. A picture of another
+    // size puts every buoy somewhere else: its distances would be wrong.
+    std::array<QSize, 4> pictureSize{};
 
     // +1 when the upper-right buoy's survey X is smaller than the upper-left's.
     int surveyXDirection = 1;

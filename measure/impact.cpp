@@ -37,6 +37,7 @@ ActiveGrid ActiveGrid::fromRecord(const GridState& grids, int g)
     a.jump = {r[rec::JumpX], r[rec::JumpY]};
     a.description = grids.gridDescription[g];
     a.direction = grids.surveyXDirection;
+    a.pictureSize = grids.pictureSize[g];
     return a;
 }
 
@@ -51,6 +52,7 @@ ActiveGrid ActiveGrid::fromFile(const GridFileData& d)
     a.c = d.c;
     a.jump = d.jump;
     a.description = d.description;
+    a.pictureSize = d.pictureSize;
     a.direction = d.buoys[UpperRight].X < d.buoys[UpperLeft].X ? 1 : -1;
     return a;
 }

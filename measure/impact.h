@@ -9,6 +9,7 @@
 #include "shell/sharedstate.h"
 #include "shell/twips.h"
 
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -42,6 +43,8 @@ struct ActiveGrid {
     QString description;
     // +1 when survey X grows from the upper-right buoy towards the upper-left.
     int direction = 1;
+    // The pictures it was set up on, in pixels; not valid when not known.
+    QSize pictureSize;
 
     static ActiveGrid fromRecord(const GridState& grids, int g);
     // A grid file on its own (korvel-tool): the direction follows from its buoys

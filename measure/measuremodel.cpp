@@ -338,6 +338,10 @@ bool MeasureModel::Record()
             m_prompt.message(kNoImpact, {}, Icon::Exclamation);
             return false;
         }
+        if (const auto refusal = pictureSizeRefusal()) {
+            m_prompt.message(*refusal, {}, Icon::Exclamation);
+            return false;
+        }
         const auto d = impactDistance(m_grid, jumpSettings(), *m_impact);
         if (!d) {
             m_prompt.message(kOffTheWater, {}, Icon::Exclamation);
@@ -446,6 +450,23 @@ void MeasureModel::newPicture()
     m_impact.reset();
     m_texts[MeasureControl::Distance] = QString();
     m_texts[MeasureControl::DistanceFt] = QString();
+}
+
+std::optional<QString> MeasureModel::pictureSizeRefusal() const
+{
+    const QSize& grid = m_grid.pictureSize;
+    if (!grid.isValid() || !m_pictureSize.isValid() || grid == m_pictureSize)
+        return std::nullopt;
+    return QStringLiteral("This picture is %1 x %2 pixels, but grid %3 was set up on pictures of "
+                          "%4 x %5 pixels: its buoys are not where the grid has them, and a "
+                          "distance measured here would be wrong. Measure a picture of %4 x %5 "
+                          "from this grid's camera, choose the grid of this camera, or set up a "
+                          "grid on pictures of this size.")
+        .arg(m_pictureSize.width())
+        .arg(m_pictureSize.height())
+        .arg(m_grid.number)
+        .arg(grid.width())
+        .arg(grid.height());
 }
 
 std::optional<QString> MeasureModel::recordRefusal() const

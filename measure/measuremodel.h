@@ -12,6 +12,7 @@
 #include "shell/sharedstate.h"
 
 #include <QDateTime>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -149,6 +150,12 @@ public:
     // leaves the skier's box empty for the operator to fill, never the
     // previous skier's name.
     void takeJump(const Jump& jump);
+    // The size of the picture on show, in pixels.
+    void setPictureSize(const QSize& size) { m_pictureSize = size; }
+    // Why the picture on show cannot be measured on the grid in use: it is
+    // not of the size the grid was set up on. nullopt when it fits, or when
+    // either size is not known.
+    std::optional<QString> pictureSizeRefusal() const;
     const Jump& jump() const { return m_jump; }
 
     // Record Jump. True when the result reached the results file; false when
@@ -232,6 +239,7 @@ private:
     // Clear moves it on once, whether the operator clears before leaving
     // or leaving clears.
     bool m_advanceOnClear = false;
+    QSize m_pictureSize;
     Jump m_jump;
 };
 

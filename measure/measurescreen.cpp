@@ -478,6 +478,7 @@ void MeasureScreen::enter()
 void MeasureScreen::freezePicture(const QImage& picture, const QString& source)
 {
     m_model.newPicture();
+    m_model.setPictureSize(picture.size());
     m_picture->setPicture(picture);
     show_the_grid();
     m_fileName->setText(source);
@@ -485,6 +486,10 @@ void MeasureScreen::freezePicture(const QImage& picture, const QString& source)
     placeFileNameBelowGrid();
     m_showGrid->setFocus();
     sync();
+    // Said at once, not only at Record: the operator may still pick the
+    // grid of this camera.
+    if (const auto refusal = m_model.pictureSizeRefusal())
+        m_prompt.message(*refusal, {}, Icon::Exclamation);
 }
 
 bool MeasureScreen::showPictureFile(const QString& path)

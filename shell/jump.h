@@ -22,8 +22,8 @@ enum class JumpSource {
 };
 
 struct Jump {
-    QString video;  // the recording, by the name it has on the disk now
-    QString skier;  // empty: not known from the recording (the operator types it)
+    QString video;   // the recording, by the name it has on the disk now
+    QString skier;   // empty: not known from the recording (the operator types it)
     QString attempt; // the attempt number as text, as in the recording's name
     // Where to start looking for first contact: the frame where Contact was
     // pressed, or the frame the video was measured at before.

@@ -13,6 +13,7 @@
 #include "tools/toolsupport.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -39,9 +40,10 @@ public:
 int runSolve(const QStringList& args)
 {
     return guarded([&] {
-        const QStringList known = {"--ur",   "--lr",           "--ul",   "--ll",
-                                   "--jump", "--check",        "--grid", "--description",
-                                   "--out",  "--picture-width"};
+        const QStringList known = {
+            "--ur",          "--lr",   "--ul",          "--ll",  "--jump",
+            "--check",       "--grid", "--description", "--out", "--picture-width",
+            "--picture-size"};
         const auto o = options(args, known);
         for (const char* required :
              {"--ur", "--lr", "--ul", "--ll", "--jump", "--check", "--out"}) {
@@ -68,6 +70,18 @@ int runSolve(const QStringList& args)
         if (o.contains("--picture-width"))
             model.setText(GridControl::PicWidth,
                           numberText(oneNumber("--picture-width", o["--picture-width"])));
+        // The pictures the buoys were clicked on: the grid file records their
+        // size, so a picture of another size is refused when measuring.
+        if (o.contains("--picture-size")) {
+            static const QRegularExpression size(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+            const auto m = size.match(o["--picture-size"]);
+            const QSize pixels =
+                m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+            if (pixels.isEmpty())
+                throw UsageError{QStringLiteral("--picture-size is WIDTHxHEIGHT in pixels, "
+                                                "for example 640x480")};
+            model.setBackgroundSize(pixels);
+        }
 
         struct Corner {
             const char* option;
@@ -256,7 +270,7 @@ QList<Command> gridCommands()
         {"solve",
          "  solve --ur x,y,X,Y --lr x,y,X,Y --ul x,y,X,Y --ll x,y,X,Y --jump X,Y\n"
          "        --check x,y,X,Y [--grid N] [--description TEXT] [--picture-width TWIPS]\n"
-         "        --out FILE.ipt\n"
+         "        [--picture-size WxH] --out FILE.ipt\n"
          "      Solve and validate a grid as \"Complete\" does; on success write FILE.ipt\n"
          "      and FILE.ipt.cb and print c1 ... c8. Buoys: upper/lower, right/left.",
          runSolve},

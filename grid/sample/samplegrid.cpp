@@ -50,6 +50,7 @@ QString writeSampleGrid(const QString& path, const SampleScene& scene)
     ConsolePrompt prompt;
     GridSetupModel model(grids, shared, settings, prompt);
     model.setText(GridControl::PicWidth, numberText(scene.picture.width() * 15.0));
+    model.setBackgroundSize(scene.picture.size());
     enterSampleGrid(model, scene);
     if (!model.complete())
         return QStringLiteral("the sample grid does not solve");

@@ -7,18 +7,18 @@
 #include "shell/namedwidgets.h"
 #include "shell/paths.h"
 #include "shell/pictureview.h"
-#include "tests/app/hubfixture.h"
 #include "shell/textfile.h"
+#include "tests/app/hubfixture.h"
 #include "tests/support/eventually.h"
 #include "tests/support/findcontrol.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -254,8 +254,9 @@ TEST(SecondJump, ReviewStepsTheNextRecordingAndItsFixedNameIsTheOneMeasured)
     const QStringList results = readLines(hub.shared().ResultsFile).value_or(QStringList{});
     ASSERT_FALSE(results.isEmpty());
     EXPECT_TRUE(results.last().contains(" Bea Lake  jump 1 - ")) << results.last().toStdString();
-    const QStringList log = readLines(QDir(hub.shared().VideoDir).filePath(hub.shared().LogFileName))
-                                .value_or(QStringList{});
+    const QStringList log =
+        readLines(QDir(hub.shared().VideoDir).filePath(hub.shared().LogFileName))
+            .value_or(QStringList{});
     ASSERT_FALSE(log.isEmpty());
     EXPECT_TRUE(log.last().contains("Skier: Bea Lake ")) << log.last().toStdString();
     EXPECT_TRUE(log.last().endsWith("File: " + renamed)) << log.last().toStdString();

@@ -347,6 +347,32 @@ TEST(PanelsResolution, UnsavedOrUnusableChoiceKeepsTheCamerasOwnSize)
     }
 }
 
+TEST(PanelsResolution, ASizeTheGridsWereNotSetUpOnIsSaidAtOnce)
+{
+    Workplace w;
+    QList<VideoDevice> cameras; // the test camera alone
+    CaptureControl control(std::make_unique<FakeDevices>(&cameras));
+    CapturePanelsModel panels(control, *w.settings, w.prompt);
+    QList<QSize> grids{QSize(640, 480)};
+    panels.setGridPictureSizes([&grids] { return grids; });
+    panels.populate();
+    const auto& sizes = panels.list(CapturePanelsModel::List::Resolution).items;
+    const int big = int(sizes.indexOf("1280x720"));
+    const int grid = int(sizes.indexOf("640x480"));
+    ASSERT_GE(big, 0);
+    ASSERT_GE(grid, 0);
+    w.prompt.expectMessage("Recordings at 1280 x 720 pixels cannot be measured on the grids in "
+                           "use, which were set up on pictures of 640 x 480 pixels. Choose "
+                           "640 x 480, or set up the grids again on pictures of 1280 x 720.",
+                           QString(), Icon::Exclamation);
+    panels.select(CapturePanelsModel::List::Resolution, big);
+    // Back to the grids' size: nothing to say; nor with no grid that knows its size.
+    panels.select(CapturePanelsModel::List::Resolution, grid);
+    grids.clear();
+    panels.select(CapturePanelsModel::List::Resolution, big);
+    EXPECT_TRUE(w.prompt.done());
+}
+
 TEST_F(PanelsFixture, PullingOutTheConnectedCameraDisconnectsIt)
 {
     cameras = {lavfiDevice("Dock Camera", "testsrc2=size=320x240:rate=30", QSize(320, 240), 30)};

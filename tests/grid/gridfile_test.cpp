@@ -257,3 +257,33 @@ TEST(GridFile, APipeOrDeviceIsNeverReplaced)
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(QFileInfo(path + ".cb").isFile());
 }
+
+TEST(GridFile, ThePictureSizeTravelsWithTheGridAndOldFilesHaveNone)
+{
+    test::TestDir t;
+    const QString path = t.file("north.ipt");
+    GridFileData d = sample(path);
+    d.pictureSize = QSize(960, 600);
+    ASSERT_TRUE(writeGridFiles(path, d));
+    const QStringList lines = parameterFileLines(d);
+    ASSERT_EQ(lines.size(), 20);
+    EXPECT_EQ(lines[19], "Picture size: 960 x 600 pixels");
+    const auto back = readGridFiles(path);
+    ASSERT_TRUE(std::holds_alternative<GridFileData>(back));
+    EXPECT_EQ(std::get<GridFileData>(back).pictureSize, QSize(960, 600));
+
+    // Nineteen lines, as every grid written before: it loads, size unknown;
+    // a twentieth line that is not the size is passed over the same way.
+    for (const QByteArray& tail : {QByteArray(), QByteArray("Picture size: 0 x 600 pixels\r\n"),
+                                   QByteArray("something else\r\n")}) {
+        d.pictureSize = QSize();
+        ASSERT_TRUE(writeGridFiles(path, d));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(tail);
+        f.close();
+        const auto old = readGridFiles(path);
+        ASSERT_TRUE(std::holds_alternative<GridFileData>(old)) << tail.toStdString();
+        EXPECT_FALSE(std::get<GridFileData>(old).pictureSize.isValid()) << tail.toStdString();
+    }
+}

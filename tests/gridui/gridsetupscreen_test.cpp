@@ -149,6 +149,8 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
     args << "--jump" << plain(op.scene.jump.survey.x()) + "," + plain(op.scene.jump.survey.y())
          << "--check" << fourValues(check.click(), check.survey) << "--description"
          << "Shore camera"
+         << "--picture-size"
+         << QStringLiteral("%1x%2").arg(op.scene.picture.width()).arg(op.scene.picture.height())
          << "--out" << path;
     const test::ToolRun solved = test::runProgram(KORVEL_TOOL, args);
     ASSERT_EQ(solved.code, 0) << solved.err.toStdString();

@@ -571,3 +571,35 @@ TEST(MeasureModel, AFrameFromReviewIsRecordedUnderItsJumpsSkierAndAttempt)
     EXPECT_FALSE(b.model->Record());
     EXPECT_EQ(b.results().size(), 1);
 }
+
+TEST(RecordRefused, APictureOfAnotherSizeThanTheGridsNamesBothSizes)
+{
+    Bench b;
+    b.grids.pictureSize[1] = QSize(640, 480);
+    b.model->selectGrid(1);
+    b.model->newPicture();
+    b.model->setPictureSize(QSize(1280, 720));
+    b.clickExample();
+    const QString refusal =
+        "This picture is 1280 x 720 pixels, but grid 1 was set up on pictures of 640 x 480 "
+        "pixels: its buoys are not where the grid has them, and a distance measured here would be "
+        "wrong. Measure a picture of 640 x 480 from this grid's camera, choose the grid of this "
+        "camera, or set up a grid on pictures of this size.";
+    EXPECT_EQ(b.model->pictureSizeRefusal(), refusal);
+    b.prompt.expectMessage(refusal);
+    EXPECT_FALSE(b.model->Record());
+    EXPECT_FALSE(QFile::exists(b.shared.ResultsFile));
+    EXPECT_EQ(b.model->text(MeasureControl::JumpNo), "3");
+
+    // A fall needs no distance, so no size; the grid's own size measures.
+    b.model->clickOutcome(Outcome::Fall);
+    EXPECT_TRUE(b.model->Record());
+    b.model->setPictureSize(QSize(640, 480));
+    b.clickExample();
+    EXPECT_TRUE(b.model->Record());
+    // A grid from a file that does not say its size measures every picture.
+    b.grids.pictureSize[1] = QSize();
+    b.model->selectGrid(1);
+    b.model->setPictureSize(QSize(1280, 720));
+    EXPECT_EQ(b.model->pictureSizeRefusal(), std::nullopt);
+}
