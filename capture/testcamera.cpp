@@ -5,10 +5,51 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <mutex>
 #include <thread>
 
 namespace korvel
 {
+
+namespace
+{
+
+struct FlightPlan {
+    std::mutex mutex;
+    QList<TestFlight> flights;
+    std::int64_t filmed = 0;
+};
+
+FlightPlan& plan()
+{
+    static FlightPlan p;
+    return p;
+}
+
+TestFlight nextFlight()
+{
+    FlightPlan& p = plan();
+    std::lock_guard lock(p.mutex);
+    const std::int64_t k = p.filmed++;
+    return p.flights.isEmpty() ? TestFlight{} : p.flights[qsizetype(k % p.flights.size())];
+}
+
+} // namespace
+
+void TestCamera::setFlights(QList<TestFlight> flights)
+{
+    FlightPlan& p = plan();
+    std::lock_guard lock(p.mutex);
+    p.flights = std::move(flights);
+    p.filmed = 0;
+}
+
+std::int64_t TestCamera::flightsFilmed()
+{
+    FlightPlan& p = plan();
+    std::lock_guard lock(p.mutex);
+    return p.filmed;
+}
 
 TestCamera::TestCamera() = default;
 TestCamera::~TestCamera() = default;
@@ -35,6 +76,7 @@ QString TestCamera::open(const SourceSettings& settings)
     m_samples = 0;
     m_sceneStartSample = 0;
     m_restart = false;
+    m_flight = {};
     return {};
 }
 
@@ -67,13 +109,14 @@ CaptureSource::Read TestCamera::read(SourceFrame& frame, QString*)
     const std::int64_t n = current - m_next > kQueuedFrames ? current : m_next;
     if (m_restart) {
         m_restart = false;
+        m_flight = nextFlight();
         m_sceneStart = n;
         m_sceneStartSample = n * std::int64_t(audioFormat() ? m_settings.audio->sampleRate : 0) *
                              m_settings.rateDenominator / m_settings.rateNumerator;
     }
     frame.reset();
     frame.timeUs = std::llround(double(n) * 1e6 / rate);
-    frame.image = m_scene->frame(n - m_sceneStart, rate, std::uint32_t(n - m_sceneStart));
+    frame.image = m_scene->frame(n - m_sceneStart, rate, std::uint32_t(n - m_sceneStart), m_flight);
     if (audioFormat())
         makeSound(n, frame.audio);
     m_next = n + 1;
@@ -92,7 +135,7 @@ void TestCamera::makeSound(std::int64_t n, QByteArray& pcm)
         const double t = double(i - m_sceneStartSample) / a.sampleRate;
         const double inCycle = std::fmod(t, TestCameraScene::kCycleSeconds);
         // A 1 kHz beep for 150 ms from first contact.
-        const double since = inCycle - TestCameraScene::kTouchdownSeconds;
+        const double since = inCycle - m_flight.touchdownSeconds;
         const double v = since >= 0 && since < 0.15 ? 0.5 * std::sin(2 * M_PI * 1000.0 * t) : 0.0;
         for (int c = 0; c < a.channels; ++c) {
             if (bytes == 1) {

@@ -6,8 +6,12 @@
 // chosen it records a beep at touch-down.
 
 #include "capture/capturesource.h"
+#include "capture/testcamerascene.h"
+
+#include <QList>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 
 namespace korvel
@@ -44,6 +48,13 @@ public:
     // Sizes it offers, smallest first.
     static QList<QSize> sizes();
 
+    // The jumps to film, one a recording: from now on the k-th recording (of
+    // any test camera in the program) films flights[k % size]. Empty: every
+    // recording films the sample jump. Tests know each jump's truth this way.
+    static void setFlights(QList<TestFlight> flights);
+    // Recordings started since the last setFlights.
+    static std::int64_t flightsFilmed();
+
 private:
     void makeSound(std::int64_t n, QByteArray& pcm);
 
@@ -54,6 +65,7 @@ private:
     std::int64_t m_next = 0;       // next frame number since open
     std::int64_t m_sceneStart = 0; // frame number the scene last restarted on
     bool m_restart = false;
+    TestFlight m_flight;        // the jump the recording films
     std::int64_t m_samples = 0; // sound samples made since open
     std::int64_t m_sceneStartSample = 0;
 };

@@ -29,7 +29,31 @@ struct Pose {
 
 std::int64_t TestCameraScene::touchdownFrame(double rate)
 {
-    return std::llround(kTouchdownSeconds * rate);
+    return TestFlight{}.touchdownFrame(rate);
+}
+
+std::int64_t TestFlight::touchdownFrame(double rate) const
+{
+    return std::llround(touchdownSeconds * rate);
+}
+
+TestFlight TestFlight::fromSeed(std::uint64_t seed)
+{
+    // SplitMix64: the same seed gives the same jump on every machine.
+    auto next = [&seed] {
+        std::uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return double((z ^ (z >> 31)) >> 11) / double(1ull << 53);
+    };
+    TestFlight f;
+    f.touchdownSeconds = 1.3 + next();
+    const double distance = 32.0 + 28.0 * next();
+    const double across = -8.0 + 16.0 * next();
+    const double along = std::sqrt(distance * distance - across * across);
+    const sample::LakeSite site = sample::defaultSite();
+    f.impact = site.jump + QPointF(along, across);
+    return f;
 }
 
 TestCameraScene::TestCameraScene(QSize size)
@@ -48,24 +72,26 @@ QSize TestCameraScene::size() const
     return m_background.size();
 }
 
-QPointF TestCameraScene::touchdownSurvey() const
+QPointF TestCameraScene::touchdownSurvey(const TestFlight& flight) const
 {
-    return m_impact;
+    return flight.impact.value_or(m_impact);
 }
 
-QPointF TestCameraScene::touchdownPixel() const
+QPointF TestCameraScene::touchdownPixel(const TestFlight& flight) const
 {
-    return m_scene->mapping.surveyToPixel(touchdownSurvey());
+    return m_scene->mapping.surveyToPixel(touchdownSurvey(flight));
 }
 
-QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter) const
+QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter,
+                              const TestFlight& flight) const
 {
     QImage img = m_background.copy();
     const sample::ShoreCamera& cam = m_scene->camera;
+    const QPointF impact = touchdownSurvey(flight);
     const std::int64_t takeoff = std::llround(kTakeoffSeconds * rate);
-    const std::int64_t touchdown = touchdownFrame(rate);
-    const double flightMetres = m_impact.x() - m_jump.x();
-    const double speed = flightMetres / (kTouchdownSeconds - kTakeoffSeconds);
+    const std::int64_t touchdown = std::max(takeoff + 1, flight.touchdownFrame(rate));
+    const double flightMetres = impact.x() - m_jump.x();
+    const double speed = flightMetres / (double(touchdown - takeoff) / rate);
     const std::int64_t cycle =
         std::max<std::int64_t>(touchdown + 1, std::llround(kCycleSeconds * rate));
     const std::int64_t f = ((n % cycle) + cycle) % cycle;
@@ -86,17 +112,20 @@ QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter
         pose.z = kRampHeight * (1.0 - s) + 4.0 * kApex * s * (1.0 - s);
         pose.pitch = 18.0 - 10.0 * s;
     } else {
-        pose.x = m_impact.x() + double(f - touchdown) / rate * kRunOut;
+        pose.x = impact.x() + double(f - touchdown) / rate * kRunOut;
         pose.z = 0.0;
         pose.pitch = f == touchdown ? 8.0 : 0.0;
         pose.splash = true;
     }
 
-    const double y = m_impact.y();
+    // The skier keeps to the straight line from the jump point through the
+    // impact point, before and after it.
+    const double slope = (impact.y() - m_jump.y()) / flightMetres;
+    auto yAt = [&](double x) { return m_jump.y() + slope * (x - m_jump.x()); };
     auto at = [&](double x, double dy, double z) {
-        return cam.project(x, y + dy, z).value_or(QPointF(-1e4, -1e4)) + QPointF(0.5, 0.5);
+        return cam.project(x, yAt(x) + dy, z).value_or(QPointF(-1e4, -1e4)) + QPointF(0.5, 0.5);
     };
-    const double depth = std::hypot(pose.x - cam.position.x(), y - cam.position.y());
+    const double depth = std::hypot(pose.x - cam.position.x(), yAt(pose.x) - cam.position.y());
     const double s = cam.focalPixels() / std::max(1.0, depth); // pixels per metre
     auto pen = [&](const QColor& c, double metres) {
         return QPen(c, std::max(1.0, metres * s), Qt::SolidLine, Qt::RoundCap);
@@ -129,8 +158,7 @@ QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter
     if (f == touchdown) {
         // First contact: the white splash centred on the impact point's pixel.
         p.setBrush(QColor(255, 255, 255));
-        p.drawEllipse(at(m_impact.x(), 0, 0), std::max(1.8, 0.3 * s),
-                      std::max(1.4, 0.12 * s + 0.6));
+        p.drawEllipse(at(impact.x(), 0, 0), std::max(1.8, 0.3 * s), std::max(1.4, 0.12 * s + 0.6));
     }
     p.end();
     drawFrameCounter(img, counter);

@@ -139,8 +139,29 @@ bool renameOver(const QString& from, const QString& to, int* e)
 
 } // namespace
 
+namespace
+{
+WriteWatcher& writeWatcher()
+{
+    static WriteWatcher watcher;
+    return watcher;
+}
+void aboutToWrite(const QString& path)
+{
+    if (writeWatcher())
+        writeWatcher()(path);
+}
+} // namespace
+
+void setWriteWatcher(WriteWatcher watcher)
+{
+    writeWatcher() = std::move(watcher);
+}
+
 FileResult replaceFilesTogether(const QList<FileContent>& files)
 {
+    for (const FileContent& f : files)
+        aboutToWrite(f.path);
     struct Staged {
         QString target, fresh, backup; // backup: empty when there was no old file
     };
@@ -222,6 +243,7 @@ FileResult appendToFile(const QString& path, const QByteArray& bytes)
     if (path.trimmed().isEmpty())
         return {QStringLiteral("No file name is set. Enter the path and file name on the "
                                "configuration screen.")};
+    aboutToWrite(path);
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace korvel
@@ -49,6 +50,12 @@ FileResult appendToFile(const QString& path, const QByteArray& bytes);
 
 FileResult writeLines(const QString& path, const QStringList& lines);
 FileResult appendLines(const QString& path, const QStringList& lines);
+
+// Called before every write that goes through here, with the target's path.
+// Tests of what a kill leaves behind stop a child program at a chosen write
+// and kill it there; the program itself never sets one.
+using WriteWatcher = std::function<void(const QString& path)>;
+void setWriteWatcher(WriteWatcher watcher);
 
 // Reads a text file into lines; CR LF and LF both end a line, a missing final
 // line end is accepted. nullopt with the reason in *error when unreadable.

@@ -49,6 +49,8 @@ QString writeSampleGrid(const QString& path, const SampleScene& scene)
     GridState grids;
     ConsolePrompt prompt;
     GridSetupModel model(grids, shared, settings, prompt);
+    // No day's results to note the set-up in: the sample is not a tournament's grid yet.
+    model.setWithoutResultsFile(WithoutResultsFile::Quiet);
     model.setText(GridControl::PicWidth, numberText(scene.picture.width() * 15.0));
     model.setBackgroundSize(scene.picture.size());
     enterSampleGrid(model, scene);

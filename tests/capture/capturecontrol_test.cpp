@@ -11,6 +11,7 @@
 #include "tests/support/toolrun.h"
 
 #include <QElapsedTimer>
+#include <QLineF>
 #include <QTest>
 
 using namespace korvel;
@@ -272,4 +273,31 @@ TEST(KorvelTool, CaptureRecordsThroughTheControlAndNamesTheContactFrame)
         runProgram(QStringLiteral(KORVEL_TOOL), {"capture", "No Such Camera", "1", out});
     EXPECT_EQ(bad.code, 2);
     EXPECT_TRUE(bad.err.contains("no capture device \"No Such Camera\"")) << bad.err.toStdString();
+}
+
+TEST(TestCameraFlights, SeededJumpsTouchDownOnTheirOwnFrameAtTheirOwnPoint)
+{
+    const TestCameraScene scene(QSize(320, 240));
+    const QPointF jump(100.0, 50.0);
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        const TestFlight f = TestFlight::fromSeed(seed);
+        const TestFlight again = TestFlight::fromSeed(seed);
+        EXPECT_EQ(f.touchdownSeconds, again.touchdownSeconds);
+        EXPECT_EQ(f.impact, again.impact);
+        ASSERT_TRUE(f.impact.has_value());
+        EXPECT_GE(f.touchdownSeconds, 1.3);
+        EXPECT_LE(f.touchdownSeconds, 2.3);
+        const double distance = QLineF(jump, *f.impact).length();
+        EXPECT_GE(distance, 32.0);
+        EXPECT_LE(distance, 60.0);
+        EXPECT_LE(std::abs(f.impact->y() - jump.y()), 8.0);
+
+        // The splash is on the impact pixel at touch-down, not the frame before.
+        const std::int64_t touchdown = f.touchdownFrame(30);
+        const QPoint p = scene.touchdownPixel(f).toPoint();
+        auto grey = [&](std::int64_t n) { return qGray(scene.frame(n, 30, 0, f).pixel(p)); };
+        EXPECT_GT(grey(touchdown) - grey(touchdown - 1), 40);
+    }
+    EXPECT_NE(TestFlight::fromSeed(1).impact, TestFlight::fromSeed(2).impact);
 }
