@@ -139,6 +139,16 @@ void GridSetupModel::applyEdit(GridControl box)
 
 void GridSetupModel::markChanged()
 {
+    // From the first edit on, the working set is no longer the file it was
+    // read from or saved to: the boxes stop naming that file and its
+    // description, so no set-up block or report heads this grid with another's.
+    if (m_fromFile) {
+        m_fromFile = false;
+        m_filling = true;
+        setText(GridControl::FileName, controlInitial(GridControl::FileName));
+        setText(GridControl::Description, QString());
+        m_filling = false;
+    }
     m_settings.save(QStringLiteral("grid%1File").arg(m_gridNumber), QString());
     if (m_listener)
         m_listener->gridChanged(m_gridNumber);
@@ -160,6 +170,7 @@ void GridSetupModel::showGrid(int g)
     m_grids.readRecord(g);
     m_workingSize = m_grids.pictureSize[g];
     m_grids.jump = m_grids.storedJump;
+    m_fromFile = !m_grids.gridFile[g].isEmpty();
     fillBoxesFromWorkingSet(true);
     m_valid = m_grids.gridReady[g];
     m_accuracyVisible = m_valid;
@@ -356,11 +367,18 @@ bool GridSetupModel::appendToResults(const QStringList& lines)
     return true;
 }
 
+QString GridSetupModel::headingText(GridControl box) const
+{
+    if (box == GridControl::FileName && !m_fromFile)
+        return QStringLiteral("Not saved yet");
+    return text(box);
+}
+
 void GridSetupModel::appendSetupBlock(SetupBlockVariant variant, const SetupBlockCheckBuoy& check)
 {
     appendToResults(setupBlockLines(
         variant, QDateTime::currentDateTime(), m_gridNumber,
-        [this](GridControl b) { return text(b); }, check));
+        [this](GridControl b) { return headingText(b); }, check));
 }
 
 bool GridSetupModel::complete()
@@ -442,7 +460,8 @@ bool GridSetupModel::complete()
     const int g = m_gridNumber;
     m_shared.CurrentGrid = g;
     m_grids.gridReady[g] = true;
-    m_grids.gridFile[g] = text(GridControl::FileName);
+    // Solved, not saved: the grid has no file until "&Save" gives it one.
+    m_grids.gridFile[g] = m_fromFile ? text(GridControl::FileName) : QString();
     m_grids.gridDescription[g] = text(GridControl::Description);
     m_grids.checkScreen = placed;
     m_grids.checkSurvey = {cx, cy};
@@ -531,7 +550,7 @@ bool GridSetupModel::accuracyCheck()
     const QDateTime now = QDateTime::currentDateTime();
     const QStringList report = accuracyReportLines(
         now, m_gridNumber, frontBackRatios(in.corners, pictureWidth()),
-        [this](GridControl b) { return text(b); }, m_grids.checkScreen, *lattice);
+        [this](GridControl b) { return headingText(b); }, m_grids.checkScreen, *lattice);
     const QString path = accuracyReportPath(m_shared.VideoDir, now.date());
     if (const FileResult r = appendLines(path, report); !r) {
         m_prompt.message(
@@ -592,6 +611,10 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
     setText(GridControl::FileName, path);
     setText(GridControl::Description, description);
     m_filling = false;
+    m_fromFile = true;
+    // The results name the file the solved grid now lives in.
+    appendSetupBlock(SetupBlockVariant::Solved, {true, m_grids.checkScreen.x, m_grids.checkScreen.y,
+                                                 d.checkSurvey.X, d.checkSurvey.Y});
     m_settings.save(QStringLiteral("grid%1File").arg(g), path);
     if (m_listener)
         m_listener->gridDescriptionSaved(g, description);
@@ -661,6 +684,7 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     m_grids.gridDescription[g] = d.description;
     m_grids.pictureSize[g] = d.pictureSize;
     m_workingSize = d.pictureSize;
+    m_fromFile = true;
     m_grids.storeRecord(g);
     m_grids.table[g][rec::Ten] = d.ten;
     m_grids.table[g][rec::Two] = d.two;

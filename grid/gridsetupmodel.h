@@ -175,6 +175,9 @@ private:
     void writeMarkerBoxes(int index);
     void fillBoxesFromWorkingSet(bool withCheckBuoy);
     void appendSetupBlock(SetupBlockVariant variant, const SetupBlockCheckBuoy& check);
+    // A box as the set-up block and the accuracy report head their grid with:
+    // the file is "Not saved yet" for a grid set up since its last load or save.
+    QString headingText(GridControl box) const;
     bool appendToResults(const QStringList& lines);
     void updateGridsReady();
     std::optional<int> askGridNumber(const QString& question);
@@ -195,6 +198,9 @@ private:
     // The picture size of the grid in the working set (solved, loaded or shown).
     QSize m_workingSize;
     QSize m_backgroundSize;
+    // The working set is the grid of the file in the FileName box (just
+    // loaded, saved, or shown and not edited since).
+    bool m_fromFile = false;
     bool m_valid = false;
     bool m_accuracyVisible = false;
     bool m_cbHintVisible = false;

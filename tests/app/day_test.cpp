@@ -216,9 +216,8 @@ void TournamentDay::checkTheDaysFiles()
         const QString& line = jumps[i];
         SCOPED_TRACE(line.toStdString());
         const QString exchangeSkier = j.skier.section(',', 0, 0);
-        EXPECT_TRUE(raw[i].contains(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d ," +
-                                                       QRegularExpression::escape(exchangeSkier) +
-                                                       ",")))
+        EXPECT_TRUE(raw[i].contains(QRegularExpression(
+            "^\\d\\d:\\d\\d:\\d\\d ," + QRegularExpression::escape(exchangeSkier) + ",")))
             << raw[i].toStdString();
         switch (j.kind) {
         case LedgerJump::Measured: {
@@ -232,24 +231,24 @@ void TournamentDay::checkTheDaysFiles()
             EXPECT_NEAR(m4, j.truth, j.tolerance) << "the scene's true distance";
             EXPECT_NEAR(m1, std::floor(m4 * 10 + 0.5) / 10, 1e-9);
             EXPECT_NEAR(feet, m4 / 0.3048, 0.51);
-            EXPECT_TRUE(raw[i].endsWith(QStringLiteral(",OK, %1, %2, %3")
-                                            .arg(m.captured(3), m.captured(4), j.jump)))
+            EXPECT_TRUE(raw[i].endsWith(
+                QStringLiteral(",OK, %1, %2, %3").arg(m.captured(3), m.captured(4), j.jump)))
                 << raw[i].toStdString();
             break;
         }
         case LedgerJump::Fall:
         case LedgerJump::Pass: {
             const QString word = j.kind == LedgerJump::Fall ? "Fall" : "Pass";
-            EXPECT_TRUE(line.startsWith(j.skier + "  jump " + j.jump + " -   (IWSF)  (AWSA)" + word +
-                                        " ("));
+            EXPECT_TRUE(line.startsWith(j.skier + "  jump " + j.jump + " -   (IWSF)  (AWSA)" +
+                                        word + " ("));
             EXPECT_TRUE(raw[i].endsWith("," + word + ", 0, 0," + j.jump)) << raw[i].toStdString();
             break;
         }
         case LedgerJump::OtherGrid:
             EXPECT_EQ(line, j.skier + "  jump " + j.jump + " - " + j.typedMetres + "m  (IWSF) " +
                                 j.typedFeet + "ft  (AWSA)Distance from other grid");
-            EXPECT_TRUE(raw[i].endsWith(",OK, " + j.typedMetres + ",  " + j.typedFeet + ", " +
-                                        j.jump))
+            EXPECT_TRUE(
+                raw[i].endsWith(",OK, " + j.typedMetres + ",  " + j.typedFeet + ", " + j.jump))
                 << raw[i].toStdString();
             break;
         }
@@ -346,7 +345,8 @@ TEST_F(TournamentDay, ThirtyJumpsTwoGridsRestartsAndKillsLeaveExactlyTheDaysLine
     // Cal Reed: a duplicate name fixed on review; one whose fix is cancelled
     // and whose skier is typed on the measure screen; an optional reride.
     op.nextJump(false);
-    prompt.expectInput(kFixName, QStringLiteral("Cal Reed"), QStringLiteral("Fix the skier's name"));
+    prompt.expectInput(kFixName, QStringLiteral("Cal Reed"),
+                       QStringLiteral("Fix the skier's name"));
     {
         const KnownJump k = op.record("Ann Lake", "1", flight(), -4);
         EXPECT_EQ(op.review().view().Text6, op.video("Cal Reedjump1.avi"));
@@ -501,8 +501,8 @@ TEST_F(TournamentDay, ThirtyJumpsTwoGridsRestartsAndKillsLeaveExactlyTheDaysLine
         ASSERT_NE(list, nullptr);
         const auto found = list->findItems("Gus Halejump1.avi", Qt::MatchEndsWith);
         ASSERT_EQ(found.size(), 1);
-        prompt.expectMessage(QStringLiteral("File already measured - contact frame is  %1")
-                                 .arg(gus.touchdown));
+        prompt.expectMessage(
+            QStringLiteral("File already measured - contact frame is  %1").arg(gus.touchdown));
         emit list->itemDoubleClicked(found[0]);
         ASSERT_EQ(visibleScreens(), QStringList{"frmSetStart"});
         EXPECT_EQ(op.review().player().positionFrame(), gus.touchdown);

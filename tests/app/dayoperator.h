@@ -53,20 +53,20 @@ struct LedgerJump {
     enum Kind { Measured, Fall, Pass, OtherGrid };
     Kind kind = Measured;
     QString skier, jump;
-    double truth = 0;       // metres, the scene's true distance with the landing offset
-    double tolerance = 0;   // what one pixel there moves the distance
-    QString typedMetres;    // other grid: as typed
+    double truth = 0;     // metres, the scene's true distance with the landing offset
+    double tolerance = 0; // what one pixel there moves the distance
+    QString typedMetres;  // other grid: as typed
     QString typedFeet;
 };
 
 // What the day's files must hold, in order.
 struct Ledger {
-    QList<LedgerJump> results;      // results lines of jumps (types M, F, G), in order
-    QStringList rerides;            // comments of reride and comment lines (type R), in order
-    QStringList measuredVideos;     // log: "Skier: .. Jump: .. Contact Frame: .. File: .."
-    QStringList savedPictures;      // log: picture lines ("Skier: .. Jump: .. File: ..")
-    int starts = 0;                 // start lines in the log, one per start of korvel
-    int configurations = 0;         // "New Configuration:" lines in the results file
+    QList<LedgerJump> results;  // results lines of jumps (types M, F, G), in order
+    QStringList rerides;        // comments of reride and comment lines (type R), in order
+    QStringList measuredVideos; // log: "Skier: .. Jump: .. Contact Frame: .. File: .."
+    QStringList savedPictures;  // log: picture lines ("Skier: .. Jump: .. File: ..")
+    int starts = 0;             // start lines in the log, one per start of korvel
+    int configurations = 0;     // "New Configuration:" lines in the results file
 };
 
 // One flight of the test camera with what the operator reads from the

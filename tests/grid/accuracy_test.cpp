@@ -179,7 +179,7 @@ TEST(Accuracy, ReportHeaderAndPointLines)
     EXPECT_TRUE(lines[0].endsWith(" Accuracy Check"));
     EXPECT_EQ(lines[0].mid(10, 2), "  ");
     const QStringList head = {"Grid Set-up for accuracy check",
-                              "No File",
+                              "Not saved yet",
                               "North camera",
                               "Grid Number:  1 ",
                               " ",

@@ -1,11 +1,13 @@
 #include "grid/gridsetupmodel.h"
 #include "shell/settings.h"
+#include "shell/textfile.h"
 #include "shell/textrules.h"
 #include "tests/grid/gridfixture.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/workplace.h"
 
+#include <QDate>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -112,7 +114,7 @@ TEST(GridSetupModel, CompleteSolvesStoresAndAppendsTheSetupBlock)
     ASSERT_EQ(lines.size(), 22);
     EXPECT_TRUE(lines[0].endsWith(" New Set-up now in place"));
     const QStringList expected = {
-        "No File",
+        "Not saved yet",
         "North camera",
         "Grid Number:  1 ",
         " ",
@@ -544,4 +546,51 @@ TEST(GridSetupModel, MarkersFollowClicksAndTheLock)
     b.model.adjust(-15, 0);
     EXPECT_EQ(b.model.text(GridControl::UpperLeftX), " 2535");
     EXPECT_EQ(b.model.text(GridControl::LowerRightX), " 9150");
+}
+
+TEST(GridSetupModel, EveryBlockNamesTheGridItDescribes)
+{
+    // Lake A loaded; then a new camera set up over it on the same grid
+    // number, solved, and only then saved as lake C.
+    Bench a;
+    const test::Site site = test::makeSite();
+    const QString lakeA = a.saveSolved(site);
+    Bench b;
+    ASSERT_TRUE(b.model.loadGrid(1, lakeA));
+    const qsizetype afterLoad = b.results().size();
+    ASSERT_EQ(b.results().at(afterLoad - 21), lakeA);
+    ASSERT_EQ(b.results().at(afterLoad - 20), "North camera");
+
+    // Moving the buoys makes it another grid: lake A's name leaves the boxes.
+    b.enter(site, {15, 0});
+    b.enter(site);
+    EXPECT_EQ(b.model.text(GridControl::FileName), "No File");
+    EXPECT_EQ(b.model.text(GridControl::Description), "");
+    ASSERT_TRUE(b.model.complete());
+    QStringList lines = b.results();
+    ASSERT_EQ(lines.size(), afterLoad + 22);
+    EXPECT_EQ(lines[afterLoad + 1], "Not saved yet");
+    EXPECT_EQ(lines[afterLoad + 2], "");
+    // Solved, not saved: the grid has no file, and start-up will not load lake A for it.
+    EXPECT_EQ(b.grids.gridFile[1], "");
+    EXPECT_EQ(b.settings->get("grid1File", ""), "");
+
+    const QString lakeC = b.dir.file("lakeC.ipt");
+    ASSERT_TRUE(b.model.saveGrid(1, lakeC, "Lake C camera"));
+    lines = b.results();
+    ASSERT_EQ(lines.size(), afterLoad + 44);
+    EXPECT_TRUE(lines[afterLoad + 22].endsWith(" New Set-up now in place"));
+    EXPECT_EQ(lines[afterLoad + 23], lakeC);
+    EXPECT_EQ(lines[afterLoad + 24], "Lake C camera");
+
+    // The accuracy report heads with the saved grid too.
+    b.shared.VideoDir = b.dir.path();
+    b.model.setAdvancedAccuracy(true);
+    ASSERT_TRUE(b.model.accuracyCheck());
+    const QStringList report =
+        readLines(accuracyReportPath(b.shared.VideoDir, QDate::currentDate()))
+            .value_or(QStringList{});
+    ASSERT_GE(report.size(), 4);
+    EXPECT_EQ(report[2], lakeC);
+    EXPECT_EQ(report[3], "Lake C camera");
 }
