@@ -80,6 +80,27 @@ std::optional<ConfigOption> optionFor(ConfigGroup g, const QString& v)
 }
 
 const QString kSetupKey = QStringLiteral("SetupFiles");
+
+// The choices kept for the day they were made on: the key of the value and
+// the key of its day (mmddyy).
+struct DayChoice {
+    ConfigText box;
+    const char* key;
+    const char* dayKey;
+};
+constexpr DayChoice kDayChoices[] = {
+    {ConfigText::ResultsPathName, "resultsfile", "resultsfileday"},
+    {ConfigText::CapturesPathName, "capturespath", "capturespathday"},
+    {ConfigText::SkierNameFile, "skiernamefile", "skiernamefileday"},
+};
+
+const DayChoice* dayChoice(ConfigText t)
+{
+    for (const DayChoice& c : kDayChoices)
+        if (c.box == t)
+            return &c;
+    return nullptr;
+}
 const QString kResultsEmptyText = QStringLiteral("Enter valid path and filename for results file");
 
 } // namespace
@@ -137,15 +158,32 @@ ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt
 void ConfigModel::load()
 {
     m_loaded = true;
-    setText(ConfigText::TournamentName,
-            m_settings.get(QStringLiteral("TournamentName"), QString()));
+    applyText(ConfigText::TournamentName,
+              m_settings.get(QStringLiteral("TournamentName"), QString()));
 
     const QString resultsName =
         QStringLiteral("JumpMeasurementResults") + dateStamp() + QStringLiteral(".txt");
-    setText(ConfigText::ResultsPathName,
-            joinPath(StripTrailingBackslash(m_main.videoDirText().trimmed()), resultsName));
-    setText(ConfigText::CapturesPathName, m_shared.VideoDir);
-    setText(ConfigText::SetupFilesPathName, m_settings.get(kSetupKey, QString()));
+    // Today's own choices come back; any other day starts on the defaults.
+    // The results file is settled before the grids load, so their set-up
+    // blocks go to the file the day's results will.
+    const auto chosenToday = [this](ConfigText t) -> std::optional<QString> {
+        const DayChoice* c = dayChoice(t);
+        if (m_settings.get(QLatin1String(c->dayKey), QString()) != dateStamp())
+            return std::nullopt;
+        return m_settings.get(QLatin1String(c->key), QString());
+    };
+    const auto results = chosenToday(ConfigText::ResultsPathName);
+    m_choseResultsToday = results && !results->trimmed().isEmpty();
+    applyText(ConfigText::ResultsPathName,
+              m_choseResultsToday
+                  ? *results
+                  : joinPath(StripTrailingBackslash(m_main.videoDirText().trimmed()), resultsName));
+    applyText(ConfigText::CapturesPathName,
+              chosenToday(ConfigText::CapturesPathName).value_or(m_shared.VideoDir));
+    if (const auto names = chosenToday(ConfigText::SkierNameFile))
+        applyText(ConfigText::SkierNameFile, *names);
+    applyText(ConfigText::SetupFilesPathName, m_settings.get(kSetupKey, QString()));
+    applyText(ConfigText::KvioPathName, m_settings.get(QStringLiteral("kviodir"), QString()));
 
     m_shared.PictureExtension = QStringLiteral(".bmp");
     m_shared.PictureCounter = 1;
@@ -243,13 +281,47 @@ void ConfigModel::loadGrids()
 
 void ConfigModel::setText(ConfigText t, const QString& text)
 {
+    applyText(t, text);
+    if (const DayChoice* c = dayChoice(t)) {
+        keep(m_settings, QLatin1String(c->key), text);
+        keep(m_settings, QLatin1String(c->dayKey), dateStamp());
+        if (t == ConfigText::ResultsPathName)
+            m_choseResultsToday = true;
+    }
+}
+
+QString ConfigModel::resultsInUseText() const
+{
+    if (m_shared.ResultsFile.trimmed().isEmpty())
+        return QStringLiteral("No results file: the day's results cannot be written.");
+    return QStringLiteral("Today's results go to %1 (%2).")
+        .arg(m_shared.ResultsFile, m_choseResultsToday
+                                       ? QStringLiteral("chosen today")
+                                       : QStringLiteral("the day's own file in the video folder"));
+}
+
+QString ConfigModel::kvioLabelText() const
+{
+    const QString folder = exchangeFolder(m_settings);
+    QString text = controlCaption(ConfigCommand::KVIOLabel) + QStringLiteral(": ") + folder;
+    if (!PathExists(folder, PathKind::Folder))
+        text += QStringLiteral(" (not found)");
+    return text;
+}
+
+void ConfigModel::applyText(ConfigText t, const QString& text)
+{
     m_texts[t] = text;
     switch (t) {
     case ConfigText::TournamentName:
         m_shared.TournamentName = text;
         return;
     case ConfigText::ResultsPathName:
-        m_shared.ResultsFile = text;
+        // A name without a folder is a file of the program folder, wherever
+        // korvel was started from.
+        m_shared.ResultsFile = text.trimmed().isEmpty() || QFileInfo(text.trimmed()).isAbsolute()
+                                   ? text
+                                   : joinPath(programFolder(), text.trimmed());
         if (text.isEmpty())
             m_prompt.message(kResultsEmptyText);
         return;
@@ -262,6 +334,9 @@ void ConfigModel::setText(ConfigText t, const QString& text)
         return;
     case ConfigText::SkierNameFile:
         m_shared.SkierNameFile = text;
+        return;
+    case ConfigText::KvioPathName:
+        keep(m_settings, QStringLiteral("kviodir"), text.trimmed());
         return;
     }
 }
@@ -392,6 +467,14 @@ void ConfigModel::findNames()
         programFolder());
     if (file)
         setText(ConfigText::SkierNameFile, *file);
+}
+
+void ConfigModel::findKvio()
+{
+    const std::optional<QString> folder = m_prompt.chooseFolder(
+        QStringLiteral("Scoring program folder (KVIO)"), exchangeFolder(m_settings));
+    if (folder && !folder->isEmpty())
+        setText(ConfigText::KvioPathName, *folder);
 }
 
 void ConfigModel::loadSkierNames()

@@ -33,6 +33,7 @@ enum class ConfigText {
     CapturesPathName,
     SetupFilesPathName,
     SkierNameFile,
+    KvioPathName,
 };
 inline constexpr ControlRow<ConfigText> kConfigTexts[] = {
     {ConfigText::TournamentName, "TournamentName", "Tournament", "Default"},
@@ -40,6 +41,7 @@ inline constexpr ControlRow<ConfigText> kConfigTexts[] = {
     {ConfigText::CapturesPathName, "CapturesPathName", "Captures path"},
     {ConfigText::SetupFilesPathName, "SetupFilesPathName", "Setup files path"},
     {ConfigText::SkierNameFile, "SkierNameFile", "Skier name file"},
+    {ConfigText::KvioPathName, "KVIOPathName", "Scoring program folder (KVIO)"},
 };
 static_assert(controlsInEnumOrder(kConfigTexts));
 constexpr std::span<const ControlRow<ConfigText>> controlTable(ConfigText)
@@ -148,12 +150,23 @@ ConfigGroup groupOf(ConfigOption o);
 // The options of a group, in screen order.
 std::vector<ConfigOption> optionsOf(ConfigGroup g);
 
-// The screen's other controls: KVIOLabel, cmdLensor, btnFindNames and the menu.
-enum class ConfigCommand { KVIOLabel, cmdLensor, btnFindNames, mnuExit };
+// The screen's other controls: KVIOLabel, cmdLensor, btnFindNames, the
+// exchange folder's chooser, the line saying which results file is in use,
+// and the menu.
+enum class ConfigCommand {
+    KVIOLabel,
+    cmdLensor,
+    btnFindNames,
+    btnFindKvio,
+    lblResultsInUse,
+    mnuExit
+};
 inline constexpr ControlRow<ConfigCommand> kConfigCommands[] = {
     {ConfigCommand::KVIOLabel, "KVIOLabel", "Caution, WSTIMS requires KVIO directory to exist"},
     {ConfigCommand::cmdLensor, "cmdLensor", "Restart Screen Lensor if you exited it"},
     {ConfigCommand::btnFindNames, "btnFindNames", "find"},
+    {ConfigCommand::btnFindKvio, "btnFindKvio", "find"},
+    {ConfigCommand::lblResultsInUse, "lblResultsInUse"},
     {ConfigCommand::mnuExit, "mnuExit", "E&xit and Save Parameters"},
 };
 static_assert(controlsInEnumOrder(kConfigCommands));
@@ -199,7 +212,12 @@ public:
     bool loaded() const { return m_loaded; }
 
     QString text(ConfigText t) const { return m_texts[t]; }
+    // An edit by the operator. The results file, the captures path and the
+    // skier name file chosen today are kept for today: a restart (or a crash)
+    // comes back to them; on another day the day's defaults return.
     void setText(ConfigText t, const QString& text);
+    // Which results file the day's lines go to, and why that one.
+    QString resultsInUseText() const;
     bool checked(ConfigCheck c) const { return m_checks[static_cast<int>(c)]; }
     // A click that changes the box; the handler runs.
     void setChecked(ConfigCheck c, bool on);
@@ -208,18 +226,23 @@ public:
     // A click on an option: it becomes the group's choice and its handler runs.
     void select(ConfigOption o);
 
-    // "Caution, WSTIMS requires KVIO directory to exist", shown while WSTIMS is on.
+    // "Caution, WSTIMS requires KVIO directory to exist", shown while WSTIMS
+    // is on, naming the folder (and saying when it is missing).
     bool kvioLabelVisible() const { return checked(ConfigCheck::WSTIMS); }
+    QString kvioLabelText() const;
 
     // cmdLensor: starts the magnifier again.
     void restartLensor();
     // btnFindNames: the chosen file becomes SkierNameFile.
     void findNames();
+    // btnFindKvio: the chosen folder becomes the scoring program's exchange folder.
+    void findKvio();
 
     // "E&xit and Save Parameters".
     void exitAndSave();
 
 private:
+    void applyText(ConfigText t, const QString& text);
     void loadGrids();
     void runCheckHandler(ConfigCheck c);
     void runOptionHandler(ConfigOption o);
@@ -237,6 +260,7 @@ private:
     MagnifierStarter m_magnifier;
     ConfigListener* m_listener = nullptr;
     bool m_loaded = false;
+    bool m_choseResultsToday = false; // the results file is the operator's choice of today
 
     ControlTexts<ConfigText> m_texts;
     std::array<bool, controlCount<ConfigCheck>()> m_checks{};

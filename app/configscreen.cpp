@@ -35,18 +35,28 @@ ConfigScreen::ConfigScreen(ConfigModel& model, QWidget* parent)
         auto* box = m_binder.bind(row.id, make<QLineEdit>(central, row.id));
         box->setMinimumWidth(320);
         auto* label = new QLabel(controlCaption(row.id), central);
-        if (row.id == ConfigText::SkierNameFile) {
+        if (row.id == ConfigText::SkierNameFile || row.id == ConfigText::KvioPathName) {
             auto* line = new QHBoxLayout;
             line->addWidget(box);
-            auto* find = make<QPushButton>(central, ConfigCommand::btnFindNames);
-            connect(find, &QPushButton::clicked, this, [this] {
-                m_model.findNames();
+            const bool names = row.id == ConfigText::SkierNameFile;
+            auto* find = make<QPushButton>(central, names ? ConfigCommand::btnFindNames
+                                                          : ConfigCommand::btnFindKvio);
+            connect(find, &QPushButton::clicked, this, [this, names] {
+                if (names)
+                    m_model.findNames();
+                else
+                    m_model.findKvio();
                 sync();
             });
             line->addWidget(find);
             form->addRow(label, line);
         } else {
             form->addRow(label, box);
+        }
+        if (row.id == ConfigText::ResultsPathName) {
+            m_resultsInUse = make<QLabel>(central, ConfigCommand::lblResultsInUse);
+            m_resultsInUse->setWordWrap(true);
+            form->addRow(QString(), m_resultsInUse);
         }
     }
     left->addLayout(form);
@@ -135,6 +145,8 @@ void ConfigScreen::sync()
         }
     }
     m_kvio->setVisible(m_model.kvioLabelVisible());
+    m_kvio->setText(m_model.kvioLabelText());
+    m_resultsInUse->setText(m_model.resultsInUseText());
 }
 
 void ConfigScreen::exitAndSave()

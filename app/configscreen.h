@@ -40,6 +40,7 @@ private:
     std::array<QCheckBox*, controlCount<ConfigCheck>()> m_checks{};
     std::array<QRadioButton*, controlCount<ConfigOption>()> m_options{};
     QLabel* m_kvio = nullptr;
+    QLabel* m_resultsInUse = nullptr; // which results file is in use, and why
     bool m_leaving = false;
 };
 

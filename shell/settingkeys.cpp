@@ -41,6 +41,14 @@ constexpr std::array kKeys = {
     SettingKey{"kviodir", F::Text, "", nullptr},
     // Ours: "1" lists the built-in test camera beside real cameras.
     SettingKey{"testcamera", F::Checkbox, "0", nullptr},
+    // Ours: the results file, captures path and skier name file the operator
+    // chose, each with the day (mmddyy) it was chosen on; kept for that day.
+    SettingKey{"resultsfile", F::Text, "", nullptr},
+    SettingKey{"resultsfileday", F::Text, "", nullptr},
+    SettingKey{"capturespath", F::Text, "", nullptr},
+    SettingKey{"capturespathday", F::Text, "", nullptr},
+    SettingKey{"skiernamefile", F::Text, "", nullptr},
+    SettingKey{"skiernamefileday", F::Text, "", nullptr},
 };
 
 } // namespace

@@ -4,9 +4,11 @@
 #include "app/placement.h"
 
 #include "grid/gridfile.h"
+#include "shell/paths.h"
 #include "shell/textrules.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace korvel;
@@ -523,4 +525,92 @@ TEST(FirstRun, SampleTournamentStartsWithoutQuestionsAndMeasuresAtOnce)
     EXPECT_EQ(run.shared.GridsReady, 1);
     run.main.run(MainCommand::ccmdGoToMeasure);
     EXPECT_EQ(run.screens.shown, std::vector<Screen>{Screen::Measure});
+}
+
+TEST(Configuration, TodaysChosenFilesComeBackAfterARestartAndANewDayStartsOnTheDefaults)
+{
+    const QString today = dateStamp();
+    const struct {
+        const char* what;
+        const char* typed;   // results file as the operator types it; nullptr: none typed
+        const char* dayKept; // the day the choice is stored with; nullptr: today
+        bool kept;
+    } cases[] = {
+        {"a full path chosen today", "/RESULTS/day one.txt", nullptr, true},
+        {"a bare name chosen today", "finals.txt", nullptr, true},
+        {"a choice of another day", "/RESULTS/day one.txt", "010199", false},
+        {"nothing chosen", nullptr, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lake lake;
+        lake.settings->save("grids", "1");
+        lake.writeGrid(1);
+        lake.settings->save("grid1File", lake.grid(1));
+        QString typed = c.typed ? QString(c.typed) : QString();
+        if (typed.startsWith("/RESULTS"))
+            typed.replace("/RESULTS", lake.dir.path());
+        const QString captures = lake.dir.file("pictures");
+        const QString names = lake.dir.file("start list.txt");
+        {
+            Session first(lake);
+            first.start();
+            first.configModel.load();
+            if (c.typed) {
+                first.configModel.setText(ConfigText::ResultsPathName, typed);
+                first.configModel.setText(ConfigText::CapturesPathName, captures);
+                first.configModel.setText(ConfigText::SkierNameFile, names);
+            }
+        }
+        if (c.dayKept) {
+            for (const char* key : {"resultsfileday", "capturespathday", "skiernamefileday"})
+                lake.settings->save(key, c.dayKept);
+        }
+        // The restart (or the start after a crash): the same files.
+        Session second(lake);
+        second.start();
+        second.configModel.load();
+        const QString defaultResults = lake.videos + "/JumpMeasurementResults" + today + ".txt";
+        const QString expected = !c.kept                         ? defaultResults
+                                 : QFileInfo(typed).isAbsolute() ? typed
+                                                                 : joinPath(programFolder(), typed);
+        EXPECT_EQ(second.shared.ResultsFile, expected);
+        EXPECT_EQ(second.configModel.text(ConfigText::ResultsPathName),
+                  c.kept ? typed : defaultResults);
+        EXPECT_EQ(second.shared.CapturesDir, c.kept ? captures : second.shared.VideoDir);
+        EXPECT_EQ(second.shared.SkierNameFile, c.kept ? names : QString());
+        EXPECT_EQ(second.configModel.resultsInUseText(),
+                  "Today's results go to " + expected +
+                      (c.kept ? " (chosen today)." : " (the day's own file in the video folder)."));
+        // The grid read back at the start heads the file that will be used.
+        QStringList blocks;
+        for (const QString& l : lake.fileLines(expected))
+            if (l.endsWith(" New Set-up now in place"))
+                blocks << l;
+        EXPECT_EQ(blocks.size(), c.kept ? 1 : 2) << expected.toStdString();
+        QFile::remove(joinPath(programFolder(), "finals.txt"));
+    }
+}
+
+TEST(Configuration, TheScoringProgramsFolderIsChosenOnTheScreenAndNamedInTheCaution)
+{
+    Lake lake;
+    Session run(lake);
+    run.start();
+    run.configModel.load();
+    run.configModel.setChecked(ConfigCheck::WSTIMS, true);
+    const QString kvio = lake.dir.file("scoring/KVIO");
+    lake.prompt.expectFolder(kvio);
+    run.configModel.findKvio();
+    EXPECT_EQ(lake.settings->get("kviodir"), kvio);
+    EXPECT_EQ(run.configModel.text(ConfigText::KvioPathName), kvio);
+    EXPECT_EQ(run.configModel.kvioLabelText(),
+              "Caution, WSTIMS requires KVIO directory to exist: " + kvio + " (not found)");
+    ASSERT_TRUE(QDir().mkpath(kvio));
+    EXPECT_EQ(run.configModel.kvioLabelText(),
+              "Caution, WSTIMS requires KVIO directory to exist: " + kvio);
+    // Cancelling the chooser changes nothing.
+    lake.prompt.expectFolder(std::nullopt);
+    run.configModel.findKvio();
+    EXPECT_EQ(lake.settings->get("kviodir"), kvio);
 }
