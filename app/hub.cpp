@@ -4,6 +4,7 @@
 #include "capture/capturepanels.h"
 #include "capture/previewform.h"
 #include "grid/sample/lakescene.h"
+#include "measure/recordjournal.h"
 #include "shell/paths.h"
 #include "shell/pictureview.h"
 #include "shell/prompt.h"
@@ -69,6 +70,10 @@ bool Hub::start()
     placeScreens();
     if (!m_mainModel.startUp())
         return false;
+    // A Record cut short by a kill or a power cut is completed before the
+    // day goes on, and the operator hears what was missing.
+    if (const auto r = completeInterruptedRecord(recordJournalFolder(m_settings)))
+        m_prompt.message(recoveryMessage(*r), QString(), Icon::Exclamation);
     m_main.sync();
     m_captureModel.load();
     show(Screen::Config);

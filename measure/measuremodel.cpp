@@ -1,6 +1,7 @@
 #include "measure/measuremodel.h"
 
 #include "grid/gridstate.h"
+#include "measure/recordjournal.h"
 #include "shell/paths.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
@@ -356,20 +357,20 @@ bool MeasureModel::Record()
 
     const QDateTime when = now();
     const QString jumpNo = text(MeasureControl::JumpNo);
+    const QString skier = text(MeasureControl::SkierName);
     const bool barefoot = m_shared.BarefootMode;
     const QString line =
-        resultLine(when, text(MeasureControl::SkierName), jumpNo,
+        resultLine(when, skier, jumpNo,
                    measured ? measuredJumpText(*measured, barefoot, m_verify, comment)
                             : jumpResultText(text(distanceBox), text(feetBox), barefoot, m_verify,
                                              comment, groups));
-    // A result that did not reach the file is not recorded: the jump number,
-    // the options and the distance stay for another try.
-    if (!appendResults(line, true))
-        return false;
-    if (advance && fallOrPass)
-        m_outcome.reset();
 
-    if (m_shared.WstimsState == WstimsLink::On) {
+    // Every line this Record writes, noted first: a Record cut short is
+    // completed at the next start.
+    QList<PlannedWrite> writes{{PlannedWrite::Mode::Append, m_shared.ResultsFile, line}};
+    const bool wstims = m_shared.WstimsState == WstimsLink::On;
+    QString currentPath, rawPath, current, raw;
+    if (wstims) {
         // The scoring program learns of a fall or pass from the option chosen,
         // and from a comment that reads exactly "Fall" or "Pass".
         ExchangeOutcome outcome = ExchangeOutcome::Ok;
@@ -377,8 +378,37 @@ bool MeasureModel::Record()
             outcome = ExchangeOutcome::Fall;
         else if (selected == Outcome::Pass || comment == kPass)
             outcome = ExchangeOutcome::Pass;
-        writeExchange(outcome, exchangeMetres, exchangeFeet, when);
+        const QString folder = exchangeFolder(m_settings);
+        currentPath = joinPath(folder, QStringLiteral("kvresult.dst"));
+        rawPath = joinPath(folder, QStringLiteral("kvraw.dst"));
+        current = exchangeLine(outcome, exchangeMetres, exchangeFeet, jumpNo);
+        raw = rawExchangeLine(when.time(), skier, current);
+        writes << PlannedWrite{PlannedWrite::Mode::Replace, currentPath, current}
+               << PlannedWrite{PlannedWrite::Mode::Append, rawPath, raw};
     }
+    const RecordJournal journal(recordJournalFolder(m_settings));
+    if (const FileResult j =
+            journal.begin(skier + QStringLiteral(" jump ") + jumpNo.trimmed(), writes);
+        !j)
+        m_prompt.message(QStringLiteral("The record of this jump could not be noted before "
+                                        "writing it (%1: %2). It is recorded all the same; "
+                                        "should korvel be stopped in the middle, check the "
+                                        "scoring program's files.")
+                             .arg(journal.path(), j.error),
+                         kErrorTitle, Icon::Exclamation);
+
+    // A result that did not reach the file is not recorded: the jump number,
+    // the options and the distance stay for another try.
+    if (!appendResults(line, true)) {
+        journal.end();
+        return false;
+    }
+    if (advance && fallOrPass)
+        m_outcome.reset();
+
+    if (wstims)
+        writeExchange(currentPath, current, rawPath, raw);
+    journal.end();
 
     m_commentVisible = false;
     if (advance)
@@ -391,26 +421,20 @@ bool MeasureModel::Record()
     return true;
 }
 
-void MeasureModel::writeExchange(ExchangeOutcome outcome, const QString& metres,
-                                 const QString& feet, const QDateTime& when)
+void MeasureModel::writeExchange(const QString& currentPath, const QString& current,
+                                 const QString& rawPath, const QString& raw)
 {
-    const QString folder = exchangeFolder(m_settings);
-    const QString line = exchangeLine(outcome, metres, feet, text(MeasureControl::JumpNo));
     const auto fail = [this](const QString& path, const QString& reason) {
         m_prompt.message(
             QStringLiteral("Error while writing WSTIMS result: %1 (%2)").arg(reason, path));
     };
     // The scoring program polls this file: it is replaced whole, never seen half written.
-    const QString current = joinPath(folder, QStringLiteral("kvresult.dst"));
-    if (const FileResult r = writeLines(current, {line}); !r) {
-        fail(current, r.error);
+    if (const FileResult r = writeLines(currentPath, {current}); !r) {
+        fail(currentPath, r.error);
         return;
     }
-    const QString raw = joinPath(folder, QStringLiteral("kvraw.dst"));
-    if (const FileResult r =
-            appendLines(raw, {rawExchangeLine(when.time(), text(MeasureControl::SkierName), line)});
-        !r)
-        fail(raw, r.error);
+    if (const FileResult r = appendLines(rawPath, {raw}); !r)
+        fail(rawPath, r.error);
 }
 
 void MeasureModel::clearExchangePictures()

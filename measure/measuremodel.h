@@ -210,8 +210,8 @@ public:
 private:
     QDateTime now() const;
     bool appendResults(const QString& line, bool recording = false);
-    void writeExchange(ExchangeOutcome outcome, const QString& metres, const QString& feet,
-                       const QDateTime& when);
+    void writeExchange(const QString& currentPath, const QString& current, const QString& rawPath,
+                       const QString& raw);
     void clearExchangePictures();
     void advanceJumpNumber();
     std::optional<ImpactGroups> currentFrameGroups() const;

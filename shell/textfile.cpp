@@ -250,7 +250,9 @@ FileResult appendToFile(const QString& path, const QByteArray& bytes)
         return {file.errorString()};
     const qint64 before = file.size();
     const qint64 written = file.write(bytes);
-    const bool flushed = file.flush();
+    // On the disk, not only in the system's cache: a results line the
+    // operator saw recorded survives a power cut right after.
+    const bool flushed = file.flush() && ::fsync(file.handle()) == 0;
     if (written != bytes.size() || !flushed) {
         const QString reason = systemReason(file.errorString());
         // Take back a partial line so the file ends where it ended before.

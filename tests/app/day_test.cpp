@@ -483,16 +483,26 @@ TEST_F(TournamentDay, ThirtyJumpsTwoGridsRestartsAndKillsLeaveExactlyTheDaysLine
         op.exitMeasure(false);
     }
 
-    // Killed inside Record of Gus Hale's jump, before anything was written:
-    // after the restart the jump is opened from the video log at the frame
-    // it was measured at, and recorded once.
+    // Killed inside Record of Gus Hale's jump, the results file and the
+    // current result written, the scoring program's history not: the next
+    // start completes the Record and says so. The video is then opened from
+    // the video log at the frame it was measured at, and left unrecorded.
     op.close();
     const std::uint64_t gusSeed = nextSeed++;
     ASSERT_NO_FATAL_FAILURE(killAt(w.settings->path(), "recording", "Gus Hale", "1", gusSeed));
     op.startedElsewhere();
     const KnownJump gus = knownJump(TestFlight::fromSeed(gusSeed), QSize(640, 480), 30);
     op.expectVideoLogged("Gus Hale", "1", gus.touchdown, op.video("Gus Halejump1.avi"));
-    op.start();
+    op.start(false, "korvel was stopped while recording Gus Hale jump 1\\.\nCompleted now:\n"
+                    "kvraw\\.dst: \\d\\d:\\d\\d:\\d\\d ,Gus Hale,OK, .*, 1");
+    {
+        LedgerJump j;
+        j.skier = "Gus Hale";
+        j.jump = "1";
+        j.truth = QLineF(sample::defaultSite().jump, gus.survey).length() + 2.1;
+        j.tolerance = DayOperator::onePixel(op.measure().model(), gus.pixel.toPoint());
+        ledger.results << j;
+    }
     {
         DayOperator::trigger(&op.hub().mainScreen(), "mnuViewLog");
         auto* viewer = DayOperator::topLevel("LogView");
@@ -509,7 +519,9 @@ TEST_F(TournamentDay, ThirtyJumpsTwoGridsRestartsAndKillsLeaveExactlyTheDaysLine
         op.useFrame(std::nullopt);
         checkShownFrame(gus);
         EXPECT_EQ(op.measure().model().text(C::SkierName), "Gus Hale");
-        op.measureAndRecord(gus);
+        // Recorded already: the operator only looks.
+        op.exitMeasure(false);
+        op.toCapture();
     }
 
     // The rest of the day's skiers, three jumps each (and as many more as a
@@ -521,7 +533,8 @@ TEST_F(TournamentDay, ThirtyJumpsTwoGridsRestartsAndKillsLeaveExactlyTheDaysLine
         for (const QString& base : skiers) {
             const QString skier = round == 0 ? base : QStringLiteral("%1 %2").arg(base).arg(round);
             for (int attempt = 1; attempt <= 3; ++attempt) {
-                op.nextJump(k % 4 == 0);
+                if (k > 0)
+                    op.nextJump(k % 4 == 0);
                 ordinaryJump(skier, QString::number(attempt), offsets[k++ % 7]);
             }
         }

@@ -7,7 +7,8 @@
 //       stops while the recording runs, after the touch-down is filmed
 //   korvel-daychild SETTINGS recording SKIER ATTEMPT SEED
 //       goes on through review and measurement, and stops inside "Record
-//       Jump" at the write of the results file
+//       Jump" at the write of the scoring program's kvraw.dst, the results
+//       file and kvresult.dst written already
 
 #include "app/hub.h"
 #include "capture/previewform.h"
@@ -134,9 +135,8 @@ int main(int argc, char** argv)
     MeasureModel& measure = hub.measureScreen().model();
     const QPoint pixel = scene.touchdownPixel(flight).toPoint();
     measure.clickPicture(pixel.x() * 15.0, pixel.y() * 15.0);
-    const QString results = hub.shared().ResultsFile;
-    setWriteWatcher([results](const QString& path) {
-        if (path == results)
+    setWriteWatcher([](const QString& path) {
+        if (path.endsWith(QStringLiteral("/kvraw.dst")))
             stopHere("recording");
     });
     press(&hub.measureScreen(), MeasureControl::Record);

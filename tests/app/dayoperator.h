@@ -99,11 +99,15 @@ public:
     // korvel starts: the reset declined, the set-up notice seen, the grids
     // read back, and "E&xit and Save Parameters" (or the window closed) to
     // the main screen.
-    void start(bool closeConfigWindow = false)
+    // `recovered`: the pattern of the message on a Record the last run left
+    // half done.
+    void start(bool closeConfigWindow = false, const QString& recovered = {})
     {
         close();
         m_hub = std::make_unique<Hub>(*m_w.settings, m_w.prompt, [] { return QString(); });
         m_w.prompt.expectYesNo(kResetQuestion, false).expectMessage(kVerify);
+        if (!recovered.isEmpty())
+            m_w.prompt.expectMessageMatching(recovered);
         ASSERT_TRUE(m_hub->start());
         ++m_ledger.starts;
         if (closeConfigWindow)

@@ -1,5 +1,7 @@
 #include "tests/support/scriptedprompt.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace korvel::test
@@ -38,6 +40,14 @@ ScriptedPrompt& ScriptedPrompt::expectMessage(const QString& text, std::optional
                                               std::optional<Icon> icon)
 {
     m_steps.push_back({Kind::Message, text, QString(), title, icon});
+    return *this;
+}
+
+ScriptedPrompt& ScriptedPrompt::expectMessageMatching(const QString& pattern)
+{
+    Step s{Kind::Message, pattern, QString()};
+    s.pattern = true;
+    m_steps.push_back(s);
     return *this;
 }
 
@@ -90,7 +100,11 @@ std::optional<ScriptedPrompt::Step> ScriptedPrompt::next(Kind kind, const QStrin
         return std::nullopt;
     }
     const bool checksText = kind == Kind::Message || kind == Kind::YesNo || kind == Kind::Input;
-    if (checksText) {
+    if (s.pattern) {
+        EXPECT_TRUE(
+            QRegularExpression(QRegularExpression::anchoredPattern(s.text)).match(text).hasMatch())
+            << "\"" << text.toStdString() << "\" does not match " << s.text.toStdString();
+    } else if (checksText) {
         EXPECT_EQ(s.text.toStdString(), text.toStdString()) << "in " << kindName(kind);
     }
     if (s.title) {

@@ -26,6 +26,7 @@ public:
         std::optional<QString> answer;               // Yes = "yes", No = "no"; nullopt = cancel
         std::optional<QString> title = std::nullopt; // checked when set
         std::optional<Icon> icon = std::nullopt;     // checked when set
+        bool pattern = false; // text is a regular expression the whole text must match
     };
 
     ScriptedPrompt() = default;
@@ -33,6 +34,9 @@ public:
 
     ScriptedPrompt& expectMessage(const QString& text, std::optional<QString> title = std::nullopt,
                                   std::optional<Icon> icon = std::nullopt);
+    // A message whose text varies (a time of day in it): the whole text must
+    // match the regular expression.
+    ScriptedPrompt& expectMessageMatching(const QString& pattern);
     ScriptedPrompt& expectYesNo(const QString& text, bool yes,
                                 std::optional<QString> title = std::nullopt,
                                 std::optional<Icon> icon = std::nullopt);
@@ -42,8 +46,6 @@ public:
     ScriptedPrompt& expectSaveFile(std::optional<QString> answer);
     ScriptedPrompt& expectFolder(std::optional<QString> answer);
 
-    // Messages whose text starts with this are accepted without a script step
-    // (for flows whose wording another test already pins down).
     bool done() const { return m_steps.empty(); }
     // Everything shown so far, for tests that only look at what was said.
     const QStringList& seen() const { return m_seen; }
