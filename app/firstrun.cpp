@@ -21,6 +21,12 @@ bool nothingConfigured(const Settings& settings)
     return true;
 }
 
+bool sampleJumpsRightToLeft()
+{
+    const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
+    return jump.impact && jump.impact->click().x() < jump.jump.click().x();
+}
+
 QString prepareSampleTournament(Settings& settings, const QString& base)
 {
     const QString videos = joinPath(base, QStringLiteral("videos"));
@@ -40,6 +46,9 @@ QString prepareSampleTournament(Settings& settings, const QString& base)
     settings.save(QStringLiteral("SetupFiles"), setup);
     settings.save(QStringLiteral("grids"), QStringLiteral("1"));
     settings.save(QStringLiteral("grid1File"), grid);
+    // The sample skier flies the way the camera sees the course: the half
+    // cross of the impact mark points back towards the ramp.
+    settings.save(QStringLiteral("right2left"), Settings::boolText(sampleJumpsRightToLeft()));
     return {};
 }
 

@@ -16,8 +16,11 @@ class Settings;
 // True when no video folder, set-up folder or grid file has ever been set.
 bool nothingConfigured(const Settings& settings);
 
+// Whether the sample skier flies from right to left across the picture.
+bool sampleJumpsRightToLeft();
+
 // Writes the sample into base (videos/ and sample/ under it) and sets
-// logpath, SetupFiles, grids and grid1File. Empty when it worked, else what
+// logpath, SetupFiles, grids, grid1File and the jump direction. Empty when it worked, else what
 // went wrong (the settings are then left as they were).
 QString prepareSampleTournament(Settings& settings, const QString& base);
 

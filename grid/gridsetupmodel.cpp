@@ -693,7 +693,10 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     fillBoxesFromWorkingSet(d.hasCheckBuoy);
     m_settings.save(QStringLiteral("grid%1File").arg(g), path);
 
-    if (!d.hasCheckBuoy) {
+    if (!d.hasCheckBuoy && m_shared.LoadingGrids) {
+        // Read back at the start: the day's grid is not one to measure with.
+        m_prompt.message(QStringLiteral("Error in load - no check buoy found - setup grid again"));
+    } else if (!d.hasCheckBuoy) {
         m_prompt.message(
             QStringLiteral("I cannot find a  check  buoy file for this setup.  That means ") +
                 QStringLiteral("you are inputting an old set-up file that does not") +

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -52,6 +53,25 @@ const QString kOffTheWater = QStringLiteral("The impact point lies on or beyond 
 // One metre in feet, for the cross-check of a distance typed from the other grid.
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kOtherGridToleranceFeet = 2;
+
+// A distance typed from the other grid: a plain number, letters after it
+// (its unit) ignored; nullopt for anything else, a comma among it.
+struct TypedDistance {
+    double value = 0;
+    QString text; // the number as typed, without the unit
+};
+std::optional<TypedDistance> distanceTyped(const QString& typed)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*([+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+))\\s*[A-Za-z]*\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(typed);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const auto v = parseNumber(match.captured(1));
+    if (!v)
+        return std::nullopt;
+    return TypedDistance{*v, match.captured(1)};
+}
 
 } // namespace
 
@@ -262,21 +282,22 @@ MeasureModel::OtherGridAnswer MeasureModel::askOtherGrid(QString& metres, QStrin
         const auto f = m_prompt.input(kOtherGridFeet, kOtherGridTitle, {});
         if (!f)
             return OtherGridAnswer::Cancelled;
-        // These texts go to the scoring program as they are, between commas:
-        // only plain numbers may pass ("40,5" would shift its fields).
-        const auto mv = parseNumber(*m);
-        const auto fv = parseNumber(*f);
+        // These texts go to the scoring program between commas: a comma would
+        // shift its fields ("40,5"), so only a number passes; a unit typed
+        // after it ("40m", "131 ft") is left out of what is written.
+        const auto mv = distanceTyped(*m);
+        const auto fv = distanceTyped(*f);
         if (!mv || !fv) {
             m_prompt.message(kOtherGridNotANumber, {}, Icon::Exclamation);
             continue;
         }
-        if (*fv > *mv * kFeetPerMetre + kOtherGridToleranceFeet ||
-            *fv < *mv * kFeetPerMetre - kOtherGridToleranceFeet) {
+        if (fv->value > mv->value * kFeetPerMetre + kOtherGridToleranceFeet ||
+            fv->value < mv->value * kFeetPerMetre - kOtherGridToleranceFeet) {
             m_prompt.message(kOtherGridMismatch);
             continue;
         }
-        metres = m->trimmed();
-        feet = f->trimmed();
+        metres = mv->text;
+        feet = fv->text;
         return OtherGridAnswer::Distance;
     }
 }

@@ -56,8 +56,8 @@ FileResult RecordJournal::begin(const QString& what, const QList<PlannedWrite>& 
 {
     QByteArray bytes = kHeader + '\n' + field(what) + '\n';
     for (const PlannedWrite& w : writes)
-        bytes += (w.mode == PlannedWrite::Mode::Append ? "append\t" : "replace\t") +
-                 field(w.path) + '\t' + field(w.line) + '\n';
+        bytes += (w.mode == PlannedWrite::Mode::Append ? "append\t" : "replace\t") + field(w.path) +
+                 '\t' + field(w.line) + '\n';
     // The end mark shows the journal was written whole.
     bytes += "end\n";
     if (!QDir().mkpath(m_folder))
@@ -99,7 +99,7 @@ std::optional<RecordRecovery> completeInterruptedRecord(const QString& folder)
             if (f.size() != 3 || (f[0] != "append" && f[0] != "replace"))
                 break;
             writes << PlannedWrite{f[0] == "append" ? PlannedWrite::Mode::Append
-                                                     : PlannedWrite::Mode::Replace,
+                                                    : PlannedWrite::Mode::Replace,
                                    unfield(f[1]), unfield(f[2])};
         }
     }
@@ -118,8 +118,8 @@ std::optional<RecordRecovery> completeInterruptedRecord(const QString& folder)
         if (result)
             r.completed << QFileInfo(w.path).fileName() + QStringLiteral(": ") + w.line;
         else
-            r.missing << QStringLiteral("%1 misses the line: %2 (%3)")
-                             .arg(w.path, w.line, result.error);
+            r.missing
+                << QStringLiteral("%1 misses the line: %2 (%3)").arg(w.path, w.line, result.error);
     }
     QFile::remove(journal.path());
     return r;

@@ -614,3 +614,29 @@ TEST(Configuration, TheScoringProgramsFolderIsChosenOnTheScreenAndNamedInTheCaut
     run.configModel.findKvio();
     EXPECT_EQ(lake.settings->get("kviodir"), kvio);
 }
+
+TEST(Configuration, AGridReadBackWithoutItsCheckBuoyFileSaysSetItUpAgain)
+{
+    Lake lake;
+    lake.settings->save("grids", "1");
+    lake.writeGrid(1);
+    ASSERT_TRUE(QFile::remove(checkBuoyFilePath(lake.grid(1))));
+    lake.settings->save("grid1File", lake.grid(1));
+    Session run(lake);
+    run.start();
+    lake.prompt.expectMessage("Error in load - no check buoy found - setup grid again");
+    run.configModel.load();
+    EXPECT_TRUE(lake.prompt.done());
+}
+
+TEST(FirstRun, TheSampleTournamentJumpsTheWayItsSkierFlies)
+{
+    Workplace w;
+    ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
+    // The sample skier's flight, as the picture shows it: from the jump
+    // point to the impact, right to left.
+    const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
+    ASSERT_TRUE(jump.impact.has_value());
+    EXPECT_LT(jump.impact->click().x(), jump.jump.click().x());
+    EXPECT_EQ(w.settings->get("right2left"), "True");
+}

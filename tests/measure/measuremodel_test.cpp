@@ -273,6 +273,41 @@ TEST(OtherGrid, DistancesMustBePlainNumbers)
     EXPECT_EQ(b.model->text(MeasureControl::DistanceFt), " 132.9ft");
 }
 
+TEST(OtherGrid, AUnitTypedAfterTheNumberIsLeftOut)
+{
+    const struct {
+        const char* metres;
+        const char* feet;
+        const char* exchange;
+    } cases[] = {
+        {"40m", "131ft", "OK, 40,  131, 3\r\n"},
+        {" 40.5 m ", "132.9 FT", "OK, 40.5,  132.9, 3\r\n"},
+        {"40", "131", "OK, 40,  131, 3\r\n"},
+    };
+    for (const auto& c : cases) {
+        Bench b;
+        b.model->clickOutcome(Outcome::OtherGrid);
+        b.prompt.expectYesNo(kQuestion, true)
+            .expectInput(kMetres, QString(c.metres))
+            .expectInput(kFeet, QString(c.feet));
+        ASSERT_TRUE(b.model->Record()) << c.metres;
+        EXPECT_EQ(b.kvresult(), c.exchange) << c.metres;
+    }
+    // Letters before the number, or a second number, are still not a distance.
+    for (const char* typed : {"m40", "40 5", "40m5", "forty"}) {
+        Bench b;
+        b.model->clickOutcome(Outcome::OtherGrid);
+        b.prompt.expectYesNo(kQuestion, true)
+            .expectInput(kMetres, QString(typed))
+            .expectInput(kFeet, QString("131"))
+            .expectMessage("Please enter each distance as a plain number, for example 40.5 and "
+                           "132.9")
+            .expectYesNo(kQuestion, false);
+        ASSERT_TRUE(b.model->Record()) << typed;
+        EXPECT_EQ(b.kvresult(), "OK, , , 3\r\n") << typed;
+    }
+}
+
 TEST(OtherGrid, CancelRecordsNothing)
 {
     Bench b;

@@ -49,9 +49,9 @@ bool killAtWrite(const QString& folder, const QString& ending)
 TEST(RecordJournal, AKillAtAnyWriteIsCompletedAtTheNextStart)
 {
     const struct {
-        const char* killedAt;     // the write the kill came at
-        QStringList completed;    // what the next start writes
-        bool recorded;            // the jump is in the files afterwards
+        const char* killedAt;  // the write the kill came at
+        QStringList completed; // what the next start writes
+        bool recorded;         // the jump is in the files afterwards
     } cases[] = {
         {"record-in-progress.journal", {}, false},
         {"results.txt", {"results.txt", "kvresult.dst", "kvraw.dst"}, true},
@@ -65,7 +65,8 @@ TEST(RecordJournal, AKillAtAnyWriteIsCompletedAtTheNextStart)
         // An earlier jump is in every file already.
         ASSERT_TRUE(writeLines(dir.file("results.txt"), {"earlier"}));
         ASSERT_TRUE(writeLines(dir.file("kvio/kvresult.dst"), {"OK,  40,  131, 2"}));
-        ASSERT_TRUE(writeLines(dir.file("kvio/kvraw.dst"), {"14:00:00 ,Jane Roe,OK,  40,  131, 2"}));
+        ASSERT_TRUE(
+            writeLines(dir.file("kvio/kvraw.dst"), {"14:00:00 ,Jane Roe,OK,  40,  131, 2"}));
         ASSERT_TRUE(killAtWrite(dir.path(), c.killedAt));
 
         const std::optional<RecordRecovery> r = completeInterruptedRecord(dir.path());
@@ -109,6 +110,7 @@ TEST(RecordJournal, AFileThatStillCannotBeWrittenIsNamedWithItsLine)
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->completed, QStringList{"results.txt: a result"});
     ASSERT_EQ(r->missing.size(), 1);
-    EXPECT_TRUE(r->missing[0].startsWith(gone + " misses the line: a raw line (")) << r->missing[0].toStdString();
+    EXPECT_TRUE(r->missing[0].startsWith(gone + " misses the line: a raw line ("))
+        << r->missing[0].toStdString();
     EXPECT_TRUE(recoveryMessage(*r).contains("\nStill missing:\n" + gone));
 }
