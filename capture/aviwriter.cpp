@@ -303,11 +303,10 @@ bool AviWriter::writePicture(std::int64_t index, const AVFrame* picture)
     if (rc < 0)
         return fail(QStringLiteral("Out of memory"), rc);
     std::memset(m_packet->data, 0, std::size_t(stride) * h);
-    // Bottom row first: point the conversion at the last row, stepping back.
-    std::uint8_t* dst[4] = {m_packet->data + std::size_t(stride) * (h - 1), nullptr, nullptr,
-                            nullptr};
-    int dstStride[4] = {-stride, 0, 0, 0};
-    sws_scale(m_sws, picture->data, picture->linesize, 0, picture->height, dst, dstStride);
+    // Bottom row first: the rows go from the last one back.
+    if (!m_conversion.convert(m_sws, picture, AV_PIX_FMT_BGR24, w, h,
+                              m_packet->data + std::size_t(stride) * (h - 1), -stride))
+        return fail(QStringLiteral("Cannot convert the camera's pictures"), 0);
     m_packet->flags |= AV_PKT_FLAG_KEY;
     return writeVideoPacket(index, m_packet);
 }

@@ -1043,10 +1043,7 @@ FrameResult FfmpegFrameSource::convert(const AVFrame* f)
     pic->height = h;
     pic->stride = Picture::strideFor(w);
     pic->bytes.assign(std::size_t(pic->stride) * std::size_t(h), 0);
-    uint8_t* dst[4] = {pic->bytes.data(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {pic->stride, 0, 0, 0};
-    const int rows = sws_scale(m_sws, f->data, f->linesize, 0, h, dst, dstStride);
-    if (rows != h)
+    if (!m_conversion.convert(m_sws, f, AV_PIX_FMT_BGR24, w, h, pic->bytes.data(), pic->stride))
         return FrameResult::failure(FrameStatus::Failed,
                                     QStringLiteral("The picture could not be converted."));
     return FrameResult::shown(pic);

@@ -18,6 +18,7 @@
 // decoding.
 
 #include "media/avichunks.h"
+#include "media/conversion.h"
 #include "media/framesource.h"
 
 #include <climits>
@@ -114,6 +115,7 @@ private:
     AVPacket* m_packet = nullptr;
     AVFrame* m_frame = nullptr;
     SwsContext* m_sws = nullptr;
+    ConversionBuffer m_conversion;
     int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1, m_swsRange = -1, m_swsSpace = -1;
     int m_stream = -1;
     bool m_isAvi = false;
