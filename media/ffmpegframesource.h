@@ -21,6 +21,8 @@
 #include "media/conversion.h"
 #include "media/framesource.h"
 
+#include <QByteArray>
+
 #include <climits>
 #include <cstdint>
 #include <list>
@@ -29,6 +31,7 @@
 #include <vector>
 
 struct AVFormatContext;
+struct AVIOContext;
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
@@ -45,6 +48,8 @@ public:
     FfmpegFrameSource& operator=(const FfmpegFrameSource&) = delete;
 
     static OpenResult open(const QString& path, const FrameSourceLimits& limits);
+    // The same over a file held in memory (the fuzzers feed it that way).
+    static OpenResult openMemory(const QByteArray& bytes, const FrameSourceLimits& limits);
 
     const VideoProperties& properties() const override { return m_props; }
     FrameResult frame(std::int64_t n) override;
@@ -69,6 +74,10 @@ public:
 
 private:
     FfmpegFrameSource() = default;
+    static OpenResult openInput(std::unique_ptr<FfmpegFrameSource> src, const QByteArray& url,
+                                const FrameSourceLimits& limits);
+    static int readMemory(void* opaque, std::uint8_t* buf, int size);
+    static std::int64_t seekMemory(void* opaque, std::int64_t offset, int whence);
 
     struct PacketEntry {
         std::int64_t dts = 0;
@@ -108,6 +117,9 @@ private:
     FrameResult convert(const AVFrame* frame);
 
     QString m_path;
+    QByteArray m_bytes; // a file in memory, read through m_io
+    AVIOContext* m_io = nullptr;
+    std::int64_t m_ioPos = 0;
     FrameSourceLimits m_limits;
     VideoProperties m_props;
     AVFormatContext* m_format = nullptr;

@@ -1,5 +1,7 @@
 #include "shell/textfile.h"
 
+#include "shell/readfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -273,20 +275,12 @@ FileResult appendLines(const QString& path, const QStringList& lines)
     return appendToFile(path, crlfLines(lines));
 }
 
-std::optional<QStringList> readLines(const QString& path, QString* error)
+std::optional<QStringList> readLines(const QString& path, QString* error, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
+    const std::optional<QByteArray> read = readPlainFile(path, maxBytes, error);
+    if (!read)
         return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
+    const QByteArray& bytes = *read;
     QStringList lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
