@@ -1,0 +1,43 @@
+#include "shell/picturefile.h"
+
+#include "shell/readfile.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace korvel
+{
+
+QImage pictureFromBytes(const QByteArray& bytes, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return QImage();
+    };
+    QByteArray data = bytes; // shared, not copied
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("it cannot be read"));
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kPictureMaxSide || size.height() > kPictureMaxSide ||
+                           qint64(size.width()) * size.height() > kPictureMaxPixels))
+        return fail(QStringLiteral("it claims %1 x %2 pixels, more than a picture korvel shows")
+                        .arg(size.width())
+                        .arg(size.height()));
+    QImage image = reader.read();
+    if (image.isNull())
+        return fail(reader.errorString());
+    return image;
+}
+
+QImage readPictureFile(const QString& path, QString* error)
+{
+    const auto bytes = readPlainFile(path, kPictureFileLimit, error);
+    if (!bytes)
+        return {};
+    return pictureFromBytes(*bytes, error);
+}
+
+} // namespace korvel
