@@ -21,6 +21,11 @@ bool nothingConfigured(const Settings& settings)
     return true;
 }
 
+bool isFirstRun(const Settings& settings)
+{
+    return !settings.existedAtStart();
+}
+
 QString prepareSampleTournament(Settings& settings, const QString& base)
 {
     const QString videos = joinPath(base, QStringLiteral("videos"));

@@ -16,6 +16,12 @@ class Settings;
 // True when no video folder, set-up folder or grid file has ever been set.
 bool nothingConfigured(const Settings& settings);
 
+// A first run is a start without a settings file. A file that is there but
+// damaged is a day's settings gone wrong, reported as such: preparing the
+// sample over it would replace the real grid and video folder with the
+// sample's.
+bool isFirstRun(const Settings& settings);
+
 // Writes the sample into base (videos/ and sample/ under it) and sets
 // logpath, SetupFiles, grids and grid1File. Empty when it worked, else what
 // went wrong (the settings are then left as they were).

@@ -64,10 +64,10 @@ Hub::~Hub()
     m_control.disconnectDevice();
 }
 
-bool Hub::start()
+bool Hub::start(const std::function<void()>& afterReset)
 {
     placeScreens();
-    if (!m_mainModel.startUp())
+    if (!m_mainModel.startUp(afterReset))
         return false;
     m_main.sync();
     m_captureModel.load();
