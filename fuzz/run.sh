@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs one fuzz target for a while:  fuzz/run.sh TARGET [SECONDS]   (TARGET: gridfile, avi, rtf)
+# Runs one fuzz target for a while:  fuzz/run.sh TARGET [SECONDS]
+# (TARGET: gridfile, avi, framesource, rtf, names, settings, loglines, info, picture)
 # Installs clang and its libFuzzer runtime when missing, builds build-fuzz/
 # with them (address and undefined-behaviour sanitizers on), and fuzzes from
 # the committed corpus. New inputs go to build-fuzz/corpus-TARGET/, a crash or

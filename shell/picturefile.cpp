@@ -20,6 +20,14 @@ QImage pictureFromBytes(const QByteArray& bytes, QString* error)
     if (!buffer.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("it cannot be read"));
     QImageReader reader(&buffer);
+    // The kinds of picture a camera, a capture card or korvel itself saves;
+    // the readers of rarer kinds (text-based, vector, layered) stay out of it.
+    const QByteArray format = reader.format();
+    if (format.isEmpty())
+        return fail(reader.errorString());
+    if (!QList<QByteArray>{"bmp", "jpeg", "jpg", "png", "gif", "ico"}.contains(format))
+        return fail(QStringLiteral("it is a %1 picture, not one korvel shows")
+                        .arg(QString::fromLatin1(format)));
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > kPictureMaxSide || size.height() > kPictureMaxSide ||
                            qint64(size.width()) * size.height() > kPictureMaxPixels))

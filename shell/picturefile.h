@@ -2,8 +2,9 @@
 // Pictures the screens load from files that come from elsewhere: a contact
 // picture named in the picture log, the exported frame, one chosen by hand.
 // Only a plain file is read (a pipe in the log would keep the screen
-// waiting), and only a picture korvel could show: a few bytes claiming
-// 60000 x 60000 pixels are refused before anything is allocated for them.
+// waiting), and only a picture korvel could show: a bitmap, JPEG, PNG, GIF
+// or icon, and not a few bytes claiming 60000 x 60000 pixels, which are
+// refused before anything is allocated for them.
 
 #include <QByteArray>
 #include <QImage>

@@ -91,6 +91,7 @@ void Settings::read()
     m_problems.clear();
     m_fileProblem.clear();
     m_rawBytes.clear();
+    m_keptAside = false;
     m_stamp = stampOnDisk();
     QString why;
     std::optional<QByteArray> bytes = readPlainFile(m_path, kMaxFileBytes, &why);
@@ -103,6 +104,13 @@ void Settings::read()
     IniText text = parseIni(m_rawBytes);
     m_lines = std::move(text.lines);
     m_problems = std::move(text.problems);
+}
+
+bool Settings::damagedFileInPlace() const
+{
+    // Writing over a damaged file before a copy of it is kept would lose
+    // the lines korvel could not read, or a file it could not read at all.
+    return damaged() && !m_keptAside;
 }
 
 void Settings::refreshIfChangedOnDisk()
@@ -212,6 +220,11 @@ bool Settings::save(const QString& key, const QString& value)
 
 bool Settings::write()
 {
+    if (damagedFileInPlace()) {
+        m_saveError =
+            QStringLiteral("the damaged file is left as it was until a copy of it is kept");
+        return false;
+    }
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder)) {
         m_saveError = QStringLiteral("the folder %1 could not be made").arg(folder);
@@ -254,6 +267,7 @@ std::optional<QString> Settings::keepDamagedCopy(const QDate& today, QString* er
     } else if (const FileResult r = writeFileAtomically(copy, m_rawBytes); !r) {
         return fail(r.error);
     }
+    m_keptAside = true;
     // What was read, in place of the damaged file: the next start reads it
     // without a word, and a settings file is still there (no first run).
     if (!write())

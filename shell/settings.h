@@ -58,6 +58,7 @@ public:
     bool contains(const QString& key) const;
     // False when the file could not be written; the value holds in this
     // run all the same. The first failure goes to the save-problem handler.
+    // A damaged file is never written over before keepDamagedCopy kept it.
     bool save(const QString& key, const QString& value);
 
     // Told once, with the reason, when the settings cannot be saved (a
@@ -91,6 +92,7 @@ public:
 
 private:
     void read();
+    bool damagedFileInPlace() const;
     void refreshIfChangedOnDisk();
     bool write();
     struct Stamp {
@@ -106,8 +108,9 @@ private:
     std::vector<IniLine> m_lines;
     std::vector<IniProblem> m_problems;
     QString m_fileProblem;
-    QByteArray m_rawBytes; // the file as read, for the copy of a damaged one
-    Stamp m_stamp;         // the file as last read or written
+    QByteArray m_rawBytes;    // the file as read, for the copy of a damaged one
+    bool m_keptAside = false; // a damaged file's copy is kept: it may be written over
+    Stamp m_stamp;            // the file as last read or written
     std::function<void(const QString&)> m_onSaveProblem;
     bool m_saveProblemTold = false;
     QString m_saveError;

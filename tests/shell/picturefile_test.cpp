@@ -48,6 +48,7 @@ TEST(PictureFile, OnlyAPictureKorvelCanShowIsRead)
         {"lake.png", encoded(lake, "PNG"), nullptr},
         {"huge.bmp", forgedBitmap(60000, 60000), ""}, // refused before it is allocated
         {"notes.bmp", QByteArray("Jump 1: 45.2 m\r\n"), ""},
+        {"lake.xpm", encoded(lake, "XPM"), "not one korvel shows"},
         {"empty.bmp", QByteArray(), ""},
     };
     for (const auto& c : cases) {

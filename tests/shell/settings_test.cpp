@@ -230,6 +230,9 @@ TEST(Settings, ADamagedFileIsReportedAndKeptBesideUnderTheDate)
     EXPECT_TRUE(s->existedAtStart());
     const QStringList bad = s->unreadableLines();
     ASSERT_GT(bad.size(), 5);
+    // Nothing is written over it before its copy is kept.
+    EXPECT_FALSE(s->save("grids", "2"));
+    EXPECT_EQ(test::readAll(ini), damaged);
     const QString copy = ini + ".damaged-2026-07-12";
     ScriptedPrompt p;
     p.expectMessage(QStringLiteral("The settings file %1 is damaged: %2 lines could not be read "
@@ -249,6 +252,7 @@ TEST(Settings, ADamagedFileIsReportedAndKeptBesideUnderTheDate)
     auto next = t.settings();
     EXPECT_FALSE(next->damaged());
     EXPECT_EQ(next->get("wstims", ""), "1");
+    EXPECT_EQ(next->get("grids", ""), "2");
     ScriptedPrompt quiet;
     reportDamagedSettings(*next, quiet, QDate(2026, 7, 12));
 
