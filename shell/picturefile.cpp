@@ -28,15 +28,25 @@ QImage pictureFromBytes(const QByteArray& bytes, QString* error)
     if (!QList<QByteArray>{"bmp", "jpeg", "jpg", "png", "gif", "ico"}.contains(format))
         return fail(QStringLiteral("it is a %1 picture, not one korvel shows")
                         .arg(QString::fromLatin1(format)));
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kPictureMaxSide || size.height() > kPictureMaxSide ||
-                           qint64(size.width()) * size.height() > kPictureMaxPixels))
+    auto tooLarge = [](QSize size) {
+        return size.width() > kPictureMaxSide || size.height() > kPictureMaxSide ||
+               qint64(size.width()) * size.height() > kPictureMaxPixels;
+    };
+    auto refuse = [&fail](QSize size) {
         return fail(QStringLiteral("it claims %1 x %2 pixels, more than a picture korvel shows")
                         .arg(size.width())
                         .arg(size.height()));
+    };
+    // Asked before reading where the format tells; the reader's own memory
+    // limit holds for the others, and the size is checked once more after.
+    const QSize size = reader.size();
+    if (size.isValid() && tooLarge(size))
+        return refuse(size);
     QImage image = reader.read();
     if (image.isNull())
         return fail(reader.errorString());
+    if (tooLarge(image.size()))
+        return refuse(image.size());
     return image;
 }
 

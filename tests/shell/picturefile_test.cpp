@@ -49,6 +49,8 @@ TEST(PictureFile, OnlyAPictureKorvelCanShowIsRead)
         {"huge.bmp", forgedBitmap(60000, 60000), ""}, // refused before it is allocated
         {"notes.bmp", QByteArray("Jump 1: 45.2 m\r\n"), ""},
         {"lake.xpm", encoded(lake, "XPM"), "not one korvel shows"},
+        // Read whole by the bitmap reader (12 rows of few bytes), far too wide to show.
+        {"wide.bmp", forgedBitmap(196849, -12), "196849 x 12"},
         {"empty.bmp", QByteArray(), ""},
     };
     for (const auto& c : cases) {
