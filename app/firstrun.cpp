@@ -27,6 +27,11 @@ bool sampleJumpsRightToLeft()
     return jump.impact && jump.impact->click().x() < jump.jump.click().x();
 }
 
+bool isFirstRun(const Settings& settings)
+{
+    return !settings.existedAtStart();
+}
+
 QString prepareSampleTournament(Settings& settings, const QString& base)
 {
     const QString videos = joinPath(base, QStringLiteral("videos"));

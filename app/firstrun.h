@@ -19,6 +19,12 @@ bool nothingConfigured(const Settings& settings);
 // Whether the sample skier flies from right to left across the picture.
 bool sampleJumpsRightToLeft();
 
+// A first run is a start without a settings file. A file that is there but
+// damaged is a day's settings gone wrong, reported as such: preparing the
+// sample over it would replace the real grid and video folder with the
+// sample's.
+bool isFirstRun(const Settings& settings);
+
 // Writes the sample into base (videos/ and sample/ under it) and sets
 // logpath, SetupFiles, grids, grid1File and the jump direction. Empty when it worked, else what
 // went wrong (the settings are then left as they were).

@@ -65,10 +65,10 @@ Hub::~Hub()
     m_control.disconnectDevice();
 }
 
-bool Hub::start()
+bool Hub::start(const std::function<void()>& afterReset)
 {
     placeScreens();
-    if (!m_mainModel.startUp())
+    if (!m_mainModel.startUp(afterReset))
         return false;
     // A Record cut short by a kill or a power cut is completed before the
     // day goes on, and the operator hears what was missing.

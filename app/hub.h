@@ -23,6 +23,7 @@
 #include "viewers/logviewerscreen.h"
 #include "viewers/manualscreen.h"
 
+#include <functional>
 #include <memory>
 
 namespace korvel
@@ -44,8 +45,9 @@ public:
     ~Hub() override;
 
     // Start-up up to the configuration screen. False when the operator
-    // cancelled the video folder question: the program ends.
-    bool start();
+    // cancelled the video folder question: the program ends. afterReset runs
+    // once the reset question is answered, before anything else.
+    bool start(const std::function<void()>& afterReset = {});
 
     SharedState& shared() { return m_shared; }
     GridState& grids() { return m_grids; }

@@ -23,16 +23,25 @@ int main(int argc, char** argv)
 
     Settings settings;
     QtPrompt prompt;
+    // Before anything reads or writes a setting: a damaged file is said, and
+    // kept aside as it was.
+    reportDamagedSettings(settings, prompt);
+    settings.setSaveProblemHandler([&prompt](const QString& text) {
+        prompt.message(text, QStringLiteral("Settings"), Icon::Exclamation);
+    });
+    const bool firstRun = isFirstRun(settings);
 
-    if (nothingConfigured(settings)) {
+    Hub hub(settings, prompt);
+    // The reset question comes first; the sample is prepared after it.
+    const auto prepareSample = [&] {
+        if (!firstRun)
+            return;
         const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                              QStringLiteral("/korvel");
         if (const QString problem = prepareFirstRun(settings, base); !problem.isEmpty())
             prompt.message(problem, QString(), Icon::Exclamation);
-    }
-
-    Hub hub(settings, prompt);
-    if (!hub.start())
+    };
+    if (!hub.start(prepareSample))
         return 0;
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.removeAll(QStringLiteral("--capture")) > 0) {

@@ -41,10 +41,12 @@ QDateTime MainModel::now() const
     return m_clock ? m_clock() : QDateTime::currentDateTime();
 }
 
-bool MainModel::startUp()
+bool MainModel::startUp(const std::function<void()>& afterReset)
 {
     // A run that crashed on a bad setting can put the start-up keys back first.
     emergencyReset(m_settings, m_prompt);
+    if (afterReset)
+        afterReset();
 
     m_panels.populate();
     m_panels.connectDevice();

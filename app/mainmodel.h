@@ -165,8 +165,9 @@ public:
 
     // The start of a session, up to "Please Verify all Setup Parameters".
     // False when the operator cancelled the video folder question: there is
-    // nothing korvel can do without one, so the program ends.
-    bool startUp();
+    // nothing korvel can do without one, so the program ends. afterReset
+    // (the first run's preparation) runs right after the reset question.
+    bool startUp(const std::function<void()>& afterReset = {});
 
     // The caption of lblConfig for a capture frame rate.
     static QString configuredFor(double frameRate);

@@ -1,5 +1,8 @@
 #include "capture/aviwriter.h"
 
+#include "shell/readfile.h"
+
+#include <QFile>
 #include <QImage>
 
 extern "C" {
@@ -102,7 +105,11 @@ std::unique_ptr<AviWriter> AviWriter::create(const QString& path, const AviVideo
         video.rateDenominator <= 0)
         return failed(QStringLiteral("No picture size or frame rate to record with"), 0);
 
-    const QByteArray local = path.toLocal8Bit();
+    // A file on this machine and nothing else: "http://..." is a file name
+    // here too, and a pipe or a device is refused rather than waited on.
+    if (const QString kind = notAPlainFile(path); !kind.isEmpty())
+        return failed(QStringLiteral("Cannot create %1: %2").arg(path, kind), 0);
+    const QByteArray local = QByteArray("file:") + QFile::encodeName(path);
     int rc = avformat_alloc_output_context2(&w->m_out, nullptr, "avi", local.constData());
     if (rc < 0 || !w->m_out)
         return failed(QStringLiteral("Cannot prepare the AVI file"), rc);
@@ -172,7 +179,10 @@ std::unique_ptr<AviWriter> AviWriter::create(const QString& path, const AviVideo
         w->m_sound->time_base = AVRational{1, audio->sampleRate};
     }
 
-    rc = avio_open(&w->m_out->pb, local.constData(), AVIO_FLAG_WRITE);
+    AVDictionary* localOnly = nullptr;
+    av_dict_set(&localOnly, "protocol_whitelist", "file", 0);
+    rc = avio_open2(&w->m_out->pb, local.constData(), AVIO_FLAG_WRITE, nullptr, &localOnly);
+    av_dict_free(&localOnly);
     if (rc < 0)
         return failed(QStringLiteral("Cannot create %1").arg(path), rc);
     AVDictionary* options = nullptr;
@@ -303,11 +313,10 @@ bool AviWriter::writePicture(std::int64_t index, const AVFrame* picture)
     if (rc < 0)
         return fail(QStringLiteral("Out of memory"), rc);
     std::memset(m_packet->data, 0, std::size_t(stride) * h);
-    // Bottom row first: point the conversion at the last row, stepping back.
-    std::uint8_t* dst[4] = {m_packet->data + std::size_t(stride) * (h - 1), nullptr, nullptr,
-                            nullptr};
-    int dstStride[4] = {-stride, 0, 0, 0};
-    sws_scale(m_sws, picture->data, picture->linesize, 0, picture->height, dst, dstStride);
+    // Bottom row first: the rows go from the last one back.
+    if (!m_conversion.convert(m_sws, picture, AV_PIX_FMT_BGR24, w, h,
+                              m_packet->data + std::size_t(stride) * (h - 1), -stride))
+        return fail(QStringLiteral("Cannot convert the camera's pictures"), 0);
     m_packet->flags |= AV_PKT_FLAG_KEY;
     return writeVideoPacket(index, m_packet);
 }

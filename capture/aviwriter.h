@@ -8,6 +8,7 @@
 // MJPEG or written uncompressed.
 
 #include "capture/capturetypes.h"
+#include "media/conversion.h"
 
 #include <QString>
 
@@ -84,6 +85,7 @@ private:
     AVFrame* m_converted = nullptr;
     AVPacket* m_packet = nullptr;
     SwsContext* m_sws = nullptr;
+    ConversionBuffer m_conversion;
     int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1;
     std::int64_t m_lastIndex = -1;
     std::int64_t m_samples = 0;

@@ -277,9 +277,9 @@ QImage LibavCamera::toImage(const AVFrame* f)
         cachedScaler(m_sws, f->width, f->height, f->format, f->width, f->height, AV_PIX_FMT_BGRA);
     if (!m_sws)
         return {};
-    std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(m_sws, f->data, f->linesize, 0, f->height, dst, stride);
+    if (image.isNull() || !m_conversion.convert(m_sws, f, AV_PIX_FMT_BGRA, f->width, f->height,
+                                                image.bits(), image.bytesPerLine()))
+        return {};
     return image;
 }
 

@@ -7,6 +7,7 @@
 // sound is read on a thread of its own and handed on with the frames.
 
 #include "capture/capturesource.h"
+#include "media/conversion.h"
 
 #include <atomic>
 #include <memory>
@@ -50,6 +51,7 @@ private:
     AVPacket* m_packet = nullptr;
     AVFrame* m_decoded = nullptr;
     SwsContext* m_sws = nullptr;
+    ConversionBuffer m_conversion;
     int m_stream = -1;
     QSize m_size;
     int m_rateNum = 30, m_rateDen = 1;

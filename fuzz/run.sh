@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs one fuzz target for a while:  fuzz/run.sh TARGET [SECONDS]   (TARGET: gridfile, avi, rtf)
+# Runs one fuzz target for a while:  fuzz/run.sh TARGET [SECONDS [LIBFUZZER-FLAG...]]
+# (TARGET: gridfile, avi, framesource, rtf, names, settings, loglines, info, picture)
 # Installs clang and its libFuzzer runtime when missing, builds build-fuzz/
 # with them (address and undefined-behaviour sanitizers on), and fuzzes from
 # the committed corpus. New inputs go to build-fuzz/corpus-TARGET/, a crash or
@@ -36,4 +37,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 "$BUILD/bin/$TARGET-fuzz" "$corpus" "$SRC/fuzz/corpus/$TARGET" \
   -max_total_time="$SECONDS_TO_RUN" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
-  -artifact_prefix="$findings/" -print_final_stats=1
+  -artifact_prefix="$findings/" -print_final_stats=1 "${@:3}"

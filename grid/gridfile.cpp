@@ -200,7 +200,7 @@ private:
 std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
 {
     QString why;
-    const auto lines = readLines(iptPath, &why);
+    const auto lines = readLines(iptPath, &why, kGridFileLimit);
     if (!lines)
         return GridFileError{iptPath + QStringLiteral(": ") + why};
 
@@ -233,7 +233,7 @@ std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
 
     const QString cb = checkBuoyFilePath(iptPath);
     if (QFileInfo::exists(cb)) {
-        const auto cbLines = readLines(cb, &why);
+        const auto cbLines = readLines(cb, &why, kGridFileLimit);
         if (!cbLines)
             return GridFileError{cb + QStringLiteral(": ") + why};
         LineReader c(cb, *cbLines);

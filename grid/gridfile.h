@@ -56,6 +56,10 @@ struct GridFileError {
     QString message; // names the file and the line
 };
 
+// Nineteen lines of numbers and two texts: far less than this. A larger
+// file, or one that is no plain file (a pipe, /dev/zero), is refused unread.
+inline constexpr qint64 kGridFileLimit = 1024 * 1024;
+
 // Reads the parameter file and, when present, its check buoy file, into a
 // fresh record: nothing is taken from a file that does not parse whole.
 std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath);

@@ -4,6 +4,7 @@
 #include "shell/arrowkeys.h"
 #include "shell/draghandle.h"
 #include "shell/paths.h"
+#include "shell/picturefile.h"
 #include "shell/pictureview.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
@@ -375,9 +376,11 @@ void GridSetupScreen::enter()
 {
     if (m_shared.LastScreen == ScreenTag::SelectFrame) {
         const QString path = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
-        const QImage frame(path);
+        QString why;
+        const QImage frame = readPictureFile(path, &why);
         if (frame.isNull())
-            m_prompt.message(QStringLiteral("The exported frame could not be loaded:\n") + path);
+            m_prompt.message(QStringLiteral("The exported frame could not be loaded:\n") + path +
+                             QLatin1Char('\n') + why);
         else
             setBackground(frame);
         if (auto* checked = m_markerGroup->checkedButton()) {
@@ -415,9 +418,11 @@ void GridSetupScreen::loadPictureFromFile()
         m_shared.CapturesDir);
     if (!path)
         return;
-    const QImage img(*path);
+    QString why;
+    const QImage img = readPictureFile(*path, &why);
     if (img.isNull()) {
-        m_prompt.message(QStringLiteral("This file is not a picture korvel can show:\n") + *path,
+        m_prompt.message(QStringLiteral("This file is not a picture korvel can show:\n") + *path +
+                             QLatin1Char('\n') + why,
                          QString(), Icon::Exclamation);
         return;
     }

@@ -5,6 +5,7 @@
 #include "shell/arrowkeys.h"
 #include "shell/draghandle.h"
 #include "shell/paths.h"
+#include "shell/picturefile.h"
 #include "shell/pictureview.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
@@ -463,9 +464,11 @@ void MeasureScreen::enter()
 {
     if (m_shared.LastScreen == ScreenTag::SelectFrame) {
         const QString path = joinPath(programFolder(), QStringLiteral("currentcapture.bmp"));
-        const QImage frame(path);
+        QString why;
+        const QImage frame = readPictureFile(path, &why);
         if (frame.isNull())
-            m_prompt.message(QStringLiteral("The exported frame could not be loaded:\n") + path);
+            m_prompt.message(QStringLiteral("The exported frame could not be loaded:\n") + path +
+                             QLatin1Char('\n') + why);
         else
             freezePicture(frame, path);
     }
@@ -494,9 +497,11 @@ void MeasureScreen::freezePicture(const QImage& picture, const QString& source)
 
 bool MeasureScreen::showPictureFile(const QString& path)
 {
-    const QImage img(path);
+    QString why;
+    const QImage img = readPictureFile(path, &why);
     if (img.isNull()) {
-        m_prompt.message(QStringLiteral("This file is not a picture korvel can show:\n") + path,
+        m_prompt.message(QStringLiteral("This file is not a picture korvel can show:\n") + path +
+                             QLatin1Char('\n') + why,
                          QString(), Icon::Exclamation);
         return false;
     }
@@ -676,7 +681,7 @@ void MeasureScreen::loadSnapshot()
 {
     // The scoring side may not have left a picture: nothing happens then.
     const QString path = m_model.snapshotPath();
-    const QImage img(path);
+    const QImage img = readPictureFile(path);
     if (!img.isNull())
         freezePicture(img, QFileInfo(path).fileName());
 }

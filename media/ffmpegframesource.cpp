@@ -1,7 +1,9 @@
 #include "media/ffmpegframesource.h"
 
 #include "media/avichunks.h"
+#include "shell/readfile.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <algorithm>
@@ -59,6 +61,9 @@ bool flaggedDamaged(const AVFrame* f)
     return (f->flags & AV_FRAME_FLAG_CORRUPT) || f->decode_error_flags != 0;
 }
 
+// The containers a recording comes in (the names FFmpeg gives their readers).
+constexpr char kContainers[] = "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm";
+
 bool withinLimits(int w, int h, const FrameSourceLimits& limits)
 {
     return w <= limits.maxDimension && h <= limits.maxDimension &&
@@ -80,9 +85,84 @@ FfmpegFrameSource::~FfmpegFrameSource()
     av_packet_free(&m_packet);
     avcodec_free_context(&m_codec);
     avformat_close_input(&m_format);
+    // Our own reader of a file in memory: the libraries leave it to us.
+    if (m_io) {
+        av_freep(&m_io->buffer);
+        avio_context_free(&m_io);
+    }
 }
 
 OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits& limits)
+{
+    std::unique_ptr<FfmpegFrameSource> src(new FfmpegFrameSource);
+    src->m_path = path;
+    if (path.isEmpty())
+        return {nullptr, OpenFailure::CannotOpen, QStringLiteral("no file named")};
+    // A pipe would keep the screen waiting for a writer, a device never ends.
+    if (const QString kind = notAPlainFile(path); !kind.isEmpty())
+        return {nullptr, OpenFailure::CannotOpen, kind};
+    // The path is a file on this machine and nothing else: spelled out as
+    // one, "http://..." or "concat:a|b" in a log line is a file name too.
+    return openInput(std::move(src), QByteArray("file:") + QFile::encodeName(path), limits);
+}
+
+OpenResult FfmpegFrameSource::openMemory(const QByteArray& bytes, const FrameSourceLimits& limits)
+{
+    std::unique_ptr<FfmpegFrameSource> src(new FfmpegFrameSource);
+    src->m_bytes = bytes;
+    constexpr int kBlock = 64 * 1024;
+    auto* block = static_cast<unsigned char*>(av_malloc(kBlock));
+    if (!block)
+        return {nullptr, OpenFailure::CannotOpen, QStringLiteral("out of memory")};
+    src->m_io = avio_alloc_context(block, kBlock, 0, src.get(), &FfmpegFrameSource::readMemory,
+                                   nullptr, &FfmpegFrameSource::seekMemory);
+    if (!src->m_io) {
+        av_free(block);
+        return {nullptr, OpenFailure::CannotOpen, QStringLiteral("out of memory")};
+    }
+    return openInput(std::move(src), QByteArray(), limits);
+}
+
+int FfmpegFrameSource::readMemory(void* opaque, std::uint8_t* buf, int size)
+{
+    auto* self = static_cast<FfmpegFrameSource*>(opaque);
+    const std::int64_t left = std::int64_t(self->m_bytes.size()) - self->m_ioPos;
+    if (left <= 0)
+        return AVERROR_EOF;
+    const int n = int(std::min<std::int64_t>(size, left));
+    std::memcpy(buf, self->m_bytes.constData() + self->m_ioPos, std::size_t(n));
+    self->m_ioPos += n;
+    return n;
+}
+
+std::int64_t FfmpegFrameSource::seekMemory(void* opaque, std::int64_t offset, int whence)
+{
+    auto* self = static_cast<FfmpegFrameSource*>(opaque);
+    const std::int64_t size = self->m_bytes.size();
+    if (whence & AVSEEK_SIZE)
+        return size;
+    std::int64_t to = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        to = offset;
+        break;
+    case SEEK_CUR:
+        to = self->m_ioPos + offset;
+        break;
+    case SEEK_END:
+        to = size + offset;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    if (to < 0 || to > size)
+        return AVERROR(EINVAL);
+    self->m_ioPos = to;
+    return to;
+}
+
+OpenResult FfmpegFrameSource::openInput(std::unique_ptr<FfmpegFrameSource> src,
+                                        const QByteArray& url, const FrameSourceLimits& limits)
 {
     // Damaged files are expected here and answered with our own messages;
     // the libraries' chatter on the terminal helps no one at the lake.
@@ -99,23 +179,27 @@ OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits&
         result.reason = reason;
         return std::move(result);
     };
-
-    std::unique_ptr<FfmpegFrameSource> src(new FfmpegFrameSource);
-    src->m_path = path;
     src->m_limits = limits;
     src->m_packet = av_packet_alloc();
     src->m_frame = av_frame_alloc();
-    if (!src->m_packet || !src->m_frame)
+    src->m_format = avformat_alloc_context();
+    if (!src->m_packet || !src->m_frame || !src->m_format)
         return fail(OpenFailure::CannotOpen, QStringLiteral("out of memory"));
-
-    const QByteArray name = QFile::encodeName(path);
-    int ret = avformat_open_input(&src->m_format, name.constData(), nullptr, nullptr);
+    if (src->m_io) {
+        src->m_format->pb = src->m_io;
+        src->m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
+    // Local files only, and only the containers recordings come in: a
+    // playlist or a concatenation list would open other files (a pipe among
+    // them) or reach out over the network.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", kContainers, 0);
+    int ret = avformat_open_input(&src->m_format, url.constData(), nullptr, &options);
+    av_dict_free(&options);
     if (ret < 0)
         return fail(OpenFailure::CannotOpen, avError(ret));
     AVFormatContext* fmt = src->m_format;
-    // A text file named .txt probes as terminal art; it is no video of ours.
-    if (std::strcmp(fmt->iformat->name, "tty") == 0)
-        return fail(OpenFailure::CannotOpen, QStringLiteral("not a video file"));
     src->m_isAvi = std::strcmp(fmt->iformat->name, "avi") == 0;
     src->m_chunkNumbered = src->m_isAvi;
 
@@ -211,10 +295,14 @@ OpenResult FfmpegFrameSource::open(const QString& path, const FrameSourceLimits&
 void FfmpegFrameSource::repairAviIndex()
 {
     AVStream* st = m_format->streams[m_stream];
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::unique_ptr<QIODevice> file;
+    if (m_io)
+        file = std::make_unique<QBuffer>(&m_bytes);
+    else
+        file = std::make_unique<QFile>(m_path);
+    if (!file->open(QIODevice::ReadOnly))
         return;
-    const AviChunkScan scan = scanAviChunks(file, st->id);
+    const AviChunkScan scan = scanAviChunks(*file, st->id);
     const std::int64_t chunks = std::int64_t(scan.chunks.size());
     // The index agrees when it lists every picture chunk, each at its
     // place, and nothing else.
@@ -1043,10 +1131,7 @@ FrameResult FfmpegFrameSource::convert(const AVFrame* f)
     pic->height = h;
     pic->stride = Picture::strideFor(w);
     pic->bytes.assign(std::size_t(pic->stride) * std::size_t(h), 0);
-    uint8_t* dst[4] = {pic->bytes.data(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {pic->stride, 0, 0, 0};
-    const int rows = sws_scale(m_sws, f->data, f->linesize, 0, h, dst, dstStride);
-    if (rows != h)
+    if (!m_conversion.convert(m_sws, f, AV_PIX_FMT_BGR24, w, h, pic->bytes.data(), pic->stride))
         return FrameResult::failure(FrameStatus::Failed,
                                     QStringLiteral("The picture could not be converted."));
     return FrameResult::shown(pic);

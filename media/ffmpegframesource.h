@@ -18,7 +18,10 @@
 // decoding.
 
 #include "media/avichunks.h"
+#include "media/conversion.h"
 #include "media/framesource.h"
+
+#include <QByteArray>
 
 #include <climits>
 #include <cstdint>
@@ -28,6 +31,7 @@
 #include <vector>
 
 struct AVFormatContext;
+struct AVIOContext;
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
@@ -44,6 +48,8 @@ public:
     FfmpegFrameSource& operator=(const FfmpegFrameSource&) = delete;
 
     static OpenResult open(const QString& path, const FrameSourceLimits& limits);
+    // The same over a file held in memory (the fuzzers feed it that way).
+    static OpenResult openMemory(const QByteArray& bytes, const FrameSourceLimits& limits);
 
     const VideoProperties& properties() const override { return m_props; }
     FrameResult frame(std::int64_t n) override;
@@ -68,6 +74,10 @@ public:
 
 private:
     FfmpegFrameSource() = default;
+    static OpenResult openInput(std::unique_ptr<FfmpegFrameSource> src, const QByteArray& url,
+                                const FrameSourceLimits& limits);
+    static int readMemory(void* opaque, std::uint8_t* buf, int size);
+    static std::int64_t seekMemory(void* opaque, std::int64_t offset, int whence);
 
     struct PacketEntry {
         std::int64_t dts = 0;
@@ -107,6 +117,9 @@ private:
     FrameResult convert(const AVFrame* frame);
 
     QString m_path;
+    QByteArray m_bytes; // a file in memory, read through m_io
+    AVIOContext* m_io = nullptr;
+    std::int64_t m_ioPos = 0;
     FrameSourceLimits m_limits;
     VideoProperties m_props;
     AVFormatContext* m_format = nullptr;
@@ -114,6 +127,7 @@ private:
     AVPacket* m_packet = nullptr;
     AVFrame* m_frame = nullptr;
     SwsContext* m_sws = nullptr;
+    ConversionBuffer m_conversion;
     int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1, m_swsRange = -1, m_swsSpace = -1;
     int m_stream = -1;
     bool m_isAvi = false;

@@ -1,6 +1,7 @@
 #include "media/fileroutines.h"
 
 #include "shell/prompt.h"
+#include "shell/readfile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -116,7 +117,8 @@ bool ReadAviFileInfo(const QString& path, Prompt& prompt, AviFileInfo* info)
 {
     QFile file(path);
     QByteArray head;
-    if (file.open(QIODevice::ReadOnly))
+    // A pipe named in the log would keep the screen waiting for its writer.
+    if (notAPlainFile(path).isEmpty() && file.open(QIODevice::ReadOnly))
         head = file.read(12);
     if (head.size() != 12 || !isFourCc(head.constData(), "RIFF") ||
         !isFourCc(head.constData() + 8, "AVI ")) {

@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 
 namespace korvel
@@ -28,7 +30,8 @@ FileResult WriteInfoFile(const QString& videoPath, std::int32_t frame)
 
 std::optional<InfoFile> ReadInfoFile(const QString& videoPath)
 {
-    const auto lines = readLines(infoFilePath(videoPath));
+    // One line: a path and a frame number. Anything longer is no info file.
+    const auto lines = readLines(infoFilePath(videoPath), nullptr, kInfoFileLimit);
     if (!lines || lines->isEmpty())
         return std::nullopt;
     const QString& line = lines->first();
@@ -42,9 +45,14 @@ std::optional<InfoFile> ReadInfoFile(const QString& videoPath)
             ++i;
         return s.mid(i);
     };
+    // A frame number no video can reach (1e300, a negative one) is damage,
+    // not a number to convert.
+    const double frame = std::floor(leadingNumber(skipBlanks(line.mid(comma + 1))));
+    if (!(frame >= 0 && frame <= double(INT32_MAX)))
+        return std::nullopt;
     InfoFile info;
     info.videoPath = skipBlanks(line.left(comma));
-    info.frame = std::int32_t(leadingNumber(skipBlanks(line.mid(comma + 1))));
+    info.frame = std::int32_t(frame);
     return info;
 }
 

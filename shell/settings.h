@@ -1,14 +1,23 @@
 #pragma once
 // The settings store: text values under application "KV05", section
 // "Settings", one per-user INI file. Screens write a key the moment the
-// operator changes a control, so the file is synced after every write.
+// operator changes a control, so the file is written whole after every
+// change, through a new file renamed over the old one: a kill or a full disk
+// leaves the old settings, never half of them.
+//
+// Values are kept as the file holds them (see shell/inifile.h): an operator's
+// hand edit such as "kviodir=Z:\kvio" reads back with its backslash, and a
+// line korvel cannot read costs that line alone.
 
+#include "shell/inifile.h"
+
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
-#include <memory>
+#include <functional>
 #include <optional>
-
-class QSettings;
+#include <vector>
 
 namespace korvel
 {
@@ -20,13 +29,26 @@ class Settings
 public:
     // The per-user file: $XDG_CONFIG_HOME/KV05/korvel.ini.
     static QString defaultPath();
+    // More than any settings file korvel writes could ever hold.
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
     explicit Settings(const QString& iniPath = defaultPath());
     ~Settings();
     Settings(const Settings&) = delete;
     Settings& operator=(const Settings&) = delete;
 
-    QString path() const;
+    QString path() const { return m_path; }
+
+    // Whether the file was there when the store was made. A first run is a
+    // run without one; a file that is there, damaged or not, is the day's.
+    bool existedAtStart() const { return m_existed; }
+
+    // What could not be read when the store was made: the lines left out
+    // ("line 3 (a quote that is never closed)"), or why the file was not
+    // read at all (fileProblem). Both empty when it read whole.
+    QStringList unreadableLines() const;
+    QString fileProblem() const { return m_fileProblem; }
+    bool damaged() const { return !m_problems.empty() || !m_fileProblem.isEmpty(); }
 
     // Keys are matched without regard to letter case: one screen writes
     // "videoresolution", another reads "VideoResolution".
@@ -34,8 +56,17 @@ public:
     // With the key's own default from the key table.
     QString get(const QString& key) const;
     bool contains(const QString& key) const;
-    // False when the file could not be written.
+    // False when the file could not be written; the value holds in this
+    // run all the same. The first failure goes to the save-problem handler.
+    // A damaged file is never written over before keepDamagedCopy kept it.
     bool save(const QString& key, const QString& value);
+
+    // Told once, with the reason, when the settings cannot be saved (a
+    // read-only or full configuration folder): a change that does not last
+    // should not go unnoticed, nor should every click repeat it. A save that
+    // works again re-arms it.
+    void setSaveProblemHandler(std::function<void(const QString&)> handler);
+    QString lastSaveError() const { return m_saveError; }
 
     // A whole-number key. A value that is not a number (a hand-edited file, a
     // damaged one) is shown to the operator with the key's name and the
@@ -53,10 +84,43 @@ public:
 
     static QString boolText(bool v) { return v ? QStringLiteral("True") : QStringLiteral("False"); }
 
+    // The damaged file as it was, kept beside it under the date (the
+    // original bytes, or the file itself when it was not read at all), and
+    // what could be read written back in its place, so the next start reads
+    // a clean file. The copy's path, or nullopt with the reason in *error.
+    std::optional<QString> keepDamagedCopy(const QDate& today, QString* error);
+
 private:
-    static QString normalisedKey(const QString& key);
-    std::unique_ptr<QSettings> m_settings;
+    void read();
+    bool damagedFileInPlace() const;
+    void refreshIfChangedOnDisk();
+    bool write();
+    struct Stamp {
+        qint64 size = -1, mtimeNs = -1, inode = -1;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp stampOnDisk() const;
+    // Indexes of the key's entries in a "Settings" section, in file order.
+    std::vector<std::size_t> entriesOf(const QString& key) const;
+
+    QString m_path;
+    bool m_existed = false;
+    std::vector<IniLine> m_lines;
+    std::vector<IniProblem> m_problems;
+    QString m_fileProblem;
+    QByteArray m_rawBytes;    // the file as read, for the copy of a damaged one
+    bool m_keptAside = false; // a damaged file's copy is kept: it may be written over
+    Stamp m_stamp;            // the file as last read or written
+    std::function<void(const QString&)> m_onSaveProblem;
+    bool m_saveProblemTold = false;
+    QString m_saveError;
 };
+
+// At start, before anything else reads or writes a setting: a damaged
+// settings file is reported, with the lines left out, and kept beside as a
+// dated copy.
+void reportDamagedSettings(Settings& settings, Prompt& prompt,
+                           const QDate& today = QDate::currentDate());
 
 // The number of grids in use from the key "grids": 1, 2 or 3. Any other
 // number, and the empty text of a key never set, mean one grid without a word;

@@ -1,5 +1,7 @@
 #include "shell/textfile.h"
 
+#include "shell/readfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -87,12 +89,15 @@ QString errnoText(int e)
 
 // A new file beside the target, with a name no one else uses, holding the
 // bytes on disk. Empty with the reason in *error when it could not be made.
+// The name is short and hidden, not the target's name with a suffix: a
+// target whose own name nears the system's 255 bytes must still be written.
 QString stageFile(const QString& target, const QByteArray& bytes, const char* tag, QString* error)
 {
     const QByteArray base = QFile::encodeName(target);
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).path());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name =
-            base + "." + tag + "-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const QByteArray name = folder + "/.kv" + tag + "-" +
+                                QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
@@ -275,20 +280,12 @@ FileResult appendLines(const QString& path, const QStringList& lines)
     return appendToFile(path, crlfLines(lines));
 }
 
-std::optional<QStringList> readLines(const QString& path, QString* error)
+std::optional<QStringList> readLines(const QString& path, QString* error, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
+    const std::optional<QByteArray> read = readPlainFile(path, maxBytes, error);
+    if (!read)
         return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
+    const QByteArray& bytes = *read;
     QStringList lines;
     qsizetype start = 0;
     while (start < bytes.size()) {

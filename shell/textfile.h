@@ -58,7 +58,11 @@ using WriteWatcher = std::function<void(const QString& path)>;
 void setWriteWatcher(WriteWatcher watcher);
 
 // Reads a text file into lines; CR LF and LF both end a line, a missing final
-// line end is accepted. nullopt with the reason in *error when unreadable.
-std::optional<QStringList> readLines(const QString& path, QString* error = nullptr);
+// line end is accepted. nullopt with the reason in *error when unreadable, not
+// a plain file (a pipe, a device) or larger than maxBytes: the default holds
+// years of a results file or a log.
+inline constexpr qint64 kTextFileLimit = 64LL * 1024 * 1024;
+std::optional<QStringList> readLines(const QString& path, QString* error = nullptr,
+                                     qint64 maxBytes = kTextFileLimit);
 
 } // namespace korvel

@@ -8,6 +8,7 @@
 #include "capture/capturecontrol.h"
 #include "capture/libavcamera.h"
 #include "capture/testcamera.h"
+#include "shell/readfile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -78,19 +79,27 @@ int capture(const QStringList& args)
         if (seconds <= 0 || seconds > 600)
             throw UsageError{QStringLiteral("SECONDS must lie between 0 and 600")};
         const QString outPath = args[2];
+        // A pipe would hold the recording until something reads it, a device
+        // would take it and keep nothing.
+        if (const QString kind = notAPlainFile(outPath); !kind.isEmpty())
+            throw UsageError{
+                QStringLiteral("%1: %2; nothing is recorded into it").arg(outPath, kind)};
         const auto opts = options(args.mid(3), {"--size", "--rate", "--contact"});
         QSize size(640, 480);
         if (opts.contains("--size")) {
             size = parseSize(opts["--size"]);
-            if (!size.isValid())
-                throw UsageError{
-                    QStringLiteral("--size takes WIDTHxHEIGHT, not \"%1\"").arg(opts["--size"])};
+            if (!size.isValid() || size.width() > 8192 || size.height() > 8192)
+                throw UsageError{QStringLiteral("--size takes WIDTHxHEIGHT up to 8192x8192, not "
+                                                "\"%1\"")
+                                     .arg(opts["--size"])};
         }
         const double rate = opts.contains("--rate") ? oneNumber("--rate", opts["--rate"]) : 30.0;
         if (rate <= 0 || rate > 240)
             throw UsageError{QStringLiteral("--rate must lie between 0 and 240")};
         const double contact =
             opts.contains("--contact") ? oneNumber("--contact", opts["--contact"]) : -1.0;
+        if (opts.contains("--contact") && !(contact >= 0 && contact <= seconds))
+            throw UsageError{QStringLiteral("--contact must lie between 0 and SECONDS")};
 
         const bool standIn = deviceArg.startsWith(QLatin1String("lavfi:"));
         CaptureControl control(std::make_unique<ToolDevices>(standIn ? deviceArg : QString()),

@@ -51,10 +51,11 @@ int runSolve(const QStringList& args)
                 throw UsageError{
                     QStringLiteral("solve needs %1").arg(QString::fromLatin1(required))};
         }
-        const int grid =
-            o.contains("--grid") ? static_cast<int>(oneNumber("--grid", o["--grid"])) : 1;
-        if (grid < 1 || grid > 3)
+        // Checked as a number first: 1e300 is no grid, and no int either.
+        const double gridValue = o.contains("--grid") ? oneNumber("--grid", o["--grid"]) : 1;
+        if (gridValue != 1 && gridValue != 2 && gridValue != 3)
             throw UsageError{QStringLiteral("--grid is 1, 2 or 3")};
+        const int grid = static_cast<int>(gridValue);
 
         QTemporaryDir scratch; // settings of a headless run stay out of the operator's
         Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));

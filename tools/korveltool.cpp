@@ -3,23 +3,33 @@
 // the event.
 
 #include "tools/commands.h"
+#include "tools/systemnames.h"
 
 #include <QCoreApplication>
+#include <QHash>
 
 #include <cstdio>
+#include <cstring>
 
 namespace korvel::tool
 {
 
+namespace
+{
+SystemNames* g_names = nullptr;
+} // namespace
+
 void out(const QString& line)
 {
-    std::fputs(line.toLocal8Bit().constData(), stdout);
+    const QString shown = g_names ? g_names->shown(line) : line;
+    std::fputs(shown.toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
 }
 
 void err(const QString& line)
 {
-    std::fputs(line.toLocal8Bit().constData(), stderr);
+    const QString shown = g_names ? g_names->shown(line) : line;
+    std::fputs(shown.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
 }
 
@@ -34,6 +44,68 @@ QList<Command> allCommands()
 {
     return gridCommands() + measureCommands() + videoCommands() + sampleCommands() +
            captureCommands();
+}
+
+enum class Role { Text, Input, Output, Folder };
+
+// Which arguments of a command name files: by their place among the
+// arguments that are no option or option value, or as an option's value.
+Role roleOf(const QByteArray& command, int positional, const QByteArray& option)
+{
+    if (!option.isEmpty())
+        return command == "solve" && option == "--out" ? Role::Output : Role::Text;
+    static const QHash<QByteArray, QList<Role>> roles = {
+        {"avi-info", {Role::Input}},
+        {"frame", {Role::Input, Role::Text, Role::Output}},
+        {"capture", {Role::Text, Role::Text, Role::Output}},
+        {"show", {Role::Input}},
+        {"accuracy", {Role::Input}},
+        {"map", {Role::Input}},
+        {"unmap", {Role::Input}},
+        {"measure", {Role::Input}},
+        {"sample-scene", {Role::Folder}},
+    };
+    const QList<Role> list = roles.value(command);
+    return positional < list.size() ? list[positional] : Role::Text;
+}
+
+// The arguments as text, a file name that is not UTF-8 as a stand-in that
+// reaches the file by its bytes.
+QStringList arguments(int argc, char** argv, SystemNames& names)
+{
+    QStringList args;
+    const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    int positional = 0;
+    QByteArray option;
+    for (int i = 2; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        Role role = Role::Text;
+        if (!option.isEmpty()) {
+            role = roleOf(command, -1, option);
+            option.clear();
+        } else if (raw.startsWith("--")) {
+            // Every option but the two switches takes a value.
+            if (raw != "--right-to-left" && raw != "--skier")
+                option = raw;
+        } else {
+            role = roleOf(command, positional++, {});
+        }
+        switch (role) {
+        case Role::Text:
+            args << QString::fromLocal8Bit(raw);
+            break;
+        case Role::Input:
+            args << names.input(raw);
+            break;
+        case Role::Output:
+            args << names.output(raw);
+            break;
+        case Role::Folder:
+            args << names.folder(raw);
+            break;
+        }
+    }
+    return args;
 }
 
 void printHelp()
@@ -56,16 +128,26 @@ void printHelp()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == "--help" || args.first() == "-h" ||
-        args.first() == "help") {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+        std::strcmp(argv[1], "help") == 0) {
         printHelp();
-        return args.isEmpty() ? 2 : 0;
+        return argc < 2 ? 2 : 0;
     }
-    const QString name = args.takeFirst();
+    SystemNames names;
+    g_names = &names;
+    const QStringList args = arguments(argc, argv, names);
+    const QString name = QString::fromLocal8Bit(argv[1]);
     for (const Command& c : allCommands()) {
-        if (name == QLatin1String(c.name))
-            return c.run(args);
+        if (name != QLatin1String(c.name))
+            continue;
+        int status = c.run(args);
+        QString problem;
+        if (status == 0 && !names.finish(&problem)) {
+            err(QStringLiteral("korvel-tool: ") + problem);
+            status = 1;
+        }
+        g_names = nullptr;
+        return status;
     }
     err(QStringLiteral("korvel-tool: unknown command \"%1\" (see korvel-tool --help)").arg(name));
     return 2;

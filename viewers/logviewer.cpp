@@ -16,7 +16,8 @@ bool listsLine(LogKind kind, const QString& line)
 
 QString fileNamedIn(const QString& line)
 {
-    const qsizetype at = line.indexOf(QStringLiteral("File:"));
+    // The path is the line's last item: a skier named "File:" comes before it.
+    const qsizetype at = line.lastIndexOf(QStringLiteral("File:"));
     if (at < 0)
         return {};
     return line.mid(at + 6);

@@ -77,8 +77,8 @@ constexpr std::span<const ControlRow<PictureLogControl>> controlTable(PictureLog
 // exactly ("AVI" is not "avi").
 bool listsLine(LogKind kind, const QString& line);
 
-// The path a log line names: everything after "File: " to the end of the
-// line; empty when the line names no file.
+// The path a log line names: everything after the last "File: " to the end
+// of the line; empty when the line names no file.
 QString fileNamedIn(const QString& line);
 
 // Where the viewers hand over: in the program the hub, to the review and

@@ -1,10 +1,9 @@
 #include "viewers/skiernames.h"
 
 #include "shell/paths.h"
+#include "shell/readfile.h"
 #include "shell/textfile.h"
 #include "viewers/rtfreader.h"
-
-#include <QFile>
 
 namespace korvel
 {
@@ -41,7 +40,7 @@ QStringList skierList(const QStringList& lines)
 SkierNames readSkierNames(const QString& path)
 {
     QString error;
-    const std::optional<QStringList> lines = readLines(path, &error);
+    const std::optional<QStringList> lines = readLines(path, &error, kNamesFileLimit);
     if (!lines)
         return {{},
                 QStringLiteral("The skier names file %1 could not be read: %2").arg(path, error)};
@@ -50,16 +49,11 @@ SkierNames readSkierNames(const QString& path)
 
 NamesImport importSkierNames(const QString& sourcePath, const QString& targetPath)
 {
-    QFile file(sourcePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{},
-                QStringLiteral("The names file %1 could not be read: %2")
-                    .arg(sourcePath, file.errorString())};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {{},
-                QStringLiteral("The names file %1 could not be read: %2")
-                    .arg(sourcePath, file.errorString())};
+    QString why;
+    const std::optional<QByteArray> read = readPlainFile(sourcePath, kNamesFileLimit, &why);
+    if (!read)
+        return {{}, QStringLiteral("The names file %1 could not be read: %2").arg(sourcePath, why)};
+    const QByteArray& bytes = *read;
     // A picture or program chosen by mistake would replace the names with
     // noise; text files never hold a zero byte. Rich text is read only up to
     // its closing brace (some word processors end the file with a zero byte).

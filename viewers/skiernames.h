@@ -36,6 +36,9 @@ constexpr std::span<const ControlRow<SelectSkierControl>> controlTable(SelectSki
 // program folder + "SkierNames.txt".
 QString skierNamesPath();
 
+// A start list of thousands of skiers, even as rich text, is far smaller.
+inline constexpr qint64 kNamesFileLimit = 16LL * 1024 * 1024;
+
 // The name as the operator sees it: while there is a comma, the text after
 // it, a blank, and the text before it. "Doe,John" -> "John Doe", "Doe, John"
 // -> " John Doe"; a line without a comma stays as it is.

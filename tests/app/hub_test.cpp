@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <optional>
+
 using namespace korvel;
 using namespace korvel::test;
 
@@ -509,6 +511,42 @@ TEST(Configuration, MagnifierStartsWithTheScreenAndSaysWhenItIsMissing)
     EXPECT_EQ(run.lensorStarts, 2);
     run.configModel.setChecked(ConfigCheck::chkLensor, false);
     EXPECT_EQ(lake.settings->get("Lensor"), "0");
+}
+
+TEST(FirstRun, OnlyAStartWithoutASettingsFileIsAFirstRun)
+{
+    TestDir t;
+    const struct {
+        const char* name;
+        std::optional<QByteArray> content; // nullopt: no file
+        bool firstRun;
+    } cases[] = {
+        {"none.ini", std::nullopt, true},
+        {"empty.ini", QByteArray(), false},
+        // A damaged day's file: reported and kept aside, never replaced by the sample.
+        {"random.ini", QByteArray("\x8f\x01\xfe=\xc3(\n\x00\x9a\"[\n", 12), false},
+        {"unreadable.ini", QByteArray("[Settings]\nlogpath=\"/videos\n"), false},
+    };
+    for (const auto& c : cases) {
+        if (c.content) {
+            QFile f(t.file(c.name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(*c.content);
+        }
+        Settings s(t.file(c.name));
+        EXPECT_EQ(isFirstRun(s), c.firstRun) << c.name;
+    }
+}
+
+TEST(FirstRun, TheSampleIsPreparedOnlyAfterTheResetQuestion)
+{
+    Lake lake;
+    Session run(lake);
+    lake.prompt.expectYesNo("Do you want to reset all parameters to install values?", false);
+    lake.prompt.expectMessage("Please Verify all Setup Parameters");
+    QStringList askedBefore;
+    ASSERT_TRUE(run.main.startUp([&] { askedBefore = lake.prompt.seen(); }));
+    EXPECT_EQ(askedBefore, QStringList{"Do you want to reset all parameters to install values?"});
 }
 
 TEST(FirstRun, SampleTournamentStartsWithoutQuestionsAndMeasuresAtOnce)

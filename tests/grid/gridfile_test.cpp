@@ -173,6 +173,39 @@ TEST(GridFile, DamagedFilesAreRefusedWithTheLine)
     ASSERT_TRUE(std::holds_alternative<GridFileError>(missing));
 }
 
+TEST(GridFile, WhatCannotBeAGridIsRefusedUnread)
+{
+    test::TestDir t;
+    const QString good = t.file("g.ipt");
+    ASSERT_TRUE(writeGridFiles(good, sample(good)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.ipt")).constData(), 0600), 0);
+    {
+        // 300 MB that is no grid (sparse: made at once, read it would take long).
+        QFile big(t.file("big.ipt"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(300LL * 1024 * 1024));
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("h.ipt.cb")).constData(), 0600), 0);
+    QFile::copy(good, t.file("h.ipt"));
+    const struct {
+        QString path;
+        QString named; // the file the message names
+        const char* why;
+    } cases[] = {
+        {t.file("pipe.ipt"), t.file("pipe.ipt"), "pipe"},
+        {"/dev/zero", "/dev/zero", "device"}, // once grid1file at every start
+        {t.file("big.ipt"), t.file("big.ipt"), "more than"},
+        {t.file("h.ipt"), t.file("h.ipt.cb"), "pipe"}, // the check buoy file's place
+    };
+    for (const auto& c : cases) {
+        const auto r = readGridFiles(c.path);
+        ASSERT_TRUE(std::holds_alternative<GridFileError>(r)) << c.path.toStdString();
+        const QString msg = std::get<GridFileError>(r).message;
+        EXPECT_TRUE(msg.startsWith(c.named + ": ")) << msg.toStdString();
+        EXPECT_TRUE(msg.contains(QLatin1String(c.why))) << msg.toStdString();
+    }
+}
+
 TEST(GridFile, FieldsSplitAtCommasOutsideQuotes)
 {
     struct Case {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace korvel;
@@ -141,6 +142,13 @@ TEST(FileRoutines, ReadAviFileInfoFailuresSayWhich)
     ScriptedPrompt prompt;
     prompt.expectMessage("Unable to open file:\r\n" + t.file("missing.avi"));
     EXPECT_FALSE(ReadAviFileInfo(t.file("missing.avi"), prompt));
+
+    // A pipe named in the log is refused at once, never waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.avi")).constData(), 0600), 0);
+    prompt.expectMessage("Unable to open file:\r\n" + t.file("pipe.avi"))
+        .expectMessage("File does not exist:\r\n" + t.file("pipe.avi"));
+    EXPECT_FALSE(ReadAviFileInfo(t.file("pipe.avi"), prompt));
+    EXPECT_FALSE(IsAviFile(t.file("pipe.avi"), prompt));
 }
 
 TEST(FileRoutines, SaveFileDialogKinds)

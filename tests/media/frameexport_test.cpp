@@ -110,7 +110,10 @@ TEST(ExportFrame, EveryFailureIsToldAndLeavesThePreviousPictureWhole)
         prompt.expectMessage(c.message, kProgramTitle, Icon::Information);
         EXPECT_FALSE(ExportFrame(c.video, c.frame, prompt, target)) << c.video.toStdString();
         EXPECT_EQ(readAll(target), previous) << c.video.toStdString();
-        EXPECT_EQ(QDir(t.path()).entryList({"currentcapture.bmp.*"}, QDir::Files).size(), 0)
+        EXPECT_EQ(QDir(t.path())
+                      .entryList({"currentcapture.bmp.*", ".kv*"}, QDir::Files | QDir::Hidden)
+                      .size(),
+                  0)
             << "no temporary file left behind";
     }
 }

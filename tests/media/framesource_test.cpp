@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -624,6 +626,55 @@ TEST(FrameSource, FilesThatAreNoVideoOfOursAreRefusedAtOpen)
         EXPECT_EQ(int(r.failure), int(c.failure)) << c.name << ": " << r.reason.toStdString();
     }
     EXPECT_EQ(int(openVideo(t.file("missing.avi")).failure), int(OpenFailure::CannotOpen));
+}
+
+TEST(FrameSource, OnlyPlainFilesOnThisMachineAreOpened)
+{
+    test::TestDir t;
+    ASSERT_TRUE(rawClip(3).write(t.file("a.avi")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.avi")).constData(), 0600), 0);
+    QFile list(t.file("list.avi"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("ffconcat version 1.0\nfile 'a.avi'\nfile 'pipe.avi'\n");
+    list.close();
+    const struct {
+        QString path;
+        const char* why; // in the reason, or nullptr for any
+    } cases[] = {
+        {t.file("pipe.avi"), "pipe"}, // would wait for a writer for ever
+        {"/dev/zero", "device"},
+        {t.path(), "folder"},
+        {t.file("list.avi"), nullptr}, // a list of other files is no recording
+        // Names from a log line are names of files here, never addresses.
+        {"http://127.0.0.1:9/jump.avi", nullptr},
+        {"concat:" + t.file("a.avi") + "|" + t.file("a.avi"), nullptr},
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        const OpenResult r = openVideo(c.path);
+        EXPECT_FALSE(r.source) << c.path.toStdString();
+        EXPECT_EQ(int(r.failure), int(OpenFailure::CannotOpen)) << c.path.toStdString();
+        if (c.why) {
+            EXPECT_TRUE(r.reason.contains(QLatin1String(c.why))) << r.reason.toStdString();
+        }
+    }
+    EXPECT_TRUE(openVideo(t.file("a.avi")).source);
+}
+
+TEST(FrameSource, AFileInMemoryGivesThePicturesOfTheFileOnDisk)
+{
+    test::TestDir t;
+    RawAvi avi = rawClip(6);
+    avi.frames[2].clear();
+    ASSERT_TRUE(avi.write(t.file("m.avi")));
+    auto onDisk = openOrFail(t.file("m.avi"));
+    OpenResult inMemory = FfmpegFrameSource::openMemory(avi.bytes(), {});
+    ASSERT_TRUE(onDisk);
+    ASSERT_TRUE(inMemory.source) << inMemory.reason.toStdString();
+    EXPECT_EQ(inMemory.source->properties().frameCount, 6);
+    for (int n : {5, 0, 2, 3})
+        EXPECT_EQ(exported(*inMemory.source, n), exported(*onDisk, n)) << n;
+    EXPECT_FALSE(FfmpegFrameSource::openMemory(QByteArray(100, 'x'), {}).source);
 }
 
 namespace

@@ -5,6 +5,11 @@
 
 #include <QFile>
 
+#include <cstdint>
+#include <optional>
+
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace korvel;
@@ -61,6 +66,37 @@ TEST(InfoFile, ReadsWhatOthersWrote)
         EXPECT_EQ(info->videoPath, c.path);
         EXPECT_EQ(info->frame, c.frame);
     }
+}
+
+TEST(InfoFile, AFrameNoVideoCanHoldMeansNoInfoFile)
+{
+    test::TestDir t;
+    const struct {
+        QByteArray frame;
+        std::optional<int> read;
+    } cases[] = {
+        {"1e300", std::nullopt},
+        {"-5", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"2147483647", INT32_MAX},
+        {" 0", 0},
+        {"12abc", 12},
+    };
+    for (const auto& c : cases) {
+        QFile f(t.file("v.avi.info"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("/x/Ajump1.avi, " + c.frame + "\r\n");
+        f.close();
+        const auto info = ReadInfoFile(t.file("v.avi"));
+        ASSERT_EQ(info.has_value(), c.read.has_value()) << c.frame.constData();
+        if (c.read) {
+            EXPECT_EQ(info->frame, *c.read) << c.frame.constData();
+        }
+    }
+    // A pipe in the info file's place is no info file, and is not waited on.
+    QFile::remove(t.file("v.avi.info"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("v.avi.info")).constData(), 0600), 0);
+    EXPECT_FALSE(ReadInfoFile(t.file("v.avi")));
 }
 
 TEST(MeasuredCapture, SkierAndJumpFromThePath)

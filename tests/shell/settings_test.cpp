@@ -5,7 +5,12 @@
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cstdint>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +101,215 @@ TEST(Settings, AHandEditedFileIsReadAsTyped)
     EXPECT_EQ(t.settings()->get("VideoResolution", ""), "5");
     const QString file = QString::fromUtf8(test::readAll(t.file("korvel.ini")));
     EXPECT_EQ(file.count("videoresolution=", Qt::CaseInsensitive), 1) << file.toStdString();
+}
+
+TEST(Settings, HandEditedWindowsPathsKeepTheirBackslashes)
+{
+    // As an operator wrote it for a scoring program under a compatibility layer.
+    test::TestDir t;
+    const QByteArray file = "[Settings]\r\n"
+                            "kviodir=Z:\\kvio\r\n"
+                            "logpath=C:\\Jumps\\Day 2\r\n"
+                            "setupfiles=\\\\server\\share\\grids\r\n"
+                            "grid1file=D:\\grids\\cam1.ipt\r\n"
+                            "grid2file=C:\\Jumps\\\r\n";
+    {
+        QFile f(t.file("korvel.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(file);
+    }
+    const std::pair<const char*, const char*> expected[] = {
+        {"kviodir", "Z:\\kvio"},
+        {"logpath", "C:\\Jumps\\Day 2"},
+        {"SetupFiles", "\\\\server\\share\\grids"},
+        {"grid1File", "D:\\grids\\cam1.ipt"},
+        {"grid2File", "C:\\Jumps\\"}, // a folder's trailing backslash too
+    };
+    auto s = t.settings();
+    EXPECT_FALSE(s->damaged()) << s->unreadableLines().join(", ").toStdString();
+    for (const auto& [key, value] : expected)
+        EXPECT_EQ(s->get(key, "unset").toStdString(), value) << key;
+    // Writing another key keeps them as they were typed, for the next start too.
+    ASSERT_TRUE(s->save("grids", "2"));
+    auto again = t.settings();
+    for (const auto& [key, value] : expected)
+        EXPECT_EQ(again->get(key, "unset").toStdString(), value) << key;
+}
+
+TEST(Settings, ALineThatCannotBeReadCostsOnlyThatLine)
+{
+    const struct {
+        QByteArray line;
+        const char* why;
+    } cases[] = {
+        {"TournamentName=\"Lake Open", "a quote that is never closed"},
+        {"[Settings", "a section name without its closing bracket"},
+        {"just some words", "no \"=\" between a key and its value"},
+        {"=5", "no key before the \"=\""},
+        {"grids=\x02\xff\xfe", "not text"},
+        {QByteArray("lo\0gpath=x", 10), "not text"},
+    };
+    for (const auto& c : cases) {
+        test::TestDir t;
+        {
+            QFile f(t.file("korvel.ini"));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("[Settings]\nlogpath=/videos\n" + c.line + "\nsetupfiles=/grids\ngrids=3\n");
+        }
+        auto s = t.settings();
+        EXPECT_EQ(s->get("logpath", "").toStdString(), "/videos") << c.why;
+        EXPECT_EQ(s->get("setupfiles", "").toStdString(), "/grids") << c.why;
+        EXPECT_EQ(s->get("grids", "").toStdString(), "3") << c.why;
+        EXPECT_EQ(s->unreadableLines(), QStringList{QStringLiteral("line 3 (%1)").arg(c.why)});
+    }
+}
+
+TEST(Settings, EveryValueReadsBackAsSaved)
+{
+    test::TestDir t;
+    const QString values[] = {
+        "",
+        " leading and trailing blanks ",
+        "\"quoted\" by hand",
+        "ends with a quote\"",
+        "C:\\Jumps\\",
+        "\\\\server\\share",
+        "two\nlines\r\nand a\ttab",
+        "a=b; c # d",
+        ";starts like a comment",
+        "[looks like a section]",
+        "Zoë Łukasz, Día 2",
+        "\\\" backslash quote \\\\\"",
+    };
+    {
+        auto s = t.settings();
+        for (int k = 0; k < int(std::size(values)); ++k)
+            ASSERT_TRUE(s->save(QStringLiteral("TournamentName%1").arg(k), values[k]));
+        for (int k = 0; k < int(std::size(values)); ++k)
+            EXPECT_EQ(s->get(QStringLiteral("tournamentname%1").arg(k), "unset"), values[k]) << k;
+    }
+    auto again = t.settings();
+    EXPECT_FALSE(again->damaged()) << again->unreadableLines().join(", ").toStdString();
+    for (int k = 0; k < int(std::size(values)); ++k)
+        EXPECT_EQ(again->get(QStringLiteral("TournamentName%1").arg(k), "unset"), values[k]) << k;
+}
+
+TEST(Settings, TwoStoresOnOneFileKeepEachOthersKeys)
+{
+    test::TestDir t;
+    auto first = t.settings();
+    auto second = t.settings();
+    ASSERT_TRUE(first->save("logpath", "/videos"));
+    ASSERT_TRUE(second->save("grids", "2"));
+    ASSERT_TRUE(first->save("setupfiles", "/grids"));
+    auto third = t.settings();
+    EXPECT_EQ(third->get("logpath", ""), "/videos");
+    EXPECT_EQ(third->get("grids", ""), "2");
+    EXPECT_EQ(third->get("setupfiles", ""), "/grids");
+}
+
+TEST(Settings, ADamagedFileIsReportedAndKeptBesideUnderTheDate)
+{
+    // Random bytes around two lines that still read.
+    QByteArray noise;
+    std::uint32_t x = 12345;
+    for (int k = 0; k < 3000; ++k) {
+        x = x * 1103515245u + 12345u;
+        noise.append(char(x >> 16));
+    }
+    const QByteArray damaged = noise + "\n[Settings]\nlogpath=/videos\nWSTIMS=1\n" + noise;
+    test::TestDir t;
+    const QString ini = t.file("korvel.ini");
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(damaged);
+    }
+    auto s = t.settings();
+    ASSERT_TRUE(s->damaged());
+    EXPECT_TRUE(s->existedAtStart());
+    const QStringList bad = s->unreadableLines();
+    ASSERT_GT(bad.size(), 5);
+    // Nothing is written over it before its copy is kept.
+    EXPECT_FALSE(s->save("grids", "2"));
+    EXPECT_EQ(test::readAll(ini), damaged);
+    const QString copy = ini + ".damaged-2026-07-12";
+    ScriptedPrompt p;
+    p.expectMessage(QStringLiteral("The settings file %1 is damaged: %2 lines could not be read "
+                                   "and are left out, every other setting was read: %3 and %4 "
+                                   "more.\nThe file as it was is kept as %5.")
+                        .arg(ini)
+                        .arg(bad.size())
+                        .arg(bad.mid(0, 5).join(", "))
+                        .arg(bad.size() - 5)
+                        .arg(copy),
+                    "Settings", Icon::Exclamation);
+    reportDamagedSettings(*s, p, QDate(2026, 7, 12));
+    EXPECT_EQ(test::readAll(copy), damaged);
+    EXPECT_EQ(s->get("logpath", ""), "/videos");
+
+    // What could be read took the damaged file's place: the next start is quiet.
+    auto next = t.settings();
+    EXPECT_FALSE(next->damaged());
+    EXPECT_EQ(next->get("wstims", ""), "1");
+    EXPECT_EQ(next->get("grids", ""), "2");
+    ScriptedPrompt quiet;
+    reportDamagedSettings(*next, quiet, QDate(2026, 7, 12));
+
+    // A file far larger than settings can be is moved aside unread, beside
+    // the first copy of the day.
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(Settings::kMaxFileBytes + 1));
+    }
+    auto huge = t.settings();
+    ASSERT_TRUE(huge->damaged());
+    p.expectMessage(QStringLiteral("The settings file %1 is damaged: it could not be read (it "
+                                   "holds %2 bytes, more than such a file can (%3)), so korvel "
+                                   "starts without it.\nThe file as it was is kept as %4.")
+                        .arg(ini)
+                        .arg(Settings::kMaxFileBytes + 1)
+                        .arg(Settings::kMaxFileBytes)
+                        .arg(copy + "-2"));
+    reportDamagedSettings(*huge, p, QDate(2026, 7, 12));
+    EXPECT_EQ(QFileInfo(copy + "-2").size(), Settings::kMaxFileBytes + 1);
+    EXPECT_TRUE(QFileInfo(ini).exists()); // still there: the next start is no first run
+    EXPECT_FALSE(t.settings()->damaged());
+}
+
+TEST(Settings, ASaveThatFailsIsReportedOnceWithItsReason)
+{
+    test::TestDir t;
+    // The configuration folder cannot be made: a file stands in its place.
+    {
+        QFile f(t.file("KV05"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    Settings s(t.file("KV05/korvel.ini"));
+    QStringList told;
+    s.setSaveProblemHandler([&told](const QString& text) { told << text; });
+    EXPECT_FALSE(s.save("logpath", "/videos"));
+    EXPECT_FALSE(s.save("grids", "2"));
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told.first(), QStringLiteral("The settings could not be saved in %1: the folder %2 "
+                                           "could not be made\nChanges made now hold only until "
+                                           "korvel ends.")
+                                .arg(t.file("KV05/korvel.ini"), t.file("KV05")));
+    // The values hold for this run all the same.
+    EXPECT_EQ(s.get("logpath", ""), "/videos");
+
+    // Once a save works again, a new failure is told again.
+    QFile::remove(t.file("KV05"));
+    EXPECT_TRUE(s.save("grids", "3"));
+    EXPECT_EQ(Settings(t.file("KV05/korvel.ini")).get("logpath", ""), "/videos");
+    QDir(t.file("KV05")).removeRecursively();
+    {
+        QFile f(t.file("KV05"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_FALSE(s.save("grids", "1"));
+    EXPECT_EQ(told.size(), 2);
 }
 
 TEST(Settings, CheckboxKeysAreTickedOnlyByOne)

@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace korvel;
@@ -57,4 +59,38 @@ TEST(TextFile, FailuresAreReportedAndKeepWhatWasThere)
     QDir(t.path()).mkdir("blocker");
     EXPECT_FALSE(writeLines(t.file("blocker"), {"new"}));
     EXPECT_EQ(readAll(path), QByteArray("old\r\n"));
+}
+
+TEST(TextFile, OnlyAPlainFileIsReadAndOnlyAsMuchAsItsKindHolds)
+{
+    test::TestDir t;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.txt")).constData(), 0600), 0);
+    {
+        QFile big(t.file("big.txt"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write(QByteArray(300 * 1024, 'x'));
+    }
+    ASSERT_TRUE(writeLines(t.file("small.txt"), {"a", "b"}));
+    const struct {
+        QString path;
+        qint64 limit;
+        const char* why; // nullptr: read
+    } cases[] = {
+        {t.file("pipe.txt"), kTextFileLimit, "pipe"}, // no writer ever comes
+        {"/dev/zero", kTextFileLimit, "device"},      // never ends
+        {t.path(), kTextFileLimit, "folder"},
+        {t.file("big.txt"), 100 * 1024, "more than"},
+        {t.file("big.txt"), 300 * 1024, nullptr}, // exactly the limit
+        {t.file("small.txt"), 6, nullptr},
+        {t.file("small.txt"), 5, "more than"},
+        {t.file("missing.txt"), kTextFileLimit, "No such file"},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        const auto lines = readLines(c.path, &error, c.limit);
+        EXPECT_EQ(bool(lines), c.why == nullptr) << c.path.toStdString() << " " << c.limit;
+        if (c.why) {
+            EXPECT_TRUE(error.contains(QLatin1String(c.why))) << error.toStdString();
+        }
+    }
 }

@@ -21,6 +21,7 @@ namespace
 const QString kVideo = QStringLiteral("C:\\Jumps\\Smithjump3.avi");
 const QString kPicture = QStringLiteral("C:\\caps\\Jane Roejump3.bmp");
 const QString kLinuxPicture = QStringLiteral("/lake/caps/Ann Lee jump12.bmp");
+const QString kOddVideo = QStringLiteral("/lake/File x jump1.avi");
 
 QStringList sampleLog()
 {
@@ -34,6 +35,9 @@ QStringList sampleLog()
                     "File: C:\\Jumps\\SMITHJUMP4.AVI"}),
         printZones({"12-07-2026", "09:20:13", "Skier: Ann Lee ", "Jump: 12", "Distance:  51m",
                     "File: " + kLinuxPicture}),
+        // A skier who gave "File:" as a name: the path is still the line's last item.
+        printZones({"12-07-2026", "09:22:40", "Skier: File: x", "Jump: 1", "Contact Frame:  60",
+                    "File: " + kOddVideo}),
         QStringLiteral("a line naming no file but ending in bmp"),
     };
 }
@@ -65,8 +69,8 @@ TEST(LogViewer, ListsTheLinesOfItsKindAndTheirFiles)
         LogKind kind;
         QStringList files; // the files of the listed lines, in log order
     };
-    for (const Case& c :
-         {Case{LogKind::Video, {kVideo}}, Case{LogKind::Picture, {kPicture, kLinuxPicture, ""}}}) {
+    for (const Case& c : {Case{LogKind::Video, {kVideo, kOddVideo}},
+                          Case{LogKind::Picture, {kPicture, kLinuxPicture, ""}}}) {
         Viewer v(c.kind);
         EXPECT_EQ(v.model.logPath(), v.model.defaultLogPath());
         ASSERT_EQ(v.model.lines().size(), c.files.size());

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace korvel;
@@ -103,6 +105,12 @@ TEST(SkierNames, AFailedImportKeepsTheNamesThereWere)
     EXPECT_FALSE(done);
     EXPECT_TRUE(
         done.error.startsWith("The names file " + t.file("absent.txt") + " could not be read"));
+
+    // A pipe chosen in the file dialog is refused, not waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.txt")).constData(), 0600), 0);
+    done = importSkierNames(t.file("pipe.txt"), names);
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(done.error.contains("pipe")) << done.error.toStdString();
 
     writeBytes(t.file("good.txt"), "Roe,Jane\n");
     done = importSkierNames(t.file("good.txt"), t.file("no/such/folder/SkierNames.txt"));
