@@ -43,6 +43,8 @@ void printHelp()
     out("Screen positions are in twips (15 to a pixel, from the picture's top-left");
     out("corner); survey positions are in metres.");
     out("");
+    out("korvel-tool --version prints the version.");
+    out("");
     out("Commands:");
     for (const Command& c : allCommands())
         out(QString::fromUtf8(c.usage));
@@ -61,6 +63,10 @@ int main(int argc, char** argv)
         args.first() == "help") {
         printHelp();
         return args.isEmpty() ? 2 : 0;
+    }
+    if (args.first() == "--version") {
+        out(QStringLiteral("korvel-tool " KORVEL_VERSION));
+        return 0;
     }
     const QString name = args.takeFirst();
     for (const Command& c : allCommands()) {
