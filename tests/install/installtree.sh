@@ -57,9 +57,15 @@ out=$("${nodisplay[@]}" "$tree/bin/korvel" --version) || fail "korvel --version 
 out=$("${nodisplay[@]}" "$tree/bin/korvel" --help) || fail "korvel --help failed"
 grep -q '^Usage: korvel' <<<"$out" || fail "korvel --help said: $out"
 
-# The newest release the software centres show is this version.
+# The newest release the software centres show, the package's change log
+# and the manual pages all name this version.
 grep -q "<release version=\"$version\"" "$tree/share/metainfo/invalid.korvel.korvel.metainfo.xml" ||
   fail "the metainfo has no release $version"
+zcat "$tree/share/doc/korvel/changelog.gz" | head -1 | grep -qF "korvel ($version)" ||
+  fail "the change log's newest entry is not $version"
+for page in "$tree"/share/man/man1/*.gz; do
+  zcat "$page" | grep -q "^\.TH .*\"korvel $version\"" || fail "$page does not name version $version"
+done
 
 # A fresh user, headless: the first run prepares the sample tournament and
 # korvel --check runs the start-up on it.
