@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace korvel
 {
@@ -44,12 +45,48 @@ QString joinPath(const QString& folder, const QString& name)
     return StripTrailingBackslash(folder) + QLatin1Char('/') + name;
 }
 
+QString userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/korvel");
+}
+
+namespace
+{
+
+// Where an installed copy keeps its shipped files, seen from its executable:
+// the build knows the installed layout (bin/ and share/korvel/ by default)
+// and passes the way from one to the other, so a tree installed anywhere,
+// or moved as a whole, still finds them.
+QString installedShareFolder()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                           QStringLiteral(KORVEL_SHARE_FROM_BIN));
+}
+
+// Whether this korvel runs from an installed tree: its shipped files are in
+// share/korvel/ beside its bin/ folder rather than beside the executable.
+bool installedCopy()
+{
+    return QFileInfo(installedShareFolder()).isDir();
+}
+
+} // namespace
+
 QString programFolder()
 {
     const QString home = qEnvironmentVariable("KORVEL_HOME");
     if (!home.isEmpty())
         return StripTrailingBackslash(home);
-    return QCoreApplication::applicationDirPath();
+    // An installed copy never writes beside its executable, even when it
+    // could (run by root): what it writes would be left behind in the
+    // system's program folder when the package is removed.
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (!installedCopy() && QFileInfo(beside).isWritable())
+        return beside;
+    const QString data = userDataFolder();
+    QDir().mkpath(data);
+    return data;
 }
 
 QString shippedFile(const QString& name)
@@ -57,6 +94,8 @@ QString shippedFile(const QString& name)
     const QString inProgramFolder = joinPath(programFolder(), name);
     if (QFileInfo::exists(inProgramFolder))
         return inProgramFolder;
+    if (installedCopy())
+        return joinPath(installedShareFolder(), name);
     return joinPath(QCoreApplication::applicationDirPath(), name);
 }
 

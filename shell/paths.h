@@ -37,13 +37,22 @@ struct SkierNameCheck {
 };
 SkierNameCheck checkSkierName(const QString& text);
 
-// The folder of the running program, or KORVEL_HOME when that is set.
+// The user's own folder of korvel's files (~/.local/share/korvel): the first
+// run's sample tournament, and the program folder of an installed copy.
+QString userDataFolder();
+
+// The folder korvel writes its working files in (currentcapture.bmp,
+// SkierNames.txt): KORVEL_HOME when that is set; else the folder of the
+// executable, as in a build tree or a copied folder; else, for an installed
+// copy (bin/ beside share/korvel/) or a folder the operator cannot write,
+// the user's data folder, made when first asked for.
 QString programFolder();
 
 // A file shipped with the program (the manual, the grid state pictures): in
-// the program folder when it is there, else beside the executable, so a
-// program folder moved elsewhere with KORVEL_HOME still finds what the build
-// put beside korvel.
+// the program folder when it is there, else where the build or the
+// installation put it: beside the executable, or in share/korvel/ of an
+// installed copy. So a program folder moved elsewhere with KORVEL_HOME still
+// finds what ships with korvel.
 QString shippedFile(const QString& name);
 
 // The program's drive: empty on systems with one filesystem tree, so the

@@ -115,6 +115,8 @@ void printHelp()
     out("Screen positions are in twips (15 to a pixel, from the picture's top-left");
     out("corner); survey positions are in metres.");
     out("");
+    out("korvel-tool --version prints the version.");
+    out("");
     out("Commands:");
     for (const Command& c : allCommands())
         out(QString::fromUtf8(c.usage));
@@ -132,6 +134,10 @@ int main(int argc, char** argv)
         std::strcmp(argv[1], "help") == 0) {
         printHelp();
         return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        out(QStringLiteral("korvel-tool " KORVEL_VERSION));
+        return 0;
     }
     SystemNames names;
     g_names = &names;
