@@ -14,10 +14,21 @@
 #include <QSplashScreen>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace lensor;
 
 int main(int argc, char** argv)
 {
+    // Before the application object: --help answers without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (asksForHelp(arguments)) {
+        std::fputs(usageText(OptionsStore::defaultPath()).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lensor"));
     // The main window's close ends the program, also while it is hidden in the tray.
