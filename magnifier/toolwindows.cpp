@@ -218,14 +218,27 @@ ErrorCodesWindow::ErrorCodesWindow(WindowRecord& record)
 
 SysInfoWindow::SysInfoWindow(WindowRecord& record, FigureSource source)
     : ToolWindow("SysInfoClass", QStringLiteral("System Information"), record),
-      m_source(std::move(source)), m_figures(m_source())
+      m_source(std::move(source))
 {
+    if (!m_source) {
+        m_source = [fixed = readSystemFigures()]() mutable {
+            readMemoryFigures(fixed);
+            return fixed;
+        };
+    }
+    m_figures = m_source();
+    m_sinceRead.start();
     setFixedSize(256, 295);
     placeFromRecord({256, 295});
 }
 
 void SysInfoWindow::refresh()
 {
+    // The ticks come up to fifty times a second; memory figures a person can
+    // read change far more slowly than that.
+    if (m_sinceRead.elapsed() < 1000)
+        return;
+    m_sinceRead.restart();
     SystemFigures now = m_source();
     if (now == m_figures)
         return;

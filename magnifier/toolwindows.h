@@ -6,6 +6,7 @@
 #include "magnifier/options.h"
 #include "magnifier/systemfigures.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 
@@ -78,9 +79,10 @@ class SysInfoWindow : public ToolWindow
     Q_OBJECT
 public:
     using FigureSource = std::function<SystemFigures()>;
-    SysInfoWindow(
-        WindowRecord& record, FigureSource source = [] { return readSystemFigures(); });
-    // Called on every magnifier tick: repaints only when a figure changed.
+    // Without a source: the system's figures, the fixed ones read once.
+    explicit SysInfoWindow(WindowRecord& record, FigureSource source = {});
+    // Called on every magnifier tick: reads the figures at most once a second
+    // and repaints only when one changed.
     void refresh();
     const SystemFigures& figures() const { return m_figures; }
     // The texts and bars as drawn, for the window and its tests.
@@ -92,6 +94,7 @@ protected:
 private:
     FigureSource m_source;
     SystemFigures m_figures;
+    QElapsedTimer m_sinceRead;
 };
 
 } // namespace lensor

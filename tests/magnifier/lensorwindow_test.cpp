@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -152,7 +154,32 @@ TEST(LensorToolWindows, ChartErrorListAndSystemInformation)
     EXPECT_EQ(info.lines()[2], QStringLiteral("64 M Total RAM"));
     EXPECT_EQ(info.lines()[1], QStringLiteral("x86_64 System CPU"));
     EXPECT_EQ(info.lines()[7], QStringLiteral("3%"));
-    f.freeRam = 67108864 / 2;
-    info.refresh();
-    EXPECT_EQ(info.lines()[7], QStringLiteral("50%"));
+}
+
+TEST(LensorToolWindows, SystemInformationReadsTheSystemAtMostOnceASecond)
+{
+    LensorState state;
+    int reads = 0;
+    SystemFigures f;
+    f.totalRam = 1 << 30;
+    SysInfoWindow info(state.window(Section::SysInfo), [&] {
+        ++reads;
+        return f;
+    });
+    info.setAttribute(Qt::WA_DeleteOnClose, false);
+    // A second of ticks at the fastest refresh, and many more besides.
+    for (int tick = 0; tick < 200; ++tick)
+        info.refresh();
+    EXPECT_LE(reads, 2);
+
+    // A figure that changed shows within a second or so.
+    f.freeRam = f.totalRam / 4;
+    QElapsedTimer clock;
+    clock.start();
+    while (info.lines()[7] != QStringLiteral("25%") && clock.elapsed() < 5000) {
+        QThread::msleep(20);
+        info.refresh();
+    }
+    EXPECT_EQ(info.lines()[7], QStringLiteral("25%"));
+    EXPECT_LE(reads, 2 + clock.elapsed() / 1000 + 1);
 }
