@@ -93,8 +93,10 @@ void RulerWindow::paintEvent(QPaintEvent*)
 CharChartWindow::CharChartWindow(WindowRecord& record)
     : ToolWindow("ASCIIChartClass", QStringLiteral("ASCII | ANSI Chart"), record)
 {
-    setFixedSize(kChartClient);
-    placeFromRecord(kChartClient);
+    // 518 x 325, or taller where the font needs the room for the whole hint.
+    const QSize size = chartWindowSize(fontMetrics());
+    setFixedSize(size);
+    placeFromRecord(size);
 }
 
 void CharChartWindow::paintEvent(QPaintEvent*)
@@ -113,7 +115,7 @@ void CharChartWindow::paintEvent(QPaintEvent*)
     p.setPen(palette().color(QPalette::ButtonText));
     for (int code = 0; code < 256; ++code)
         p.drawText(chartCellRect(code), Qt::AlignCenter, chartCellText(code));
-    p.drawText(QRect(0, height() - 17, width(), 17), Qt::AlignCenter, QLatin1String(kChartHint));
+    p.drawText(hintRect(), Qt::AlignCenter | Qt::TextWordWrap, QLatin1String(kChartHint));
 
     if (m_marked < 0)
         return;
@@ -123,14 +125,29 @@ void CharChartWindow::paintEvent(QPaintEvent*)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (!m_box)
         return;
-    const QRect box = chartBoxRect(m_marked);
+    const QRect box = boxRect(m_marked);
     p.setPen(Qt::black);
     p.setBrush(Qt::yellow);
     p.drawRect(box.adjusted(0, 0, -1, -1));
     const QStringList lines = chartBoxLines(m_marked);
     for (int i = 0; i < lines.size(); ++i)
-        p.drawText(QRect(box.x() + 2, box.y() + 2 + 12 * i, box.width() - 4, 12),
-                   Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
+        p.drawText(textRect(box, i), Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
+}
+
+QRect CharChartWindow::boxRect(int code) const
+{
+    return chartBoxRect(code, chartBoxTextSize(code, fontMetrics()), size());
+}
+
+QRect CharChartWindow::textRect(const QRect& box, int line) const
+{
+    const int step = chartBoxLineStep(fontMetrics());
+    return {box.x() + 3, box.y() + 3 + step * line, box.width() - 6, step};
+}
+
+QRect CharChartWindow::hintRect() const
+{
+    return chartHintRect(fontMetrics());
 }
 
 void CharChartWindow::mousePressEvent(QMouseEvent* e)

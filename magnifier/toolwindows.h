@@ -52,6 +52,10 @@ class CharChartWindow : public ToolWindow
 public:
     explicit CharChartWindow(WindowRecord& record);
     int markedCode() const { return m_marked; }
+    // Where the code's box goes, the box's line of text, and the hint.
+    QRect boxRect(int code) const;
+    QRect textRect(const QRect& box, int line) const;
+    QRect hintRect() const;
 
 protected:
     void paintEvent(QPaintEvent*) override;

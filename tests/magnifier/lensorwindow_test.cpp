@@ -1,5 +1,6 @@
 #include "magnifier/lensorwindow.h"
 #include "magnifier/optionssheet.h"
+#include "magnifier/toolfigures.h"
 #include "magnifier/toolwindows.h"
 
 #include <QAction>
@@ -182,4 +183,39 @@ TEST(LensorToolWindows, SystemInformationReadsTheSystemAtMostOnceASecond)
     }
     EXPECT_EQ(info.lines()[7], QStringLiteral("25%"));
     EXPECT_LE(reads, 2 + clock.elapsed() / 1000 + 1);
+}
+
+TEST(LensorToolWindows, ChartBoxAndHintHoldTheirWholeText)
+{
+    const QFont desktop = QApplication::font();
+    for (int pixels : {0, 11, 22}) { // the desktop's font, a small one and a large one
+        QFont font = desktop;
+        if (pixels > 0)
+            font.setPixelSize(pixels);
+        QApplication::setFont(font);
+        LensorState state;
+        CharChartWindow chart(state.window(Section::AsciiChart));
+        chart.setAttribute(Qt::WA_DeleteOnClose, false);
+        const QFontMetrics fm(chart.font());
+        SCOPED_TRACE(pixels);
+        for (int code = 0; code < 256; ++code) {
+            const QRect box = chart.boxRect(code);
+            ASSERT_TRUE(chart.rect().contains(box)) << code;
+            const QStringList lines = chartBoxLines(code);
+            for (int i = 0; i < lines.size(); ++i) {
+                const QRect text = chart.textRect(box, i);
+                ASSERT_TRUE(box.adjusted(1, 1, -1, -1).contains(text)) << code << " line " << i;
+                ASSERT_LE(fm.horizontalAdvance(lines[i]), text.width()) << lines[i].toStdString();
+                ASSERT_LE(fm.height(), text.height()) << code;
+            }
+        }
+        const QRect hint = chart.hintRect();
+        EXPECT_TRUE(chart.rect().contains(hint));
+        EXPECT_GE(hint.top(), chartCellRect(255).bottom() + 1); // below the grid
+        const QRect used =
+            fm.boundingRect(hint, Qt::AlignCenter | Qt::TextWordWrap, QLatin1String(kChartHint));
+        EXPECT_TRUE(hint.contains(used)) << used.width() << "x" << used.height() << " in "
+                                         << hint.width() << "x" << hint.height();
+    }
+    QApplication::setFont(desktop);
 }
