@@ -67,7 +67,8 @@ void MagnifierView::resizeEvent(QResizeEvent*)
 
 LensorWindow::LensorWindow(OptionsStore store, LensorState state, ScreenSource& screen,
                            bool placeFromRecord)
-    : m_store(std::move(store)), m_state(state), m_magnifier(screen, state.options)
+    : m_store(std::move(store)), m_state(state), m_screen(screen),
+      m_magnifier(screen, state.options)
 {
     setObjectName(QStringLiteral("LensorAppClass"));
     setWindowTitle(QString::fromLatin1(kTitle));
@@ -89,7 +90,7 @@ LensorWindow::LensorWindow(OptionsStore store, LensorState state, ScreenSource& 
 
     m_timer.setObjectName(QStringLiteral("refresh"));
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] { tick(QCursor::pos()); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { tick(m_screen.pointer()); });
     m_timer.start(m_magnifier.options().periodMs());
     followTaskTray();
     updateChecks();
@@ -347,7 +348,7 @@ void LensorWindow::showTool(Section s)
 
 void LensorWindow::copyToClipboard()
 {
-    const QImage picture = m_magnifier.copyPicture(QCursor::pos());
+    const QImage picture = m_magnifier.copyPicture(m_screen.pointer());
     m_view->update();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) {

@@ -90,6 +90,7 @@ private:
 
     OptionsStore m_store;
     LensorState m_state;
+    ScreenSource& m_screen;
     Magnifier m_magnifier;
     QTimer m_timer;
     MagnifierView* m_view;

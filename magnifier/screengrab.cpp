@@ -1,5 +1,6 @@
 #include "magnifier/screengrab.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -12,6 +13,11 @@ QSize ScreenGrab::screenSize() const
 {
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->size() : QSize();
+}
+
+QPoint ScreenGrab::pointer() const
+{
+    return QCursor::pos();
 }
 
 QImage ScreenGrab::grab(const QRect& r)

@@ -12,6 +12,7 @@ class ScreenGrab : public ScreenSource
 public:
     QSize screenSize() const override;
     QImage grab(const QRect& r) override;
+    QPoint pointer() const override;
 };
 
 } // namespace lensor

@@ -65,13 +65,14 @@ QRect pictureOnScreen(const QImage& screen, QPoint cursor)
     return found;
 }
 
-int mismatches(const QImage& screen, const QRect& picture, const QRect& source)
+// Pixels of the picture that are not their screen pixel's block of factor x factor.
+int mismatches(const QImage& screen, const QRect& picture, const QRect& source, int factor)
 {
     int wrong = 0;
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) {
-            const int sx = source.x() + x * source.width() / picture.width();
-            const int sy = source.y() + y * source.height() / picture.height();
+            const int sx = source.x() + x / factor;
+            const int sy = source.y() + y / factor;
             if (screen.pixel(picture.x() + x, picture.y() + y) != screen.pixel(sx, sy))
                 ++wrong;
         }
@@ -152,7 +153,7 @@ TEST(LensorOnScreen, MagnifiesWhatIsUnderThePointer)
         if (picture.width() < 8 || picture.height() < 8)
             continue;
         const QRect source = sourceRect(cursor, picture.size(), 8, grabbed.size());
-        wrong = mismatches(grabbed, picture, source);
+        wrong = mismatches(grabbed, picture, source, 8);
         if (wrong == 0)
             break;
     }

@@ -31,6 +31,7 @@ public:
         image.fill(QColor(255, 0, 0));
         return image;
     }
+    QPoint pointer() const override { return {10, 20}; }
 };
 
 template <class T> T* child(QObject& parent, const char* name)
