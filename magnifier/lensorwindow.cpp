@@ -82,11 +82,12 @@ LensorWindow::LensorWindow(OptionsStore store, LensorState state, ScreenSource& 
     buildPanel();
     setMinimumSize(kSmallestWindow);
     setWindowFlag(Qt::WindowStaysOnTopHint, m_magnifier.options().isOn(Option::TopMost));
+    // The stored place, on a screen there is now, at a size that fits it.
     const WindowRecord& w = m_state.window(Section::Window);
-    resize(std::max(w.width, kSmallestWindow.width()),
-           std::max(w.height, kSmallestWindow.height()));
+    const QRect place = placedOnScreens({w.left, w.top, w.width, w.height}, screenAreas());
+    resize(place.size().expandedTo(kSmallestWindow));
     if (placeFromRecord)
-        move(w.left, w.top);
+        move(place.topLeft());
 
     m_timer.setObjectName(QStringLiteral("refresh"));
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -398,6 +399,12 @@ void LensorWindow::comeForward()
         showNormal();
     else
         show();
+    // Coming forward off the screen would not help the operator who asked.
+    const QRect place = placedOnScreens({pos(), size()}, screenAreas());
+    if (place.topLeft() != pos())
+        move(place.topLeft());
+    if (place.size() != size())
+        resize(place.size().expandedTo(kSmallestWindow));
     raise();
     activateWindow();
     applyTopMost();

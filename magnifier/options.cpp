@@ -133,8 +133,22 @@ void placeForFirstRun(LensorState& state, QSize screen)
 
 QPoint keptOnScreen(QPoint topLeft, const QRect& screen)
 {
-    return {std::min(topLeft.x(), screen.right() + 1 - 70),
-            std::min(topLeft.y(), screen.bottom() + 1 - 70)};
+    return {std::max(std::min(topLeft.x(), screen.right() + 1 - 70), screen.left()),
+            std::max(std::min(topLeft.y(), screen.bottom() + 1 - 70), screen.top())};
+}
+
+QRect placedOnScreens(const QRect& stored, const std::vector<QRect>& screens)
+{
+    if (screens.empty())
+        return stored;
+    QRect screen = screens.front();
+    for (const QRect& s : screens)
+        if (s.contains(stored.topLeft())) {
+            screen = s;
+            break;
+        }
+    return {keptOnScreen(stored.topLeft(), screen),
+            stored.size().boundedTo(screen.size()).expandedTo({0, 0})};
 }
 
 OptionsStore::OptionsStore(QString path) : m_path(std::move(path)) {}

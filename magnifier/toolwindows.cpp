@@ -19,6 +19,17 @@
 namespace lensor
 {
 
+std::vector<QRect> screenAreas()
+{
+    std::vector<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        areas.push_back(primary->availableGeometry());
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s != QGuiApplication::primaryScreen())
+            areas.push_back(s->availableGeometry());
+    return areas;
+}
+
 ToolWindow::ToolWindow(const char* className, const QString& title, WindowRecord& record)
     : QWidget(nullptr, Qt::Tool), m_record(record)
 {
@@ -40,10 +51,9 @@ void ToolWindow::applyOnTop()
 
 void ToolWindow::placeFromRecord(QSize size)
 {
-    resize(size);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    move(keptOnScreen({m_record.left, m_record.top}, area));
+    const QRect place = placedOnScreens({QPoint(m_record.left, m_record.top), size}, screenAreas());
+    resize(place.size());
+    move(place.topLeft());
 }
 
 void ToolWindow::closeEvent(QCloseEvent* e)

@@ -11,11 +11,15 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QListWidget;
 
 namespace lensor
 {
+
+// The screens' areas free of panels, the primary one first.
+std::vector<QRect> screenAreas();
 
 class ToolWindow : public QWidget
 {

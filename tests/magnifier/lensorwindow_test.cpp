@@ -220,3 +220,34 @@ TEST(LensorToolWindows, ChartBoxAndHintHoldTheirWholeText)
     }
     QApplication::setFont(desktop);
 }
+
+TEST(LensorWindow, StaysWithinReachOfTheOperator)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PlainScreen screen;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    // Saved on a larger monitor than there is now, at a size no screen has.
+    LensorState state;
+    state.window(Section::Window) = {area.bottom() + 3000, area.right() + 5000, 100000, 100000,
+                                     true};
+    LensorWindow w(store, state, screen);
+    w.show();
+    const auto reachable = [&] {
+        return area.contains(w.pos()) && w.pos().x() <= area.right() + 1 - 70 &&
+               w.pos().y() <= area.bottom() + 1 - 70 && w.width() <= area.width() &&
+               w.height() <= area.height();
+    };
+    EXPECT_TRUE(reachable()) << w.pos().x() << "," << w.pos().y() << " " << w.width() << "x"
+                             << w.height();
+
+    // Pushed off the screen since, and started again: it comes forward where
+    // the operator can see it.
+    w.move(area.left() - 4000, area.top() - 3000);
+    w.comeForward();
+    EXPECT_TRUE(reachable()) << w.pos().x() << "," << w.pos().y();
+    w.close();
+    const WindowRecord kept = store.load(area.size()).window(Section::Window);
+    EXPECT_LE(kept.width, area.width());
+    EXPECT_LE(kept.height, area.height());
+}

@@ -151,3 +151,32 @@ TEST(LensorOptions, ADamagedFileIsReadAsFarAsItGoesAndRewrittenWithoutAFalseAlar
         EXPECT_EQ(again.status(), QSettings::NoError);
     }
 }
+
+TEST(LensorOptions, WindowsArePlacedOnTheScreensThereAreNow)
+{
+    const QRect laptop(0, 0, 1366, 768);
+    const QRect monitor(1366, 0, 1920, 1080); // the second screen, right of the first
+    struct Case {
+        QRect stored;
+        std::vector<QRect> screens;
+        QRect placed;
+    } cases[] = {
+        {{35, 35, 350, 200}, {laptop}, {35, 35, 350, 200}},
+        // Saved on a larger monitor that is gone: back inside, 70 pixels showing.
+        {{2500, 900, 350, 200}, {laptop}, {1366 - 70, 768 - 70, 350, 200}},
+        {{-1500, -800, 350, 200}, {laptop}, {0, 0, 350, 200}},
+        // A saved size larger than the screen is cut to it.
+        {{35, 35, 100000, 100000}, {laptop}, {35, 35, 1366, 768}},
+        // A window on the second screen stays there, and takes its size from it.
+        {{2500, 900, 350, 200}, {laptop, monitor}, {2500, 900, 350, 200}},
+        {{1400, 10, 3000, 3000}, {laptop, monitor}, {1400, 10, 1920, 1080}},
+        {{4000, 900, 350, 200}, {laptop, monitor}, {1366 - 70, 768 - 70, 350, 200}},
+        // A panel along the top: the area free of it.
+        {{20, 0, 350, 200}, {{0, 30, 1366, 738}}, {20, 30, 350, 200}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(placedOnScreens(c.stored, c.screens), c.placed)
+            << c.stored.x() << "," << c.stored.y() << " " << c.stored.width() << "x"
+            << c.stored.height() << " on " << c.screens.size() << " screen(s)";
+    EXPECT_EQ(placedOnScreens({1, 2, 3, 4}, {}), QRect(1, 2, 3, 4));
+}
