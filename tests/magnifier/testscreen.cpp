@@ -1,8 +1,9 @@
 // A screen of known pixels for lensor's on-screen test: a frameless window over
 // the whole screen showing either a picture whose every pixel names its own
 // position or a given picture file, with the mouse pointer put at a given
-// point. On "grab <file> [x y w h]" from standard input it writes the screen
-// (or that part of it) to file and answers "done".
+// point. Commands on standard input, each answered "done":
+//   grab <file> [x y w h]   writes the screen (or that part of it) to file
+//   cursor <x> <y>          puts the pointer there from now on
 //   lensor-testscreen [--picture file.png] [--cursor x y]
 
 #include <QApplication>
@@ -80,8 +81,10 @@ int main(int argc, char** argv)
             app.quit();
             return;
         }
-        QCursor::setPos(cursor);
         const QStringList words = QString::fromStdString(line).split(QLatin1Char(' '));
+        if (words.size() == 3 && words[0] == QLatin1String("cursor"))
+            cursor = QPoint(words[1].toInt(), words[2].toInt());
+        QCursor::setPos(cursor);
         if (words.size() >= 2 && words[0] == QLatin1String("grab")) {
             QScreen* s = QGuiApplication::primaryScreen();
             const QPixmap shot = words.size() >= 6
