@@ -39,7 +39,9 @@ QRect panelPlace(PanelItem item, int clientBottom)
     case PanelItem::HorizontalReadout:
         return {39, f + 19, 30, 16};
     case PanelItem::ColourText:
-        return {10, b - 16, 50, 16};
+        // Wide enough for "0xBBGGRR" in today's desktop fonts, up to the "Norm"
+        // label, and clear of the horizontal read-out's last row.
+        return {10, b - 15, 57, 15};
     case PanelItem::ZoomNorm:
         return {75, f + 8, 16, 16};
     case PanelItem::Zoom2x:
@@ -49,7 +51,8 @@ QRect panelPlace(PanelItem item, int clientBottom)
     case PanelItem::Zoom8x:
         return {141, f + 8, 16, 16};
     case PanelItem::LabelNorm:
-        return {67, f + 26, 32, 16};
+        // Clear of the horizontal read-out's box, which ends at 69.
+        return {69, f + 26, 30, 16};
     case PanelItem::Label2x:
         return {103, f + 26, 18, 16};
     case PanelItem::Label4x:
@@ -79,12 +82,18 @@ std::optional<QPoint> crosshairAt(QPoint cursor, const QRect& source, int factor
 
 QString colourText(QColor c, bool html)
 {
-    const auto hex = [](int v) {
-        return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
-    };
+    // Written out by hand: it changes with every pixel the pointer crosses.
+    static const char digits[] = "0123456789ABCDEF";
+    const int bytes[3] = {html ? c.red() : c.blue(), c.green(), html ? c.blue() : c.red()};
+    QChar text[8] = {QLatin1Char('0'), QLatin1Char('x')};
+    int n = html ? 1 : 2;
     if (html)
-        return QLatin1Char('#') + hex(c.red()) + hex(c.green()) + hex(c.blue());
-    return QStringLiteral("0x") + hex(c.blue()) + hex(c.green()) + hex(c.red());
+        text[0] = QLatin1Char('#');
+    for (const int b : bytes) {
+        text[n++] = QLatin1Char(digits[(b >> 4) & 15]);
+        text[n++] = QLatin1Char(digits[b & 15]);
+    }
+    return QString(text, n);
 }
 
 QString minimisedTitle(QPoint cursor)
@@ -211,8 +220,21 @@ void Magnifier::render(QPoint cursor, bool crossHair)
                       (!crossHair || m_drawn.cursor == cursor) && m_drawn.grab == m_grab;
     if (!same) {
         draw(haveGrab, crossHair);
-        // A copy: the grab may share memory with the screen's next one.
-        m_drawn = {haveGrab, m_source, z, crossHair, cursor, haveGrab ? m_grab.copy() : QImage()};
+        // A copy: the grab may share memory with the screen's next one. Into the
+        // copy of the last time when it is the same size: no allocation per frame.
+        if (haveGrab && m_drawn.grab.size() == m_grab.size() &&
+            m_drawn.grab.format() == m_grab.format() && m_drawn.grab.isDetached()) {
+            for (int y = 0; y < m_grab.height(); ++y)
+                std::memcpy(m_drawn.grab.scanLine(y), m_grab.constScanLine(y),
+                            std::size_t(m_grab.width()) * 4);
+        } else {
+            m_drawn.grab = haveGrab ? m_grab.copy() : QImage();
+        }
+        m_drawn.valid = haveGrab;
+        m_drawn.source = m_source;
+        m_drawn.factor = z;
+        m_drawn.crossHair = crossHair;
+        m_drawn.cursor = cursor;
     }
 
     if (m_options.isOn(Option::Position)) {

@@ -17,6 +17,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QtGui/qwindowdefs.h>
 
 #include <optional>
 #include <utility>
@@ -34,7 +35,7 @@ public:
     // image may share memory with the source: it stays valid until the next grab.
     virtual QImage grab(const QRect& r) = 0;
     // Where the pointer is.
-    virtual QPoint pointer() const = 0;
+    virtual QPoint pointer() = 0;
     // Puts the pointer at p; false where the desktop does not allow it.
     virtual bool movePointer(QPoint p)
     {
@@ -43,6 +44,19 @@ public:
     }
     // A picture of size pixels, in the memory the screen shows fastest.
     virtual QImage newPicture(QSize size) { return QImage(size, QImage::Format_RGB32); }
+    // Shows image (screen pixels) at the top left of one of this program's
+    // windows, straight on the screen; false where that cannot be done, and
+    // the toolkit paints it instead.
+    virtual bool putOnWindow(WId window, const QImage& image)
+    {
+        Q_UNUSED(window);
+        Q_UNUSED(image);
+        return false;
+    }
+    // Whether putOnWindow can work at all here.
+    virtual bool putsOnWindows() const { return false; }
+    // Sends what was put on the windows to the screen.
+    virtual void flush() {}
 };
 
 // Status panel height under the picture when the position read-out is on.

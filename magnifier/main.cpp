@@ -75,8 +75,8 @@ int main(int argc, char** argv)
         }
     }
 
-    ScreenGrab grab;
-    LensorWindow window(store, state, grab, claim == SingleInstance::Claim::First);
+    const std::unique_ptr<ScreenSource> screenSource = openScreen();
+    LensorWindow window(store, state, *screenSource, claim == SingleInstance::Claim::First);
     window.show();
     instance.setMultiple(window.magnifier().options().isOn(Option::Multiple));
     QObject::connect(

@@ -163,7 +163,11 @@ QRect pictureOnScreen(const QImage& screen, QPoint cursor)
     return found;
 }
 
-// Pixels of the picture that are not their screen pixel's block of factor x factor.
+// The crosshair's colour, which the test screen never shows.
+const QRgb kBlue = qRgb(0, 0, 255);
+
+// Pixels of the picture that are not their screen pixel's block of factor x
+// factor (the crosshair aside).
 int mismatches(const QImage& screen, const QRect& picture, const QRect& source, int factor)
 {
     int wrong = 0;
@@ -171,7 +175,8 @@ int mismatches(const QImage& screen, const QRect& picture, const QRect& source, 
         for (int x = 0; x < picture.width(); ++x) {
             const int sx = source.x() + x / factor;
             const int sy = source.y() + y / factor;
-            if (screen.pixel(picture.x() + x, picture.y() + y) != screen.pixel(sx, sy))
+            const QRgb shown = screen.pixel(picture.x() + x, picture.y() + y);
+            if (shown != screen.pixel(sx, sy) && shown != kBlue)
                 ++wrong;
         }
     return wrong;
@@ -179,7 +184,9 @@ int mismatches(const QImage& screen, const QRect& picture, const QRect& source, 
 
 struct Seen {
     QRect picture;
+    QRect source;
     int wrong = -1;
+    QImage screen;
     QString lensorSaid;
 };
 
@@ -219,11 +226,12 @@ Seen lensorAt8x(VirtualScreen& x, QPoint cursor, const QByteArray& ini,
         seen.picture = pictureOnScreen(grabbed, cursor);
         if (seen.picture.width() < 8 || seen.picture.height() < 8)
             continue;
-        const QRect source = sourceRect(cursor, seen.picture.size(), 8, grabbed.size());
-        seen.wrong = mismatches(grabbed, seen.picture, source, 8);
+        seen.source = sourceRect(cursor, seen.picture.size(), 8, grabbed.size());
+        seen.wrong = mismatches(grabbed, seen.picture, seen.source, 8);
         if (seen.wrong == 0)
             break;
     }
+    seen.screen = grabbed;
     if (seen.wrong != 0 && !grabbed.isNull())
         grabbed.save(QDir::tempPath() + QStringLiteral("/lensor-onscreen-failed.png"));
     if (lensor.process.state() != QProcess::Running)
@@ -261,4 +269,52 @@ TEST(LensorOnScreen, MagnifiesWhatIsUnderThePointer)
     EXPECT_EQ(p.x(), 600 + 6);
     EXPECT_FALSE(seen.lensorSaid.startsWith(QStringLiteral("lensor ended")))
         << seen.lensorSaid.toStdString();
+}
+
+TEST(LensorOnScreen, ScaledDesktopsShowTheScreensOwnPixels)
+{
+    VirtualScreen x;
+    const QString failed = x.start({1024, 768});
+    if (failed == QStringLiteral("Xvfb is not installed"))
+        GTEST_SKIP() << failed.toStdString();
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+
+    // The pointer on an odd pixel, which a desktop scaled by 2 cannot name in
+    // its own coordinates.
+    const QPoint cursor(301, 121);
+    struct Case {
+        const char* desktop;
+        const char* variable; // for lensor alone
+        const char* resource; // for every program started
+        int left;             // the window's place in logical pixels, 600 screen pixels
+        int picture;          // 160 logical pixels in screen pixels
+    } cases[] = {
+        {"scaled by 2 (QT_SCALE_FACTOR)", "QT_SCALE_FACTOR=2", "", 300, 320},
+        {"at 144 dpi (Xft.dpi)", "", "Xft.dpi: 144", 400, 240},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.desktop);
+        ASSERT_TRUE(x.ask(QByteArray("resource ") + c.resource).isEmpty());
+        QProcessEnvironment env = x.env();
+        if (*c.variable) {
+            const QString v = QString::fromLatin1(c.variable);
+            env.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+        }
+        const Seen seen =
+            lensorAt8x(x, cursor,
+                       QStringLiteral("[Options]\nCrossHair=1\n[DeskTop]\nWindow\\Left=%1\n"
+                                      "Window\\Top=20\nWindow\\Width=168\nWindow\\Height=200\n")
+                           .arg(c.left)
+                           .toLatin1(),
+                       env);
+        ASSERT_FALSE(seen.picture.isEmpty())
+            << "no magnified picture on the screen; " << seen.lensorSaid.toStdString();
+        EXPECT_EQ(seen.wrong, 0) << "pixels that are not the screen's own in 8 x 8 blocks";
+        EXPECT_EQ(seen.picture.width(), c.picture);
+        // The crosshair on the middle of the pointer's own block.
+        const QPoint middle =
+            seen.picture.topLeft() + (cursor - seen.source.topLeft()) * 8 + QPoint(4, 4);
+        EXPECT_EQ(seen.screen.pixel(middle), kBlue) << middle.x() << "," << middle.y();
+        EXPECT_EQ(seen.screen.pixel(middle + QPoint(1, 1)), seen.screen.pixel(cursor));
+    }
 }

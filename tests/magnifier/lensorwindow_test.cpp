@@ -1,5 +1,6 @@
 #include "magnifier/lensorwindow.h"
 #include "magnifier/optionssheet.h"
+#include "magnifier/pixelsurface.h"
 #include "magnifier/toolfigures.h"
 #include "magnifier/toolwindows.h"
 
@@ -31,7 +32,7 @@ public:
         image.fill(QColor(255, 0, 0));
         return image;
     }
-    QPoint pointer() const override { return {10, 20}; }
+    QPoint pointer() override { return {10, 20}; }
 };
 
 template <class T> T* child(QObject& parent, const char* name)
@@ -63,19 +64,19 @@ TEST(LensorWindow, MenusPanelAndTheOptionsKeptAtExit)
         EXPECT_TRUE(zoom8->isChecked());
 
         w.tick({10, 20});
-        EXPECT_EQ(child<QLabel>(w, "VerticalReadout")->text(), QStringLiteral("20"));
-        EXPECT_EQ(child<QLabel>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
-        EXPECT_EQ(child<QLabel>(w, "ColourText")->text(), QStringLiteral("0x0000FF"));
+        EXPECT_EQ(child<Readout>(w, "VerticalReadout")->text(), QStringLiteral("20"));
+        EXPECT_EQ(child<Readout>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
+        EXPECT_EQ(child<Readout>(w, "ColourText")->text(), QStringLiteral("0x0000FF"));
 
         w.run(Command::LockView);
         w.tick({30, 40});
-        EXPECT_EQ(child<QLabel>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
+        EXPECT_EQ(child<Readout>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
         QTest::mouseClick(child<QWidget>(w, "Zoom2x"), Qt::LeftButton); // unlocks
         EXPECT_FALSE(w.magnifier().locked());
         EXPECT_EQ(w.magnifier().options().zoom(), 1);
 
         w.run(Command::Position);
-        EXPECT_FALSE(child<QLabel>(w, "ColourText")->isVisible());
+        EXPECT_FALSE(child<Readout>(w, "ColourText")->isVisible());
         w.run(Command::Copy);
         EXPECT_EQ(QGuiApplication::clipboard()->image().size(),
                   w.magnifier().layout().picture.size());
