@@ -18,6 +18,7 @@
 #include <QSplashScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <QWheelEvent>
 #include <QWindow>
 #include <qdrawutil.h>
 
@@ -484,6 +485,64 @@ void LensorWindow::closeEvent(QCloseEvent* e)
         report(*failed);
     e->accept();
     QCoreApplication::quit();
+}
+
+void LensorWindow::stepZoom(int steps)
+{
+    if (!m_magnifier.stepZoom(steps))
+        return;
+    updatePanel();
+    updateChecks();
+}
+
+// The wheel and + and - zoom in and out a step at a time; Shift with an arrow
+// key moves the pointer one screen pixel, to put a marker to the pixel while
+// watching it magnified.
+void LensorWindow::keyPressEvent(QKeyEvent* e)
+{
+    const bool shift = e->modifiers().testFlag(Qt::ShiftModifier);
+    QPoint step;
+    switch (e->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        stepZoom(1);
+        return;
+    case Qt::Key_Minus:
+        stepZoom(-1);
+        return;
+    case Qt::Key_Left:
+        step = {-1, 0};
+        break;
+    case Qt::Key_Right:
+        step = {1, 0};
+        break;
+    case Qt::Key_Up:
+        step = {0, -1};
+        break;
+    case Qt::Key_Down:
+        step = {0, 1};
+        break;
+    default:
+        break;
+    }
+    if (shift && !step.isNull()) {
+        const QPoint to = m_screen.pointer() + step;
+        if (m_screen.movePointer(to))
+            tick(to);
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+void LensorWindow::wheelEvent(QWheelEvent* e)
+{
+    // A notch is 120; a fine wheel sends less, and its parts add up.
+    m_wheel += e->angleDelta().y();
+    const int steps = m_wheel / 120;
+    m_wheel -= steps * 120;
+    if (steps != 0)
+        stepZoom(steps);
+    e->accept();
 }
 
 void LensorWindow::showEvent(QShowEvent* e)

@@ -78,6 +78,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     friend class MagnifierView;
@@ -87,6 +89,7 @@ private:
     void updatePanel();
     void showPicture();
     void followPixelRatio();
+    void stepZoom(int steps);
     void updateChecks();
     void applyTopMost();
     void followTaskTray();
@@ -111,6 +114,7 @@ private:
     QLabel* m_zoomLabels[4] = {};
     QSystemTrayIcon* m_tray = nullptr;
     bool m_followsScreen = false;
+    int m_wheel = 0; // eighths of a degree not yet turned into zoom steps
     std::map<Section, QPointer<ToolWindow>> m_tools;
 };
 

@@ -137,6 +137,15 @@ void Magnifier::setZoom(int index)
     backToLive();
 }
 
+bool Magnifier::stepZoom(int steps)
+{
+    const int to = std::clamp(m_options.zoom() + steps, 0, 3);
+    if (to == m_options.zoom())
+        return false;
+    setZoom(to);
+    return true;
+}
+
 void Magnifier::togglePosition()
 {
     m_options.toggle(Option::Position);

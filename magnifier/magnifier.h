@@ -125,6 +125,9 @@ public:
     qreal pixelRatio() const { return m_pixelRatio; }
 
     void setZoom(int index);
+    // One step in (positive) or out, no further than 8x and 1x; false when
+    // already there.
+    bool stepZoom(int steps);
     void togglePosition();
     // Returns true when the view just locked and the lock beep is wanted.
     bool toggleLock();

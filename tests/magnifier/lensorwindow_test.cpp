@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,13 @@ public:
         image.fill(QColor(255, 0, 0));
         return image;
     }
-    QPoint pointer() override { return {10, 20}; }
+    QPoint pointer() override { return at; }
+    bool movePointer(QPoint p) override
+    {
+        at = p;
+        return true;
+    }
+    QPoint at{10, 20};
 };
 
 template <class T> T* child(QObject& parent, const char* name)
@@ -251,4 +258,55 @@ TEST(LensorWindow, StaysWithinReachOfTheOperator)
     const WindowRecord kept = store.load(area.size()).window(Section::Window);
     EXPECT_LE(kept.width, area.width());
     EXPECT_LE(kept.height, area.height());
+}
+
+TEST(LensorWindow, WheelAndPlusMinusZoomAndShiftArrowsMoveThePointerAPixel)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PlainScreen screen;
+    LensorWindow w(store, LensorState{}, screen);
+    w.show();
+    const auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(50, 50), w.mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&w, &e);
+        return w.magnifier().options().factor();
+    };
+    // A notch away from the operator is one zoom step in, as + is; never
+    // past 8x or below 1x. A zoom change unlocks the view as the menu's do.
+    w.run(Command::LockView);
+    EXPECT_EQ(wheel(120), 2);
+    EXPECT_FALSE(w.magnifier().locked());
+    EXPECT_TRUE(w.action(Command::Zoom2x)->isChecked());
+    EXPECT_EQ(wheel(120), 4);
+    EXPECT_EQ(wheel(60), 4); // half a notch (a fine wheel) waits for the other half
+    EXPECT_EQ(wheel(60), 8);
+    EXPECT_EQ(wheel(120), 8);
+    QTest::keyClick(&w, Qt::Key_Minus);
+    EXPECT_EQ(w.magnifier().options().factor(), 4);
+    EXPECT_EQ(wheel(-360), 1);
+    QTest::keyClick(&w, Qt::Key_Plus);
+    EXPECT_EQ(w.magnifier().options().factor(), 2);
+    QTest::keyClick(&w, Qt::Key_Equal); // + without Shift on most keyboards
+    EXPECT_EQ(w.magnifier().options().factor(), 4);
+
+    struct Step {
+        Qt::Key key;
+        QPoint to;
+    } steps[] = {{Qt::Key_Right, {11, 20}},
+                 {Qt::Key_Right, {12, 20}},
+                 {Qt::Key_Down, {12, 21}},
+                 {Qt::Key_Left, {11, 21}},
+                 {Qt::Key_Up, {11, 20}}};
+    for (const Step& s : steps) {
+        QTest::keyClick(&w, s.key, Qt::ShiftModifier);
+        EXPECT_EQ(screen.at, s.to);
+        // Magnified there at once: the panel reads the new place.
+        EXPECT_EQ(child<Readout>(w, "HorizontalReadout")->text(), QString::number(s.to.x()));
+        EXPECT_EQ(child<Readout>(w, "VerticalReadout")->text(), QString::number(s.to.y()));
+    }
+    QTest::keyClick(&w, Qt::Key_Right); // without Shift the pointer stays
+    EXPECT_EQ(screen.at, QPoint(11, 20));
+    w.close();
 }
