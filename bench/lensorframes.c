@@ -107,6 +107,23 @@ static void counted(unsigned width, unsigned height)
     }
 }
 
+/* The real function: the next one after this library, or, for a library the
+ * toolkit opened for its own use only (its X11 plugin's), from that library. */
+static void* real(const char* name, const char* library)
+{
+    void* f = dlsym(RTLD_NEXT, name);
+    if (!f) {
+        void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+        if (handle)
+            f = dlsym(handle, name);
+    }
+    if (!f) {
+        fprintf(stderr, "lensorframes: no %s\n", name);
+        abort();
+    }
+    return f;
+}
+
 /* Xlib (xzoom). The types are left loose: only the sizes are read. */
 int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY,
                  int dstX, int dstY, unsigned width, unsigned height, int sendEvent)
@@ -114,7 +131,7 @@ int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, i
     typedef int Fn(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned, int);
     static Fn* next;
     if (!next)
-        next = (Fn*)dlsym(RTLD_NEXT, "XShmPutImage");
+        next = (Fn*)real("XShmPutImage", "libXext.so.6");
     counted(width, height);
     return next(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
 }
@@ -133,7 +150,7 @@ Cookie xcb_shm_put_image(void* c, uint32_t drawable, uint32_t gc, uint16_t total
                       uint16_t, int16_t, int16_t, uint8_t, uint8_t, uint8_t, uint32_t, uint32_t);
     static Fn* next;
     if (!next)
-        next = (Fn*)dlsym(RTLD_NEXT, "xcb_shm_put_image");
+        next = (Fn*)real("xcb_shm_put_image", "libxcb-shm.so.0");
     counted(srcWidth, srcHeight);
     return next(c, drawable, gc, totalWidth, totalHeight, srcX, srcY, srcWidth, srcHeight, dstX,
                 dstY, depth, format, sendEvent, shmseg, offset);
@@ -147,7 +164,7 @@ Cookie xcb_put_image(void* c, uint8_t format, uint32_t drawable, uint32_t gc, ui
                       uint8_t, uint8_t, uint32_t, const uint8_t*);
     static Fn* next;
     if (!next)
-        next = (Fn*)dlsym(RTLD_NEXT, "xcb_put_image");
+        next = (Fn*)real("xcb_put_image", "libxcb.so.1");
     counted(width, height);
     return next(c, format, drawable, gc, width, height, dstX, dstY, leftPad, depth, length, data);
 }
@@ -160,7 +177,7 @@ int usleep(useconds_t microseconds)
         typedef int Fn(useconds_t);
         static Fn* next;
         if (!next)
-            next = (Fn*)dlsym(RTLD_NEXT, "usleep");
+            next = (Fn*)real("usleep", "libc.so.6");
         return next(microseconds);
     }
     static struct timespec due;
