@@ -4,6 +4,8 @@
 # a frame every 20 ms, the pointer moving all the time over a screen whose every
 # pixel differs, so lensor draws a new picture every frame (xzoom does anyway).
 #   bench/lensor.sh [FRAMES] [ROUNDS]
+# LENSOR_BEFORE=path/to/another/lensor adds its figures in two more columns
+# (an older build, to see what a change bought).
 # A frame is counted where it reaches the X server, the same way for both
 # programs (bench/lensorframes.c, loaded into each): its CPU time, the client's
 # and the X server's, everything included (grab, drawing, read-outs, the
@@ -14,8 +16,9 @@ FRAMES=${1:-500}
 ROUNDS=${2:-3}
 WORK=$(mktemp -d /tmp/lensor-bench.XXXXXX)
 PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+cleanup() { # the programs before the X server
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -67,13 +70,20 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 echo "8x, a frame every 20 ms, pointer moving; CPU ms per frame, median of $ROUNDS rounds of $FRAMES frames"
 echo
-echo "| window | picture | lensor client | lensor X server | xzoom client | xzoom X server | lensor / xzoom client | with X server |"
-echo "|---|---|---|---|---|---|---|---|"
+BEFORE=${LENSOR_BEFORE:-}
+header="| window | picture | lensor client | lensor X server | xzoom client | xzoom X server | lensor / xzoom client | with X server |"
+rule="|---|---|---|---|---|---|---|---|"
+if [ -n "$BEFORE" ]; then
+  header="$header other lensor client | other lensor X server | other / xzoom client |"
+  rule="$rule---|---|---|"
+fi
+echo "$header"
+echo "$rule"
 for size in 170x245 1000x800; do
   w=${size%x*}; h=${size#*x}
   printf '[DeskTop]\nWindow\\Left=0\nWindow\\Top=0\nWindow\\Width=%d\nWindow\\Height=%d\n' "$w" "$h" \
     >"$XDG_CONFIG_HOME/lensor/lensor.ini"
-  : >"$WORK/lensor" ; : >"$WORK/xzoom"
+  : >"$WORK/lensor" ; : >"$WORK/xzoom"; : >"$WORK/before"
   pw=0; ph=0
   for round in $(seq "$ROUNDS"); do
     read -r n s lc lx w1 h1 < <(measure "$SRC/build-bench/bin/lensor" -8 -fast -nosplash)
@@ -83,11 +93,20 @@ for size in 170x245 1000x800; do
     read -r n s zc zx _ _ < <(measure env LENSOR_FRAMES_PERIOD_MS=20 \
       xzoom -mag 8 -source "$((pw / 8))x$((ph / 8))+1000+850")
     echo "$zc $zx" >>"$WORK/xzoom"
+    if [ -n "$BEFORE" ]; then
+      read -r n s bc bx _ _ < <(measure "$BEFORE" -8 -fast -nosplash)
+      echo "$bc $bx" >>"$WORK/before"
+    fi
   done
   lc=$(cut -d' ' -f1 "$WORK/lensor" | median); lx=$(cut -d' ' -f2 "$WORK/lensor" | median)
   zc=$(cut -d' ' -f1 "$WORK/xzoom" | median); zx=$(cut -d' ' -f2 "$WORK/xzoom" | median)
-  awk -v size="$size" -v pw="$pw" -v ph="$ph" -v lc="$lc" -v lx="$lx" -v zc="$zc" -v zx="$zx" 'BEGIN {
-    printf "| %s | %dx%d | %.3f | %.3f | %.3f | %.3f | %.2f | %.2f |\n", size, pw, ph, lc, lx, zc, zx,
+  row=$(awk -v size="$size" -v pw="$pw" -v ph="$ph" -v lc="$lc" -v lx="$lx" -v zc="$zc" -v zx="$zx" 'BEGIN {
+    printf "| %s | %dx%d | %.3f | %.3f | %.3f | %.3f | %.2f | %.2f |", size, pw, ph, lc, lx, zc, zx,
       (zc > 0 ? lc / zc : 0), (zc + zx > 0 ? (lc + lx) / (zc + zx) : 0)
-  }'
+  }')
+  if [ -n "$BEFORE" ]; then
+    bc=$(cut -d' ' -f1 "$WORK/before" | median); bx=$(cut -d' ' -f2 "$WORK/before" | median)
+    row="$row$(awk -v bc="$bc" -v bx="$bx" -v zc="$zc" 'BEGIN { printf " %.3f | %.3f | %.2f |", bc, bx, (zc > 0 ? bc / zc : 0) }')"
+  fi
+  echo "$row"
 done

@@ -205,6 +205,9 @@ void LensorWindow::followPixelRatio()
     if (qFuzzyCompare(m_view->devicePixelRatioF(), m_magnifier.pixelRatio()))
         return;
     m_magnifier.resize(m_view->size(), m_view->devicePixelRatioF());
+    for (PixelSurface* s :
+         std::initializer_list<PixelSurface*>{m_disc, m_vertical, m_horizontal, m_colourText})
+        s->redraw();
     layoutChanged();
 }
 

@@ -102,6 +102,11 @@ void Readout::setText(const QString& text)
 
 void Readout::resizeEvent(QResizeEvent*)
 {
+    redraw();
+}
+
+void Readout::redraw()
+{
     m_image = newImage();
     takeColours(); // and the scale may have changed with the size
     render();
@@ -189,6 +194,11 @@ void ColourDisc::setColour(QColor colour)
 }
 
 void ColourDisc::resizeEvent(QResizeEvent*)
+{
+    redraw();
+}
+
+void ColourDisc::redraw()
 {
     // The icon's well behind the disc, and which of its pixels the disc
     // covers, drawn once for each size; a new colour then only fills those.

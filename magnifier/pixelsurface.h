@@ -31,6 +31,8 @@ public:
     // the toolkit. The screen source's flush sends what was put.
     void present();
     bool direct() const { return m_direct; }
+    // Draws its image afresh, as after a resize: the desktop's scale changed.
+    virtual void redraw() {}
 
 protected:
     QPaintEngine* paintEngine() const override;
@@ -58,6 +60,7 @@ public:
     // Redraws and shows the text when it changed.
     void setText(const QString& text);
     const QString& text() const { return m_text; }
+    void redraw() override;
 
 protected:
     void resizeEvent(QResizeEvent*) override;
@@ -91,6 +94,7 @@ public:
     static QRect area(int clientBottom);
     void setColour(QColor colour);
     QColor colour() const { return m_colour; }
+    void redraw() override;
 
 protected:
     void resizeEvent(QResizeEvent*) override;

@@ -126,7 +126,8 @@ X11Screen::~X11Screen()
     if (m_aheadSegment)
         releaseSegment(m_aheadSegment);
     if (m_connection) {
-        xcb_free_gc(m_connection, m_gc);
+        if (m_gc)
+            xcb_free_gc(m_connection, m_gc);
         if (m_ownConnection)
             xcb_disconnect(m_connection);
         else
