@@ -1,105 +1,68 @@
-// One magnifier tick (grab the screen around the pointer, stretch it, read the
-// colour under the pointer and write its text) at 8x, the pointer moving, timed for lensor's
-// default window and for a 1000 x 800 window. Run on an X display (Xvfb in
-// bench/lensor.sh).
-//   lensor-bench [--ticks N]
-
-#include "magnifier/lensorwindow.h"
-#include "magnifier/screengrab.h"
+// The screen for bench/lensor.sh: a picture over the whole screen in which
+// every pixel differs from its neighbours, so a magnifier that follows the
+// pointer draws a new picture every frame, and the pointer moving a pixel
+// every few milliseconds on a small circle away from the magnifiers' windows.
+//   lensor-bench [--around X Y] [--step MS]
 
 #include <QApplication>
 #include <QCursor>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
+#include <QTimer>
+#include <QWidget>
 
-#include <algorithm>
-#include <cstdio>
-#include <vector>
-
-using namespace lensor;
+#include <cmath>
 
 namespace
 {
-struct Figures {
-    double median, mean, worst;
-};
-
-Figures timeTicks(Magnifier& m, QPoint cursor, int ticks)
+class Backdrop : public QWidget
 {
-    std::vector<double> ms;
-    ms.reserve(ticks);
-    QString text;
-    for (int i = 0; i < ticks; ++i) {
-        // The pointer steps one pixel back and forth, so every tick grabs a
-        // new area and draws the whole picture.
-        const QPoint at = cursor + QPoint(i % 2, 0);
-        QElapsedTimer t;
-        t.start();
-        m.tick(at, false, false);
-        text = m.colourReadout();
-        ms.push_back(t.nsecsElapsed() / 1e6);
+public:
+    explicit Backdrop(QSize size) : m_picture(size, QImage::Format_RGB32)
+    {
+        setWindowFlag(Qt::FramelessWindowHint);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                m_picture.setPixel(x, y, qRgb(x & 255, y & 255, ((x >> 8) | (y >> 8) << 4) & 255));
     }
-    std::sort(ms.begin(), ms.end());
-    double sum = 0;
-    for (double v : ms)
-        sum += v;
-    return {ms[ms.size() / 2], sum / ms.size(), ms.back()};
-}
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, m_picture); }
+
+private:
+    QImage m_picture;
+};
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    int ticks = 500;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); ++i)
-        if (args[i] == QLatin1String("--ticks"))
-            ticks = args[i + 1].toInt();
-
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    const QPoint cursor(screen.width() / 2, screen.height() / 2);
-    ScreenGrab grab;
-
-    // The default window as a first run lays it out: 170 x 245 with its menu bar.
-    LensorState state;
-    placeForFirstRun(state, screen);
-    state.options.set(Option::Zoom, 3);
-    OptionsStore scratch(QDir::tempPath() + QStringLiteral("/lensor-bench.ini"));
-    LensorWindow window(scratch, state, grab);
-    window.show();
-    app.processEvents();
-    const QSize defaultClient = window.centralWidget()->size();
-    window.timer().stop();
-
-    std::printf("screen %dx%d, %d ticks per window, 8x, times in ms\n", screen.width(),
-                screen.height(), ticks);
-    std::printf("| window | client | picture | source | median | mean | worst | %% of 20 ms |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
-    const struct {
-        const char* name;
-        QSize client;
-    } windows[] = {
-        {"170x245", defaultClient},
-        {"1000x800", QSize(1000, 800 - window.menuBar()->height())},
-    };
-    for (const auto& w : windows) {
-        Magnifier m(grab, state.options);
-        m.resize(w.client);
-        timeTicks(m, cursor, 20); // warm up
-        const Figures f = timeTicks(m, cursor, ticks);
-        std::printf("| %s | %dx%d | %dx%d | %dx%d | %.3f | %.3f | %.3f | %.1f |\n", w.name,
-                    w.client.width(), w.client.height(), m.layout().picture.width(),
-                    m.layout().picture.height(), m.lastSource().width(), m.lastSource().height(),
-                    f.median, f.mean, f.worst, f.median / 20.0 * 100.0);
+    QPoint around(screen.width() - 140, screen.height() - 100);
+    int stepMs = 10;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--around") && i + 2 < args.size()) {
+            around = QPoint(args[i + 1].toInt(), args[i + 2].toInt());
+            i += 2;
+        } else if (args[i] == QLatin1String("--step") && i + 1 < args.size()) {
+            stepMs = args[++i].toInt();
+        }
     }
-    // For bench/lensor.sh: the picture size of each window, for xzoom.
-    for (const auto& w : windows) {
-        const QRect p = layoutFor(w.client, true).picture;
-        std::printf("# picture %s %dx%d\n", w.name, p.width(), p.height());
-    }
-    QFile::remove(scratch.path());
-    return 0;
+
+    Backdrop backdrop(screen);
+    backdrop.setGeometry(QRect(QPoint(0, 0), screen));
+    backdrop.show();
+
+    // Round and round, 30 pixels from the middle: a new pixel at every step.
+    int step = 0;
+    QTimer move;
+    move.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&move, &QTimer::timeout, [&] {
+        const double a = 2 * M_PI * (step++ % 180) / 180.0;
+        QCursor::setPos(around + QPoint(int(std::lround(30 * std::cos(a))),
+                                        int(std::lround(30 * std::sin(a)))));
+    });
+    move.start(stepMs);
+    return app.exec();
 }

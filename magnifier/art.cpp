@@ -56,9 +56,11 @@ QImage programIcon(int size)
     return image;
 }
 
-QImage panelIcon()
+QImage panelIcon(qreal pixelRatio)
 {
-    QImage image = blank({32, 32});
+    // Drawn at the screen's own resolution, so it stays sharp on a scaled desktop.
+    QImage image = blank(QSize(qRound(32 * pixelRatio), qRound(32 * pixelRatio)));
+    image.setDevicePixelRatio(pixelRatio);
     QPainter p(&image);
     // A painter's palette with the well for the colour disc.
     p.setRenderHint(QPainter::Antialiasing);

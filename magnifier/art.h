@@ -11,7 +11,7 @@ namespace lensor
 
 QImage programIcon(int size);
 // The status panel's 32 x 32 icon; the colour disc sits in its well at (5, 12).
-QImage panelIcon();
+QImage panelIcon(qreal pixelRatio = 1.0);
 QImage startPicture();
 enum class InfoIcon { System, Memory, Monitor, Resources };
 QImage infoIcon(InfoIcon which);

@@ -50,4 +50,34 @@ bool applyCommandLine(const QString& commandLine, Options& options)
     return false;
 }
 
+bool asksForHelp(const QStringList& arguments)
+{
+    static const char* const kAsks[] = {"--help", "-help", "/help", "-h", "-?", "/?"};
+    for (const QString& a : arguments.mid(1))
+        for (const char* ask : kAsks)
+            if (a.compare(QLatin1String(ask), Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
+QString usageText(const QString& optionsFile)
+{
+    return QStringLiteral(
+               "Usage: lensor [switches]\n"
+               "Shows the screen around the mouse pointer enlarged 1, 2, 4 or 8 times, with the\n"
+               "pointer's screen position and the colour of the pixel under it.\n"
+               "\n"
+               "  -1, -2, -4, -8          start at normal size, 2x, 4x or 8x\n"
+               "  -slow, -normal, -fast   refresh every 100, 33 or 20 ms\n"
+               "  -sound, -nosound        shutter sound on copying, or none\n"
+               "  -splash, -nosplash      show the start picture, or not\n"
+               "  -setup                  alone: open the options on their Setup page (menu\n"
+               "                          entry, desktop icon, start with the session)\n"
+               "  --help                  print this text and end\n"
+               "\n"
+               "A slash works as well as a hyphen (/8 /fast). The switches change the options,\n"
+               "which are kept at exit in %1\n")
+        .arg(optionsFile);
+}
+
 } // namespace lensor

@@ -17,4 +17,10 @@ QString joinedCommandLine(const QStringList& arguments);
 // Applies the switches to the options; returns true for the setup request.
 bool applyCommandLine(const QString& commandLine, Options& options);
 
+// Whether an argument asks for the usage text (--help, -h, /?), which is
+// printed before any window or display is touched.
+bool asksForHelp(const QStringList& arguments);
+// The usage text; optionsFile is where the options are kept.
+QString usageText(const QString& optionsFile);
+
 } // namespace lensor

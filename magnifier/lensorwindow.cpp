@@ -2,12 +2,12 @@
 
 #include "magnifier/art.h"
 #include "magnifier/messages.h"
+#include "magnifier/pixelsurface.h"
 #include "magnifier/toolwindows.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
@@ -18,6 +18,8 @@
 #include <QSplashScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <QWheelEvent>
+#include <QWindow>
 #include <qdrawutil.h>
 
 #include <cerrno>
@@ -39,35 +41,30 @@ void MagnifierView::paintEvent(QPaintEvent*)
     if (m_owner.isMinimized())
         return;
     QPainter p(this);
-    const Layout& l = m_magnifier.layout();
-    qDrawShadePanel(&p, l.frame, palette(), true, 2);
-    p.drawImage(l.picture.topLeft(), m_magnifier.picture());
-    if (!m_magnifier.options().isOn(Option::Position))
-        return;
-    p.drawImage(panelPlace(PanelItem::Icon, height()).topLeft(), panelIcon());
-    p.setPen(m_magnifier.colour());
-    p.setBrush(m_magnifier.colour());
-    p.drawEllipse(panelPlace(PanelItem::ColourDisc, height()));
+    qDrawShadePanel(&p, m_magnifier.layout().frame, palette(), true, 2);
+    if (m_magnifier.options().isOn(Option::Position))
+        p.drawImage(panelPlace(PanelItem::Icon, height()).topLeft(),
+                    panelIcon(devicePixelRatioF()));
 }
 
 void MagnifierView::mouseMoveEvent(QMouseEvent* e)
 {
-    if (m_magnifier.mouseMoved(mapToGlobal(e->position().toPoint()), m_owner.isMinimized())) {
-        m_owner.updatePanel();
-        m_owner.repaintPicture();
-    }
+    // The screen's own pointer position: the event's is in logical pixels.
+    if (m_magnifier.mouseMoved(m_owner.m_screen.pointer(), m_owner.isMinimized()))
+        m_owner.showPicture();
     QWidget::mouseMoveEvent(e);
 }
 
 void MagnifierView::resizeEvent(QResizeEvent*)
 {
-    m_magnifier.resize(size());
+    m_magnifier.resize(size(), devicePixelRatioF());
     m_owner.layoutChanged();
 }
 
 LensorWindow::LensorWindow(OptionsStore store, LensorState state, ScreenSource& screen,
                            bool placeFromRecord)
-    : m_store(std::move(store)), m_state(state), m_magnifier(screen, state.options)
+    : m_store(std::move(store)), m_state(state), m_screen(screen),
+      m_magnifier(screen, state.options)
 {
     setObjectName(QStringLiteral("LensorAppClass"));
     setWindowTitle(QString::fromLatin1(kTitle));
@@ -81,15 +78,16 @@ LensorWindow::LensorWindow(OptionsStore store, LensorState state, ScreenSource& 
     buildPanel();
     setMinimumSize(kSmallestWindow);
     setWindowFlag(Qt::WindowStaysOnTopHint, m_magnifier.options().isOn(Option::TopMost));
+    // The stored place, on a screen there is now, at a size that fits it.
     const WindowRecord& w = m_state.window(Section::Window);
-    resize(std::max(w.width, kSmallestWindow.width()),
-           std::max(w.height, kSmallestWindow.height()));
+    const QRect place = placedOnScreens({w.left, w.top, w.width, w.height}, screenAreas());
+    resize(place.size().expandedTo(kSmallestWindow));
     if (placeFromRecord)
-        move(w.left, w.top);
+        move(place.topLeft());
 
     m_timer.setObjectName(QStringLiteral("refresh"));
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] { tick(QCursor::pos()); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { tick(m_screen.pointer()); });
     m_timer.start(m_magnifier.options().periodMs());
     followTaskTray();
     updateChecks();
@@ -121,14 +119,17 @@ void LensorWindow::buildMenus()
 
 void LensorWindow::buildPanel()
 {
+    m_picture = new PixelSurface(QStringLiteral("picture"), m_screen, m_view);
+    m_picture->setSource([this]() -> const QImage& { return m_magnifier.picture(); });
+    m_disc = new ColourDisc(m_screen, m_view);
+    m_vertical = new Readout("VerticalReadout", m_screen, m_view);
+    m_horizontal = new Readout("HorizontalReadout", m_screen, m_view);
+    m_colourText = new Readout("ColourText", m_screen, m_view);
     const auto label = [this](const char* name) {
         auto* l = new QLabel(m_view);
         l->setObjectName(QString::fromLatin1(name));
         return l;
     };
-    m_vertical = label("VerticalReadout");
-    m_horizontal = label("HorizontalReadout");
-    m_colourText = label("ColourText");
     const char* buttons[4] = {"ZoomNorm", "Zoom2x", "Zoom4x", "Zoom8x"};
     const char* captions[4] = {"Norm", "2x", "4x", "8x"};
     for (int i = 0; i < 4; ++i) {
@@ -153,6 +154,10 @@ void LensorWindow::layoutChanged()
 {
     const bool on = m_magnifier.options().isOn(Option::Position);
     const int b = m_view->height();
+    m_picture->setGeometry(m_magnifier.layout().picture);
+    m_picture->setVisible(!m_magnifier.layout().picture.isEmpty());
+    m_disc->setGeometry(ColourDisc::area(b));
+    m_disc->setVisible(on);
     const std::pair<QWidget*, PanelItem> places[] = {
         {m_vertical, PanelItem::VerticalReadout}, {m_horizontal, PanelItem::HorizontalReadout},
         {m_colourText, PanelItem::ColourText},    {m_zoomButtons[0], PanelItem::ZoomNorm},
@@ -167,29 +172,43 @@ void LensorWindow::layoutChanged()
     }
     updatePanel();
     m_view->update();
+    m_picture->update();
 }
 
 void LensorWindow::updatePanel()
 {
     if (!m_magnifier.options().isOn(Option::Position))
         return;
+    // Each redrawn only when its text or colour changed.
     m_vertical->setText(QString::number(m_magnifier.readoutPoint().y()));
     m_horizontal->setText(QString::number(m_magnifier.readoutPoint().x()));
     m_colourText->setText(m_magnifier.colourReadout());
+    m_disc->setColour(m_magnifier.colour());
     const int zoom = m_magnifier.options().zoom();
     for (int i = 0; i < 4; ++i)
         if (m_zoomButtons[i]->isChecked() != (i == zoom))
             m_zoomButtons[i]->setChecked(i == zoom);
 }
 
-// Only what a tick changes: the picture and the colour disc. The rest of the
-// window is repainted by the windowing system when it needs it.
-void LensorWindow::repaintPicture()
+// Only what a tick changes: the picture and the panel's read-outs; the rest
+// of the window is repainted by the toolkit when it needs it.
+void LensorWindow::showPicture()
 {
-    QRegion changed(m_magnifier.layout().picture);
-    if (m_magnifier.options().isOn(Option::Position))
-        changed += panelPlace(PanelItem::ColourDisc, m_view->height()).adjusted(-1, -1, 1, 1);
-    m_view->update(changed);
+    updatePanel();
+    m_picture->present();
+    m_screen.flush();
+}
+
+// The window moved to a screen of another scale: the picture's screen pixels change.
+void LensorWindow::followPixelRatio()
+{
+    if (qFuzzyCompare(m_view->devicePixelRatioF(), m_magnifier.pixelRatio()))
+        return;
+    m_magnifier.resize(m_view->size(), m_view->devicePixelRatioF());
+    for (PixelSurface* s :
+         std::initializer_list<PixelSurface*>{m_disc, m_vertical, m_horizontal, m_colourText})
+        s->redraw();
+    layoutChanged();
 }
 
 void LensorWindow::updateChecks()
@@ -211,10 +230,8 @@ void LensorWindow::tick(QPoint cursor)
     const bool taskTray = m_magnifier.options().isOn(Option::TaskTray);
     switch (m_magnifier.tick(cursor, isMinimized(), taskTray)) {
     case Magnifier::TickResult::Magnified:
-        if (m_magnifier.changed()) {
-            updatePanel();
-            repaintPicture();
-        }
+        if (m_magnifier.changed())
+            showPicture();
         break;
     case Magnifier::TickResult::Title:
         setWindowTitle(minimisedTitle(cursor));
@@ -347,8 +364,8 @@ void LensorWindow::showTool(Section s)
 
 void LensorWindow::copyToClipboard()
 {
-    const QImage picture = m_magnifier.copyPicture(QCursor::pos());
-    m_view->update();
+    const QImage picture = m_magnifier.copyPicture(m_screen.pointer());
+    showPicture();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
         report(messageText(Message::ClipboardOpen, EBUSY));
@@ -397,6 +414,12 @@ void LensorWindow::comeForward()
         showNormal();
     else
         show();
+    // Coming forward off the screen would not help the operator who asked.
+    const QRect place = placedOnScreens({pos(), size()}, screenAreas());
+    if (place.topLeft() != pos())
+        move(place.topLeft());
+    if (place.size() != size())
+        resize(place.size().expandedTo(kSmallestWindow));
     raise();
     activateWindow();
     applyTopMost();
@@ -467,6 +490,73 @@ void LensorWindow::closeEvent(QCloseEvent* e)
     QCoreApplication::quit();
 }
 
+void LensorWindow::stepZoom(int steps)
+{
+    if (!m_magnifier.stepZoom(steps))
+        return;
+    updatePanel();
+    updateChecks();
+}
+
+// The wheel and + and - zoom in and out a step at a time; Shift with an arrow
+// key moves the pointer one screen pixel, to put a marker to the pixel while
+// watching it magnified.
+void LensorWindow::keyPressEvent(QKeyEvent* e)
+{
+    const bool shift = e->modifiers().testFlag(Qt::ShiftModifier);
+    QPoint step;
+    switch (e->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        stepZoom(1);
+        return;
+    case Qt::Key_Minus:
+        stepZoom(-1);
+        return;
+    case Qt::Key_Left:
+        step = {-1, 0};
+        break;
+    case Qt::Key_Right:
+        step = {1, 0};
+        break;
+    case Qt::Key_Up:
+        step = {0, -1};
+        break;
+    case Qt::Key_Down:
+        step = {0, 1};
+        break;
+    default:
+        break;
+    }
+    if (shift && !step.isNull()) {
+        const QPoint to = m_screen.pointer() + step;
+        if (m_screen.movePointer(to))
+            tick(to);
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+void LensorWindow::wheelEvent(QWheelEvent* e)
+{
+    // A notch is 120; a fine wheel sends less, and its parts add up.
+    m_wheel += e->angleDelta().y();
+    const int steps = m_wheel / 120;
+    m_wheel -= steps * 120;
+    if (steps != 0)
+        stepZoom(steps);
+    e->accept();
+}
+
+void LensorWindow::showEvent(QShowEvent* e)
+{
+    if (!m_followsScreen && windowHandle()) {
+        connect(windowHandle(), &QWindow::screenChanged, this, &LensorWindow::followPixelRatio);
+        m_followsScreen = true;
+    }
+    QMainWindow::showEvent(e);
+}
+
 void LensorWindow::changeEvent(QEvent* e)
 {
     if (e->type() == QEvent::WindowStateChange) {
@@ -477,7 +567,7 @@ void LensorWindow::changeEvent(QEvent* e)
                 QTimer::singleShot(0, this, &QWidget::hide);
         } else {
             setWindowTitle(QString::fromLatin1(kTitle));
-            m_magnifier.resize(m_view->size());
+            m_magnifier.resize(m_view->size(), m_view->devicePixelRatioF());
             layoutChanged();
         }
     }

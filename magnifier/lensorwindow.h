@@ -23,8 +23,12 @@ namespace lensor
 class ToolWindow;
 class SysInfoWindow;
 class LensorWindow;
+class PixelSurface;
+class Readout;
+class ColourDisc;
 
-// The client area: frame, picture, and the status panel's icon and colour disc.
+// The client area: the frame around the picture and the status panel's icon;
+// the picture, the colour disc and the read-outs are surfaces on it.
 class MagnifierView : public QWidget
 {
     Q_OBJECT
@@ -53,6 +57,7 @@ public:
     Magnifier& magnifier() { return m_magnifier; }
     const LensorState& state() const { return m_state; }
     QAction* action(Command c) const { return m_actions.at(c); }
+    PixelSurface* pictureSurface() const { return m_picture; }
     ToolWindow* toolWindow(Section s) const;
     QTimer& timer() { return m_timer; }
 
@@ -72,6 +77,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     friend class MagnifierView;
@@ -79,7 +87,9 @@ private:
     void buildPanel();
     void layoutChanged();
     void updatePanel();
-    void repaintPicture();
+    void showPicture();
+    void followPixelRatio();
+    void stepZoom(int steps);
     void updateChecks();
     void applyTopMost();
     void followTaskTray();
@@ -90,17 +100,21 @@ private:
 
     OptionsStore m_store;
     LensorState m_state;
+    ScreenSource& m_screen;
     Magnifier m_magnifier;
     QTimer m_timer;
     MagnifierView* m_view;
     std::map<Command, QAction*> m_actions;
-    QLabel* m_panelIcon = nullptr;
-    QLabel* m_vertical = nullptr;
-    QLabel* m_horizontal = nullptr;
-    QLabel* m_colourText = nullptr;
+    PixelSurface* m_picture = nullptr;
+    ColourDisc* m_disc = nullptr;
+    Readout* m_vertical = nullptr;
+    Readout* m_horizontal = nullptr;
+    Readout* m_colourText = nullptr;
     QRadioButton* m_zoomButtons[4] = {};
     QLabel* m_zoomLabels[4] = {};
     QSystemTrayIcon* m_tray = nullptr;
+    bool m_followsScreen = false;
+    int m_wheel = 0; // eighths of a degree not yet turned into zoom steps
     std::map<Section, QPointer<ToolWindow>> m_tools;
 };
 

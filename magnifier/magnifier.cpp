@@ -1,7 +1,7 @@
 #include "magnifier/magnifier.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 namespace lensor
 {
@@ -39,7 +39,9 @@ QRect panelPlace(PanelItem item, int clientBottom)
     case PanelItem::HorizontalReadout:
         return {39, f + 19, 30, 16};
     case PanelItem::ColourText:
-        return {10, b - 16, 50, 16};
+        // Wide enough for "0xBBGGRR" in today's desktop fonts, up to the "Norm"
+        // label, and clear of the horizontal read-out's last row.
+        return {10, b - 15, 57, 15};
     case PanelItem::ZoomNorm:
         return {75, f + 8, 16, 16};
     case PanelItem::Zoom2x:
@@ -49,7 +51,8 @@ QRect panelPlace(PanelItem item, int clientBottom)
     case PanelItem::Zoom8x:
         return {141, f + 8, 16, 16};
     case PanelItem::LabelNorm:
-        return {67, f + 26, 32, 16};
+        // Clear of the horizontal read-out's box, which ends at 69.
+        return {69, f + 26, 30, 16};
     case PanelItem::Label2x:
         return {103, f + 26, 18, 16};
     case PanelItem::Label4x:
@@ -62,21 +65,35 @@ QRect panelPlace(PanelItem item, int clientBottom)
 
 QRect sourceRect(QPoint cursor, QSize picture, int factor, QSize screen)
 {
-    const int halfW = picture.width() / factor / 2;
-    const int halfH = picture.height() / factor / 2;
-    const int cx = cursor.x() < halfW ? halfW : std::min(cursor.x(), screen.width() - halfW);
-    const int cy = cursor.y() < halfH ? halfH : std::min(cursor.y(), screen.height() - halfH);
-    return {cx - halfW, cy - halfH, 2 * halfW, 2 * halfH};
+    const int columns = (picture.width() + factor - 1) / factor;
+    const int rows = (picture.height() + factor - 1) / factor;
+    // The cursor's pixel is the middle one (or the first right of the middle).
+    const int left = std::max(0, std::min(cursor.x() - columns / 2, screen.width() - columns));
+    const int top = std::max(0, std::min(cursor.y() - rows / 2, screen.height() - rows));
+    return {left, top, columns, rows};
+}
+
+std::optional<QPoint> crosshairAt(QPoint cursor, const QRect& source, int factor)
+{
+    if (!source.contains(cursor))
+        return std::nullopt;
+    return (cursor - source.topLeft()) * factor + QPoint(factor / 2, factor / 2);
 }
 
 QString colourText(QColor c, bool html)
 {
-    const auto hex = [](int v) {
-        return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
-    };
+    // Written out by hand: it changes with every pixel the pointer crosses.
+    static const char digits[] = "0123456789ABCDEF";
+    const int bytes[3] = {html ? c.red() : c.blue(), c.green(), html ? c.blue() : c.red()};
+    QChar text[8] = {QLatin1Char('0'), QLatin1Char('x')};
+    int n = html ? 1 : 2;
     if (html)
-        return QLatin1Char('#') + hex(c.red()) + hex(c.green()) + hex(c.blue());
-    return QStringLiteral("0x") + hex(c.blue()) + hex(c.green()) + hex(c.red());
+        text[0] = QLatin1Char('#');
+    for (const int b : bytes) {
+        text[n++] = QLatin1Char(digits[(b >> 4) & 15]);
+        text[n++] = QLatin1Char(digits[b & 15]);
+    }
+    return QString(text, n);
 }
 
 QString minimisedTitle(QPoint cursor)
@@ -94,13 +111,23 @@ void Magnifier::backToLive()
     m_fixedView = false;
 }
 
-void Magnifier::resize(QSize client)
+void Magnifier::resize(QSize client, qreal pixelRatio)
 {
     m_layout = layoutFor(client, m_options.isOn(Option::Position));
     m_clientSize = client;
+    m_pixelRatio = pixelRatio > 0 ? pixelRatio : 1.0;
+    // As the windowing system sizes a window on a scaled desktop.
+    m_pictureSize = QSize(qRound(m_layout.picture.width() * m_pixelRatio),
+                          qRound(m_layout.picture.height() * m_pixelRatio));
     backToLive();
-    m_picture = QImage(m_layout.picture.size(), QImage::Format_RGB32);
+    newPicture();
+}
+
+void Magnifier::newPicture()
+{
+    m_picture = m_screen.newPicture(m_pictureSize);
     m_picture.fill(Qt::black);
+    m_crosshair.reset();
     m_drawn = Drawn{};
 }
 
@@ -110,10 +137,19 @@ void Magnifier::setZoom(int index)
     backToLive();
 }
 
+bool Magnifier::stepZoom(int steps)
+{
+    const int to = std::clamp(m_options.zoom() + steps, 0, 3);
+    if (to == m_options.zoom())
+        return false;
+    setZoom(to);
+    return true;
+}
+
 void Magnifier::togglePosition()
 {
     m_options.toggle(Option::Position);
-    resize(m_clientSize);
+    resize(m_clientSize, m_pixelRatio);
 }
 
 bool Magnifier::toggleLock()
@@ -129,7 +165,7 @@ void Magnifier::toggleFixed()
         m_fixedView = false;
         return;
     }
-    resize(m_clientSize);
+    resize(m_clientSize, m_pixelRatio);
     m_fixedView = true;
 }
 
@@ -167,16 +203,14 @@ QImage Magnifier::copyPicture(QPoint cursor)
 void Magnifier::render(QPoint cursor, bool crossHair)
 {
     const int z = m_options.factor();
-    const QSize size = m_layout.picture.size();
+    const QSize size = m_pictureSize;
     if (!m_fixedView || m_source.isEmpty())
         m_source = sourceRect(cursor, size, z, m_screen.screenSize());
     const QColor colourBefore = m_colour;
     const QPoint cursorBefore = m_cursor;
     m_cursor = cursor;
-    if (m_picture.size() != size) {
-        m_picture = QImage(size, QImage::Format_RGB32);
-        m_drawn = Drawn{};
-    }
+    if (m_picture.size() != size)
+        newPicture();
     if (size.isEmpty()) {
         m_changed = false;
         return;
@@ -188,13 +222,28 @@ void Magnifier::render(QPoint cursor, bool crossHair)
     const bool haveGrab = m_grab.size() == m_source.size() && !m_source.isEmpty();
 
     // The same screen pixels drawn the same way make the same picture: a still
-    // pointer over a still screen costs one small grab and no repaint.
+    // pointer over a still screen costs one small grab and no repaint. The
+    // crosshair follows the cursor within the area, so then the cursor counts too.
     const bool same = haveGrab && m_drawn.valid && m_drawn.source == m_source &&
                       m_drawn.factor == z && m_drawn.crossHair == crossHair &&
-                      m_drawn.grab == m_grab;
+                      (!crossHair || m_drawn.cursor == cursor) && m_drawn.grab == m_grab;
     if (!same) {
         draw(haveGrab, crossHair);
-        m_drawn = {haveGrab, m_source, z, crossHair, haveGrab ? m_grab : QImage()};
+        // A copy: the grab may share memory with the screen's next one. Into the
+        // copy of the last time when it is the same size: no allocation per frame.
+        if (haveGrab && m_drawn.grab.size() == m_grab.size() &&
+            m_drawn.grab.format() == m_grab.format() && m_drawn.grab.isDetached()) {
+            for (int y = 0; y < m_grab.height(); ++y)
+                std::memcpy(m_drawn.grab.scanLine(y), m_grab.constScanLine(y),
+                            std::size_t(m_grab.width()) * 4);
+        } else {
+            m_drawn.grab = haveGrab ? m_grab.copy() : QImage();
+        }
+        m_drawn.valid = haveGrab;
+        m_drawn.source = m_source;
+        m_drawn.factor = z;
+        m_drawn.crossHair = crossHair;
+        m_drawn.cursor = cursor;
     }
 
     if (m_options.isOn(Option::Position)) {
@@ -210,44 +259,49 @@ void Magnifier::render(QPoint cursor, bool crossHair)
 
 void Magnifier::draw(bool haveGrab, bool crossHair)
 {
-    const QSize size = m_picture.size();
-    // Nearest pixel, no smoothing: every screen pixel becomes a sharp block.
-    if (haveGrab) {
-        const int sw = m_source.width();
-        const int sh = m_source.height();
-        m_columns.resize(size.width());
-        for (int x = 0; x < size.width(); ++x)
-            m_columns[x] = static_cast<int>(static_cast<qint64>(x) * sw / size.width());
-        int lastRow = -1;
-        for (int y = 0; y < size.height(); ++y) {
-            const int sy = static_cast<int>(static_cast<qint64>(y) * sh / size.height());
-            auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
-            if (sy == lastRow) {
-                std::copy_n(reinterpret_cast<const QRgb*>(m_picture.constScanLine(y - 1)),
-                            size.width(), out);
-                continue;
-            }
-            const auto* in = reinterpret_cast<const QRgb*>(m_grab.constScanLine(sy));
-            for (int x = 0; x < size.width(); ++x)
-                out[x] = in[m_columns[x]] | 0xff000000u;
-            lastRow = sy;
-        }
-    } else {
+    m_crosshair.reset();
+    if (!haveGrab) {
         m_picture.fill(Qt::black);
+        return;
     }
-
+    // Whole blocks of z x z, no smoothing; the last column and row of blocks
+    // are cut by the picture's edge. One row of blocks is made from its screen
+    // row, and the rest of the block's rows are copies of it.
+    const int z = m_options.factor();
+    const int width = m_picture.width();
+    const int height = m_picture.height();
+    const qsizetype rowBytes = qsizetype(width) * sizeof(QRgb);
+    uchar* bits = m_picture.bits();
+    const qsizetype stride = m_picture.bytesPerLine();
+    for (int y = 0; y < height; y += z) {
+        auto* out = reinterpret_cast<QRgb*>(bits + y * stride);
+        const auto* in = reinterpret_cast<const QRgb*>(m_grab.constScanLine(y / z));
+        for (int x = 0, sx = 0; x < width; x += z, ++sx)
+            std::fill_n(out + x, std::min(z, width - x), in[sx] | 0xff000000u);
+        for (int r = y + 1; r < std::min(y + z, height); ++r)
+            std::memcpy(bits + r * stride, out, rowBytes);
+    }
     if (crossHair) {
-        const int z = m_options.factor();
-        const int cx = size.width() / 2 + z / 2;
-        const int cy = size.height() / 2 + z / 2;
-        const QRgb blue = qRgb(0, 0, 255);
-        for (int d = -7; d <= 7; ++d) {
-            if (m_picture.rect().contains(cx + d, cy))
-                m_picture.setPixel(cx + d, cy, blue);
-            if (m_picture.rect().contains(cx, cy + d))
-                m_picture.setPixel(cx, cy + d, blue);
-        }
+        if (const auto at = crosshairAt(m_cursor, m_source, z))
+            drawCrosshair(*at);
     }
+}
+
+// Two 15-pixel lines of pure blue (longer in proportion on a scaled desktop),
+// crossing at the middle of the block of the pixel whose position and colour
+// the panel shows.
+void Magnifier::drawCrosshair(QPoint at)
+{
+    const int arm = std::max(7, qRound(7 * m_pixelRatio));
+    const QRgb blue = qRgb(0, 0, 255);
+    const QRect inside = m_picture.rect();
+    for (int d = -arm; d <= arm; ++d) {
+        if (inside.contains(at.x() + d, at.y()))
+            m_picture.setPixel(at.x() + d, at.y(), blue);
+        if (inside.contains(at.x(), at.y() + d))
+            m_picture.setPixel(at.x(), at.y() + d, blue);
+    }
+    m_crosshair = at;
 }
 
 } // namespace lensor

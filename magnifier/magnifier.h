@@ -1,8 +1,14 @@
 #pragma once
 // What the magnifier shows: the picture rectangle laid out in the window, the
-// screen area around the cursor stretched onto it, the colour under the cursor
-// and the three views (live, fixed on one area, locked). Plain Qt Gui: the
-// screen is read through ScreenSource, so the rules run without a display.
+// screen area around the cursor enlarged onto it in whole blocks, the colour
+// under the cursor and the three views (live, fixed on one area, locked). Plain
+// Qt Gui: the screen is read through ScreenSource, so the rules run without a
+// display.
+//
+// Two kinds of pixel: the window's layout is in the desktop's logical pixels,
+// everything read from the screen and drawn in the picture is in the screen's
+// own pixels, so that 8x is eight screen pixels a side on a desktop scaled to
+// 1.5 or 2 as much as on one that is not.
 
 #include "magnifier/options.h"
 
@@ -11,21 +17,46 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QtGui/qwindowdefs.h>
 
+#include <optional>
 #include <utility>
-#include <vector>
 
 namespace lensor
 {
 
-// The screen as the magnifier reads it.
+// The screen as the magnifier reads it, in screen pixels.
 class ScreenSource
 {
 public:
     virtual ~ScreenSource() = default;
     virtual QSize screenSize() const = 0;
-    // The pixels of r (inside the screen), r.size() large.
+    // The pixels of r, r.size() large; parts off the screen read black. The
+    // image may share memory with the source: it stays valid until the next grab.
     virtual QImage grab(const QRect& r) = 0;
+    // Where the pointer is.
+    virtual QPoint pointer() = 0;
+    // Puts the pointer at p; false where the desktop does not allow it.
+    virtual bool movePointer(QPoint p)
+    {
+        Q_UNUSED(p);
+        return false;
+    }
+    // A picture of size pixels, in the memory the screen shows fastest.
+    virtual QImage newPicture(QSize size) { return QImage(size, QImage::Format_RGB32); }
+    // Shows image (screen pixels) at the top left of one of this program's
+    // windows, straight on the screen; false where that cannot be done, and
+    // the toolkit paints it instead.
+    virtual bool putOnWindow(WId window, const QImage& image)
+    {
+        Q_UNUSED(window);
+        Q_UNUSED(image);
+        return false;
+    }
+    // Whether putOnWindow can work at all here.
+    virtual bool putsOnWindows() const { return false; }
+    // Sends what was put on the windows to the screen.
+    virtual void flush() {}
 };
 
 // Status panel height under the picture when the position read-out is on.
@@ -62,9 +93,14 @@ enum class PanelItem {
 };
 QRect panelPlace(PanelItem item, int clientBottom);
 
-// The screen area magnified for a cursor at (x, y): centred on the cursor,
-// pushed back inside the screen near its edges.
+// The screen area magnified onto a picture for a cursor at (x, y): enough
+// pixels to fill the picture with whole blocks of factor x factor (the last
+// ones cropped at the picture's edge), centred on the cursor, pushed back
+// inside the screen near its edges.
 QRect sourceRect(QPoint cursor, QSize picture, int factor, QSize screen);
+// The picture pixel at the middle of the cursor's block, which the crosshair
+// marks; nothing when the cursor is outside the source.
+std::optional<QPoint> crosshairAt(QPoint cursor, const QRect& source, int factor);
 
 // "#RRGGBB" as HTML writes it, or "0xBBGGRR" as a Windows colour value.
 QString colourText(QColor c, bool html);
@@ -80,11 +116,18 @@ public:
     Options& options() { return m_options; }
     const Options& options() const { return m_options; }
 
-    // A new client size: relayout, back to the live view.
-    void resize(QSize client);
+    // A new client size (logical pixels) on a desktop of that many screen
+    // pixels to the logical one: relayout, back to the live view.
+    void resize(QSize client, qreal pixelRatio = 1.0);
     const Layout& layout() const { return m_layout; }
+    // The picture's size in screen pixels.
+    QSize pictureSize() const { return m_pictureSize; }
+    qreal pixelRatio() const { return m_pixelRatio; }
 
     void setZoom(int index);
+    // One step in (positive) or out, no further than 8x and 1x; false when
+    // already there.
+    bool stepZoom(int steps);
     void togglePosition();
     // Returns true when the view just locked and the lock beep is wanted.
     bool toggleLock();
@@ -105,6 +148,8 @@ public:
     QImage copyPicture(QPoint cursor);
 
     const QImage& picture() const { return m_picture; }
+    // Where the crosshair was last drawn, in picture pixels.
+    std::optional<QPoint> crosshair() const { return m_crosshair; }
     // Whether the last magnification changed the picture or the read-out.
     bool changed() const { return m_changed; }
     const QRect& lastSource() const { return m_source; }
@@ -115,18 +160,22 @@ public:
 private:
     void render(QPoint cursor, bool crossHair);
     void draw(bool haveGrab, bool crossHair);
+    void drawCrosshair(QPoint at);
+    void newPicture();
     void backToLive();
 
     ScreenSource& m_screen;
     Options m_options;
     Layout m_layout;
     QSize m_clientSize;
+    qreal m_pixelRatio = 1.0;
+    QSize m_pictureSize;
     bool m_lockView = false;
     bool m_fixedView = false;
     QRect m_source;
     QImage m_grab;
-    std::vector<int> m_columns;
     QImage m_picture;
+    std::optional<QPoint> m_crosshair;
     bool m_changed = true;
     // What the picture was last drawn from.
     struct Drawn {
@@ -134,6 +183,7 @@ private:
         QRect source;
         int factor = 0;
         bool crossHair = false;
+        QPoint cursor;
         QImage grab;
     } m_drawn;
     QColor m_colour{Qt::black};

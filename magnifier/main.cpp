@@ -14,10 +14,21 @@
 #include <QSplashScreen>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace lensor;
 
 int main(int argc, char** argv)
 {
+    // Before the application object: --help answers without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (asksForHelp(arguments)) {
+        std::fputs(usageText(OptionsStore::defaultPath()).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lensor"));
     // The main window's close ends the program, also while it is hidden in the tray.
@@ -27,9 +38,11 @@ int main(int argc, char** argv)
         QMessageBox::warning(nullptr, QString::fromLatin1(kTitle), displayText(text));
     };
 
+    // Claimed before anything is shown or written: of two copies started a
+    // moment apart, the second asks the first, which answers from its event loop.
     SingleInstance instance;
-    const std::optional<bool> running = instance.askRunningCopy();
-    if (running && !*running) {
+    const SingleInstance::Claim claim = instance.claim();
+    if (claim == SingleInstance::Claim::Refused) {
         // The running copy has come forward by itself.
         QApplication::beep();
         return 0;
@@ -41,6 +54,7 @@ int main(int argc, char** argv)
     LensorState state = store.load(screen ? screen->size() : QSize(1024, 768), &error);
     if (!error.isEmpty())
         report(error);
+    instance.setMultiple(state.options.isOn(Option::Multiple));
 
     std::unique_ptr<QSplashScreen> splash;
     if (state.options.isOn(Option::Splash)) {
@@ -61,8 +75,8 @@ int main(int argc, char** argv)
         }
     }
 
-    ScreenGrab grab;
-    LensorWindow window(store, state, grab, !running.has_value());
+    const std::unique_ptr<ScreenSource> screenSource = openScreen();
+    LensorWindow window(store, state, *screenSource, claim == SingleInstance::Claim::First);
     window.show();
     instance.setMultiple(window.magnifier().options().isOn(Option::Multiple));
     QObject::connect(
@@ -70,7 +84,6 @@ int main(int argc, char** argv)
         [&instance](const Options& o) { instance.setMultiple(o.isOn(Option::Multiple)); });
     QObject::connect(&instance, &SingleInstance::restoreRequested, &window,
                      &LensorWindow::comeForward);
-    instance.listen();
     // The start picture stays a moment, so that it is seen at all.
     if (splash)
         QTimer::singleShot(1200, splash.get(), &QWidget::close);

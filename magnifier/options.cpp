@@ -3,11 +3,13 @@
 #include "magnifier/messages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace lensor
 {
@@ -43,13 +45,33 @@ int readNumber(const QSettings& s, const QString& key, int defaultValue)
     return ok ? v : defaultValue;
 }
 
+// The system's reason why path cannot be written, found afresh: errno after a
+// settings write is whatever the library last left there, often EEXIST from a
+// folder that already existed.
+int writeErrorCode(const QString& path)
+{
+    errno = 0;
+    if (std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "ab")) {
+        std::fclose(f);
+        return EIO;
+    }
+    return errno != 0 ? errno : EIO;
+}
+
 std::optional<QString> finish(QSettings& s, const QString& path)
 {
     s.sync();
-    if (s.status() == QSettings::NoError)
+    bool written = s.status() == QSettings::NoError;
+    if (s.status() == QSettings::FormatError) {
+        // The file was damaged when it was read; the write replaced it. Only
+        // a file that still does not read cleanly is a failure.
+        QSettings again(path, QSettings::IniFormat);
+        again.allKeys();
+        written = again.status() == QSettings::NoError;
+    }
+    if (written)
         return std::nullopt;
-    const int code = errno != 0 ? errno : EIO;
-    return messageText(Message::WriteFile, code, path);
+    return messageText(Message::WriteFile, writeErrorCode(path), path);
 }
 } // namespace
 
@@ -111,8 +133,22 @@ void placeForFirstRun(LensorState& state, QSize screen)
 
 QPoint keptOnScreen(QPoint topLeft, const QRect& screen)
 {
-    return {std::min(topLeft.x(), screen.right() + 1 - 70),
-            std::min(topLeft.y(), screen.bottom() + 1 - 70)};
+    return {std::max(std::min(topLeft.x(), screen.right() + 1 - 70), screen.left()),
+            std::max(std::min(topLeft.y(), screen.bottom() + 1 - 70), screen.top())};
+}
+
+QRect placedOnScreens(const QRect& stored, const std::vector<QRect>& screens)
+{
+    if (screens.empty())
+        return stored;
+    QRect screen = screens.front();
+    for (const QRect& s : screens)
+        if (s.contains(stored.topLeft())) {
+            screen = s;
+            break;
+        }
+    return {keptOnScreen(stored.topLeft(), screen),
+            stored.size().boundedTo(screen.size()).expandedTo({0, 0})};
 }
 
 OptionsStore::OptionsStore(QString path) : m_path(std::move(path)) {}
@@ -160,8 +196,7 @@ LensorState OptionsStore::load(QSize screen, QString* error) const
 std::optional<QString> OptionsStore::save(const LensorState& state) const
 {
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return messageText(Message::WriteFile, errno != 0 ? errno : EACCES, m_path);
-    errno = 0;
+        return messageText(Message::WriteFile, writeErrorCode(m_path), m_path);
     QSettings s(m_path, QSettings::IniFormat);
     s.beginGroup(kOptionsGroup);
     for (const OptionRule& r : kRules)
@@ -182,7 +217,6 @@ std::optional<QString> OptionsStore::save(const LensorState& state) const
 
 std::optional<QString> OptionsStore::saveVersion() const
 {
-    errno = 0;
     QSettings s(m_path, QSettings::IniFormat);
     s.beginGroup(QStringLiteral("Version"));
     s.setValue(QStringLiteral("Name"), QStringLiteral("Screen Lensor for Windows 95/NT"));

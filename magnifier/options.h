@@ -9,6 +9,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace lensor
 {
@@ -102,8 +103,15 @@ struct LensorState {
 void placeForFirstRun(LensorState& state, QSize screen);
 
 // A stored position is never further right or down than 70 pixels inside the
-// screen's edges, so a window saved on a larger screen can still be grabbed.
+// screen's edges, nor left of or above them, so a window saved on a larger
+// screen can still be grabbed.
 QPoint keptOnScreen(QPoint topLeft, const QRect& screen);
+
+// Where a window with a stored place goes on the screens there are now (their
+// areas free of panels, the primary one first): on the screen that holds its
+// corner, or the primary one when none does (a laptop that was on a larger
+// monitor), its corner kept on that screen and its size no larger than it.
+QRect placedOnScreens(const QRect& stored, const std::vector<QRect>& screens);
 
 class OptionsStore
 {

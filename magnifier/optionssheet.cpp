@@ -1,11 +1,11 @@
 #include "magnifier/optionssheet.h"
 
+#include "magnifier/toolwindows.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -112,9 +112,7 @@ OptionsSheet::OptionsSheet(const LensorState& state, Page page, QWidget* parent)
     layout->addWidget(buttons);
 
     const WindowRecord& place = state.window(Section::Options);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    move(keptOnScreen({place.left, place.top},
-                      screen ? screen->geometry() : QRect(0, 0, 1024, 768)));
+    move(placedOnScreens({place.left, place.top, 1, 1}, screenAreas()).topLeft());
 }
 
 LensorState OptionsSheet::result() const

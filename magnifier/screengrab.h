@@ -1,8 +1,12 @@
 #pragma once
-// The live screen, read through the windowing system (X11 here; Xvfb in the
-// tests and benchmark). Parts of a rectangle off the screen read as black.
+// The live screen as the toolkit reads it, for desktops where lensor cannot
+// read it directly (see X11Screen): its coordinates are converted to screen
+// pixels, to within the toolkit's rounding on a scaled desktop. Parts of a
+// rectangle off the screen read as black.
 
 #include "magnifier/magnifier.h"
+
+#include <memory>
 
 namespace lensor
 {
@@ -12,6 +16,11 @@ class ScreenGrab : public ScreenSource
 public:
     QSize screenSize() const override;
     QImage grab(const QRect& r) override;
+    QPoint pointer() override;
+    bool movePointer(QPoint p) override;
 };
+
+// The best reading of the screen the desktop allows.
+std::unique_ptr<ScreenSource> openScreen();
 
 } // namespace lensor

@@ -61,6 +61,12 @@ SystemFigures readSystemFigures(const QString& procDir)
             ++count;
     f.processors = count > 0 ? count : std::max(QThread::idealThreadCount(), 1);
 
+    readMemoryFigures(f, procDir);
+    return f;
+}
+
+void readMemoryFigures(SystemFigures& f, const QString& procDir)
+{
     const QByteArray meminfo = readFile(procDir + QStringLiteral("/meminfo"));
     f.totalRam = meminfoBytes(meminfo, "MemTotal");
     f.freeRam = meminfoBytes(meminfo, "MemAvailable");
@@ -68,7 +74,6 @@ SystemFigures readSystemFigures(const QString& procDir)
         f.freeRam = meminfoBytes(meminfo, "MemFree");
     f.totalSwap = meminfoBytes(meminfo, "SwapTotal");
     f.freeSwap = meminfoBytes(meminfo, "SwapFree");
-    return f;
 }
 
 QString sizeText(std::uint64_t bytes)

@@ -25,6 +25,8 @@ struct SystemFigures {
 
 // Reads the figures; procDir is "/proc" except in tests.
 SystemFigures readSystemFigures(const QString& procDir = QStringLiteral("/proc"));
+// Reads again only what changes while the program runs: memory and swap.
+void readMemoryFigures(SystemFigures& f, const QString& procDir = QStringLiteral("/proc"));
 
 // Bytes as the window writes them: "512", "1.5 K", "64 M", "2 G".
 QString sizeText(std::uint64_t bytes);

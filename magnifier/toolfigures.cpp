@@ -1,5 +1,6 @@
 #include "magnifier/toolfigures.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lensor
@@ -91,11 +92,62 @@ QString chartCellText(int code)
     return chartCharacter(code);
 }
 
-QRect chartBoxRect(int code)
+QRect chartBoxRect(int code, QSize textSize, QSize window)
 {
+    // Two pixels of yellow around the text, inside the one-pixel border.
+    const QSize size = kChartBox.expandedTo(textSize + QSize(6, 6));
     const QRect cell = chartCellRect(code);
-    const int x = chartPlace(code).column > 12 ? cell.left() - kChartBox.width() : cell.right() + 1;
-    return {QPoint(x, cell.top()), kChartBox};
+    int x = cell.right() + 1;
+    if (chartPlace(code).column > 12 || x + size.width() > window.width())
+        x = cell.left() - size.width();
+    x = std::clamp(x, 0, std::max(window.width() - size.width(), 0));
+    const int y = std::clamp(cell.top(), 0, std::max(window.height() - size.height(), 0));
+    return {QPoint(x, y), size};
+}
+
+int chartBoxLineStep(const QFontMetrics& fm)
+{
+    return std::max(12, fm.height());
+}
+
+QSize chartBoxTextSize(int code, const QFontMetrics& fm)
+{
+    int width = 0;
+    const QStringList lines = chartBoxLines(code);
+    for (const QString& line : lines)
+        width = std::max(width, fm.horizontalAdvance(line));
+    return {width, chartBoxLineStep(fm) * int(lines.size())};
+}
+
+namespace
+{
+constexpr int kHintMargin = 4;
+}
+
+namespace
+{
+int hintHeight(const QFontMetrics& fm)
+{
+    const QRect room(0, 0, kChartClient.width() - 2 * kHintMargin, 1000);
+    const QRect used =
+        fm.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, QLatin1String(kChartHint));
+    return std::max(17, used.height() + 2);
+}
+} // namespace
+
+QSize chartWindowSize(const QFontMetrics& fm)
+{
+    // The grid's foot, a little room, then the hint.
+    const int gridBottom = kChartOrigin + 16 * kChartCell.height();
+    return {kChartClient.width(),
+            std::max(kChartClient.height(), gridBottom + kHintMargin + hintHeight(fm))};
+}
+
+QRect chartHintRect(const QFontMetrics& fm)
+{
+    const QSize window = chartWindowSize(fm);
+    const int height = hintHeight(fm);
+    return {kHintMargin, window.height() - height, window.width() - 2 * kHintMargin, height};
 }
 
 QStringList chartBoxLines(int code)

@@ -2,6 +2,7 @@
 // What the rulers, the character chart and the error-code list draw, as
 // plain figures and texts.
 
+#include <QFontMetrics>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -49,11 +50,20 @@ int chartCodeAt(QPoint p);
 QString chartCellText(int code);
 // The character itself (ANSI code page), as the clipboard receives it.
 QString chartCharacter(int code);
-// The yellow box beside the cell and its four lines.
-QRect chartBoxRect(int code);
+// The yellow box beside the cell (right of it, left of it in the last three
+// columns or where the right has no room), at least 80 x 52 and large enough
+// for text of textSize, kept inside a window of the given size.
+QRect chartBoxRect(int code, QSize textSize = {}, QSize window = kChartClient);
 QStringList chartBoxLines(int code);
+// The box's four lines in a font: their size as drawn, and the step between them.
+int chartBoxLineStep(const QFontMetrics& fm);
+QSize chartBoxTextSize(int code, const QFontMetrics& fm);
 inline const char* kChartHint = "Click the left button to show a character code, or the right "
                                 "button to copy the character to the clipboard";
+// The hint at the foot of the window, wrapped to the window's width: where it
+// goes in a font (at least 17 pixels high), and the window's size with it.
+QRect chartHintRect(const QFontMetrics& fm);
+QSize chartWindowSize(const QFontMetrics& fm);
 
 // Error codes: every code from 0 to 6665 that has a text of its own.
 constexpr int kErrorCodeCount = 6666;

@@ -19,6 +19,17 @@
 namespace lensor
 {
 
+std::vector<QRect> screenAreas()
+{
+    std::vector<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        areas.push_back(primary->availableGeometry());
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s != QGuiApplication::primaryScreen())
+            areas.push_back(s->availableGeometry());
+    return areas;
+}
+
 ToolWindow::ToolWindow(const char* className, const QString& title, WindowRecord& record)
     : QWidget(nullptr, Qt::Tool), m_record(record)
 {
@@ -40,10 +51,9 @@ void ToolWindow::applyOnTop()
 
 void ToolWindow::placeFromRecord(QSize size)
 {
-    resize(size);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    move(keptOnScreen({m_record.left, m_record.top}, area));
+    const QRect place = placedOnScreens({QPoint(m_record.left, m_record.top), size}, screenAreas());
+    resize(place.size());
+    move(place.topLeft());
 }
 
 void ToolWindow::closeEvent(QCloseEvent* e)
@@ -93,8 +103,10 @@ void RulerWindow::paintEvent(QPaintEvent*)
 CharChartWindow::CharChartWindow(WindowRecord& record)
     : ToolWindow("ASCIIChartClass", QStringLiteral("ASCII | ANSI Chart"), record)
 {
-    setFixedSize(kChartClient);
-    placeFromRecord(kChartClient);
+    // 518 x 325, or taller where the font needs the room for the whole hint.
+    const QSize size = chartWindowSize(fontMetrics());
+    setFixedSize(size);
+    placeFromRecord(size);
 }
 
 void CharChartWindow::paintEvent(QPaintEvent*)
@@ -113,7 +125,7 @@ void CharChartWindow::paintEvent(QPaintEvent*)
     p.setPen(palette().color(QPalette::ButtonText));
     for (int code = 0; code < 256; ++code)
         p.drawText(chartCellRect(code), Qt::AlignCenter, chartCellText(code));
-    p.drawText(QRect(0, height() - 17, width(), 17), Qt::AlignCenter, QLatin1String(kChartHint));
+    p.drawText(hintRect(), Qt::AlignCenter | Qt::TextWordWrap, QLatin1String(kChartHint));
 
     if (m_marked < 0)
         return;
@@ -123,14 +135,29 @@ void CharChartWindow::paintEvent(QPaintEvent*)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (!m_box)
         return;
-    const QRect box = chartBoxRect(m_marked);
+    const QRect box = boxRect(m_marked);
     p.setPen(Qt::black);
     p.setBrush(Qt::yellow);
     p.drawRect(box.adjusted(0, 0, -1, -1));
     const QStringList lines = chartBoxLines(m_marked);
     for (int i = 0; i < lines.size(); ++i)
-        p.drawText(QRect(box.x() + 2, box.y() + 2 + 12 * i, box.width() - 4, 12),
-                   Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
+        p.drawText(textRect(box, i), Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
+}
+
+QRect CharChartWindow::boxRect(int code) const
+{
+    return chartBoxRect(code, chartBoxTextSize(code, fontMetrics()), size());
+}
+
+QRect CharChartWindow::textRect(const QRect& box, int line) const
+{
+    const int step = chartBoxLineStep(fontMetrics());
+    return {box.x() + 3, box.y() + 3 + step * line, box.width() - 6, step};
+}
+
+QRect CharChartWindow::hintRect() const
+{
+    return chartHintRect(fontMetrics());
 }
 
 void CharChartWindow::mousePressEvent(QMouseEvent* e)
@@ -218,14 +245,27 @@ ErrorCodesWindow::ErrorCodesWindow(WindowRecord& record)
 
 SysInfoWindow::SysInfoWindow(WindowRecord& record, FigureSource source)
     : ToolWindow("SysInfoClass", QStringLiteral("System Information"), record),
-      m_source(std::move(source)), m_figures(m_source())
+      m_source(std::move(source))
 {
+    if (!m_source) {
+        m_source = [fixed = readSystemFigures()]() mutable {
+            readMemoryFigures(fixed);
+            return fixed;
+        };
+    }
+    m_figures = m_source();
+    m_sinceRead.start();
     setFixedSize(256, 295);
     placeFromRecord({256, 295});
 }
 
 void SysInfoWindow::refresh()
 {
+    // The ticks come up to fifty times a second; memory figures a person can
+    // read change far more slowly than that.
+    if (m_sinceRead.elapsed() < 1000)
+        return;
+    m_sinceRead.restart();
     SystemFigures now = m_source();
     if (now == m_figures)
         return;

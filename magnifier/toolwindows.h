@@ -6,15 +6,20 @@
 #include "magnifier/options.h"
 #include "magnifier/systemfigures.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QListWidget;
 
 namespace lensor
 {
+
+// The screens' areas free of panels, the primary one first.
+std::vector<QRect> screenAreas();
 
 class ToolWindow : public QWidget
 {
@@ -51,6 +56,10 @@ class CharChartWindow : public ToolWindow
 public:
     explicit CharChartWindow(WindowRecord& record);
     int markedCode() const { return m_marked; }
+    // Where the code's box goes, the box's line of text, and the hint.
+    QRect boxRect(int code) const;
+    QRect textRect(const QRect& box, int line) const;
+    QRect hintRect() const;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -78,9 +87,10 @@ class SysInfoWindow : public ToolWindow
     Q_OBJECT
 public:
     using FigureSource = std::function<SystemFigures()>;
-    SysInfoWindow(
-        WindowRecord& record, FigureSource source = [] { return readSystemFigures(); });
-    // Called on every magnifier tick: repaints only when a figure changed.
+    // Without a source: the system's figures, the fixed ones read once.
+    explicit SysInfoWindow(WindowRecord& record, FigureSource source = {});
+    // Called on every magnifier tick: reads the figures at most once a second
+    // and repaints only when one changed.
     void refresh();
     const SystemFigures& figures() const { return m_figures; }
     // The texts and bars as drawn, for the window and its tests.
@@ -92,6 +102,7 @@ protected:
 private:
     FigureSource m_source;
     SystemFigures m_figures;
+    QElapsedTimer m_sinceRead;
 };
 
 } // namespace lensor

@@ -8,6 +8,7 @@ KORVEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavdevice-dev
   ffmpeg libgtest-dev googletest xvfb xauth
+  libxcb1-dev libxcb-shm0-dev
   clang-format
 )
 

@@ -1,16 +1,21 @@
 #include "magnifier/lensorwindow.h"
 #include "magnifier/optionssheet.h"
+#include "magnifier/pixelsurface.h"
+#include "magnifier/toolfigures.h"
 #include "magnifier/toolwindows.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +33,13 @@ public:
         image.fill(QColor(255, 0, 0));
         return image;
     }
+    QPoint pointer() override { return at; }
+    bool movePointer(QPoint p) override
+    {
+        at = p;
+        return true;
+    }
+    QPoint at{10, 20};
 };
 
 template <class T> T* child(QObject& parent, const char* name)
@@ -59,19 +71,19 @@ TEST(LensorWindow, MenusPanelAndTheOptionsKeptAtExit)
         EXPECT_TRUE(zoom8->isChecked());
 
         w.tick({10, 20});
-        EXPECT_EQ(child<QLabel>(w, "VerticalReadout")->text(), QStringLiteral("20"));
-        EXPECT_EQ(child<QLabel>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
-        EXPECT_EQ(child<QLabel>(w, "ColourText")->text(), QStringLiteral("0x0000FF"));
+        EXPECT_EQ(child<Readout>(w, "VerticalReadout")->text(), QStringLiteral("20"));
+        EXPECT_EQ(child<Readout>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
+        EXPECT_EQ(child<Readout>(w, "ColourText")->text(), QStringLiteral("0x0000FF"));
 
         w.run(Command::LockView);
         w.tick({30, 40});
-        EXPECT_EQ(child<QLabel>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
+        EXPECT_EQ(child<Readout>(w, "HorizontalReadout")->text(), QStringLiteral("10"));
         QTest::mouseClick(child<QWidget>(w, "Zoom2x"), Qt::LeftButton); // unlocks
         EXPECT_FALSE(w.magnifier().locked());
         EXPECT_EQ(w.magnifier().options().zoom(), 1);
 
         w.run(Command::Position);
-        EXPECT_FALSE(child<QLabel>(w, "ColourText")->isVisible());
+        EXPECT_FALSE(child<Readout>(w, "ColourText")->isVisible());
         w.run(Command::Copy);
         EXPECT_EQ(QGuiApplication::clipboard()->image().size(),
                   w.magnifier().layout().picture.size());
@@ -152,7 +164,149 @@ TEST(LensorToolWindows, ChartErrorListAndSystemInformation)
     EXPECT_EQ(info.lines()[2], QStringLiteral("64 M Total RAM"));
     EXPECT_EQ(info.lines()[1], QStringLiteral("x86_64 System CPU"));
     EXPECT_EQ(info.lines()[7], QStringLiteral("3%"));
-    f.freeRam = 67108864 / 2;
-    info.refresh();
-    EXPECT_EQ(info.lines()[7], QStringLiteral("50%"));
+}
+
+TEST(LensorToolWindows, SystemInformationReadsTheSystemAtMostOnceASecond)
+{
+    LensorState state;
+    int reads = 0;
+    SystemFigures f;
+    f.totalRam = 1 << 30;
+    SysInfoWindow info(state.window(Section::SysInfo), [&] {
+        ++reads;
+        return f;
+    });
+    info.setAttribute(Qt::WA_DeleteOnClose, false);
+    // A second of ticks at the fastest refresh, and many more besides.
+    for (int tick = 0; tick < 200; ++tick)
+        info.refresh();
+    EXPECT_LE(reads, 2);
+
+    // A figure that changed shows within a second or so.
+    f.freeRam = f.totalRam / 4;
+    QElapsedTimer clock;
+    clock.start();
+    while (info.lines()[7] != QStringLiteral("25%") && clock.elapsed() < 5000) {
+        QThread::msleep(20);
+        info.refresh();
+    }
+    EXPECT_EQ(info.lines()[7], QStringLiteral("25%"));
+    EXPECT_LE(reads, 2 + clock.elapsed() / 1000 + 1);
+}
+
+TEST(LensorToolWindows, ChartBoxAndHintHoldTheirWholeText)
+{
+    const QFont desktop = QApplication::font();
+    for (int pixels : {0, 11, 22}) { // the desktop's font, a small one and a large one
+        QFont font = desktop;
+        if (pixels > 0)
+            font.setPixelSize(pixels);
+        QApplication::setFont(font);
+        LensorState state;
+        CharChartWindow chart(state.window(Section::AsciiChart));
+        chart.setAttribute(Qt::WA_DeleteOnClose, false);
+        const QFontMetrics fm(chart.font());
+        SCOPED_TRACE(pixels);
+        for (int code = 0; code < 256; ++code) {
+            const QRect box = chart.boxRect(code);
+            ASSERT_TRUE(chart.rect().contains(box)) << code;
+            const QStringList lines = chartBoxLines(code);
+            for (int i = 0; i < lines.size(); ++i) {
+                const QRect text = chart.textRect(box, i);
+                ASSERT_TRUE(box.adjusted(1, 1, -1, -1).contains(text)) << code << " line " << i;
+                ASSERT_LE(fm.horizontalAdvance(lines[i]), text.width()) << lines[i].toStdString();
+                ASSERT_LE(fm.height(), text.height()) << code;
+            }
+        }
+        const QRect hint = chart.hintRect();
+        EXPECT_TRUE(chart.rect().contains(hint));
+        EXPECT_GE(hint.top(), chartCellRect(255).bottom() + 1); // below the grid
+        const QRect used =
+            fm.boundingRect(hint, Qt::AlignCenter | Qt::TextWordWrap, QLatin1String(kChartHint));
+        EXPECT_TRUE(hint.contains(used)) << used.width() << "x" << used.height() << " in "
+                                         << hint.width() << "x" << hint.height();
+    }
+    QApplication::setFont(desktop);
+}
+
+TEST(LensorWindow, StaysWithinReachOfTheOperator)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PlainScreen screen;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    // Saved on a larger monitor than there is now, at a size no screen has.
+    LensorState state;
+    state.window(Section::Window) = {area.bottom() + 3000, area.right() + 5000, 100000, 100000,
+                                     true};
+    LensorWindow w(store, state, screen);
+    w.show();
+    const auto reachable = [&] {
+        return area.contains(w.pos()) && w.pos().x() <= area.right() + 1 - 70 &&
+               w.pos().y() <= area.bottom() + 1 - 70 && w.width() <= area.width() &&
+               w.height() <= area.height();
+    };
+    EXPECT_TRUE(reachable()) << w.pos().x() << "," << w.pos().y() << " " << w.width() << "x"
+                             << w.height();
+
+    // Pushed off the screen since, and started again: it comes forward where
+    // the operator can see it.
+    w.move(area.left() - 4000, area.top() - 3000);
+    w.comeForward();
+    EXPECT_TRUE(reachable()) << w.pos().x() << "," << w.pos().y();
+    w.close();
+    const WindowRecord kept = store.load(area.size()).window(Section::Window);
+    EXPECT_LE(kept.width, area.width());
+    EXPECT_LE(kept.height, area.height());
+}
+
+TEST(LensorWindow, WheelAndPlusMinusZoomAndShiftArrowsMoveThePointerAPixel)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PlainScreen screen;
+    LensorWindow w(store, LensorState{}, screen);
+    w.show();
+    const auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(50, 50), w.mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&w, &e);
+        return w.magnifier().options().factor();
+    };
+    // A notch away from the operator is one zoom step in, as + is; never
+    // past 8x or below 1x. A zoom change unlocks the view as the menu's do.
+    w.run(Command::LockView);
+    EXPECT_EQ(wheel(120), 2);
+    EXPECT_FALSE(w.magnifier().locked());
+    EXPECT_TRUE(w.action(Command::Zoom2x)->isChecked());
+    EXPECT_EQ(wheel(120), 4);
+    EXPECT_EQ(wheel(60), 4); // half a notch (a fine wheel) waits for the other half
+    EXPECT_EQ(wheel(60), 8);
+    EXPECT_EQ(wheel(120), 8);
+    QTest::keyClick(&w, Qt::Key_Minus);
+    EXPECT_EQ(w.magnifier().options().factor(), 4);
+    EXPECT_EQ(wheel(-360), 1);
+    QTest::keyClick(&w, Qt::Key_Plus);
+    EXPECT_EQ(w.magnifier().options().factor(), 2);
+    QTest::keyClick(&w, Qt::Key_Equal); // + without Shift on most keyboards
+    EXPECT_EQ(w.magnifier().options().factor(), 4);
+
+    struct Step {
+        Qt::Key key;
+        QPoint to;
+    } steps[] = {{Qt::Key_Right, {11, 20}},
+                 {Qt::Key_Right, {12, 20}},
+                 {Qt::Key_Down, {12, 21}},
+                 {Qt::Key_Left, {11, 21}},
+                 {Qt::Key_Up, {11, 20}}};
+    for (const Step& s : steps) {
+        QTest::keyClick(&w, s.key, Qt::ShiftModifier);
+        EXPECT_EQ(screen.at, s.to);
+        // Magnified there at once: the panel reads the new place.
+        EXPECT_EQ(child<Readout>(w, "HorizontalReadout")->text(), QString::number(s.to.x()));
+        EXPECT_EQ(child<Readout>(w, "VerticalReadout")->text(), QString::number(s.to.y()));
+    }
+    QTest::keyClick(&w, Qt::Key_Right); // without Shift the pointer stays
+    EXPECT_EQ(screen.at, QPoint(11, 20));
+    w.close();
 }

@@ -28,21 +28,29 @@ public:
         ++grabs;
         return m_image.copy(r);
     }
+    QPoint pointer() override { return {}; }
     int grabs = 0;
 
 private:
     QImage m_image;
 };
 
-// The picture is the source rectangle stretched by whole-pixel sampling.
-void expectStretchOf(const QImage& picture, const QRect& source)
+// The picture is the source rectangle in whole blocks of factor x factor from
+// its top left corner: true 8x is eight pixels a side everywhere.
+void expectBlocksOf(const QImage& picture, const QRect& source, int factor)
 {
+    ASSERT_EQ(source.width(), (picture.width() + factor - 1) / factor);
+    ASSERT_EQ(source.height(), (picture.height() + factor - 1) / factor);
     for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const int sx = source.x() + x * source.width() / picture.width();
-            const int sy = source.y() + y * source.height() / picture.height();
-            ASSERT_EQ(picture.pixel(x, y), screenPixel(sx, sy)) << x << "," << y;
-        }
+        for (int x = 0; x < picture.width(); ++x)
+            ASSERT_EQ(picture.pixel(x, y),
+                      screenPixel(source.x() + x / factor, source.y() + y / factor))
+                << x << "," << y;
+}
+// The block a picture pixel lies in, counted from the picture's corner.
+QPoint blockOf(QPoint p, int factor)
+{
+    return {p.x() / factor, p.y() / factor};
 }
 } // namespace
 
@@ -68,7 +76,15 @@ TEST(MagnifierLayout, PictureShrinksToMultiplesOfEight)
     EXPECT_EQ(cutToEight(159), std::make_pair(3, 4));
     EXPECT_EQ(cutToEight(160), std::make_pair(4, 4));
     EXPECT_EQ(panelPlace(PanelItem::Zoom8x, 300), QRect(141, 258, 16, 16));
-    EXPECT_EQ(panelPlace(PanelItem::ColourText, 300), QRect(10, 284, 50, 16));
+    EXPECT_EQ(panelPlace(PanelItem::ColourText, 300), QRect(10, 285, 57, 15));
+    // No two of the panel's places overlap (but the disc in the icon's well):
+    // the read-outs are windows of their own and would hide what they cover.
+    for (int a = int(PanelItem::ColourDisc); a <= int(PanelItem::Label8x); ++a) {
+        for (int b = a + 1; b <= int(PanelItem::Label8x); ++b) {
+            const QRect one = panelPlace(PanelItem(a), 300), other = panelPlace(PanelItem(b), 300);
+            EXPECT_FALSE(one.intersects(other)) << a << " and " << b;
+        }
+    }
 }
 
 TEST(MagnifierSource, CentredOnTheCursorAndKeptOnTheScreen)
@@ -84,7 +100,9 @@ TEST(MagnifierSource, CentredOnTheCursorAndKeptOnTheScreen)
         {{160, 120}, 4, {100, 100}, {80, 85, 40, 30}},
         {{160, 120}, 4, {319, 239}, {280, 210, 40, 30}},
         {{160, 120}, 1, {5, 5}, {0, 0, 160, 120}},
-        {{152, 136}, 8, {50, 60}, {41, 52, 18, 16}}, // 19 and 17 columns round down to even
+        {{152, 136}, 8, {50, 60}, {41, 52, 19, 17}},   // 19 x 17 whole blocks
+        {{150, 100}, 4, {100, 100}, {81, 88, 38, 25}}, // the last column of blocks cut in half
+        {{400, 300}, 1, {10, 10}, {0, 0, 400, 300}},   // larger than the screen: from its corner
     };
     for (const Case& c : cases)
         EXPECT_EQ(sourceRect(c.cursor, c.picture, c.factor, screen), c.source)
@@ -113,7 +131,7 @@ TEST(MagnifierPicture, ShowsTheScreenPixelsAroundTheCursor)
         EXPECT_EQ(m.picture().size(), m.layout().picture.size());
         EXPECT_EQ(m.lastSource(), sourceRect(c.cursor, m.picture().size(), zoomFactor(c.zoom),
                                              screen.screenSize()));
-        expectStretchOf(m.picture(), m.lastSource());
+        expectBlocksOf(m.picture(), m.lastSource(), zoomFactor(c.zoom));
         // The read-out is the pixel under the cursor itself, not the clamped centre.
         EXPECT_EQ(m.colour().rgb(), screenPixel(c.cursor.x(), c.cursor.y()));
         EXPECT_EQ(m.readoutPoint(), c.cursor);
@@ -191,22 +209,79 @@ TEST(MagnifierViews, MinimisedWindowShowsTheCursorInItsTitle)
     EXPECT_EQ(m.tick({1, 2}, true, false), R::Nothing);
 }
 
-TEST(MagnifierPicture, CrosshairMarksTheCentreButNotTheCopy)
+TEST(MagnifierPicture, CrosshairMarksThePixelOfTheReadoutButNotTheCopy)
 {
-    FakeScreen screen;
-    Options o;
-    o.set(Option::Zoom, 3);
-    o.set(Option::CrossHair, 1);
-    Magnifier m(screen, o);
-    m.resize({165, 180}); // picture 160 x 120
-    m.magnifyAt({100, 100});
     const QRgb blue = qRgb(0, 0, 255);
-    // Centre (80 + 4, 60 + 4); 15 pixels each way.
-    for (int d = -7; d <= 7; ++d) {
-        EXPECT_EQ(m.picture().pixel(84 + d, 64), blue);
-        EXPECT_EQ(m.picture().pixel(84, 64 + d), blue);
+    struct Case {
+        int zoom;
+        QPoint cursor;
+        QPoint crosshair; // in the 160 x 120 picture
+    } cases[] = {
+        {3, {100, 100}, {80 + 4, 56 + 4}}, // the middle block of 20 x 15
+        {0, {100, 100}, {80, 60}},
+        {0, {5, 5}, {5, 5}},         // near the screen's corner the area stops there,
+        {0, {319, 239}, {159, 119}}, // and the crosshair goes with the pointer
+        {2, {0, 120}, {0 + 2, 60 + 2}},
+        {3, {318, 3}, {(318 - 300) * 8 + 4, 3 * 8 + 4}},
+    };
+    for (const Case& c : cases) {
+        FakeScreen screen;
+        Options o;
+        o.set(Option::Zoom, c.zoom);
+        o.set(Option::CrossHair, 1);
+        Magnifier m(screen, o);
+        m.resize({165, 180}); // picture 160 x 120
+        m.magnifyAt(c.cursor);
+        SCOPED_TRACE(testing::Message()
+                     << c.cursor.x() << "," << c.cursor.y() << " x" << zoomFactor(c.zoom));
+        ASSERT_EQ(m.crosshair(), c.crosshair);
+        const int z = zoomFactor(c.zoom);
+        // The block under the crosshair is the pixel the panel reads out.
+        EXPECT_EQ(m.lastSource().topLeft() + blockOf(c.crosshair, z), m.readoutPoint());
+        for (int d = -7; d <= 7; ++d) {
+            const QPoint h = c.crosshair + QPoint(d, 0), v = c.crosshair + QPoint(0, d);
+            if (m.picture().rect().contains(h)) {
+                EXPECT_EQ(m.picture().pixel(h), blue) << d;
+            }
+            if (m.picture().rect().contains(v)) {
+                EXPECT_EQ(m.picture().pixel(v), blue) << d;
+            }
+        }
+        const QImage copy = m.copyPicture(c.cursor);
+        expectBlocksOf(copy, m.lastSource(), z);
     }
-    EXPECT_NE(m.picture().pixel(84 + 8, 64), blue);
-    const QImage copy = m.copyPicture({100, 100});
-    expectStretchOf(copy, m.lastSource());
+}
+
+TEST(MagnifierPicture, ScaledDesktopsMagnifyScreenPixels)
+{
+    struct Case {
+        qreal ratio;
+        QSize client;  // logical pixels
+        QSize picture; // screen pixels
+    } cases[] = {
+        {1.0, {170, 223}, {160, 160}},
+        {1.5, {170, 223}, {240, 240}},
+        {2.0, {170, 223}, {320, 320}},
+        {1.5, {163, 200}, {228, 204}}, // 28.5 x 25.5 blocks: the last ones cut in half
+    };
+    for (const Case& c : cases) {
+        FakeScreen screen;
+        Options o;
+        o.set(Option::Zoom, 3);
+        o.set(Option::CrossHair, 1);
+        Magnifier m(screen, o);
+        m.resize(c.client, c.ratio);
+        m.magnifyAt({150, 90});
+        SCOPED_TRACE(testing::Message() << c.ratio << " " << c.client.width());
+        EXPECT_EQ(m.pictureSize(), c.picture);
+        EXPECT_EQ(m.picture().size(), c.picture);
+        EXPECT_EQ(m.lastSource().topLeft() + blockOf(*m.crosshair(), 8), QPoint(150, 90));
+        // The crosshair's lines grow with the desktop's scale.
+        const QPoint at = *m.crosshair();
+        const int arm = qRound(7 * c.ratio);
+        EXPECT_EQ(m.picture().pixel(at + QPoint(arm, 0)), qRgb(0, 0, 255));
+        EXPECT_NE(m.picture().pixel(at + QPoint(arm + 1, 0)), qRgb(0, 0, 255));
+        const QImage copy = m.copyPicture({150, 90});
+        expectBlocksOf(copy, m.lastSource(), 8);
+    }
 }

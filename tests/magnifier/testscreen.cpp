@@ -1,8 +1,11 @@
 // A screen of known pixels for lensor's on-screen test: a frameless window over
 // the whole screen showing either a picture whose every pixel names its own
 // position or a given picture file, with the mouse pointer put at a given
-// point. On "grab <file> [x y w h]" from standard input it writes the screen
-// (or that part of it) to file and answers "done".
+// point. Commands on standard input, each answered "done":
+//   grab <file> [x y w h]   writes the screen (or that part of it) to file
+//   cursor <x> <y>          puts the pointer there from now on
+//   resource <text>         the desktop's settings for programs started from
+//                           now on ("Xft.dpi: 144" scales them by 1.5)
 //   lensor-testscreen [--picture file.png] [--cursor x y]
 
 #include <QApplication>
@@ -13,6 +16,12 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QWidget>
+
+#ifdef LENSOR_X11
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+#endif
 
 #include <cstdio>
 #include <iostream>
@@ -80,8 +89,24 @@ int main(int argc, char** argv)
             app.quit();
             return;
         }
-        QCursor::setPos(cursor);
         const QStringList words = QString::fromStdString(line).split(QLatin1Char(' '));
+        if (words.size() == 3 && words[0] == QLatin1String("cursor"))
+            cursor = QPoint(words[1].toInt(), words[2].toInt());
+#ifdef LENSOR_X11
+        if (words.size() >= 1 && words[0] == QLatin1String("resource")) {
+            // The X resources a desktop sets on the root window, read by every
+            // program as it starts.
+            const QByteArray text =
+                QString::fromStdString(line).mid(9).toUtf8().replace(": ", ":\t");
+            auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+            xcb_connection_t* c = x11->connection();
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, XCB_ATOM_RESOURCE_MANAGER,
+                                XCB_ATOM_STRING, 8, uint32_t(text.size()), text.constData());
+            xcb_flush(c);
+        }
+#endif
+        QCursor::setPos(cursor);
         if (words.size() >= 2 && words[0] == QLatin1String("grab")) {
             QScreen* s = QGuiApplication::primaryScreen();
             const QPixmap shot = words.size() >= 6

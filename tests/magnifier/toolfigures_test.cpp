@@ -46,6 +46,11 @@ TEST(CharacterChart, CellsBoxesAndTexts)
     EXPECT_EQ(chartBoxRect(65), QRect(165, 31, 80, 52));
     EXPECT_EQ(chartBoxRect(13 * 16), QRect(15 + 13 * 30 - 80, 15, 80, 52));
     EXPECT_EQ(chartBoxRect(12 * 16).left(), 15 + 13 * 30);
+    // A larger text grows the box; one without room on the right goes left, and
+    // one at the foot moves up, so the box stays inside the window.
+    EXPECT_EQ(chartBoxRect(65, {96, 56}), QRect(165, 31, 102, 62));
+    EXPECT_EQ(chartBoxRect(12 * 16, {110, 56}), QRect(15 + 12 * 30 - 116, 15, 116, 62));
+    EXPECT_EQ(chartBoxRect(15, {70, 100}, {518, 340}), QRect(45, 340 - 106, 80, 106));
 
     for (int code = 0; code < 256; ++code)
         ASSERT_EQ(chartCodeAt(chartCellRect(code).center()), code);

@@ -1,0 +1,239 @@
+#include "magnifier/pixelsurface.h"
+
+#include "magnifier/art.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace lensor
+{
+
+PixelSurface::PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent)
+    : QWidget(parent), m_screen(screen), m_direct(screen.putsOnWindows())
+{
+    setObjectName(name);
+    // Moves over it belong to the magnifier window, which follows them.
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    if (m_direct) {
+        // A window of its own that the toolkit leaves to us to paint.
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+}
+
+QPaintEngine* PixelSurface::paintEngine() const
+{
+    return m_direct ? nullptr : QWidget::paintEngine();
+}
+
+void PixelSurface::present()
+{
+    if (!m_source || !isVisible())
+        return;
+    if (!m_direct) {
+        update();
+        return;
+    }
+    if (!m_screen.putOnWindow(winId(), m_source())) {
+        // A window the screen source cannot draw on: the toolkit paints it.
+        m_direct = false;
+        setAttribute(Qt::WA_PaintOnScreen, false);
+        update();
+    }
+}
+
+void PixelSurface::paintEvent(QPaintEvent*)
+{
+    if (!m_source)
+        return;
+    if (m_direct) {
+        present();
+        m_screen.flush();
+        return;
+    }
+    const QImage& image = m_source();
+    QPainter p(this);
+    // Screen pixels onto logical ones: one to one on the screen.
+    p.drawImage(QRectF(rect()), image, QRectF(image.rect()));
+}
+
+QColor PixelSurface::face() const
+{
+    const QWidget* owner = parentWidget() ? parentWidget() : this;
+    return owner->palette().color(owner->backgroundRole());
+}
+
+QSize PixelSurface::pixelSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {qRound(width() * ratio), qRound(height() * ratio)};
+}
+
+QImage PixelSurface::newImage(bool shown)
+{
+    QImage image =
+        shown ? m_screen.newPicture(pixelSize()) : QImage(pixelSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatioF());
+    return image;
+}
+
+Readout::Readout(const char* name, ScreenSource& screen, QWidget* parent)
+    : PixelSurface(QString::fromLatin1(name), screen, parent)
+{
+    setSource([this]() -> const QImage& { return m_image; });
+}
+
+void Readout::setText(const QString& text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    render();
+    present();
+}
+
+void Readout::resizeEvent(QResizeEvent*)
+{
+    redraw();
+}
+
+void Readout::redraw()
+{
+    m_image = newImage();
+    takeColours(); // and the scale may have changed with the size
+    render();
+}
+
+void Readout::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange) {
+        takeColours();
+        render();
+    }
+    PixelSurface::changeEvent(e);
+}
+
+// Looked up once: a palette lookup asks the style whether the window is active.
+void Readout::takeColours()
+{
+    m_face = face();
+    m_ink = palette().color(QPalette::WindowText);
+    m_glyphs.clear();
+}
+
+const Readout::Glyph& Readout::glyph(QChar c)
+{
+    const auto found = m_glyphs.constFind(c);
+    if (found != m_glyphs.constEnd())
+        return *found;
+    const QFontMetricsF metrics(font());
+    const qreal ratio = m_image.devicePixelRatio();
+    Glyph g;
+    g.advance = metrics.horizontalAdvance(c);
+    g.image = QImage(QSize(int(std::ceil(g.advance * ratio)) + 1, qRound(metrics.height() * ratio)),
+                     QImage::Format_RGB32);
+    g.image.setDevicePixelRatio(ratio);
+    g.image.fill(m_face);
+    QPainter p(&g.image);
+    p.setFont(font());
+    p.setPen(m_ink);
+    p.drawText(QPointF(0, metrics.ascent()), QString(c));
+    return *m_glyphs.insert(c, g);
+}
+
+void Readout::render()
+{
+    if (m_image.isNull())
+        return;
+    m_image.fill(m_face.rgb());
+    // Left aligned and centred in height, as a label sets it.
+    const qreal ratio = m_image.devicePixelRatio();
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    qreal x = 0;
+    for (const QChar c : m_text) {
+        const Glyph& g = glyph(c);
+        const int left = qRound(x * ratio);
+        const int width = std::min(g.image.width(), m_image.width() - left);
+        if (width <= 0)
+            break;
+        const int top = (m_image.height() - g.image.height()) / 2;
+        for (int y = std::max(0, -top); y < g.image.height() && top + y < m_image.height(); ++y)
+            std::memcpy(bits + (top + y) * stride + left * 4, g.image.constScanLine(y),
+                        std::size_t(width) * 4);
+        x += g.advance;
+    }
+}
+
+ColourDisc::ColourDisc(ScreenSource& screen, QWidget* parent)
+    : PixelSurface(QStringLiteral("ColourDisc"), screen, parent)
+{
+    setSource([this]() -> const QImage& { return m_image; });
+}
+
+QRect ColourDisc::area(int clientBottom)
+{
+    return panelPlace(PanelItem::ColourDisc, clientBottom).adjusted(-1, -1, 1, 1);
+}
+
+void ColourDisc::setColour(QColor colour)
+{
+    if (colour == m_colour && !m_image.isNull())
+        return;
+    m_colour = colour;
+    render();
+    present();
+}
+
+void ColourDisc::resizeEvent(QResizeEvent*)
+{
+    redraw();
+}
+
+void ColourDisc::redraw()
+{
+    // The icon's well behind the disc, and which of its pixels the disc
+    // covers, drawn once for each size; a new colour then only fills those.
+    m_well = newImage(false);
+    m_well.fill(face());
+    QImage mask = newImage(false);
+    mask.fill(Qt::black);
+    {
+        QPainter p(&m_well);
+        const QPoint icon = panelPlace(PanelItem::Icon, 0).topLeft() - area(0).topLeft();
+        p.drawImage(icon, panelIcon(devicePixelRatioF()));
+        QPainter m(&mask);
+        m.setPen(Qt::white);
+        m.setBrush(Qt::white);
+        m.drawEllipse(panelPlace(PanelItem::ColourDisc, 0).translated(-area(0).topLeft()));
+    }
+    m_disc.clear();
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x)
+            if (qRed(mask.pixel(x, y)) > 127)
+                m_disc.push_back(y * mask.width() + x);
+    m_image = newImage();
+    render();
+}
+
+void ColourDisc::render()
+{
+    if (m_image.isNull())
+        return;
+    // The image stays the same size as the well, one pixel a word.
+    std::memcpy(m_image.bits(), m_well.constBits(), std::size_t(m_well.sizeInBytes()));
+    auto* pixels = reinterpret_cast<QRgb*>(m_image.bits());
+    const QRgb colour = m_colour.rgb();
+    for (const int at : m_disc)
+        pixels[at] = colour;
+}
+
+} // namespace lensor

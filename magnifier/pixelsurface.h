@@ -1,0 +1,110 @@
+#pragma once
+// The parts of the magnifier window that change up to fifty times a second:
+// the picture, the colour disc and the read-outs. Each is a small window of
+// its own whose pixels the screen source puts on the screen directly where it
+// can (X11: no toolkit repaint, no copy), so following the pointer costs no
+// more than a plain X magnifier; elsewhere it is painted as any widget. Its
+// image is in screen pixels: its size times the desktop's scale.
+
+#include "magnifier/magnifier.h"
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace lensor
+{
+
+class PixelSurface : public QWidget
+{
+    Q_OBJECT
+public:
+    using Source = std::function<const QImage&()>;
+    PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent);
+    void setSource(Source source) { m_source = std::move(source); }
+    // Shows the image as it is now: put on the screen at once, or asked of
+    // the toolkit. The screen source's flush sends what was put.
+    void present();
+    bool direct() const { return m_direct; }
+    // Draws its image afresh, as after a resize: the desktop's scale changed.
+    virtual void redraw() {}
+
+protected:
+    QPaintEngine* paintEngine() const override;
+    void paintEvent(QPaintEvent*) override;
+    // The face behind the panel's texts: the magnifier window's own.
+    QColor face() const;
+    // The surface's size in screen pixels, as the windowing system rounds it.
+    QSize pixelSize() const;
+    // An image of that size, drawn on in logical pixels, in the memory the
+    // screen shows fastest when shown is set.
+    QImage newImage(bool shown = true);
+
+private:
+    ScreenSource& m_screen;
+    Source m_source;
+    bool m_direct;
+};
+
+// One of the panel's read-outs: a line of text on the panel's face.
+class Readout : public PixelSurface
+{
+    Q_OBJECT
+public:
+    Readout(const char* name, ScreenSource& screen, QWidget* parent);
+    // Redraws and shows the text when it changed.
+    void setText(const QString& text);
+    const QString& text() const { return m_text; }
+    void redraw() override;
+
+protected:
+    void resizeEvent(QResizeEvent*) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void render();
+    struct Glyph {
+        QImage image; // on the face, a line high, in screen pixels
+        qreal advance = 0;
+    };
+    const Glyph& glyph(QChar c);
+    void takeColours();
+    QString m_text;
+    QImage m_image;
+    QColor m_face;
+    QColor m_ink;
+    // The characters drawn so far: a read-out that changes every frame is
+    // stamped together from them instead of laid out and drawn anew.
+    QHash<QChar, Glyph> m_glyphs;
+};
+
+// The colour disc in the well of the panel's icon.
+class ColourDisc : public PixelSurface
+{
+    Q_OBJECT
+public:
+    ColourDisc(ScreenSource& screen, QWidget* parent);
+    // Where it goes for a client area of that height: the disc with a pixel
+    // around it for its outline.
+    static QRect area(int clientBottom);
+    void setColour(QColor colour);
+    QColor colour() const { return m_colour; }
+    void redraw() override;
+
+protected:
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    void render();
+    QColor m_colour{Qt::black};
+    QImage m_well;
+    std::vector<int> m_disc; // the disc's pixels, row after row
+    QImage m_image;
+};
+
+} // namespace lensor
