@@ -26,6 +26,8 @@ korvel_install_missing() {
 }
 
 # korvel_build DIR [cmake options...]
+# Builds on every core unless CMAKE_BUILD_PARALLEL_LEVEL says how many (on a
+# machine shared with other builds).
 korvel_build() {
   local dir=$1; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
@@ -33,5 +35,5 @@ korvel_build() {
   elif [ $# -gt 0 ]; then
     cmake -S "$KORVEL_SRC" -B "$dir" "$@" >/dev/null
   fi
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake --build "$dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 }
