@@ -1,9 +1,13 @@
 #include "capture/aviwriter.h"
 
 #include "shell/readfile.h"
+#include "shell/textfile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QRandomGenerator>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,6 +18,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace korvel
@@ -109,7 +115,14 @@ std::unique_ptr<AviWriter> AviWriter::create(const QString& path, const AviVideo
     // here too, and a pipe or a device is refused rather than waited on.
     if (const QString kind = notAPlainFile(path); !kind.isEmpty())
         return failed(QStringLiteral("Cannot create %1: %2").arg(path, kind), 0);
-    const QByteArray local = QByteArray("file:") + QFile::encodeName(path);
+    if (QFileInfo(path).isFile()) {
+        const QFileInfo target(linkTarget(path));
+        w->m_stage = target.dir().filePath(
+            QStringLiteral(".kvrec-%1.avi")
+                .arg(QRandomGenerator::global()->generate64() % 0xFFFFFFFFFFull, 0, 36));
+    }
+    const QString writeTo = w->m_stage.isEmpty() ? path : w->m_stage;
+    const QByteArray local = QByteArray("file:") + QFile::encodeName(writeTo);
     int rc = avformat_alloc_output_context2(&w->m_out, nullptr, "avi", local.constData());
     if (rc < 0 || !w->m_out)
         return failed(QStringLiteral("Cannot prepare the AVI file"), rc);
@@ -374,7 +387,53 @@ bool AviWriter::close()
             fail(QStringLiteral("Writing %1 failed").arg(m_path), m_out->pb->error);
         avio_closep(&m_out->pb);
     }
+    putInPlace();
     return m_error.isEmpty();
+}
+
+void AviWriter::putInPlace()
+{
+    const QString written = m_stage.isEmpty() ? m_path : m_stage;
+    if (m_lastIndex < 0) {
+        // Not a frame came: no video to keep, and an earlier recording of
+        // the name stays.
+        QFile::remove(written);
+        if (m_error.isEmpty())
+            fail(m_stage.isEmpty()
+                     ? QStringLiteral("Not a single frame was recorded")
+                     : QStringLiteral("Not a single frame was recorded; %1 is left as it was")
+                           .arg(m_path),
+                 0);
+        return;
+    }
+    if (m_stage.isEmpty())
+        return;
+    const QString target = linkTarget(m_path);
+    if (m_error.isEmpty()) {
+        if (::rename(QFile::encodeName(m_stage).constData(),
+                     QFile::encodeName(target).constData()) == 0)
+            return;
+        fail(QStringLiteral("The recording could not replace %1: %2")
+                 .arg(m_path, QString::fromLocal8Bit(std::strerror(errno))),
+             0);
+    }
+    // The frames up to the failure are kept under a name of their own; the
+    // earlier recording of the name stays whole.
+    const QFileInfo t(target);
+    QString kept;
+    for (int n = 1; n < 1000 && kept.isEmpty(); ++n) {
+        const QString name = t.dir().filePath(
+            t.completeBaseName() +
+            (n == 1 ? QStringLiteral("-incomplete") : QStringLiteral("-incomplete%1").arg(n)) +
+            QStringLiteral(".avi"));
+        if (!QFileInfo::exists(name) && ::rename(QFile::encodeName(m_stage).constData(),
+                                                 QFile::encodeName(name).constData()) == 0)
+            kept = name;
+    }
+    m_error += kept.isEmpty()
+                   ? QStringLiteral(" (what was recorded is in %1)").arg(m_stage)
+                   : QStringLiteral(" (what was recorded is in %1; %2 is left as it was)")
+                         .arg(kept, m_path);
 }
 
 } // namespace korvel

@@ -44,7 +44,10 @@ public:
     AviWriter(const AviWriter&) = delete;
     AviWriter& operator=(const AviWriter&) = delete;
 
-    // Creates the file; nothing and the reason in *error when it cannot.
+    // Creates the file; nothing and the reason in *error when it cannot. Over
+    // an existing file the recording goes to a new file beside it, which
+    // replaces the old one only when the recording is complete: a recording
+    // that fails or is cut short leaves the earlier one as it was.
     static std::unique_ptr<AviWriter> create(const QString& path, const AviVideoFormat& video,
                                              const std::optional<AudioFormat>& audio,
                                              QString* error);
@@ -60,7 +63,9 @@ public:
 
     // Completes the file (index and headers); safe to call twice. After a
     // failed write it still closes what was written, so the frames already
-    // in the file stay readable.
+    // in the file stay readable (beside an earlier recording of the name, as
+    // NAME-incomplete.avi). A recording without a single frame is a failure
+    // and leaves no file.
     bool close();
 
     // Frame numbers written so far, empty chunks included.
@@ -75,7 +80,10 @@ private:
     bool writeVideoPacket(std::int64_t index, AVPacket* packet);
     bool encode(std::int64_t index, const AVFrame* picture);
 
+    void putInPlace();
+
     QString m_path;
+    QString m_stage; // the new file beside an earlier recording, or empty
     AviVideoFormat m_format;
     std::optional<AudioFormat> m_audio;
     AVFormatContext* m_out = nullptr;

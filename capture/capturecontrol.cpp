@@ -2,10 +2,10 @@
 
 #include "capture/capturesession.h"
 #include "capture/testcamera.h"
+#include "shell/picturefile.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QImageWriter>
 #include <QPainter>
 #include <QPointer>
 
@@ -365,12 +365,12 @@ bool CaptureControl::captureFrame()
     }
     const bool jpeg = m_frameFile.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
                       m_frameFile.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
-    QImageWriter writer(m_frameFile, jpeg ? "jpg" : "bmp");
-    if (jpeg)
-        writer.setProgressiveScanWrite(m_still.progressive);
-    if (!writer.write(picture.convertToFormat(QImage::Format_RGB888))) {
+    const FileResult written =
+        writePictureFile(m_frameFile, picture.convertToFormat(QImage::Format_RGB888),
+                         jpeg ? "jpg" : "bmp", jpeg && m_still.progressive);
+    if (!written) {
         emit warning(QStringLiteral("The picture could not be written to %1: %2")
-                         .arg(m_frameFile, writer.errorString()));
+                         .arg(m_frameFile, written.error));
         return false;
     }
     emit statusText(QStringLiteral("Picture written to ") + m_frameFile);

@@ -199,6 +199,9 @@ private:
 
 std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
 {
+    // A save of the pair stopped between its two renames is finished first:
+    // a new parameter file is never read with the old check buoy file.
+    const QString finished = completeInterruptedReplace(iptPath);
     QString why;
     const auto lines = readLines(iptPath, &why, kGridFileLimit);
     if (!lines)
@@ -249,6 +252,7 @@ std::variant<GridFileData, GridFileError> readGridFiles(const QString& iptPath)
         d.checkSurvey = {leadingNumber(xText), leadingNumber(yText)};
         d.hasCheckBuoy = true;
     }
+    d.finishedSave = finished;
     return d;
 }
 

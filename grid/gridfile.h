@@ -40,6 +40,9 @@ struct GridFileData {
     // The survey boxes as the operator typed them (written as text) and their values.
     QString checkSurveyXText, checkSurveyYText;
     SurveyPoint checkSurvey;
+
+    // What the read found of a save cut short and finished (empty: nothing).
+    QString finishedSave;
 };
 
 QString checkBuoyFilePath(const QString& iptPath);

@@ -666,6 +666,8 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
         return false;
     }
     const GridFileData& d = std::get<GridFileData>(result);
+    if (!d.finishedSave.isEmpty())
+        m_prompt.message(d.finishedSave, kErrorTitle, Icon::Exclamation);
 
     // Commit the whole record at once: a grid never mixes two files.
     m_gridNumber = g;

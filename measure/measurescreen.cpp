@@ -23,7 +23,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -603,12 +602,7 @@ QImage MeasureScreen::composedPicture() const
 
 QString MeasureScreen::writePicture(const QString& path) const
 {
-    QImageWriter writer(path);
-    if (writer.format().isEmpty())
-        writer.setFormat("bmp");
-    if (!writer.write(composedPicture()))
-        return writer.errorString();
-    return {};
+    return writePictureFile(path, composedPicture()).error;
 }
 
 void MeasureScreen::sync()

@@ -3,7 +3,9 @@
 #include "shell/readfile.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 
 namespace korvel
 {
@@ -56,6 +58,26 @@ QImage readPictureFile(const QString& path, QString* error)
     if (!bytes)
         return {};
     return pictureFromBytes(*bytes, error);
+}
+
+FileResult writePictureFile(const QString& path, const QImage& image, QByteArray format,
+                            bool progressiveJpeg)
+{
+    if (format.isEmpty()) {
+        format = QFileInfo(path).suffix().toLower().toLatin1();
+        if (!QImageWriter::supportedImageFormats().contains(format))
+            format = "bmp";
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (progressiveJpeg)
+        writer.setProgressiveScanWrite(true);
+    if (!writer.write(image))
+        return {writer.errorString()};
+    buffer.close();
+    return writeFileAtomically(path, bytes);
 }
 
 } // namespace korvel

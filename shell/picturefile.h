@@ -6,6 +6,8 @@
 // or icon, and not a few bytes claiming 60000 x 60000 pixels, which are
 // refused before anything is allocated for them.
 
+#include "shell/textfile.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -21,5 +23,12 @@ inline constexpr qint64 kPictureMaxPixels = 8192LL * 8192;
 // The picture, or a null image with the reason in *error.
 QImage readPictureFile(const QString& path, QString* error = nullptr);
 QImage pictureFromBytes(const QByteArray& bytes, QString* error = nullptr);
+
+// Encodes the picture and replaces the file whole (written beside it, then
+// renamed over it): a save that fails on a full disk leaves the old picture
+// as it was and says the system's reason. format is "bmp", "jpg", ...; empty
+// takes it from the name's suffix, a bitmap when the suffix names none.
+FileResult writePictureFile(const QString& path, const QImage& image, QByteArray format = {},
+                            bool progressiveJpeg = false);
 
 } // namespace korvel

@@ -2,6 +2,9 @@
 
 #include "shell/readfile.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -25,11 +28,6 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-QString systemReason(const QString& fallback)
-{
-    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : fallback;
-}
 
 } // namespace
 
@@ -163,12 +161,132 @@ void setWriteWatcher(WriteWatcher watcher)
     writeWatcher() = std::move(watcher);
 }
 
+namespace
+{
+WriteWatcher& renameWatcher()
+{
+    static WriteWatcher watcher;
+    return watcher;
+}
+
+// The note of a replacement in progress: short and fixed for the first
+// file's name, whatever its length.
+QString pairNotePath(const QString& firstTarget)
+{
+    const QFileInfo info(firstTarget);
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    return info.dir().filePath(QStringLiteral(".kvpair-") + QString::fromLatin1(hash));
+}
+
+QByteArray noteField(const QString& path)
+{
+    return QFile::encodeName(path).toPercentEncoding();
+}
+
+QString fromNoteField(const QByteArray& field)
+{
+    return QFile::decodeName(QByteArray::fromPercentEncoding(field));
+}
+
+bool removeName(const QString& path)
+{
+    return ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT;
+}
+} // namespace
+
+void setRenameWatcher(WriteWatcher watcher)
+{
+    renameWatcher() = std::move(watcher);
+}
+
+QString completeInterruptedReplace(const QString& firstPath)
+{
+    const QString target = linkTarget(firstPath);
+    const QString notePath = pairNotePath(target);
+    QStringList done, failed;
+    QFile note(notePath);
+    if (note.exists()) {
+        if (!note.open(QIODevice::ReadOnly) || note.size() > 64 * 1024) {
+            failed << notePath;
+        } else {
+            // Every new file was whole before the note was written: the
+            // renames still to do are done, and the files are all new.
+            for (const QByteArray& line : note.readAll().split('\n')) {
+                const QList<QByteArray> f = line.split('\t');
+                if (f.size() != 3)
+                    continue;
+                const QString fresh = fromNoteField(f[0]);
+                const QString to = fromNoteField(f[1]);
+                const QString backup = fromNoteField(f[2]);
+                // Only the names a replacement of ours makes, beside its file.
+                const QString folder = QFileInfo(to).absolutePath();
+                const auto ours = [&](const QString& p, const char* tag) {
+                    return QFileInfo(p).absolutePath() == folder &&
+                           QFileInfo(p).fileName().startsWith(QLatin1String(tag));
+                };
+                if (!ours(fresh, ".kvnew-") || (!backup.isEmpty() && !ours(backup, ".kvold-")))
+                    continue;
+                int e = 0;
+                if (QFileInfo::exists(fresh)) {
+                    if (renameOver(fresh, to, &e))
+                        done << to;
+                    else
+                        failed << to + QStringLiteral(" (") + errnoText(e) + QLatin1Char(')');
+                }
+                if (!backup.isEmpty())
+                    removeName(backup);
+            }
+            note.close();
+        }
+        if (failed.isEmpty())
+            removeName(notePath);
+    }
+    // Temporary files of writes stopped before their renames were planned:
+    // never complete, never needed. A minute's age keeps this clear of a
+    // write going on now.
+    const QDir folder = QFileInfo(target).dir();
+    const QDateTime stale = QDateTime::currentDateTime().addSecs(-60);
+    for (const QFileInfo& f :
+         folder.entryInfoList({QStringLiteral(".kvnew-*"), QStringLiteral(".kvold-*")},
+                              QDir::Files | QDir::Hidden | QDir::System)) {
+        if (f.lastModified() < stale)
+            removeName(f.filePath());
+    }
+    if (!failed.isEmpty())
+        return QStringLiteral("A save of %1 was cut short and could not be finished: %2")
+            .arg(firstPath, failed.join(QStringLiteral(", ")));
+    if (!done.isEmpty())
+        return QStringLiteral("A save of %1 was cut short; it is finished now (%2 written).")
+            .arg(firstPath, done.join(QStringLiteral(", ")));
+    return {};
+}
+
+// A link to a link and a relative link are followed too; a link whose file
+// is not there yet names where that file is to be made.
+QString linkTarget(const QString& path)
+{
+    QString at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(at);
+        if (!info.isSymLink())
+            return at;
+        at = info.symLinkTarget();
+        if (at.isEmpty())
+            return path;
+    }
+    return path;
+}
+
 FileResult replaceFilesTogether(const QList<FileContent>& files)
 {
     for (const FileContent& f : files)
         aboutToWrite(f.path);
     struct Staged {
         QString target, fresh, backup; // backup: empty when there was no old file
+        QString named;                 // as the caller names it, for messages
     };
     QList<Staged> staged;
     auto discard = [&staged] {
@@ -180,29 +298,32 @@ FileResult replaceFilesTogether(const QList<FileContent>& files)
         }
     };
     for (const FileContent& f : files) {
-        const QFileInfo info(f.path);
+        // A results or grid file kept as a link (to a shared folder, to the
+        // day's folder) stays a link: the file it names is the one replaced.
+        const QString target = linkTarget(f.path);
+        const QFileInfo info(target);
         // A pipe or a device renamed over would be lost, and the picture or
         // grid meant for it would never reach a reader.
         if (info.exists() && !info.isFile() && !info.isDir()) {
             discard();
             return {f.path + QStringLiteral(": not a plain file, so not replaced")};
         }
-        Staged s{f.path, {}, {}};
+        Staged s{target, {}, {}, f.path};
         QString why;
-        s.fresh = stageFile(f.path, f.bytes, "new", &why);
+        s.fresh = stageFile(target, f.bytes, "new", &why);
         if (s.fresh.isEmpty()) {
             discard();
             return {f.path + QStringLiteral(": ") + why};
         }
         // A single file needs no copy: nothing after its rename can fail.
         if (info.isFile() && files.size() > 1) {
-            QFile old(f.path);
+            QFile old(target);
             if (!old.open(QIODevice::ReadOnly)) {
                 staged << s;
                 discard();
                 return {f.path + QStringLiteral(": ") + old.errorString()};
             }
-            s.backup = stageFile(f.path, old.readAll(), "old", &why);
+            s.backup = stageFile(target, old.readAll(), "old", &why);
             if (s.backup.isEmpty()) {
                 staged << s;
                 discard();
@@ -211,8 +332,30 @@ FileResult replaceFilesTogether(const QList<FileContent>& files)
         }
         staged << s;
     }
+    // Files that belong together: the renames are noted first, so a stop
+    // between two of them is finished at the next read.
+    QString notePath;
+    if (staged.size() > 1) {
+        QByteArray note;
+        for (const Staged& s : staged)
+            note +=
+                noteField(s.fresh) + '\t' + noteField(s.target) + '\t' + noteField(s.backup) + '\n';
+        QString why;
+        const QString written = stageFile(staged.first().target, note, "new", &why);
+        int e = 0;
+        notePath = pairNotePath(staged.first().target);
+        if (written.isEmpty() || !renameOver(written, notePath, &e)) {
+            if (!written.isEmpty())
+                removeName(written);
+            discard();
+            return {staged.first().named + QStringLiteral(": ") +
+                    (written.isEmpty() ? why : errnoText(e))};
+        }
+    }
     for (qsizetype k = 0; k < staged.size(); ++k) {
         int e = 0;
+        if (renameWatcher())
+            renameWatcher()(staged[k].target);
         if (renameOver(staged[k].fresh, staged[k].target, &e)) {
             staged[k].fresh.clear();
             continue;
@@ -226,9 +369,13 @@ FileResult replaceFilesTogether(const QList<FileContent>& files)
                 staged[j].backup.clear();
         }
         discard();
-        return {staged[k].target + QStringLiteral(": ") + errnoText(e)};
+        if (!notePath.isEmpty())
+            removeName(notePath);
+        return {staged[k].named + QStringLiteral(": ") + errnoText(e)};
     }
     discard();
+    if (!notePath.isEmpty())
+        removeName(notePath);
     return {};
 }
 
@@ -249,24 +396,45 @@ FileResult appendToFile(const QString& path, const QByteArray& bytes)
         return {QStringLiteral("No file name is set. Enter the path and file name on the "
                                "configuration screen.")};
     aboutToWrite(path);
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return {file.errorString()};
-    const qint64 before = file.size();
-    const qint64 written = file.write(bytes);
+    // Straight to the system, without a buffer of the toolkit's: on a full
+    // disk a buffered file can neither flush the rest of the line nor cut
+    // off the part that reached the disk, and the next line would be glued
+    // to half of this one. A link is followed to the file it names.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return {errnoText(errno)};
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int e = errno;
+        ::close(fd);
+        return {S_ISREG(st.st_mode) ? errnoText(e) : QStringLiteral("not a plain file")};
+    }
+    const off_t before = st.st_size;
+    qsizetype done = 0;
+    int failure = 0;
+    while (done < bytes.size() && failure == 0) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            failure = errno;
+        else if (n > 0)
+            done += n;
+    }
     // On the disk, not only in the system's cache: a results line the
     // operator saw recorded survives a power cut right after.
-    const bool flushed = file.flush() && ::fsync(file.handle()) == 0;
-    if (written != bytes.size() || !flushed) {
-        const QString reason = systemReason(file.errorString());
+    if (failure == 0 && ::fsync(fd) != 0)
+        failure = errno;
+    if (failure != 0) {
         // Take back a partial line so the file ends where it ended before.
-        file.resize(before);
-        return {reason};
+        // Cutting needs no new space, so it works on a full disk too.
+        if (::ftruncate(fd, before) == 0)
+            ::fsync(fd);
+        ::close(fd);
+        return {errnoText(failure)};
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return {file.errorString()};
+    if (::close(fd) != 0)
+        return {errnoText(errno)};
     return {};
 }
 

@@ -37,12 +37,19 @@ FileResult writeFileAtomically(const QString& path, const QByteArray& bytes);
 // Replaces files that belong together (a grid's two files) as one: all are
 // written beside their targets first, then renamed into place; when a rename
 // fails, the files already replaced get their old content back (or go, when
-// they did not exist). The error starts with the path that failed.
+// they did not exist). The error starts with the path that failed. While the
+// renames go on, a note beside the first file lists them, so a program killed
+// between two renames has its replacement finished at the next read
+// (completeInterruptedReplace) instead of leaving one new and one old file.
 struct FileContent {
     QString path;
     QByteArray bytes;
 };
 FileResult replaceFilesTogether(const QList<FileContent>& files);
+
+// The file a path names in the end, through any links; the path itself when
+// it is no link. Replacing a linked file replaces the file the link names.
+QString linkTarget(const QString& path);
 
 // Appends bytes to the file (created when missing). Either all of it is
 // written or the error is returned; the file's earlier content is never touched.
@@ -56,6 +63,15 @@ FileResult appendLines(const QString& path, const QStringList& lines);
 // and kill it there; the program itself never sets one.
 using WriteWatcher = std::function<void(const QString& path)>;
 void setWriteWatcher(WriteWatcher watcher);
+// Called before each rename of files replaced together, with the target.
+void setRenameWatcher(WriteWatcher watcher);
+
+// Finishes a replacement of files together (firstPath: the first of them)
+// that was cut short by a kill or a power cut between its renames, so they
+// are all new, and clears away the temporary files such a stop left in the
+// folder. Empty when there was nothing to finish; else a sentence for the
+// operator saying what was done, or what could not be.
+QString completeInterruptedReplace(const QString& firstPath);
 
 // Reads a text file into lines; CR LF and LF both end a line, a missing final
 // line end is accepted. nullopt with the reason in *error when unreadable, not

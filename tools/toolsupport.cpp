@@ -49,7 +49,10 @@ GridFileData loadGridOrThrow(const QString& path)
     auto r = loadGridFile(path);
     if (auto* e = std::get_if<GridFileError>(&r))
         throw UsageError{e->message};
-    return std::get<GridFileData>(r);
+    const GridFileData& d = std::get<GridFileData>(r);
+    if (!d.finishedSave.isEmpty())
+        err(QStringLiteral("korvel-tool: ") + d.finishedSave);
+    return d;
 }
 
 int guarded(const std::function<int()>& body)

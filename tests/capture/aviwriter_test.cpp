@@ -9,6 +9,7 @@
 #include "tests/support/testdir.h"
 
 #include <QBuffer>
+#include <QDir>
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -115,6 +116,61 @@ TEST(AviWriter, AFileThatCannotBeCreatedSaysWhy)
     QString error;
     EXPECT_FALSE(AviWriter::create(dir.file("missing/out.avi"), {}, std::nullopt, &error));
     EXPECT_TRUE(error.startsWith("Cannot create ")) << error.toStdString();
+}
+
+// Recording over a name that holds an earlier recording: the earlier one is
+// there, whole, until the new one is complete; a recording that gets no
+// frame is a failure and leaves the earlier one (or nothing) behind.
+TEST(AviWriter, AnEarlierRecordingIsReplacedOnlyByACompleteOne)
+{
+    struct Case {
+        const char* name;
+        bool earlier; // a recording of the name is there already
+        int frames;
+        bool recorded;
+    };
+    for (const Case& c : {Case{"over an earlier one", true, 3, true},
+                          Case{"nothing over an earlier one", true, 0, false},
+                          Case{"nothing under a new name", false, 0, false}}) {
+        SCOPED_TRACE(c.name);
+        TestDir dir;
+        const QString path = dir.file("Ann Leejump1.avi");
+        const QByteArray before = "an earlier recording";
+        if (c.earlier) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(before);
+        }
+        AviVideoFormat format;
+        format.width = 320;
+        format.height = 240;
+        format.rateNumerator = 25;
+        format.coding = AviVideoFormat::Coding::Uncompressed;
+        QString error;
+        auto writer = AviWriter::create(path, format, std::nullopt, &error);
+        ASSERT_TRUE(writer) << error.toStdString();
+        for (int n = 0; n < c.frames; ++n) {
+            ASSERT_TRUE(writer->writeImage(n, counterPicture(n)));
+            if (c.earlier) {
+                EXPECT_EQ(readAll(path), before) << "frame " << n;
+            }
+        }
+        EXPECT_EQ(writer->close(), c.recorded);
+        if (c.recorded) {
+            EXPECT_EQ(readCounters(path), std::vector<int>({0, 1, 2}));
+        } else {
+            EXPECT_TRUE(writer->error().startsWith("Not a single frame was recorded"))
+                << writer->error().toStdString();
+            if (c.earlier) {
+                EXPECT_EQ(readAll(path), before);
+            } else {
+                EXPECT_FALSE(QFileInfo::exists(path));
+            }
+        }
+        // Nothing of the recording is left beside it.
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(left, c.earlier || c.recorded ? QStringList{"Ann Leejump1.avi"} : QStringList{});
+    }
 }
 
 } // namespace

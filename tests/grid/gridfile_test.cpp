@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -276,6 +278,53 @@ TEST(GridFile, BothFilesAreReplacedTogetherOrNeither)
         if (c.oldPair) {
             EXPECT_EQ(readAll(path), oldIpt) << c.name;
         }
+    }
+}
+
+// korvel killed in the middle of saving a grid, before the first of the two
+// renames or between them: the next read finishes the save, so the new
+// parameter file is never measured with the old check buoy, says so, and
+// leaves no temporary file in the folder.
+TEST(GridFile, ASaveKilledBetweenItsRenamesIsFinishedAtTheNextRead)
+{
+    for (const char* killedAt : {"g.ipt", "g.ipt.cb"}) {
+        SCOPED_TRACE(killedAt);
+        test::TestDir t;
+        const QString path = t.file("g.ipt");
+        GridFileData old = sample(path);
+        old.description = "old";
+        old.checkScreen = {1000, 1000};
+        ASSERT_TRUE(writeGridFiles(path, old));
+        GridFileData fresh = sample(path);
+        fresh.description = "new";
+
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const QString stopAt = t.file(killedAt);
+            setRenameWatcher([stopAt](const QString& target) {
+                if (target == stopAt)
+                    _exit(0);
+            });
+            (void)writeGridFiles(path, fresh);
+            _exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "stopped at the rename";
+
+        const auto read = readGridFiles(path);
+        ASSERT_TRUE(std::holds_alternative<GridFileData>(read));
+        const GridFileData& d = std::get<GridFileData>(read);
+        EXPECT_EQ(d.description, "new");
+        EXPECT_EQ(d.checkScreen.x, fresh.checkScreen.x);
+        EXPECT_TRUE(
+            d.finishedSave.startsWith("A save of " + path + " was cut short; it is finished"))
+            << d.finishedSave.toStdString();
+        EXPECT_EQ(QDir(t.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({"g.ipt", "g.ipt.cb"}));
+        // Read again: nothing more to finish.
+        EXPECT_TRUE(std::get<GridFileData>(readGridFiles(path)).finishedSave.isEmpty());
     }
 }
 

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -412,12 +411,10 @@ TEST(MeasureScreen, SavePictureAsksBeforeReplacingAndReportsWhatFails)
     op.menu("SavePict");
     const int linesBefore = op.results().size();
 
+    // The system's reason, not the toolkit's wording around it.
     QDir(op.caps).removeRecursively();
-    QImageWriter probe(path);
-    probe.setFormat("bmp");
-    ASSERT_FALSE(probe.write(QImage(1, 1, QImage::Format_RGB32)));
-    op.prompt.expectMessage(path).expectMessage("The picture could not be saved:\n" + path + "\n" +
-                                                    probe.errorString(),
+    op.prompt.expectMessage(path).expectMessage("The picture could not be saved:\n" + path +
+                                                    "\nNo such file or directory",
                                                 QString("Error Message"));
     op.menu("SavePict");
     EXPECT_EQ(op.results().size(), linesBefore);

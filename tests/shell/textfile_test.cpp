@@ -1,7 +1,12 @@
+#include "shell/picturefile.h"
 #include "shell/textfile.h"
+#include "tests/support/disklimit.h"
 #include "tests/support/testdir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 
 #include <sys/stat.h>
 
@@ -59,6 +64,67 @@ TEST(TextFile, FailuresAreReportedAndKeepWhatWasThere)
     QDir(t.path()).mkdir("blocker");
     EXPECT_FALSE(writeLines(t.file("blocker"), {"new"}));
     EXPECT_EQ(readAll(path), QByteArray("old\r\n"));
+}
+
+// The disk fills up in the middle of a write: of each kind of write, what was
+// on the disk before is there whole afterwards, the failure says the system's
+// reason, and the next write once there is room again lands whole.
+TEST(TextFile, AFullDiskLeavesEveryFileAsItWas)
+{
+    test::TestDir t;
+    const QString results = t.file("results.txt");
+    const QString picture = t.file("skier jump1.bmp");
+    const QByteArray line = "10:02:11 ,Ann Lee, 1,  42.1,  138\r\n";
+    ASSERT_TRUE(appendToFile(results, line));
+    QImage old(40, 30, QImage::Format_RGB888);
+    old.fill(Qt::blue);
+    ASSERT_TRUE(writePictureFile(picture, old));
+    const QByteArray oldPicture = test::readAll(picture);
+    {
+        // Room for half a results line more, and for no picture at all.
+        const test::DiskLimit full(rlim_t(line.size() + line.size() / 2));
+        const FileResult appended = appendToFile(results, line);
+        EXPECT_FALSE(appended);
+        EXPECT_EQ(appended.error, "File too large");
+        EXPECT_EQ(test::readAll(results), line) << "a partial line stayed behind";
+
+        QImage fresh(400, 300, QImage::Format_RGB888);
+        fresh.fill(Qt::red);
+        const FileResult saved = writePictureFile(picture, fresh);
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(saved.error, "File too large");
+        EXPECT_EQ(test::readAll(picture), oldPicture);
+    }
+    ASSERT_TRUE(appendToFile(results, line));
+    EXPECT_EQ(test::readAll(results), line + line);
+    // No temporary file of the failed writes is left in the folder.
+    EXPECT_EQ(QDir(t.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"results.txt", "skier jump1.bmp"}));
+}
+
+// A results or grid file kept as a link stays a link: the file it names is
+// written, by a replacement and by an append, also through a relative link
+// and a link to a link.
+TEST(TextFile, WritingThroughALinkWritesTheFileItNames)
+{
+    test::TestDir t;
+    QDir(t.path()).mkdir("shared");
+    const QString real = t.file("shared/results.txt");
+    ASSERT_TRUE(writeLines(real, {"old"}));
+    ASSERT_TRUE(QFile::link("shared/results.txt", t.file("relative.txt")));
+    ASSERT_TRUE(QFile::link(t.file("relative.txt"), t.file("twice.txt")));
+    for (const char* name : {"relative.txt", "twice.txt"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(writeLines(t.file(name), {"new"}));
+        ASSERT_TRUE(appendLines(t.file(name), {name}));
+        EXPECT_TRUE(QFileInfo(t.file(name)).isSymLink());
+        EXPECT_EQ(test::readAll(real), QByteArray("new\r\n") + name + "\r\n");
+    }
+    // A link whose file is not there yet: the file is made where it points.
+    ASSERT_TRUE(QFile::link(t.file("shared/later.txt"), t.file("later.txt")));
+    ASSERT_TRUE(writeLines(t.file("later.txt"), {"first"}));
+    EXPECT_TRUE(QFileInfo(t.file("later.txt")).isSymLink());
+    EXPECT_EQ(test::readAll(t.file("shared/later.txt")), QByteArray("first\r\n"));
 }
 
 TEST(TextFile, OnlyAPlainFileIsReadAndOnlyAsMuchAsItsKindHolds)
