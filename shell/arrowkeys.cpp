@@ -1,9 +1,11 @@
 #include "shell/arrowkeys.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace korvel
 {
@@ -26,11 +28,19 @@ QPoint arrowStep(ArrowKeys::Key k)
 namespace
 {
 
-// The window a key event or a screen belongs to.
+// The window a key event or a screen belongs to. A key from the keyboard
+// reaches the window system's window of a screen before any of its widgets:
+// that is the screen's top-level widget too.
 const QObject* windowOf(const QObject* o)
 {
     if (const auto* w = qobject_cast<const QWidget*>(o))
         return w->window();
+    if (const auto* handle = qobject_cast<const QWindow*>(o)) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->windowHandle() == handle)
+                return top;
+        }
+    }
     return o;
 }
 

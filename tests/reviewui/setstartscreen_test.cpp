@@ -337,6 +337,19 @@ TEST(SetStartScreen, OnlyArrowsPressedOnReviewStepIt)
     poll();
     poll();
     EXPECT_EQ(r.shownFrame(), 11);
+
+    // From the keyboard, where the press reaches the screen's window before
+    // its widgets, the same.
+    QWidget* screen = r.player()->window();
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen));
+    QTest::keyClick(screen->windowHandle(), Qt::Key_Right);
+    poll();
+    poll();
+    EXPECT_EQ(r.shownFrame(), 12);
+    QTest::keyClick(screen->windowHandle(), Qt::Key_Left);
+    poll();
+    EXPECT_EQ(r.shownFrame(), 11);
 }
 
 TEST(SetStartScreen, ADamagedFrameIsMarkedAndSteppingGoesOn)
