@@ -321,6 +321,16 @@ bool MeasureModel::Record()
         m_prompt.message(*refusal, {}, Icon::Exclamation);
         return false;
     }
+    // A second press of Record (a double click, a press after looking away)
+    // would give the scoring program the same attempt twice: only when the
+    // operator says so, to record a correction.
+    const QString skierNow = text(MeasureControl::SkierName).trimmed();
+    const QString jumpNow = text(MeasureControl::JumpNo).trimmed();
+    if (m_lastRecorded && m_lastRecorded->skier == skierNow && m_lastRecorded->jump == jumpNow &&
+        !m_prompt.askYesNo(QStringLiteral("%1 jump %2 is recorded already (%3).\nRecord it again?")
+                               .arg(skierNow, jumpNow, m_lastRecorded->result),
+                           QStringLiteral("Record Jump"), Icon::Question, false))
+        return false;
     bool advance = false;
     const std::optional<Outcome> selected = m_outcome;
     const bool fallOrPass = selected == Outcome::Fall || selected == Outcome::Pass;
@@ -431,6 +441,13 @@ bool MeasureModel::Record()
         writeExchange(currentPath, current, rawPath, raw);
     journal.end();
 
+    m_lastRecorded = RecordedJump{skier.trimmed(), jumpNo.trimmed(),
+                                  measured || !text(distanceBox).trimmed().isEmpty()
+                                      ? text(distanceBox).trimmed() + QStringLiteral(", ") +
+                                            text(feetBox).trimmed()
+                                  : selected == Outcome::Fall ? QStringLiteral("a fall")
+                                  : selected == Outcome::Pass ? QStringLiteral("a pass")
+                                                              : QStringLiteral("no distance")};
     m_commentVisible = false;
     if (advance)
         advanceJumpNumber();

@@ -239,6 +239,12 @@ private:
     // Clear moves it on once, whether the operator clears before leaving
     // or leaving clears.
     bool m_advanceOnClear = false;
+    // The last jump Record wrote, to ask before the same skier's same
+    // attempt is written a second time.
+    struct RecordedJump {
+        QString skier, jump, result;
+    };
+    std::optional<RecordedJump> m_lastRecorded;
     QSize m_pictureSize;
     Jump m_jump;
 };

@@ -97,6 +97,29 @@ TEST(MeasureModel, CurrentResultIsReplacedAndHistoryGrows)
     EXPECT_EQ(b.results().size(), 2);
 }
 
+// Record pressed again on the same attempt (a double click, or a press after
+// looking away): the scoring program gets it a second time only when the
+// operator says so. A new attempt, after Clear, is not asked about.
+TEST(MeasureModel, RecordingTheSameAttemptAgainIsAskedFirst)
+{
+    Bench b;
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record());
+    const QString again = "Jane Roe jump 3 is recorded already (45.3m, 149ft).\nRecord it again?";
+    b.prompt.expectYesNo(again, false);
+    EXPECT_FALSE(b.model->Record());
+    EXPECT_EQ(b.results(), QStringList{kJaneRoeLine});
+    EXPECT_EQ(b.kvraw(), "14:03:11 ,Jane Roe,OK,  45.3,  149, 3\r\n");
+    // A correction, meant: written again.
+    b.prompt.expectYesNo(again, true);
+    ASSERT_TRUE(b.model->Record());
+    EXPECT_EQ(b.results(), QStringList({kJaneRoeLine, kJaneRoeLine}));
+    b.model->Clear();
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record()) << "jump 4 asks nothing";
+    EXPECT_EQ(b.results().size(), 3);
+}
+
 TEST(MeasureModel, NudgesAddUpFromTheLastDrawnPoint)
 {
     Bench b;
@@ -630,6 +653,7 @@ TEST(RecordRefused, APictureOfAnotherSizeThanTheGridsNamesBothSizes)
     b.model->clickOutcome(Outcome::Fall);
     EXPECT_TRUE(b.model->Record());
     b.model->setPictureSize(QSize(640, 480));
+    b.model->setText(MeasureControl::JumpNo, "4");
     b.clickExample();
     EXPECT_TRUE(b.model->Record());
     // A grid from a file that does not say its size measures every picture.
