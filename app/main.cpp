@@ -32,6 +32,18 @@ std::optional<int> beforeTheWindowSystem(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const CommandLine line = parseCommandLine(args);
+    // Without a display the toolkit cannot start at all: a command line
+    // korvel refuses is said here rather than lost in the toolkit's abort.
+    // With one, the toolkit's own options (-platform, -style) are taken out
+    // first and the line read again below.
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+                           !args.contains(QStringLiteral("-platform"));
+    if (!line.problem.isEmpty() && noDisplay) {
+        std::fprintf(stderr, "%s\n", qPrintable(line.problem));
+        return 2;
+    }
     switch (line.mode) {
     case CommandLine::Mode::Help:
         std::fputs(usageText().toLocal8Bit().constData(), stdout);

@@ -10,6 +10,7 @@ KORVEL_PACKAGES=(
   ffmpeg libgtest-dev googletest xvfb xauth
   libxcb1-dev libxcb-shm0-dev
   clang-format
+  desktop-file-utils appstream
 )
 
 korvel_install_missing() {

@@ -94,6 +94,15 @@ env -u DISPLAY QT_QPA_PLATFORM=offscreen HOME="$home" XDG_CONFIG_HOME="$home/.co
 grep -qF 'korvel: unknown option "--chek" (see korvel --help)' "$scratch/refused.txt" ||
   fail "korvel --chek said: $(cat "$scratch/refused.txt")"
 [ ! -e "$data" ] || fail "a refused command line prepared the first run"
+# Over ssh, with no display at all, the refusal is the same, not the
+# toolkit's abort for want of a screen.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" \
+  XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$scratch/runtime" \
+  timeout 60 "$tree/bin/korvel" --chek 2>"$scratch/refused.txt" || status=$?
+[ $status -eq 2 ] || fail "korvel --chek without a display: exit $status, not 2"
+grep -qF 'korvel: unknown option "--chek"' "$scratch/refused.txt" ||
+  fail "korvel --chek without a display said: $(cat "$scratch/refused.txt")"
 
 status=0
 korvel || status=$?
