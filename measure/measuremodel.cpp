@@ -477,13 +477,17 @@ void MeasureModel::writeExchange(const QString& currentPath, const QString& curr
 
 void MeasureModel::clearExchangePictures()
 {
-    // Pictures another program left for us are used up once a jump is done.
+    // The picture another program left for us is used up once a jump is
+    // done. Only that one: an exchange folder that is also where contact
+    // pictures are saved keeps every one of them.
     QDir folder(exchangeFolder(m_settings));
     if (!folder.exists())
         return;
     const QStringList pictures = folder.entryList({QStringLiteral("*.bmp")}, QDir::Files);
-    for (const QString& name : pictures)
-        QFile::remove(folder.filePath(name));
+    for (const QString& name : pictures) {
+        if (name.compare(QLatin1String("snapshot.bmp"), Qt::CaseInsensitive) == 0)
+            QFile::remove(folder.filePath(name));
+    }
 }
 
 void MeasureModel::advanceJumpNumber()

@@ -445,7 +445,10 @@ TEST(MeasureModel, RecordAndClearUseUpExchangePictures)
 {
     for (const bool viaClear : {false, true}) {
         Bench b;
-        for (const char* name : {"/snapshot.bmp", "/other.BMP", "/clipflag.txt"}) {
+        // The exchange folder doubles as the picture folder: only the
+        // exchange picture goes.
+        for (const char* name :
+             {"/snapshot.bmp", "/Ann Leejump1.bmp", "/other.BMP", "/clipflag.txt"}) {
             QFile f(b.kvio + name);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
@@ -456,7 +459,8 @@ TEST(MeasureModel, RecordAndClearUseUpExchangePictures)
             ASSERT_TRUE(b.model->Record());
         }
         EXPECT_FALSE(QFile::exists(b.kvio + "/snapshot.bmp"));
-        EXPECT_FALSE(QFile::exists(b.kvio + "/other.BMP"));
+        EXPECT_TRUE(QFile::exists(b.kvio + "/Ann Leejump1.bmp"));
+        EXPECT_TRUE(QFile::exists(b.kvio + "/other.BMP"));
         EXPECT_TRUE(QFile::exists(b.kvio + "/clipflag.txt"));
     }
 }
