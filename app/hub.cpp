@@ -295,6 +295,16 @@ bool Hub::viewVideo(const QString& path)
     return true;
 }
 
+bool Hub::reviewMeasuredVideo(const QString& video, std::optional<qint64> frame)
+{
+    m_shared.LastScreen = ScreenTag::View;
+    m_review.model().setFileToView(video, JumpSource::Log, frame);
+    m_review.enter();
+    m_measure.hide();
+    m_main.hide();
+    return true;
+}
+
 bool Hub::showPictureOnMeasure(const QString& path)
 {
     if (!path.isEmpty() && !m_measure.showPictureFile(path))

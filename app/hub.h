@@ -96,6 +96,8 @@ public:
 
     // ViewerListener
     bool viewVideo(const QString& path) override;
+    // A result's video from the results viewer, at the frame it was measured at.
+    bool reviewMeasuredVideo(const QString& video, std::optional<qint64> frame);
     bool showPictureOnMeasure(const QString& path) override;
 
     // What the configuration changes elsewhere.
@@ -127,6 +129,10 @@ private:
         void showCapture() override { hub.showCapture(); }
         void openPictureLog() override { hub.openPictureLog(); }
         void openCalibration() override { hub.openMeasureCalibration(); }
+        bool reviewMeasuredVideo(const QString& video, std::optional<qint64> frame) override
+        {
+            return hub.reviewMeasuredVideo(video, frame);
+        }
     };
     struct ReviewSide : ReviewListener {
         Hub& hub;

@@ -1,6 +1,7 @@
 #include "measure/measuremodel.h"
 
 #include "grid/gridstate.h"
+#include "measure/jumptrace.h"
 #include "measure/recordjournal.h"
 #include "shell/paths.h"
 #include "shell/prompt.h"
@@ -436,6 +437,23 @@ bool MeasureModel::Record()
     }
     if (advance && fallOrPass)
         m_outcome.reset();
+    {
+        JumpTrace trace;
+        trace.resultLine = line;
+        trace.video = m_traceVideo;
+        trace.frame = m_traceFrame;
+        trace.picture = m_pictureSource;
+        trace.grid = m_grid.number;
+        trace.gridFile = m_grids.gridFile[m_grid.number];
+        if (measured && m_impact)
+            trace.impactTwips =
+                QPoint(int(std::lround(m_impact->x)), int(std::lround(m_impact->y)));
+        if (const FileResult r = appendTrace(m_shared.ResultsFile, trace); !r)
+            m_prompt.message(QStringLiteral("The jump is recorded, but its trace (which video, "
+                                            "frame, grid and impact) could not be written:\n%1\n%2")
+                                 .arg(traceFilePath(m_shared.ResultsFile), r.error),
+                             kErrorTitle, Icon::Exclamation);
+    }
 
     if (wstims)
         writeExchange(currentPath, current, rawPath, raw);
@@ -499,6 +517,9 @@ void MeasureModel::advanceJumpNumber()
 void MeasureModel::takeJump(const Jump& jump)
 {
     m_jump = jump;
+    m_traceVideo = jump.video;
+    m_traceFrame = jump.chosenFrame;
+    m_jumpFramePending = true;
     if (jump.knowsSkier()) {
         m_texts[MeasureControl::SkierName] = jump.skier;
         m_texts[MeasureControl::JumpNo] = jump.attempt;
@@ -510,8 +531,17 @@ void MeasureModel::takeJump(const Jump& jump)
     m_advanceOnClear = false;
 }
 
-void MeasureModel::newPicture()
+void MeasureModel::newPicture(const QString& source)
 {
+    // Only the frame exported from the jump's video is that video's frame;
+    // any other picture (the clipboard, a file) is its own source.
+    if (!m_jumpFramePending ||
+        !source.endsWith(QLatin1String("currentcapture.bmp"), Qt::CaseInsensitive)) {
+        m_traceVideo.clear();
+        m_traceFrame.reset();
+    }
+    m_jumpFramePending = false;
+    m_pictureSource = source;
     m_frozen = true;
     m_impact.reset();
     m_texts[MeasureControl::Distance] = QString();
@@ -563,6 +593,10 @@ void MeasureModel::Clear()
     m_outcome = Outcome::JumpOK;
     m_texts[MeasureControl::Comment] = QString();
     m_frozen = false;
+    // No picture on show: a fall recorded next was measured from nothing.
+    m_pictureSource.clear();
+    m_traceVideo.clear();
+    m_traceFrame.reset();
     clearExchangePictures();
 }
 

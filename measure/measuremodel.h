@@ -52,6 +52,12 @@ public:
     virtual void openPictureLog() = 0;
     // "&Calibrate": the calibration line tool over the measure screen.
     virtual void openCalibration() = 0;
+    // The results viewer reopens the video a result was measured from, at
+    // its frame. False when it could not (the operator was told why).
+    virtual bool reviewMeasuredVideo(const QString& /*video*/, std::optional<qint64> /*frame*/)
+    {
+        return false;
+    }
 };
 
 // The skier's name as it may stand in a picture file name: a path separator,
@@ -143,7 +149,10 @@ public:
     // A new picture becomes the frozen frame: it starts with no impact (an
     // earlier picture's point would be recorded as this jump's) and empty
     // distance boxes; the skier, the jump number and the options stay.
-    void newPicture();
+    // source: where it came from (a file's path, or the clipboard), for the
+    // trace of what is recorded from it. The exported frame of the jump
+    // taken from review keeps that jump's video and frame in the trace.
+    void newPicture(const QString& source = {});
     // The frame chosen on review arrives with its jump: the result is
     // recorded under the skier and attempt of the video as it stands (a name
     // fixed on review included). A video whose name does not tell the skier
@@ -157,6 +166,11 @@ public:
     // either size is not known.
     std::optional<QString> pictureSizeRefusal() const;
     const Jump& jump() const { return m_jump; }
+    // A result's video opened again on review, from the results viewer.
+    bool reviewMeasuredVideo(const QString& video, std::optional<qint64> frame)
+    {
+        return m_screens.reviewMeasuredVideo(video, frame);
+    }
 
     // Record Jump. True when the result reached the results file; false when
     // it was refused or could not be written (the operator was told why, the
@@ -245,6 +259,11 @@ private:
         QString skier, jump, result;
     };
     std::optional<RecordedJump> m_lastRecorded;
+    // What the picture on show was measured from, for the jump's trace.
+    QString m_pictureSource;
+    QString m_traceVideo;
+    std::optional<qint64> m_traceFrame;
+    bool m_jumpFramePending = false; // takeJump came; its exported frame is next
     QSize m_pictureSize;
     Jump m_jump;
 };

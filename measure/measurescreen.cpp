@@ -144,6 +144,7 @@ MeasureScreen::MeasureScreen(MeasureModel& model, SharedState& shared, Settings&
     connect(m_loadTimer, &QTimer::timeout, this, &MeasureScreen::autoLoadTick);
 
     m_results = new ResultsViewer(this);
+    m_results->setTraceOpener([this](const JumpTrace& t) { openTraced(t); });
 
     // Form load: Jump OK, no comment, nothing drawn, the read-outs and the
     // grid description hidden until they mean something.
@@ -477,9 +478,10 @@ void MeasureScreen::enter()
     show();
 }
 
-void MeasureScreen::freezePicture(const QImage& picture, const QString& source)
+void MeasureScreen::freezePicture(const QImage& picture, const QString& source,
+                                  const QString& traced)
 {
-    m_model.newPicture();
+    m_model.newPicture(traced.isEmpty() ? source : traced);
     m_model.setPictureSize(picture.size());
     m_picture->setPicture(picture);
     show_the_grid();
@@ -677,7 +679,7 @@ void MeasureScreen::loadSnapshot()
     const QString path = m_model.snapshotPath();
     const QImage img = readPictureFile(path);
     if (!img.isNull())
-        freezePicture(img, QFileInfo(path).fileName());
+        freezePicture(img, QFileInfo(path).fileName(), path);
 }
 
 void MeasureScreen::autoLoadTick()
@@ -707,6 +709,30 @@ void MeasureScreen::loadPictureCommand()
 void MeasureScreen::savePictureCommand()
 {
     m_model.savePicture([this](const QString& path) { return writePicture(path); });
+}
+
+void MeasureScreen::openTraced(const JumpTrace& t)
+{
+    // The video first: it holds the frames around the one measured.
+    if (!t.video.isEmpty()) {
+        if (QFileInfo(t.video).isFile()) {
+            if (m_model.reviewMeasuredVideo(t.video, t.frame))
+                m_results->hide();
+            return;
+        }
+        if (t.picture.isEmpty() || !QFileInfo(t.picture).isFile()) {
+            m_prompt.message(QStringLiteral("The video of this result is no longer there:\n") +
+                             t.video);
+            return;
+        }
+    }
+    if (!QFileInfo(t.picture).isFile()) {
+        m_prompt.message(QStringLiteral("The picture of this result is no longer there:\n") +
+                         t.picture);
+        return;
+    }
+    if (showPictureFile(t.picture))
+        m_results->hide();
 }
 
 void MeasureScreen::showResults()

@@ -5,6 +5,7 @@
 // in MeasureModel; this screen lays out the controls under their own names,
 // forwards what the operator does, fetches and writes pictures, and draws.
 
+#include "measure/jumptrace.h"
 #include "measure/measuremodel.h"
 #include "shell/boxbinder.h"
 
@@ -46,7 +47,11 @@ public:
     void enter();
 
     // A picture becomes the frozen frame; source is what gif_file_name shows.
-    void freezePicture(const QImage& picture, const QString& source);
+    // source is shown under the grid; traced (the file's full path, when
+    // it differs) goes into the trace of what is recorded from it.
+    void freezePicture(const QImage& picture, const QString& source, const QString& traced = {});
+    // The results viewer's "Open Video or Picture".
+    void openTraced(const JumpTrace& t);
     // A picture file shown as the frame (Load Picture, the picture-log
     // viewer): gif_file_name shows its path just below the grid description.
     // False, with a message, when the file is not a picture.

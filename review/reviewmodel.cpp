@@ -133,6 +133,9 @@ void ReviewModel::Arrive()
         m_session.videoFromCapture = false;
         m_view.Text6 = m_fileToView;
         m_jump = jumpFromVideo(m_view.Text6, m_viewSource);
+        if (m_frameToView)
+            m_jump.contactFrame = m_frameToView;
+        m_frameToView.reset();
         // Measured before: the screen opens where it was measured, the frame
         // the message names.
         openForChoosing(m_view.Text6, m_jump.contactFrame);

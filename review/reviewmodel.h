@@ -146,10 +146,14 @@ public:
         m_view.Text6 = jump.video;
     }
     // The log viewer's choice (or the video named at start), for a "View" arrival.
-    void setFileToView(const QString& path, JumpSource source = JumpSource::Log)
+    // frame: where it was measured, when known otherwise than from its
+    // information file (the trace of a result).
+    void setFileToView(const QString& path, JumpSource source = JumpSource::Log,
+                       std::optional<std::int64_t> frame = std::nullopt)
     {
         m_fileToView = path;
         m_viewSource = source;
+        m_frameToView = frame;
     }
     // The jump on show: its video as named on the disk now, its skier and
     // attempt (after a fix of the name), and once exported the chosen frame.
@@ -197,6 +201,7 @@ private:
     ReviewView m_view;
     ReviewSession m_session;
     QString m_fileToView;
+    std::optional<std::int64_t> m_frameToView;
     JumpSource m_viewSource = JumpSource::Log;
     Jump m_jump;
 };

@@ -15,11 +15,16 @@
 #include "capture/framecounter.h"
 #include "grid/gridfile.h"
 #include "tests/app/dayoperator.h"
+#include "tests/support/findcontrol.h"
 #include "tests/support/toolrun.h"
 #include "viewers/logviewerscreen.h"
 #include "viewers/skiernames.h"
 
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTextBlock>
 
 #include <csignal>
 #include <unistd.h>
@@ -481,6 +486,28 @@ TEST_F(TournamentDay, ThirtyJumpsTwoGridsRestartsAndKillsLeaveExactlyTheDaysLine
         EXPECT_EQ(op.measure().model().text(C::SkierName), "Fay Long");
         op.measureAndRecord(k);
         op.exitMeasure(false);
+
+        // Opened by hand, so in no video log: the results viewer still knows
+        // the video and frame of Fay Long's result and opens them again.
+        MeasureScreen& measure = op.hub().measureScreen();
+        DayOperator::trigger(&measure, "mnuResults");
+        auto* viewer = test::requireControl<QWidget>(&measure, "Results");
+        auto* output = test::requireControl<QPlainTextEdit>(viewer, "output_box");
+        const QTextBlock fay = output->document()->find(QStringLiteral("Fay Long  jump 1")).block();
+        ASSERT_TRUE(fay.isValid());
+        output->setTextCursor(QTextCursor(fay));
+        const QString video = op.video("Fay Longjump1.avi");
+        EXPECT_TRUE(
+            test::requireControl<QLabel>(viewer, "lblTrace")
+                ->text()
+                .startsWith(QStringLiteral("Video: %1, frame %2").arg(video).arg(k.touchdown)));
+        prompt.expectMessage(
+            QStringLiteral("File already measured - contact frame is  %1").arg(k.touchdown));
+        QTest::mouseClick(test::requireControl<QPushButton>(viewer, "cmdOpenTraced"),
+                          Qt::LeftButton);
+        EXPECT_EQ(op.review().player().positionFrame(), k.touchdown);
+        EXPECT_EQ(op.review().jump().video, video);
+        EXPECT_TRUE(op.hub().reviewScreen().isVisible());
     }
 
     // Killed inside Record of Gus Hale's jump, the results file and the

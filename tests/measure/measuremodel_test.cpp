@@ -1,3 +1,4 @@
+#include "measure/jumptrace.h"
 #include "measure/measuremodel.h"
 #include "shell/settings.h"
 #include "shell/textfile.h"
@@ -118,6 +119,55 @@ TEST(MeasureModel, RecordingTheSameAttemptAgainIsAskedFirst)
     b.clickExample();
     ASSERT_TRUE(b.model->Record()) << "jump 4 asks nothing";
     EXPECT_EQ(b.results().size(), 3);
+}
+
+// Every recorded result leaves its trace: the exported frame of a jump from
+// review names its video and frame, a picture from elsewhere its file, and a
+// fall recorded after Clear nothing it was not measured from.
+TEST(MeasureModel, EveryRecordedResultTracesWhatItWasMeasuredFrom)
+{
+    Bench b;
+    b.grids.gridFile[1] = b.dir.file("north.ipt");
+    Jump jump;
+    jump.video = b.dir.file("Jane Roejump3.avi");
+    jump.skier = "Jane Roe";
+    jump.attempt = "3";
+    jump.chosenFrame = 61;
+    b.model->takeJump(jump);
+    b.model->newPicture("/prog/currentcapture.bmp");
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record());
+    const auto fromVideo = findTrace(b.shared.ResultsFile, kJaneRoeLine);
+    ASSERT_TRUE(fromVideo.has_value());
+    EXPECT_EQ(fromVideo->video, jump.video);
+    EXPECT_EQ(fromVideo->frame, 61);
+    EXPECT_EQ(fromVideo->picture, "/prog/currentcapture.bmp");
+    EXPECT_EQ(fromVideo->grid, 1);
+    EXPECT_EQ(fromVideo->gridFile, b.dir.file("north.ipt"));
+    EXPECT_EQ(fromVideo->impactTwips, QPoint(int(std::lround(test::kJaneRoeImpact.x)),
+                                             int(std::lround(test::kJaneRoeImpact.y))));
+
+    // The next picture, loaded from a file: the jump's video is not its source.
+    b.model->Clear();
+    b.model->newPicture("/caps/Jane Roejump4.bmp");
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record());
+    const auto fromFile = findTrace(b.shared.ResultsFile, b.results().last());
+    ASSERT_TRUE(fromFile.has_value());
+    EXPECT_EQ(fromFile->video, "");
+    EXPECT_EQ(fromFile->frame, std::nullopt);
+    EXPECT_EQ(fromFile->picture, "/caps/Jane Roejump4.bmp");
+
+    // Cleared, then a fall: measured from no picture, at no point.
+    b.model->Clear();
+    b.model->clickOutcome(Outcome::Fall);
+    ASSERT_TRUE(b.model->Record());
+    const auto fall = findTrace(b.shared.ResultsFile, b.results().last());
+    ASSERT_TRUE(fall.has_value());
+    EXPECT_EQ(fall->picture, "");
+    EXPECT_EQ(fall->video, "");
+    EXPECT_EQ(fall->impactTwips, std::nullopt);
+    EXPECT_EQ(b.results().size(), 3) << "the results file holds only its own lines";
 }
 
 TEST(MeasureModel, NudgesAddUpFromTheLastDrawnPoint)

@@ -4,6 +4,7 @@
 
 #include "tests/measureui/measureoperator.h"
 
+#include "measure/jumptrace.h"
 #include "shell/arrowkeys.h"
 #include "shell/paths.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <cmath>
@@ -470,6 +472,64 @@ TEST(MeasureScreen, ResultsViewerAndTheToolsItOpens)
     ASSERT_FALSE(readLines(missing, &reason));
     op.prompt.expectMessage("The results file cannot be read:\n" + missing + "\n" + reason);
     op.menu("mnuResults");
+}
+
+// The results viewer says what the line under the cursor was measured from
+// and opens it again: the picture file on the measure screen, the video on
+// review at the frame measured; a line with nothing known, or a file gone,
+// says so.
+TEST(MeasureScreen, TheResultsViewerOpensWhatALineWasMeasuredFrom)
+{
+    MeasureOperator op;
+    op.typeSkier("Jane Roe");
+    const QString picture = op.loadSampleJump();
+    op.clickPixel(op.scene.impact->click());
+    op.press("Record");
+    // A line of the day from before traces were kept.
+    ASSERT_TRUE(
+        appendLines(op.shared.ResultsFile, {"12-07-2026 09:00:00 Old Line  jump 1 -  Fall"}));
+    // And one measured from a video, traced as Record traces it.
+    JumpTrace fromVideo;
+    fromVideo.resultLine = "12-07-2026 10:00:00 Ann Lee  jump 2 -  Fall";
+    fromVideo.video = op.dir.file("Ann Leejump2.avi");
+    fromVideo.frame = 57;
+    ASSERT_TRUE(appendLines(op.shared.ResultsFile, {fromVideo.resultLine}));
+    ASSERT_TRUE(appendTrace(op.shared.ResultsFile, fromVideo));
+
+    op.menu("mnuResults");
+    auto* viewer = test::requireControl<QWidget>(op.screen.get(), "Results");
+    auto* output = test::requireControl<QPlainTextEdit>(viewer, "output_box");
+    auto* trace = test::requireControl<QLabel>(viewer, "lblTrace");
+    auto* open = test::requireControl<QPushButton>(viewer, "cmdOpenTraced");
+    // The cursor put on the line that holds the text.
+    auto toLine = [&](const QString& text) {
+        const QTextBlock b = output->document()->find(text).block();
+        ASSERT_TRUE(b.isValid()) << text.toStdString();
+        output->setTextCursor(QTextCursor(b));
+    };
+
+    toLine("Jane Roe  jump 1 - ");
+    EXPECT_TRUE(trace->text().startsWith("Picture: " + picture)) << trace->text().toStdString();
+    EXPECT_TRUE(trace->text().contains("Impact: pixel ")) << trace->text().toStdString();
+    ASSERT_TRUE(open->isEnabled());
+    op.model->Clear();
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_TRUE(op.model->frozen()) << "the picture is on the measure screen again";
+    EXPECT_FALSE(viewer->isVisible());
+
+    op.menu("mnuResults");
+    toLine("Old Line");
+    EXPECT_EQ(trace->text(), "Nothing is known of what this line was measured from.");
+    EXPECT_FALSE(open->isEnabled());
+
+    toLine("Ann Lee");
+    EXPECT_TRUE(open->isEnabled());
+    op.prompt.expectMessage("The video of this result is no longer there:\n" + fromVideo.video);
+    QTest::mouseClick(open, Qt::LeftButton);
+    QFile(fromVideo.video).open(QIODevice::WriteOnly);
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_EQ(op.screens.asked.last(), "review " + fromVideo.video + " at 57");
+    EXPECT_FALSE(viewer->isVisible());
 }
 
 TEST(MeasureScreen, RecordWaitsForTheSkiersNameAndAWholeJumpNumber)

@@ -26,12 +26,17 @@ struct HandOverLog {
     }
 };
 
-// "main", "capture", "picture log", "calibration".
+// "main", "capture", "picture log", "calibration", "review VIDEO at FRAME".
 struct MeasureHandOvers : MeasureListener, HandOverLog {
     void showMainScreen() override { note(QStringLiteral("main")); }
     void showCapture() override { note(QStringLiteral("capture")); }
     void openPictureLog() override { note(QStringLiteral("picture log")); }
     void openCalibration() override { note(QStringLiteral("calibration")); }
+    bool reviewMeasuredVideo(const QString& video, std::optional<qint64> frame) override
+    {
+        note(QStringLiteral("review %1 at %2").arg(video).arg(frame ? *frame : -1));
+        return true;
+    }
 };
 
 // "measure", "grid set-up", "capture", "main", "log".
