@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -29,7 +30,22 @@ QImage pictureImage(const Picture& p)
     return QImage(p.bytes.data(), p.width, p.height, p.stride, QImage::Format_BGR888);
 }
 
+// The close-up is this many screen pixels either way: 60 camera pixels
+// across at 4x, 30 at 8x.
+constexpr int kCloseUpSide = 240;
+
 } // namespace
+
+QSize drawnPictureSize(QSize area, QSize picture)
+{
+    if (picture.isEmpty() || area.isEmpty())
+        return {};
+    if (area.width() >= picture.width() && area.height() >= picture.height()) {
+        const int k = std::min(area.width() / picture.width(), area.height() / picture.height());
+        return picture * k;
+    }
+    return picture.scaled(area, Qt::KeepAspectRatio);
+}
 
 MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
 {
@@ -70,7 +86,48 @@ QSize MediaPlayer::standardSize()
 
 void MediaPlayer::resetSize()
 {
-    resize(standardSize());
+    // Another video: the close-up of the last one means nothing on it.
+    hideCloseUp();
+    resize(sizeForVideo());
+}
+
+QSize MediaPlayer::sizeForVideo() const
+{
+    const VideoProperties* p = loaded() ? properties() : nullptr;
+    if (!p || p->width <= 0 || p->height <= 0)
+        return standardSize();
+    return QSize(p->width, p->height + kSliderHeight + kReadoutHeight).expandedTo(standardSize());
+}
+
+void MediaPlayer::showCloseUp(QPoint picturePoint, int zoom)
+{
+    m_closeUp = picturePoint;
+    m_closeUpZoom = zoom >= 8 ? 8 : 4;
+    update();
+}
+
+void MediaPlayer::hideCloseUp()
+{
+    m_closeUp.reset();
+    m_closeUpImage = QImage();
+    update();
+}
+
+void MediaPlayer::mousePressEvent(QMouseEvent* e)
+{
+    const Shown& s = shown();
+    if (e->button() == Qt::LeftButton && s.picture && m_drawnAt.contains(e->pos())) {
+        // The camera pixel under the click, whatever the scale on screen.
+        const QPoint in = e->pos() - m_drawnAt.topLeft();
+        const QPoint pixel(in.x() * s.picture->width / m_drawnAt.width(),
+                           in.y() * s.picture->height / m_drawnAt.height());
+        // A close-up on show keeps its enlargement; a new one starts at 4x.
+        showCloseUp(pixel, m_closeUp ? m_closeUpZoom : 4);
+    } else if (e->button() == Qt::RightButton) {
+        hideCloseUp();
+    }
+    setFocus(Qt::MouseFocusReason);
+    QWidget::mousePressEvent(e);
 }
 
 void MediaPlayer::setControlsEnabled(bool on)
@@ -168,18 +225,30 @@ void MediaPlayer::paintEvent(QPaintEvent*)
     const Shown& s = shown();
     if (s.picture) {
         if (m_scaledStale) {
-            // Scaled once per frame; repaints reuse it.
-            m_scaled = pictureImage(*s.picture)
-                           .scaled(area.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            // Scaled once per frame; repaints reuse it. Enlarged by whole
+            // steps with every camera pixel a sharp square; smoothed only
+            // when the player is too small for the picture.
+            const QImage frame = pictureImage(*s.picture).convertToFormat(QImage::Format_RGB32);
+            const QSize target = drawnPictureSize(area.size(), frame.size());
+            if (target == frame.size())
+                m_scaled = frame;
+            else
+                m_scaled = frame.scaled(target, Qt::IgnoreAspectRatio,
+                                        target.width() > frame.width() ? Qt::FastTransformation
+                                                                       : Qt::SmoothTransformation);
             m_scaledStale = false;
         }
         const QPoint at(area.x() + (area.width() - m_scaled.width()) / 2,
                         area.y() + (area.height() - m_scaled.height()) / 2);
         painter.drawImage(at, m_scaled);
+        m_drawnAt = QRect(at, m_scaled.size());
+        if (m_closeUp)
+            paintCloseUp(painter, *s.picture);
         m_paintedFrame = s.frame;
     } else if (s.damaged || !s.problem.isEmpty()) {
         // A clear mark: nothing of another frame may pass for this one.
         m_scaled = QImage();
+        m_drawnAt = QRect();
         m_scaledStale = false;
         const QRect mark = area.adjusted(area.width() / 4, area.height() / 6, -area.width() / 4,
                                          -area.height() / 2);
@@ -196,6 +265,7 @@ void MediaPlayer::paintEvent(QPaintEvent*)
         m_paintedFrame = s.frame;
     } else {
         m_scaled = QImage();
+        m_drawnAt = QRect();
         m_paintedFrame = -1;
     }
     if (m_timedFrame >= 0 && s.frame == m_timedFrame && !waiting()) {
@@ -206,9 +276,57 @@ void MediaPlayer::paintEvent(QPaintEvent*)
         emit framePainted(m_paintedFrame);
 }
 
+void MediaPlayer::paintCloseUp(QPainter& painter, const Picture& picture)
+{
+    const int zoom = m_closeUpZoom;
+    const int side = kCloseUpSide / zoom; // camera pixels across
+    const QImage frame = pictureImage(picture);
+    // The camera's pixels around the point, black beyond the picture's edge.
+    QImage around(side, side, QImage::Format_RGB32);
+    around.fill(Qt::black);
+    {
+        QPainter p(&around);
+        p.drawImage(QPoint(0, 0), frame,
+                    QRect(m_closeUp->x() - side / 2, m_closeUp->y() - side / 2, side, side));
+    }
+    m_closeUpImage =
+        around.scaled(side * zoom, side * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    // In the corner away from the point, so the close-up never covers what
+    // it enlarges.
+    const QRect area = m_drawnAt;
+    const QPoint onScreen(area.x() + m_closeUp->x() * area.width() / frame.width(),
+                          area.y() + m_closeUp->y() * area.height() / frame.height());
+    const int margin = 6;
+    const int x = onScreen.x() < area.center().x() ? area.right() - margin - m_closeUpImage.width()
+                                                   : area.left() + margin;
+    const int y = onScreen.y() < area.center().y()
+                      ? area.bottom() - margin - m_closeUpImage.height()
+                      : area.top() + margin;
+    painter.drawImage(QPoint(x, y), m_closeUpImage);
+    painter.setPen(QPen(Qt::yellow, 1));
+    painter.drawRect(QRect(QPoint(x, y), m_closeUpImage.size()).adjusted(-1, -1, 0, 0));
+    const QRect label(x + 2, y + m_closeUpImage.height() - 18, 28, 16);
+    painter.fillRect(label, Qt::black);
+    painter.drawText(label, Qt::AlignCenter, QStringLiteral("%1x").arg(zoom));
+    // Where the close-up looks, on the picture.
+    const int half = side / 2 * area.width() / frame.width();
+    painter.drawRect(QRect(onScreen - QPoint(half, half), QSize(2 * half, 2 * half)));
+}
+
 void MediaPlayer::keyPressEvent(QKeyEvent* e)
 {
     const int k = e->key();
+    if (k == Qt::Key_Z && e->modifiers() == Qt::NoModifier) {
+        // Off, 4x, 8x, off: round the picture's middle until a click moves it.
+        const Shown& s = shown();
+        if (!m_closeUp && s.picture)
+            showCloseUp(QPoint(s.picture->width / 2, s.picture->height / 2), 4);
+        else if (m_closeUp && m_closeUpZoom == 4)
+            showCloseUp(*m_closeUp, 8);
+        else
+            hideCloseUp();
+        return;
+    }
     if ((e->modifiers() & Qt::KeypadModifier) && k >= Qt::Key_0 && k <= Qt::Key_9) {
         emit keyPressed(96 + (k - Qt::Key_0));
         return;

@@ -13,14 +13,22 @@
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class QLabel;
+class QPainter;
 class QSlider;
 class QTimer;
 
 namespace korvel
 {
+
+// The size a video picture is drawn at in an area of the player: its own
+// size, or the largest whole multiple of it the area holds, so every pixel
+// of the camera stays a sharp square of screen pixels; only an area smaller
+// than the picture takes it smaller, its shape kept.
+QSize drawnPictureSize(QSize area, QSize picture);
 
 class MediaPlayer : public QWidget, public PlayerEngine
 {
@@ -41,6 +49,25 @@ public:
     QString frameText() const;
     // The picture as drawn last (scaled to the player), for tests and shots.
     const QImage& drawnPicture() const { return m_scaled; }
+
+    // The room the picture needs to show at its own size: the player's size
+    // for the video loaded (the standard size before one is).
+    QSize sizeForVideo() const;
+
+    // Where the picture was drawn last, in the player.
+    QRect pictureOnScreen() const { return m_drawnAt; }
+
+    // The close-up: the camera's pixels around a point of the picture,
+    // enlarged 4 or 8 times inside the player, so the first touch of the
+    // water is seen without another program. A click on the picture puts it
+    // there; the Z key goes from off to 4x to 8x and off again. It follows
+    // the frame on show; the export is always the camera's own picture.
+    void showCloseUp(QPoint picturePoint, int zoom);
+    void hideCloseUp();
+    int closeUpZoom() const { return m_closeUp ? m_closeUpZoom : 0; }
+    std::optional<QPoint> closeUpPoint() const { return m_closeUp; }
+    // The enlargement as drawn last, for tests and shots.
+    const QImage& closeUpPicture() const { return m_closeUpImage; }
     // The frame whose picture was painted last; -1 before the first.
     std::int64_t paintedFrame() const { return m_paintedFrame; }
 
@@ -61,9 +88,11 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     QRect pictureArea() const;
+    void paintCloseUp(QPainter& painter, const Picture& picture);
     void idleTick();
     void updateReadout();
 
@@ -72,6 +101,10 @@ private:
     QTimer* m_idle = nullptr;
     QImage m_scaled;
     bool m_scaledStale = true;
+    QRect m_drawnAt; // where the picture was drawn last, in the player
+    std::optional<QPoint> m_closeUp;
+    int m_closeUpZoom = 4;
+    QImage m_closeUpImage;
     std::int64_t m_paintedFrame = -1;
     QElapsedTimer m_sinceStep;
     QElapsedTimer m_lastMove; // since the position last moved

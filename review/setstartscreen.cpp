@@ -11,10 +11,12 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvel
@@ -117,6 +119,12 @@ const Place kPlaces[] = {
 
 } // namespace
 
+// Controls from here rightwards stand beside the player and move with its
+// right edge.
+constexpr int kBesideThePlayer = 6360;
+// What a title bar and borders take around the window, about.
+const QSize kWindowFrame(16, 48);
+
 QSize SetStartScreen::clientSize()
 {
     return QSize(px(10935), px(10305));
@@ -165,6 +173,8 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
         if (!w)
             continue;
         w->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
+        if (p.left >= kBesideThePlayer)
+            m_beside.emplace_back(w, w->geometry());
         if (p.points > 0 || p.bold) {
             QFont f = font();
             if (p.points > 0)
@@ -198,6 +208,8 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
             [this](int code) { m_model->playerKey(code); });
     connect(browse, &QPushButton::clicked, this, [this] {
         m_model->BrowseForVideo();
+        fitToVideo();
+        keepOnDisplay();
         sync();
     });
     connect(m_markStart, &QPushButton::clicked, this, [this] { useDisplayedFrame(false); });
@@ -214,8 +226,55 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
     });
     connect(viewLog, &QPushButton::clicked, this, [this] { m_model->ViewLog(); });
 
-    setFixedSize(clientSize());
+    setMinimumSize(clientSize());
+    resize(clientSize());
+    m_fitted = size();
     sync();
+}
+
+void SetStartScreen::relayout()
+{
+    const QSize standard = MediaPlayer::standardSize();
+    const QSize client = clientSize();
+    const QRect base = twipsRect(240, 360, 5775, 5415);
+    const int wider = std::max(0, width() - client.width());
+    // Below the player the standard window has room to spare: a taller
+    // video takes it first; a window made taller by hand gives the player
+    // all it grew by.
+    const int room = height() - base.top() - base.left();
+    const int tall =
+        std::max(standard.height(), std::min(m_player->sizeForVideo().height(), room)) +
+        std::max(0, height() - std::max(m_fitted.height(), client.height()));
+    m_player->setGeometry(base.left(), base.top(), standard.width() + wider, tall);
+    for (const auto& [w, at] : m_beside)
+        w->move(at.topLeft() + QPoint(wider, 0));
+}
+
+void SetStartScreen::resizeEvent(QResizeEvent* e)
+{
+    relayout();
+    QWidget::resizeEvent(e);
+}
+
+void SetStartScreen::fitToVideo()
+{
+    const QSize standard = MediaPlayer::standardSize();
+    const QSize player = m_player->sizeForVideo();
+    const QSize client = clientSize();
+    const QRect base = twipsRect(240, 360, 5775, 5415);
+    QSize wanted(client.width() + player.width() - standard.width(),
+                 std::max(client.height(), base.top() + player.height() + base.left()));
+    // Within the display, less the title bar and borders. A window the
+    // operator sized by hand only grows; one at the size fitted last
+    // follows its video, smaller too.
+    QSize room = wanted;
+    if (const QScreen* s = screen())
+        room = s->availableGeometry().size() - kWindowFrame;
+    if (size() != m_fitted)
+        wanted = wanted.expandedTo(size());
+    resize(wanted.boundedTo(room).expandedTo(client));
+    m_fitted = size();
+    relayout();
 }
 
 SetStartScreen::~SetStartScreen()
@@ -224,11 +283,29 @@ SetStartScreen::~SetStartScreen()
     m_model.reset();
 }
 
+void SetStartScreen::keepOnDisplay()
+{
+    // A window grown past the display's edge comes back onto it, whole.
+    const QScreen* s = screen();
+    if (!isVisible() || !s)
+        return;
+    const QRect display = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int x = std::clamp(frame.x(), display.left(),
+                             std::max(display.left(), display.right() + 1 - frame.width()));
+    const int y = std::clamp(frame.y(), display.top(),
+                             std::max(display.top(), display.bottom() + 1 - frame.height()));
+    if (x != frame.x() || y != frame.y())
+        move(x, y);
+}
+
 void SetStartScreen::enter()
 {
     m_model->Arrive();
+    fitToVideo();
     sync();
     show();
+    keepOnDisplay();
     raise();
     activateWindow();
 }

@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QPlainTextEdit;
@@ -32,7 +34,10 @@ public:
                    FreeSpaceQuery freeSpace = {}, QWidget* parent = nullptr);
     ~SetStartScreen() override;
 
-    // 10935 x 10305 twips.
+    // 10935 x 10305 twips: the window with the player at its standard size,
+    // and the smallest it gets. A video larger than the player's standard
+    // size opens the window large enough to show it at its own size, within
+    // the display; a window made larger still shows it larger, by whole steps.
     static QSize clientSize();
 
     ReviewModel& model() { return *m_model; }
@@ -48,9 +53,16 @@ protected:
     // The window's close button goes back to the main screen, as
     // "Go Back To Main Screen" does.
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void useDisplayedFrame(bool forSetup);
+    // The window sized for the video loaded, within the display.
+    void fitToVideo();
+    void keepOnDisplay();
+    // The player takes the room the window gives it; the controls beside it
+    // keep their order and distances.
+    void relayout();
 
     MediaPlayer* m_player = nullptr;
     std::unique_ptr<ReviewModel> m_model;
@@ -64,6 +76,9 @@ private:
     QPushButton* m_goToSetup = nullptr;
     QTimer* m_timer2 = nullptr;
     HeldKeySteps m_held;
+    // The controls beside the player, at their places for the standard size.
+    std::vector<std::pair<QWidget*, QRect>> m_beside;
+    QSize m_fitted; // the window size fitToVideo set last
     QElapsedTimer m_clock;
 };
 

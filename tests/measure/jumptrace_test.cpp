@@ -23,15 +23,21 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
         const char* what;
         JumpTrace trace;
     };
-    JumpTrace fromVideo{kLine, "/videos/Jane Roejump3.avi", 61, "/prog/currentcapture.bmp", 2,
-                        "/grids/north.ipt", QPoint(4530, 3120)};
+    JumpTrace fromVideo{kLine,
+                        "/videos/Jane Roejump3.avi",
+                        61,
+                        "/prog/currentcapture.bmp",
+                        2,
+                        "/grids/north.ipt",
+                        QPoint(4530, 3120)};
     JumpTrace fromClipboard{kLine, {}, {}, "clipboard", 1, "/grids/south.ipt", QPoint(15, 30)};
     JumpTrace fall{"12-07-2026 14:05:00 Ann Lee  jump 1 -  Fall", {}, {}, {}, 1, {}, {}};
     // Letters a path may have on the disk, and a tab or line break that would
     // break the line: kept, and made blanks.
     JumpTrace oddNames{kLine, "/videos/Łucja Ørsted\tjump1.avi", 0, {}, 3, "/grids/a\nb.ipt", {}};
-    for (const Case& c : {Case{"from a video", fromVideo}, Case{"from the clipboard", fromClipboard},
-                          Case{"a fall", fall}, Case{"odd names", oddNames}}) {
+    for (const Case& c :
+         {Case{"from a video", fromVideo}, Case{"from the clipboard", fromClipboard},
+          Case{"a fall", fall}, Case{"odd names", oddNames}}) {
         SCOPED_TRACE(c.what);
         const QString line = traceLine(c.trace);
         EXPECT_FALSE(line.contains('\n'));

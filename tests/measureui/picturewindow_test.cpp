@@ -7,6 +7,10 @@
 #include "tests/measureui/measureoperator.h"
 
 #include "grid/gridsetupscreen.h"
+#include "review/mediaplayer.h"
+#include "review/setstartscreen.h"
+#include "tests/media/testvideos.h"
+#include "tests/support/handovers.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -164,5 +168,107 @@ TEST(PictureWindow, APanelDraggedPastAnyEdgeStaysWhereItCanBeGrabbed)
             drag(handle, QPoint(by.x() > 0 ? -40 : 40, by.y() > 0 ? -40 : 40), 2);
             EXPECT_NE(group->pos(), before);
         }
+    }
+}
+
+namespace
+{
+
+QImage framePicture(const Picture& p)
+{
+    return QImage(p.bytes.data(), p.width, p.height, p.stride, QImage::Format_BGR888)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The camera pixels around (x, y), side across, black beyond the picture,
+// each enlarged zoom times: what the close-up must show.
+QImage around(const QImage& frame, QPoint at, int side, int zoom)
+{
+    QImage part(side, side, QImage::Format_RGB32);
+    part.fill(Qt::black);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const QPoint p(at.x() - side / 2 + x, at.y() - side / 2 + y);
+            if (frame.rect().contains(p))
+                part.setPixel(x, y, frame.pixel(p));
+        }
+    QImage big(side * zoom, side * zoom, QImage::Format_RGB32);
+    for (int y = 0; y < big.height(); ++y)
+        for (int x = 0; x < big.width(); ++x)
+            big.setPixel(x, y, part.pixel(x / zoom, y / zoom));
+    return big;
+}
+
+} // namespace
+
+// Review on real display sizes: a 960 x 600 recording shows at its own size
+// on the wide monitor, pixel for pixel, twice as large in a window made
+// larger, and within the laptop's screen there; the close-up shows the
+// camera's pixels around the clicked point at 4x and 8x, exactly.
+TEST(PictureWindow, ReviewShowsARecordingAtItsOwnSizeWithACloseUp)
+{
+    if (test::ffmpegProgram().isEmpty())
+        GTEST_SKIP() << "ffmpeg makes the test recording";
+    test::Workplace w;
+    w.shared.VideoDir = w.dir.path();
+    w.shared.LogFileName = "log.txt";
+    const QString clip = w.dir.file("Doejump1.avi");
+    ASSERT_TRUE(
+        test::makeTestClip(clip, "960x600", 25, 5, {"-c:v", "rawvideo", "-pix_fmt", "bgr24"}));
+    for (const char* display : {"wide", "laptop"}) {
+        SCOPED_TRACE(display);
+        test::ReviewHandOvers screens;
+        SetStartScreen screen(w.shared, *w.settings, w.prompt, screens, [](const QString&) {
+            return std::optional<std::int64_t>(5'000'000'000);
+        });
+        screen.setScreen(screenNamed(display));
+        w.shared.LastScreen = ScreenTag::View;
+        screen.model().setFileToView(clip);
+        screen.enter();
+        QCoreApplication::processEvents();
+        MediaPlayer* player = screen.player();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !player->waiting() && player->shown().picture; }));
+        const QImage frame = framePicture(*player->shown().picture);
+        player->repaint();
+        const QSize room = screenNamed(display)->availableGeometry().size();
+        EXPECT_LE(screen.width(), room.width());
+        EXPECT_LE(screen.height(), room.height());
+        if (QString(display) == "laptop") {
+            EXPECT_LT(player->drawnPicture().width(), 960) << "the laptop has no room for it";
+            continue;
+        }
+        EXPECT_EQ(player->drawnPicture(), frame) << "at its own size, pixel for pixel";
+
+        // A window made larger by hand: twice as large, each pixel a sharp
+        // square of four.
+        const QSize fitted = screen.size();
+        screen.resize(fitted + QSize(960, 600));
+        player->repaint();
+        EXPECT_EQ(player->drawnPicture(),
+                  frame.scaled(1920, 1200, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        screen.resize(fitted);
+        player->repaint();
+
+        // A click on the picture: the close-up at 4x around that pixel; Z
+        // makes it 8x, then takes it away. Near the edge, beyond the
+        // picture is black, never another part of it.
+        const struct {
+            QPoint pixel;
+        } clicks[] = {{{300, 200}}, {{5, 590}}};
+        for (const auto& c : clicks) {
+            QTest::mouseClick(player, Qt::LeftButton, {},
+                              player->pictureOnScreen().topLeft() + c.pixel);
+            player->repaint();
+            EXPECT_EQ(player->closeUpPoint(), c.pixel);
+            EXPECT_EQ(player->closeUpPicture(), around(frame, c.pixel, 60, 4));
+            QTest::keyClick(player, Qt::Key_Z);
+            player->repaint();
+            EXPECT_EQ(player->closeUpZoom(), 8);
+            EXPECT_EQ(player->closeUpPicture(), around(frame, c.pixel, 30, 8));
+            QTest::keyClick(player, Qt::Key_Z);
+            EXPECT_EQ(player->closeUpZoom(), 0);
+        }
+        EXPECT_EQ(player->drawnPicture(), frame)
+            << "the close-up is drawn over, never into, the frame";
     }
 }
