@@ -9,11 +9,15 @@ if(NOT KORVEL_WIDGETS_INCLUDE_DIR)
   message(FATAL_ERROR "The Qt Widgets include folder was not found")
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/KorvelArrows.cmake)
+
 # korvel_core_library(name SOURCES ... LINKS ...)
 # A widget-free library: it may use Qt Core and Gui, never Widgets. The check
 # below runs at configure time so a stray Widgets link fails the build at once.
 function(korvel_core_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  korvel_folder_here(folder)
+  korvel_check_arrows(${folder} ${name} ${ARG_LINKS})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
@@ -48,6 +52,8 @@ endfunction()
 # korvel_ui_library(name SOURCES ... LINKS ...): the thin screens of a folder.
 function(korvel_ui_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  korvel_folder_here(folder)
+  korvel_check_arrows(${folder} ${name} ${ARG_LINKS})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LINKS})
