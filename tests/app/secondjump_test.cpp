@@ -4,6 +4,7 @@
 
 #include "capture/previewform.h"
 #include "grid/gridsetupcontrols.h"
+#include "measure/calibrationline.h"
 #include "shell/namedwidgets.h"
 #include "shell/paths.h"
 #include "shell/pictureview.h"
@@ -116,6 +117,33 @@ TEST(SecondVisit, AGridSavedUnderANewDescriptionIsShownSoOnTheMainAndMeasureScre
     EXPECT_EQ(hub.measureScreen().model().text(MeasureControl::GridDescription),
               "East shore, new mast");
     hideAll();
+}
+
+// The calibration line is drawn only through a grid that is ready: a grid
+// whose set-up was left unsolved says so instead of a line drawn through
+// coefficients that mean nothing.
+TEST(SecondVisit, TheCalibrationLineWaitsForAReadyGrid)
+{
+    Workplace w;
+    SampleHub run(w, {{"testcamera", "1"}});
+    ASSERT_NO_FATAL_FAILURE(run.start());
+    Hub& hub = run.hub;
+    trigger(&hub.configScreen(), "mnuExit");
+    click(&hub.mainScreen(), MainCommand::ccmdGoToMeasure);
+    ASSERT_TRUE(hub.measureScreen().isVisible());
+    hub.grids().gridReady[1] = false; // as after a set-up left unsolved
+    trigger(&hub.measureScreen(), "mnuCalibrate");
+    QWidget* calibration = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "Calibrate" && top->isVisible())
+            calibration = top;
+    ASSERT_NE(calibration, nullptr);
+    w.prompt.expectMessage(
+        "There is no ready grid to draw the line through. Solve or load the grid first.", QString(),
+        Icon::Exclamation);
+    auto* draw = findControl<QPushButton>(calibration, CalibrationControl::Draw);
+    ASSERT_NE(draw, nullptr);
+    draw->click();
 }
 
 TEST(SecondVisit, ClosingAScreensWindowLeavesAsItsOwnExitDoes)

@@ -301,6 +301,33 @@ TEST(GridSetupScreen, StandardAccuracyShowsTheChosenLineOnly)
         EXPECT_FALSE(l->isVisible());
 }
 
+// The marker colour of the configuration is the colour of the accuracy
+// figures over the lake: white unless black or yellow is chosen (on a
+// bright lake white figures cannot be read).
+TEST(GridSetupScreen, TheAccuracyFiguresTakeTheConfiguredMarkerColour)
+{
+    for (const auto& [chosen, shown] : {std::pair{"yellow", "#ffff00"},
+                                        std::pair{"Black", "#000000"}, std::pair{"", "#ffffff"}}) {
+        SCOPED_TRACE(chosen);
+        Operator op;
+        op.settings->save("labelcolor", chosen);
+        op.calibrate();
+        op.press("Load");
+        op.prompt.expectInput("Pick the line number that best represents where the skier will land",
+                              QString("4"), QString("Input the skier path line"));
+        op.press("btnAccuracyCheck");
+        int checked = 0;
+        for (QLabel* l : op.screen->findChildren<QLabel*>("AccuracyIndicator")) {
+            if (!l->isVisible())
+                continue;
+            EXPECT_TRUE(l->styleSheet().contains(QString("color: ") + shown))
+                << l->styleSheet().toStdString();
+            ++checked;
+        }
+        EXPECT_EQ(checked, 7);
+    }
+}
+
 TEST(GridSetupScreen, HoldingAnArrowKeyMovesOnePixelPerTick)
 {
     Operator op;

@@ -294,6 +294,13 @@ TEST(SetStartScreen, SteppingByButtonsKeypadHeldArrowsAndTheSlider)
          11},
         {"the slider dragged to the end", [&] { r.player()->slider()->setValue(24); }, 24},
         {"\">\" at the last frame", [&] { r.press(C::Command4); }, 24},
+        {"\"<\" right after", [&] { r.press(C::Command1); }, 23},
+        {"\">\" twice to the last frame",
+         [&] {
+             r.press(C::Command4);
+             r.press(C::Command4);
+         },
+         24},
         {"the slider dragged to frame 1", [&] { r.player()->slider()->setValue(1); }, 1},
         {"\"<\" at frame 1", [&] { r.press(C::Command1); }, 1},
         {"the slider dragged to frame 0", [&] { r.player()->slider()->setValue(0); }, 0},
