@@ -5,6 +5,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvel
@@ -19,9 +20,28 @@ void SourceFrame::reset()
     timeUs = 0;
 }
 
+namespace
+{
+
+// What the queue may hold of pictures waiting for the encoder: a couple of
+// seconds of a camera, but never more memory than this.
+constexpr std::int64_t kQueueBytes = 384LL * 1024 * 1024;
+
+std::size_t queueFrames(QSize size, double rate)
+{
+    const std::int64_t perFrame =
+        std::max<std::int64_t>(1, std::int64_t(size.width()) * size.height() * 4);
+    const std::int64_t byMemory = kQueueBytes / perFrame;
+    const std::int64_t bySeconds = std::llround(std::max(1.0, rate) * 3);
+    return std::size_t(std::clamp<std::int64_t>(std::min(byMemory, bySeconds), 4, 600));
+}
+
+} // namespace
+
 CaptureSession::CaptureSession(std::unique_ptr<CaptureSource> source, Post post)
     : m_source(std::move(source)), m_post(std::move(post))
 {
+    m_writerThread = std::thread([this] { writeLoop(); });
     m_thread = std::thread([this] { run(); });
 }
 
@@ -34,8 +54,85 @@ CaptureSession::~CaptureSession()
     }
     m_wake.notify_all();
     m_thread.join();
+    {
+        std::lock_guard q(m_queueMutex);
+        m_writerQuit = true;
+    }
+    m_queueWake.notify_all();
+    m_writerThread.join();
     if (m_open)
         m_source->close();
+}
+
+void CaptureSession::writeLoop()
+{
+    for (;;) {
+        std::unique_lock q(m_queueMutex);
+        m_queueWake.wait(q, [&] { return m_writerQuit || !m_queue.empty(); });
+        if (m_queue.empty())
+            return; // the end, nothing left to write
+        WriteJob job = std::move(m_queue.front());
+        m_queue.pop_front();
+        AviWriter* writer = m_activeWriter;
+        m_writerBusy = true;
+        q.unlock();
+
+        bool ok = true;
+        QString error;
+        if (writer) {
+            SourceFrame& frame = *job.frame;
+            if (frame.jpeg)
+                ok = writer->writeJpeg(job.index, frame.jpeg->data, frame.jpeg->size);
+            else if (frame.raw)
+                ok = writer->writePicture(job.index, frame.raw);
+            else
+                ok = writer->writeImage(job.index, frame.image);
+            if (ok && !frame.audio.isEmpty())
+                ok = writer->writeAudio(
+                    reinterpret_cast<const std::uint8_t*>(frame.audio.constData()),
+                    int(frame.audio.size()));
+            if (!ok)
+                error = writer->error();
+        }
+        job.frame.reset();
+
+        q.lock();
+        m_writerBusy = false;
+        if (!ok) {
+            // Nothing after a failed frame can go into the file.
+            if (m_writeError.isEmpty())
+                m_writeError = error;
+            m_queue.clear();
+        }
+        if (m_queue.empty())
+            m_queueIdle.notify_all();
+    }
+}
+
+void CaptureSession::drainQueue()
+{
+    std::unique_lock q(m_queueMutex);
+    m_queueIdle.wait(q, [&] { return m_queue.empty() && !m_writerBusy; });
+}
+
+bool CaptureSession::closeWriter(QString* failure)
+{
+    drainQueue();
+    QString writeError;
+    {
+        std::lock_guard q(m_queueMutex);
+        m_activeWriter = nullptr;
+        writeError = std::exchange(m_writeError, QString());
+    }
+    // Closing writes the index even after a failed frame, so what was
+    // recorded up to the failure stays readable.
+    const bool closed = m_writer->close();
+    m_stats.audioSamples = m_writer->audioSamples();
+    if (failure)
+        *failure = !writeError.isEmpty() ? writeError : closed ? QString() : m_writer->error();
+    m_writer.reset();
+    m_recording = false;
+    return writeError.isEmpty() && closed;
 }
 
 void CaptureSession::configure(const SourceSettings& settings)
@@ -113,12 +210,10 @@ bool CaptureSession::stopRecording(QString* error)
     std::lock_guard lock(m_writeMutex);
     if (!m_writer)
         return true;
-    const bool ok = m_writer->close();
+    QString failure;
+    const bool ok = closeWriter(&failure);
     if (!ok && error)
-        *error = m_writer->error();
-    m_stats.audioSamples = m_writer->audioSamples();
-    m_writer.reset();
-    m_recording = false;
+        *error = failure;
     return ok;
 }
 
@@ -213,6 +308,14 @@ void CaptureSession::run()
             if (writer) {
                 std::lock_guard guard(m_writeMutex);
                 m_writer = std::move(writer);
+                {
+                    std::lock_guard q(m_queueMutex);
+                    m_activeWriter = m_writer.get();
+                    m_writeError.clear();
+                    m_queueLimit =
+                        queueFrames(m_source->size(), double(m_source->rateNumerator()) /
+                                                          std::max(1, m_source->rateDenominator()));
+                }
                 m_stats = {};
                 m_lastIndex = -1;
                 m_firstUs = 0;
@@ -243,9 +346,10 @@ void CaptureSession::run()
         case CaptureSource::Read::Frame:
             break;
         }
+        // The preview first: a recorded frame goes on to the writer whole.
+        postPreview(frame);
         if (m_recording)
             record(frame);
-        postPreview(frame);
     }
 }
 
@@ -272,29 +376,38 @@ void CaptureSession::record(SourceFrame& frame)
         finish(CaptureStatus::StatisticsReady, QStringLiteral("Capture complete"));
         return;
     }
-    bool ok;
-    if (frame.jpeg) {
-        ok = m_writer->writeJpeg(index, frame.jpeg->data, frame.jpeg->size);
-    } else if (frame.raw) {
-        ok = m_writer->writePicture(index, frame.raw);
-    } else {
-        ok = m_writer->writeImage(index, frame.image);
+    QString failed;
+    bool queued = false;
+    {
+        std::lock_guard q(m_queueMutex);
+        if (!m_writeError.isEmpty()) {
+            failed = m_writeError;
+        } else if (m_queue.size() < m_queueLimit) {
+            // The frame's contents move on to the writer; the loop reads the
+            // next one into an empty frame.
+            auto job = std::make_unique<SourceFrame>();
+            job->timeUs = frame.timeUs;
+            job->image = std::move(frame.image);
+            std::swap(job->jpeg, frame.jpeg);
+            std::swap(job->raw, frame.raw);
+            job->audio = std::move(frame.audio);
+            m_queue.push_back({index, std::move(job)});
+            queued = true;
+        }
+        // A full queue: the frame is left out, and the next one queued
+        // counts it dropped and fills its place with the frame before.
     }
-    if (ok && !frame.audio.isEmpty())
-        ok = m_writer->writeAudio(reinterpret_cast<const std::uint8_t*>(frame.audio.constData()),
-                                  int(frame.audio.size()));
-    if (ok) {
+    if (queued) {
+        m_queueWake.notify_one();
         m_stats.framesDropped += index - m_lastIndex - 1;
         m_lastIndex = index;
         m_stats.framesCaptured = index + 1;
-        m_stats.audioSamples = m_writer->audioSamples();
         m_stats.timeMs = (frame.timeUs - m_firstUs) / 1000;
     }
-    const QString error = ok ? QString() : m_writer->error();
-    const bool full = ok && index + 1 >= limit;
+    const bool full = queued && index + 1 >= limit;
     lock.unlock();
-    if (!ok)
-        finish(CaptureStatus::Failed, QStringLiteral("The recording stopped: ") + error);
+    if (!failed.isEmpty())
+        finish(CaptureStatus::Failed, QStringLiteral("The recording stopped: ") + failed);
     else if (full)
         finish(CaptureStatus::StatisticsReady, QStringLiteral("Capture complete"));
 }
@@ -306,15 +419,11 @@ void CaptureSession::finish(int code, const QString& text)
         std::lock_guard lock(m_writeMutex);
         if (!m_writer)
             return;
-        // Closing writes the index even after a failed frame, so what was
-        // recorded up to the failure stays readable.
-        if (!m_writer->close() && code == CaptureStatus::StatisticsReady) {
+        QString failure;
+        if (!closeWriter(&failure) && code == CaptureStatus::StatisticsReady) {
             code = CaptureStatus::Failed;
-            message = QStringLiteral("The recording stopped: ") + m_writer->error();
+            message = QStringLiteral("The recording stopped: ") + failure;
         }
-        m_stats.audioSamples = m_writer->audioSamples();
-        m_writer.reset();
-        m_recording = false;
     }
     m_post({Event::Kind::Status, code, message});
 }

@@ -6,6 +6,12 @@
 // timestamp gives, counted from the recording's first frame, so a gap in the
 // device's timestamps becomes dropped frames written as empty chunks.
 //
+// Reading the device and writing the file are apart: the loop hands each
+// frame to a queue sized in frames, and a writer thread of its own encodes
+// and writes it, so a slow encode or a busy disk does not make the loop miss
+// the camera's next frame. A frame that finds the queue full is dropped and
+// counted, and written as the frame before, as a frame the camera skipped.
+//
 // Events (status, warnings, a new preview picture) are handed to a callback
 // from the loop's thread; the control moves them to the screens' thread.
 
@@ -18,6 +24,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -73,6 +80,13 @@ private:
     void record(SourceFrame& frame);
     void finish(int code, const QString& text);
     void postPreview(SourceFrame& frame);
+    // The writer thread: frames from the queue into the file, in order.
+    void writeLoop();
+    // Waits until every queued frame is in the file (or the writer failed).
+    void drainQueue();
+    // Completes and lets go of the file; with m_writeMutex held, after
+    // drainQueue. The first write failure, if any, in *failure.
+    bool closeWriter(QString* failure);
 
     std::unique_ptr<CaptureSource> m_source;
     Post m_post;
@@ -100,7 +114,22 @@ private:
     CaptureStatistics m_stats;
     std::atomic<bool> m_recording{false};
 
+    std::mutex m_queueMutex;             // the queue and the writer thread's state
+    std::condition_variable m_queueWake; // a frame queued, or the end
+    std::condition_variable m_queueIdle; // the queue emptied
+    struct WriteJob {
+        std::int64_t index = 0;
+        std::unique_ptr<SourceFrame> frame;
+    };
+    std::deque<WriteJob> m_queue;
+    std::size_t m_queueLimit = 8;        // frames
+    AviWriter* m_activeWriter = nullptr; // the file the queue goes to
+    bool m_writerBusy = false;
+    bool m_writerQuit = false;
+    QString m_writeError; // the first write that failed
+
     std::thread m_thread;
+    std::thread m_writerThread;
 };
 
 } // namespace korvel

@@ -6,6 +6,7 @@
 #include "capture/testcamerascene.h"
 #include "media/fileroutines.h"
 #include "tests/capture/capturefixture.h"
+#include "tests/support/disklimit.h"
 #include "tests/support/scriptedprompt.h"
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
@@ -226,6 +227,36 @@ TEST(CaptureControl, ACameraThatStopsMidRecordingLeavesAReadableFileAndSaysWhy)
     const std::vector<int> counters = readCounters(path);
     ASSERT_EQ(counters.size(), 12u);
     EXPECT_EQ(counters.back(), 11);
+}
+
+// The disk fills up in the middle of a recording: the writer's failure
+// stops the recording with the system's reason, and every frame written
+// before it stays readable, in order.
+TEST(CaptureControl, ADiskFullInTheMiddleStopsTheRecordingAndKeepsWhatWasWritten)
+{
+    TestDir dir;
+    QList<VideoDevice> cameras{
+        lavfiDevice("Stand-in", counterTestGraph(320, 240, 30) + ",realtime", QSize(320, 240), 30)};
+    CaptureControl control(std::make_unique<FakeDevices>(&cameras));
+    ASSERT_TRUE(control.connectDevice(0));
+    control.setCurrent(CaptureList::Compressor, -1); // uncompressed: 230 kB a frame
+    const QString path = dir.file("full.avi");
+    control.setStreamFileName(path);
+    control.setTimeLimit(3.0);
+    QString text;
+    {
+        const DiskLimit full(2'000'000);
+        ASSERT_TRUE(control.startStreamCapture());
+        ASSERT_TRUE(waitForStatus(control, CaptureStatus::Failed, 8000, &text));
+    }
+    EXPECT_TRUE(text.startsWith("The recording stopped: ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("File too large")) << text.toStdString();
+    EXPECT_FALSE(control.capturing());
+    const std::vector<int> counters = readCounters(path);
+    ASSERT_GE(counters.size(), 4u);
+    EXPECT_LT(counters.size(), 10u);
+    for (std::size_t k = 0; k < counters.size(); ++k)
+        EXPECT_EQ(counters[k], int(k));
 }
 
 TEST(CaptureControl, ARecordingThatCannotStartSaysWhyAndEndsIdle)
