@@ -38,6 +38,10 @@ ActiveGrid ActiveGrid::fromRecord(const GridState& grids, int g)
     a.description = grids.gridDescription[g];
     a.direction = grids.surveyXDirection;
     a.pictureSize = grids.pictureSize[g];
+    if (r[rec::CheckScreenX] != 0 || r[rec::CheckScreenY] != 0) {
+        a.checkScreen = ScreenPoint{r[rec::CheckScreenX], r[rec::CheckScreenY]};
+        a.checkSurvey = {r[rec::CheckSurveyX], r[rec::CheckSurveyY]};
+    }
     return a;
 }
 
@@ -54,6 +58,10 @@ ActiveGrid ActiveGrid::fromFile(const GridFileData& d)
     a.description = d.description;
     a.pictureSize = d.pictureSize;
     a.direction = d.buoys[UpperRight].X < d.buoys[UpperLeft].X ? 1 : -1;
+    if (d.hasCheckBuoy) {
+        a.checkScreen = d.checkScreen;
+        a.checkSurvey = d.checkSurvey;
+    }
     return a;
 }
 
@@ -168,6 +176,56 @@ std::optional<JumpDistance> impactDistance(const ActiveGrid& grid, const JumpSet
     r.point = dist->point;
     r.impact = impact;
     return r;
+}
+
+std::optional<PixelWorth> pixelWorth(const ActiveGrid& grid, const ScreenPoint& at)
+{
+    const Coefficients& c = grid.c;
+    double W = 0;
+    const auto P = ScreenToSurvey(c, at.x, at.y, &W);
+    if (!P || !grid.onWater(at.x, at.y))
+        return std::nullopt;
+    // The mapping's derivatives at the point: X = (c1 + c2 x + c3 y) / W,
+    // Y = (c6 + c7 x + c8 y) / W, W = 1 + c4 x + c5 y.
+    const double dXdx = (c[2] - P->X * c[4]) / W, dXdy = (c[3] - P->X * c[5]) / W;
+    const double dYdx = (c[7] - P->Y * c[4]) / W, dYdy = (c[8] - P->Y * c[5]) / W;
+    const double toJumpX = P->X - grid.jump.X, toJumpY = P->Y - grid.jump.Y;
+    const double length = std::hypot(toJumpX, toJumpY);
+    double gx = 0, gy = 0;
+    if (length > 0) {
+        // The distance grows along the line from the jump point.
+        const double ux = toJumpX / length, uy = toJumpY / length;
+        gx = ux * dXdx + uy * dYdx;
+        gy = ux * dXdy + uy * dYdy;
+    } else {
+        // At the jump point itself every direction lengthens it by the
+        // largest stretch of the mapping.
+        const double a = dXdx * dXdx + dYdx * dYdx, b = dXdx * dXdy + dYdx * dYdy,
+                     d = dXdy * dXdy + dYdy * dYdy;
+        const double largest = (a + d) / 2 + std::sqrt((a - d) * (a - d) / 4 + b * b);
+        gx = std::sqrt(largest);
+    }
+    PixelWorth w;
+    w.perPixel = kTwipsPerPixel * std::hypot(gx, gy);
+    if (!std::isfinite(w.perPixel))
+        return std::nullopt;
+    if (grid.checkScreen) {
+        if (const auto predicted = SurveyToScreen(c, grid.checkSurvey.X, grid.checkSurvey.Y)) {
+            const double missPixels =
+                std::hypot(predicted->x - grid.checkScreen->x, predicted->y - grid.checkScreen->y) /
+                kTwipsPerPixel;
+            w.check = missPixels * w.perPixel;
+        }
+    }
+    return w;
+}
+
+QString pixelWorthText(const PixelWorth& w)
+{
+    QString text = QStringLiteral("\u00b1 %1 m a pixel here").arg(w.perPixel, 0, 'f', 2);
+    if (w.check)
+        text += QStringLiteral("; the grid's check \u00b1 %1 m").arg(*w.check, 0, 'f', 2);
+    return text;
 }
 
 std::optional<LiveReadout> liveReadout(const ActiveGrid& grid, const JumpSettings& jump, double x,

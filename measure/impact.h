@@ -45,6 +45,9 @@ struct ActiveGrid {
     int direction = 1;
     // The pictures it was set up on, in pixels; not valid when not known.
     QSize pictureSize;
+    // The check buoy as marked and as surveyed, when the grid has one.
+    std::optional<ScreenPoint> checkScreen;
+    SurveyPoint checkSurvey;
 
     static ActiveGrid fromRecord(const GridState& grids, int g);
     // A grid file on its own (korvel-tool): the direction follows from its buoys
@@ -115,6 +118,19 @@ std::optional<JumpDistance> impactDistance(const ActiveGrid& grid, const JumpSet
                                            const ScreenPoint& impact);
 
 // The verify-mode read-outs that follow the mouse.
+// What one pixel is worth at a point of the water: how far the distance
+// moves when the impact moves one pixel (15 twips) in the worst direction,
+// from the grid's own mapping there; and the check buoy's miss (the pixels
+// between where the grid puts the surveyed check buoy and where it was
+// marked) carried to that point.
+struct PixelWorth {
+    double perPixel = 0;         // metres per pixel
+    std::optional<double> check; // metres; none without a check buoy
+};
+std::optional<PixelWorth> pixelWorth(const ActiveGrid& grid, const ScreenPoint& at);
+// "± 0.09 m a pixel here; the grid's check ± 0.02 m".
+QString pixelWorthText(const PixelWorth& w);
+
 struct LiveReadout {
     QString xtwips, ytwips, xposition, yposition, VerifyDistance;
 };

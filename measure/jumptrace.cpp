@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <cmath>
+
 namespace korvel
 {
 
@@ -53,6 +55,10 @@ QString traceLine(const JumpTrace& t)
         f << QStringLiteral("impact=%1,%2").arg(p.x()).arg(p.y())
           << QStringLiteral("pixel=%1,%2").arg(p.x() / 15).arg(p.y() / 15);
     }
+    if (t.perPixel)
+        f << QStringLiteral("perpixel=%1").arg(*t.perPixel, 0, 'f', 4);
+    if (t.check)
+        f << QStringLiteral("check=%1").arg(*t.check, 0, 'f', 4);
     return f.join(QLatin1Char('\t'));
 }
 
@@ -84,6 +90,10 @@ std::optional<JumpTrace> parseTraceLine(const QString& line)
             t.grid = ok && g >= 1 && g <= 3 ? g : 0;
         } else if (name == QLatin1String("gridfile")) {
             t.gridFile = value;
+        } else if (name == QLatin1String("perpixel") || name == QLatin1String("check")) {
+            const double v = value.toDouble(&ok);
+            if (ok && std::isfinite(v) && v >= 0)
+                (name == QLatin1String("check") ? t.check : t.perPixel) = v;
         } else if (name == QLatin1String("impact")) {
             const QStringList xy = value.split(QLatin1Char(','));
             bool okY = false;
@@ -136,6 +146,11 @@ QString traceSummary(const JumpTrace& t)
     if (t.grid > 0)
         s << (t.gridFile.isEmpty() ? QStringLiteral("Grid %1").arg(t.grid)
                                    : QStringLiteral("Grid %1: %2").arg(t.grid).arg(t.gridFile));
+    if (t.perPixel)
+        s << (t.check ? QStringLiteral("A pixel: \u00b1 %1 m; the grid's check \u00b1 %2 m")
+                            .arg(*t.perPixel, 0, 'f', 2)
+                            .arg(*t.check, 0, 'f', 2)
+                      : QStringLiteral("A pixel: \u00b1 %1 m").arg(*t.perPixel, 0, 'f', 2));
     if (t.impactTwips)
         s << QStringLiteral("Impact: pixel %1, %2 (twips %3, %4)")
                  .arg(t.impactTwips->x() / 15)

@@ -25,6 +25,9 @@ struct JumpTrace {
     int grid = 0;
     QString gridFile;
     std::optional<QPoint> impactTwips; // none for a fall, a pass, another grid's distance
+    // Metres the distance moves for one pixel there, and the grid's check
+    // buoy miss carried to the impact.
+    std::optional<double> perPixel, check;
 };
 
 // The trace file of a results file.

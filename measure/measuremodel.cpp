@@ -445,9 +445,14 @@ bool MeasureModel::Record()
         trace.picture = m_pictureSource;
         trace.grid = m_grid.number;
         trace.gridFile = m_grids.gridFile[m_grid.number];
-        if (measured && m_impact)
+        if (measured && m_impact) {
             trace.impactTwips =
                 QPoint(int(std::lround(m_impact->x)), int(std::lround(m_impact->y)));
+            if (const auto worth = impactWorth()) {
+                trace.perPixel = worth->perPixel;
+                trace.check = worth->check;
+            }
+        }
         if (const FileResult r = appendTrace(m_shared.ResultsFile, trace); !r)
             m_prompt.message(QStringLiteral("The jump is recorded, but its trace (which video, "
                                             "frame, grid and impact) could not be written:\n%1\n%2")

@@ -114,6 +114,12 @@ public:
     void nudge(NudgeDirection dir);
     // The impact clicked on the current frame, if any.
     std::optional<ScreenPoint> impact() const { return m_impact; }
+    // What one pixel is worth at the impact on the grid in use, beside the
+    // distance: the operator sees how much a click a pixel off would change.
+    std::optional<PixelWorth> impactWorth() const
+    {
+        return m_impact ? pixelWorth(m_grid, *m_impact) : std::nullopt;
+    }
     // The marks as last drawn; shown while impactLinesVisible().
     const ImpactMark& impactMark() const { return m_mark; }
     bool impactLinesVisible() const { return m_impact.has_value(); }

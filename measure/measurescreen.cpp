@@ -235,6 +235,10 @@ QWidget* MeasureScreen::buildPanel()
         distances->addWidget(e, 1, column++);
     }
     v->addLayout(distances);
+    m_pixelWorth = make<QLabel>(panel, C::PixelWorthLabel);
+    m_pixelWorth->setAlignment(Qt::AlignCenter);
+    m_pixelWorth->setWordWrap(true);
+    v->addWidget(m_pixelWorth);
     m_barefoot = box(panel, C::BarefootIndicator, true);
     v->addWidget(m_barefoot);
 
@@ -610,6 +614,8 @@ QString MeasureScreen::writePicture(const QString& path) const
 void MeasureScreen::sync()
 {
     m_binder.sync();
+    const auto worth = m_model.impactWorth();
+    m_pixelWorth->setText(worth ? pixelWorthText(*worth) : QString());
     m_setGrid->setVisible(m_model.setGridVisible());
     m_setGrid->setText(m_model.setGridCaption());
     m_verify->setText(m_model.verifyCaption());

@@ -107,6 +107,7 @@ private:
     PictureView* m_picture = nullptr;
     BoxBinder<MeasureControl> m_binder{m_model, [this] { sync(); }};
     QLineEdit* m_comment = nullptr;
+    QLabel* m_pixelWorth = nullptr;
     QLineEdit* m_barefoot = nullptr;
     QLineEdit* m_gridDescription = nullptr;
     std::array<QLineEdit*, 5> m_readouts{};

@@ -57,6 +57,9 @@ int runMeasure(const QStringList& args)
             return 1;
         }
         out(measuredJumpText(*d, jump.barefoot, false, QString()));
+        // What a pixel is worth there, on a line of its own.
+        if (const auto worth = pixelWorth(grid, {x, y}))
+            out(pixelWorthText(*worth));
         return 0;
     });
 }
@@ -69,7 +72,9 @@ QList<Command> measureCommands()
         {"measure",
          "  measure FILE.ipt x y [--type normal|sitski|barefoot] [--right-to-left]\n"
          "      The impact at screen x, y (twips) on that grid, as the results line\n"
-         "      writes it after \" - \": metres, feet and the three bracketed groups.",
+         "      writes it after \" - \": metres, feet and the three bracketed groups;\n"
+         "      then how far the distance moves for one pixel there, and the grid's\n"
+         "      check buoy miss carried to that point.",
          runMeasure},
     };
 }

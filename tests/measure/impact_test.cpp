@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using namespace korvel;
 using korvel::test::flatGrid;
@@ -264,4 +265,72 @@ TEST(Colours, SettingNamesToColours)
     EXPECT_EQ(labelColour("default"), kWhite);
     EXPECT_EQ(labelColour("yellow"), 0xFFFF00u);
     EXPECT_EQ(labelColour("black"), 0x000000u);
+}
+
+// What a pixel is worth, against the distance itself: on random grids of
+// varied perspective, at random points of the water, moving the impact one
+// pixel in each of 720 directions moves the distance at most by the figure
+// shown, and by nearly that much in the worst one. The check buoy's miss,
+// in pixels, carries as many pixels' worth.
+TEST(PixelWorth, MatchesTheDistanceMovedByOnePixelOnRandomGrids)
+{
+    std::mt19937 random(20261209);
+    auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    int tried = 0;
+    for (int g = 0; g < 40; ++g) {
+        ActiveGrid grid;
+        Coefficients& c = grid.c;
+        c[1] = uniform(-50, 50);
+        c[2] = uniform(0.003, 0.02);
+        c[3] = uniform(-0.004, 0.004);
+        c[4] = uniform(-2e-5, 2e-5);
+        c[5] = uniform(0, 1.5e-4); // far side of the lake higher up: smaller
+        c[6] = uniform(-50, 50);
+        c[7] = uniform(-0.004, 0.004);
+        c[8] = uniform(-0.02, -0.003);
+        grid.jump = {uniform(-30, 30), uniform(-30, 30)};
+        const std::array<ScreenPoint, 4> corners{
+            {{1000, 1000}, {8600, 1000}, {1000, 6200}, {8600, 6200}}};
+        for (int slot = 1; slot <= 4; ++slot)
+            grid.buoyScreen[slot] = corners[slot - 1];
+        const double missX = uniform(-45, 45), missY = uniform(-45, 45); // up to 3 pixels
+        const ScreenPoint checkAt{uniform(2000, 7600), uniform(2000, 5200)};
+        const auto checkSurvey = ScreenToSurvey(c, checkAt.x, checkAt.y);
+        ASSERT_TRUE(checkSurvey);
+        grid.checkSurvey = *checkSurvey;
+        grid.checkScreen = ScreenPoint{checkAt.x + missX, checkAt.y + missY};
+
+        for (int k = 0; k < 10; ++k) {
+            const ScreenPoint at{uniform(1500, 8100), uniform(1500, 5700)};
+            const auto worth = pixelWorth(grid, at);
+            if (!worth)
+                continue; // beyond this grid's horizon
+            const auto d0 = distance_calculation(c, grid.jump, at.x, at.y, false, false);
+            ASSERT_TRUE(d0);
+            double largest = 0;
+            for (int a = 0; a < 720; ++a) {
+                const double t = a * M_PI / 360;
+                const auto d = distance_calculation(c, grid.jump, at.x + 15 * std::cos(t),
+                                                    at.y + 15 * std::sin(t), false, false);
+                ASSERT_TRUE(d);
+                largest = std::max(largest, std::abs(d->d - d0->d));
+            }
+            EXPECT_NEAR(worth->perPixel, largest, 0.02 * largest + 1e-6)
+                << "grid " << g << " at " << at.x << "," << at.y;
+            ASSERT_TRUE(worth->check);
+            EXPECT_NEAR(*worth->check, std::hypot(missX, missY) / 15 * largest,
+                        0.03 * *worth->check + 1e-6);
+            ++tried;
+        }
+    }
+    EXPECT_GT(tried, 200) << "enough points on the water";
+}
+
+TEST(PixelWorth, SaidInMetresWithTheCheckWhenThereIsOne)
+{
+    EXPECT_EQ(pixelWorthText({0.0912, std::nullopt}), "\u00b1 0.09 m a pixel here");
+    EXPECT_EQ(pixelWorthText({0.0912, 0.0251}),
+              "\u00b1 0.09 m a pixel here; the grid's check \u00b1 0.03 m");
 }

@@ -29,12 +29,16 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
                         "/prog/currentcapture.bmp",
                         2,
                         "/grids/north.ipt",
-                        QPoint(4530, 3120)};
-    JumpTrace fromClipboard{kLine, {}, {}, "clipboard", 1, "/grids/south.ipt", QPoint(15, 30)};
-    JumpTrace fall{"12-07-2026 14:05:00 Ann Lee  jump 1 -  Fall", {}, {}, {}, 1, {}, {}};
+                        QPoint(4530, 3120),
+                        0.0912,
+                        0.0251};
+    JumpTrace fromClipboard{kLine,          {},   {}, "clipboard", 1, "/grids/south.ipt",
+                            QPoint(15, 30), 0.05, {}};
+    JumpTrace fall{"12-07-2026 14:05:00 Ann Lee  jump 1 -  Fall", {}, {}, {}, 1, {}, {}, {}, {}};
     // Letters a path may have on the disk, and a tab or line break that would
     // break the line: kept, and made blanks.
-    JumpTrace oddNames{kLine, "/videos/Łucja Ørsted\tjump1.avi", 0, {}, 3, "/grids/a\nb.ipt", {}};
+    JumpTrace oddNames{
+        kLine, "/videos/Łucja Ørsted\tjump1.avi", 0, {}, 3, "/grids/a\nb.ipt", {}, {}, {}};
     for (const Case& c :
          {Case{"from a video", fromVideo}, Case{"from the clipboard", fromClipboard},
           Case{"a fall", fall}, Case{"odd names", oddNames}}) {
@@ -50,8 +54,13 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
         EXPECT_EQ(back->grid, c.trace.grid);
         EXPECT_EQ(back->gridFile, QString(c.trace.gridFile).replace('\n', ' '));
         EXPECT_EQ(back->impactTwips, c.trace.impactTwips);
+        EXPECT_EQ(back->perPixel.has_value(), c.trace.perPixel.has_value());
+        EXPECT_NEAR(back->perPixel.value_or(0), c.trace.perPixel.value_or(0), 1e-9);
+        EXPECT_EQ(back->check.has_value(), c.trace.check.has_value());
+        EXPECT_NEAR(back->check.value_or(0), c.trace.check.value_or(0), 1e-9);
     }
-    EXPECT_TRUE(traceLine(fromVideo).endsWith("\timpact=4530,3120\tpixel=302,208"));
+    EXPECT_TRUE(traceLine(fromVideo).endsWith(
+        "\timpact=4530,3120\tpixel=302,208\tperpixel=0.0912\tcheck=0.0251"));
 }
 
 TEST(JumpTrace, TheLatestTraceOfALineIsFoundAndDamageIsPassedOver)
@@ -59,9 +68,10 @@ TEST(JumpTrace, TheLatestTraceOfALineIsFoundAndDamageIsPassedOver)
     test::TestDir t;
     const QString results = t.file("JumpMeasurementResults120726.txt");
     EXPECT_FALSE(findTrace(results, kLine)) << "no trace file yet";
-    JumpTrace first{kLine, "/v/first.avi", 10, {}, 1, {}, {}};
-    JumpTrace other{kLine.left(20) + "Ann Lee  jump 1 -  Fall", "/v/other.avi", 5, {}, 1, {}, {}};
-    JumpTrace again{kLine, "/v/again.avi", 12, {}, 1, {}, {}};
+    JumpTrace first{kLine, "/v/first.avi", 10, {}, 1, {}, {}, {}, {}};
+    JumpTrace other{
+        kLine.left(20) + "Ann Lee  jump 1 -  Fall", "/v/other.avi", 5, {}, 1, {}, {}, {}, {}};
+    JumpTrace again{kLine, "/v/again.avi", 12, {}, 1, {}, {}, {}, {}};
     ASSERT_TRUE(appendTrace(results, first));
     {
         QFile f(traceFilePath(results));

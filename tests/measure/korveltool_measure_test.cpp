@@ -1,8 +1,10 @@
 #include "grid/gridfile.h"
 #include "measure/measuremodel.h"
 #include "tests/measure/measurefixture.h"
+
 #include "tests/support/testdir.h"
 #include "tests/support/toolrun.h"
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -60,11 +62,16 @@ TEST(KorvelToolMeasure, PrintsTheResultTextRecordWrites)
     for (const Case& c : cases) {
         const ToolRun r = tool(QStringList{"measure", path, "4530", "3120"} + c.options);
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
-        EXPECT_EQ(r.out, QString(c.expected) + "\n");
+        const QStringList lines = r.out.split('\n');
+        ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+        EXPECT_EQ(lines[0], QString(c.expected));
         // The same text the screen's Record puts into the results line.
         const auto d = impactDistance(grid, c.jump, test::kJaneRoeImpact);
         ASSERT_TRUE(d);
-        EXPECT_EQ(r.out.chopped(1), measuredJumpText(*d, c.jump.barefoot, false, {}));
+        EXPECT_EQ(lines[0], measuredJumpText(*d, c.jump.barefoot, false, {}));
+        // And what a pixel is worth there.
+        EXPECT_TRUE(lines[1].contains(QRegularExpression("^\u00b1 \\d+\\.\\d\\d m a pixel here")))
+            << lines[1].toStdString();
     }
 }
 

@@ -146,6 +146,8 @@ TEST(MeasureModel, EveryRecordedResultTracesWhatItWasMeasuredFrom)
     EXPECT_EQ(fromVideo->gridFile, b.dir.file("north.ipt"));
     EXPECT_EQ(fromVideo->impactTwips, QPoint(int(std::lround(test::kJaneRoeImpact.x)),
                                              int(std::lround(test::kJaneRoeImpact.y))));
+    ASSERT_TRUE(fromVideo->perPixel.has_value());
+    EXPECT_NEAR(*fromVideo->perPixel, b.model->impactWorth().value_or(PixelWorth{}).perPixel, 1e-4);
 
     // The next picture, loaded from a file: the jump's video is not its source.
     b.model->Clear();

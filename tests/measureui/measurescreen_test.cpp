@@ -484,6 +484,9 @@ TEST(MeasureScreen, TheResultsViewerOpensWhatALineWasMeasuredFrom)
     op.typeSkier("Jane Roe");
     const QString picture = op.loadSampleJump();
     op.clickPixel(op.scene.impact->click());
+    // Beside the distance, what a pixel is worth there.
+    EXPECT_TRUE(op.find<QLabel>("lblPixelWorth")->text().startsWith(QString::fromUtf8("\u00b1 0.")))
+        << op.find<QLabel>("lblPixelWorth")->text().toStdString();
     op.press("Record");
     // A line of the day from before traces were kept.
     ASSERT_TRUE(
