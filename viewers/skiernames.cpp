@@ -56,14 +56,6 @@ QStringList namesOfLine(const QString& line)
     return names;
 }
 
-QStringList skierList(const QStringList& lines)
-{
-    QStringList names;
-    for (const QString& line : lines)
-        names << namesOfLine(line);
-    return names;
-}
-
 namespace
 {
 

@@ -54,9 +54,6 @@ QString skierDisplayName(const QString& line);
 // blank-only line holds none.
 QStringList namesOfLine(const QString& line);
 
-// The names of the lines, in file order.
-QStringList skierList(const QStringList& lines);
-
 // A names file read as the tournament office saved it: rich text through the
 // reader, plain text as UTF-8 when it is valid UTF-8 and else as Windows-1252.
 // Every line is made single-byte (singleByteText), so a name is written in the
