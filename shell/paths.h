@@ -32,9 +32,9 @@ QString fileNameStem(const QString& skier);
 // comma, a path separator, ".." or a control character is replaced by a
 // blank, and a letter outside the single-byte code page becomes its base
 // letter (singleByteText); the message says which the operator typed and
-// what the name became. Empty message: the name was fine. The capture screen's name box and the fix
-// of a name after a duplicate recording both go through here, so the video's name and the skier's
-// name never differ.
+// what the name became. Empty message: the name was fine. The capture
+// screen's name box and the fix of a name after a duplicate recording both go
+// through here, so the video's name and the skier's name never differ.
 struct SkierNameCheck {
     QString name;
     QString message;
