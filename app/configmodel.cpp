@@ -8,6 +8,7 @@
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
+#include "viewers/skiernames.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -130,22 +131,6 @@ QString startLensor()
     if (!QProcess::startDetached(program, {}))
         return QStringLiteral("The screen magnifier %1 could not be started.").arg(program);
     return {};
-}
-
-QStringList commaSeparatedNames(const QStringList& lines)
-{
-    QStringList names;
-    for (const QString& line : lines) {
-        for (QString field : line.split(QLatin1Char(','))) {
-            field = field.trimmed();
-            if (field.size() >= 2 && field.startsWith(QLatin1Char('"')) &&
-                field.endsWith(QLatin1Char('"')))
-                field = field.mid(1, field.size() - 2).trimmed();
-            if (!field.isEmpty())
-                names << field;
-        }
-    }
-    return names;
 }
 
 ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt, GridState& grids,
@@ -482,14 +467,20 @@ void ConfigModel::loadSkierNames()
     const QString file = text(ConfigText::SkierNameFile);
     if (file.isEmpty())
         return;
-    QString error;
-    const std::optional<QStringList> lines = readLines(file, &error);
-    if (!lines) {
+    // Read as the import reads a names file, so both give the same names.
+    const SkierNames read = readSkierNames(file);
+    if (!read.error.isEmpty()) {
         m_prompt.message(QStringLiteral("Names not loaded, check file name and path"));
         return;
     }
+    const QString mended = mendedNamesMessage(file, read.mended);
+    if (!mended.isEmpty())
+        m_prompt.message(mended, QString(), Icon::Information);
+    QStringList names;
+    for (const QString& name : read.names)
+        names << name.trimmed(); // "Roe, Jane" lists as "Jane Roe", not " Jane Roe"
     if (m_listener)
-        m_listener->skierNamesLoaded(commaSeparatedNames(*lines));
+        m_listener->skierNamesLoaded(names);
 }
 
 void ConfigModel::exitAndSave()

@@ -271,9 +271,4 @@ private:
         ConfigOption::OptVideoAsk};
 };
 
-// The entries of a names file for the measure screen: every comma-separated
-// field, line ends separating fields too, blanks and quotes around each taken
-// off, empty ones left out.
-QStringList commaSeparatedNames(const QStringList& lines);
-
 } // namespace korvel

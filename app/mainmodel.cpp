@@ -250,6 +250,8 @@ void MainModel::importNames()
         m_prompt.message(r.error, QString(), Icon::Exclamation);
         return;
     }
+    if (!r.mended.isEmpty())
+        m_prompt.message(r.mended, QString(), Icon::Information);
     m_screens.setCaptureSkierName(r.firstName);
 }
 

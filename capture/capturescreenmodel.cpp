@@ -54,13 +54,8 @@ void CaptureScreenModel::load()
     m_shared.ProgramDrive = programDrive();
     const QString names = skierNamesPath();
     if (PathExists(names, PathKind::File)) {
-        QFile f(names);
-        if (f.open(QIODevice::ReadOnly)) {
-            const QString first =
-                fromSingleByte(f.readLine()).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-            if (!first.isEmpty())
-                setSkierName(skierDisplayName(first));
-        }
+        if (const std::optional<QString> first = firstSkierName(names))
+            setSkierName(*first);
     } else {
         setSkierName(QStringLiteral("Skier Name"));
     }

@@ -66,7 +66,11 @@ PreviewForm::PreviewForm(CaptureScreenModel& model, CaptureControl& control, QWi
 
     auto* side = new QVBoxLayout;
     auto* form = new QFormLayout;
-    form->addRow(m_binder.bind(C::SkierName, make<QLineEdit>(this, C::SkierName)));
+    m_skierName = m_binder.bind(C::SkierName, make<QLineEdit>(this, C::SkierName));
+    // A double click on the name picks one from the names file, as the
+    // button below does.
+    m_skierName->installEventFilter(this);
+    form->addRow(m_skierName);
     form->addRow(make<QLabel>(this, C::AttemptLabel),
                  m_binder.bind(C::Pass, make<QLineEdit>(this, C::Pass)));
     side->addLayout(form);
@@ -183,6 +187,15 @@ void PreviewForm::keyPressEvent(QKeyEvent* e)
         return;
     }
     QWidget::keyPressEvent(e);
+}
+
+bool PreviewForm::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_skierName && e->type() == QEvent::MouseButtonDblClick) {
+        m_model.selectNameFromFile();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void PreviewForm::closeEvent(QCloseEvent* e)

@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTimer;
 
@@ -52,11 +53,13 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     CaptureScreenModel& m_model;
     BoxBinder<PreviewControl> m_binder;
     PreviewView* m_view = nullptr;
+    QLineEdit* m_skierName = nullptr;
     QComboBox* m_times = nullptr;
     QPushButton *m_start = nullptr, *m_contact = nullptr, *m_end = nullptr;
     QPushButton *m_goToTimer = nullptr, *m_goSetup = nullptr, *m_getName = nullptr;

@@ -1,7 +1,7 @@
 // A skier names file as a tournament office sends it (plain text in any
 // encoding, rich text from a word processor, or a wrong file chosen by
-// mistake): brought in as the configuration screen does, then read back as
-// the skier list the capture screen offers.
+// mistake): brought in as the main screen's import does, and read as the
+// skier list and the configuration's names file are.
 
 #include "fuzz/fuzzfiles.h"
 #include "shell/textfile.h"
@@ -31,15 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     QFile::remove(target);
     const NamesImport imported = importSkierNames(source, target);
-    const SkierNames read = readSkierNames(imported ? target : source);
-    // The list shows a name for every line that holds one, the first of them
-    // being the name the import handed to the capture screen (as the
-    // single-byte file holds it).
-    const QString first = fromSingleByte(toSingleByte(imported.firstName));
-    if (imported && !first.trimmed().isEmpty() &&
-        (read.names.isEmpty() || read.names.first() != first))
+    const SkierNames read = readSkierNames(source);
+    // The first name the import hands to the capture screen is the first of
+    // the list the same file gives, and every name is single-byte already.
+    if (imported && !imported.firstName.trimmed().isEmpty() &&
+        (read.names.isEmpty() || read.names.first() != imported.firstName))
         __builtin_trap();
     for (const QString& name : read.names)
-        (void)skierDisplayName(name);
+        if (fromSingleByte(toSingleByte(name)) != name)
+            __builtin_trap();
+    if (imported)
+        (void)readSkierNames(target);
     return 0;
 }

@@ -103,8 +103,19 @@ void MeasureModel::setText(MeasureControl box, const QString& text)
     if (!isMeasureBox(box) || box == MeasureControl::BarefootIndicator ||
         box == MeasureControl::GridDescription)
         return; // shown from the configuration and the grid, not typed
-    const bool newSkier = box == MeasureControl::SkierName && text != m_texts[box];
-    m_texts[box] = text;
+    QString typed = text;
+    if (box == MeasureControl::SkierName) {
+        // The name goes into the results, the log, the exchange files and the
+        // picture's file name alike: made single-byte here, once, and said.
+        const SingleByteText single = singleByteText(text);
+        if (!single.changes.isEmpty()) {
+            typed = single.text;
+            m_prompt.message(singleByteNameMessage(typed, single.changes),
+                             QStringLiteral("Input Error"));
+        }
+    }
+    const bool newSkier = box == MeasureControl::SkierName && typed != m_texts[box];
+    m_texts[box] = typed;
     if (newSkier) {
         m_texts[MeasureControl::JumpNo] = QStringLiteral("1");
         m_texts[MeasureControl::Distance] = QString();

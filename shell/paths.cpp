@@ -1,6 +1,7 @@
 #include "shell/paths.h"
 
 #include "shell/settings.h"
+#include "shell/textfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,7 +115,10 @@ QString exchangeFolder(const Settings& settings)
 
 SkierNameCheck checkSkierName(const QString& text)
 {
-    SkierNameCheck c{text, {}};
+    // Mended first, so a wide comma or slash from another script's keyboard
+    // meets the rules below as the plain one it becomes.
+    const SingleByteText single = singleByteText(text);
+    SkierNameCheck c{single.text, {}};
     auto refuse = [&](const QString& what, const QString& message) {
         if (!c.name.contains(what))
             return;
@@ -138,7 +142,20 @@ SkierNameCheck checkSkierName(const QString& text)
             ch = QLatin1Char(' ');
         }
     }
+    if (!single.changes.isEmpty()) {
+        const QString mended = singleByteNameMessage(c.name, single.changes);
+        c.message = c.message.isEmpty() ? mended : c.message + QLatin1Char('\n') + mended;
+    }
     return c;
+}
+
+QString singleByteNameMessage(const QString& name,
+                              const QList<std::pair<QString, QString>>& changes)
+{
+    return QStringLiteral("The skier's name is kept as \"%1\": the results, the log and the "
+                          "scoring program's files hold only the letters of the Windows code "
+                          "page 1252 (%2).")
+        .arg(name, describeSingleByteChanges(changes));
 }
 
 QString fileNameStem(const QString& skier)

@@ -2,7 +2,10 @@
 // Folders and paths: the program folder, the exchange folder of the scoring
 // program, and joining folder and name the one way the whole program does.
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 namespace korvel
 {
@@ -27,15 +30,21 @@ QString fileNameStem(const QString& skier);
 
 // A skier name as typed, made safe for a file name in the video folder: a
 // comma, a path separator, ".." or a control character is replaced by a
-// blank; the message says which the operator typed. Empty message: the name
-// was fine. The capture screen's name box and the fix of a name after a
-// duplicate recording both go through here, so the video's name and the
-// skier's name never differ.
+// blank, and a letter outside the single-byte code page becomes its base
+// letter (singleByteText); the message says which the operator typed and
+// what the name became. Empty message: the name was fine. The capture
+// screen's name box and the fix of a name after a duplicate recording both go
+// through here, so the video's name and the skier's name never differ.
 struct SkierNameCheck {
     QString name;
     QString message;
 };
 SkierNameCheck checkSkierName(const QString& text);
+
+// What the operator is told when a typed name was made single-byte: the name
+// kept and each letter changed (the changes of singleByteText).
+QString singleByteNameMessage(const QString& name,
+                              const QList<std::pair<QString, QString>>& changes);
 
 // The user's own folder of korvel's files (~/.local/share/korvel): the first
 // run's sample tournament, and the program folder of an installed copy.

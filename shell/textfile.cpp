@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -65,6 +66,133 @@ QString fromSingleByte(const QByteArray& bytes)
             out.append(QChar(b));
     }
     return out;
+}
+
+namespace
+{
+
+bool inCodePage(char32_t u)
+{
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return true;
+    return std::find(kCp1252High.begin(), kCp1252High.end(), u) != kCp1252High.end();
+}
+
+bool isMark(char32_t u)
+{
+    switch (QChar::category(u)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Letters a decomposition does not reach: their stroke or bar is part of the
+// letter, not a mark on it.
+struct Plain {
+    char32_t letter;
+    const char* plain;
+};
+constexpr Plain kPlainLetters[] = {
+    {0x0110, "D"},
+    {0x0111, "d"},
+    {0x0126, "H"},
+    {0x0127, "h"},
+    {0x0131, "i"},
+    {0x0138, "k"},
+    {0x0141, "L"},
+    {0x0142, "l"},
+    {0x014A, "N"},
+    {0x014B, "n"},
+    {0x0166, "T"},
+    {0x0167, "t"},
+    {0x0180, "b"},
+    {0x0181, "B"},
+    {0x0189, "D"},
+    {0x0197, "I"},
+    {0x019A, "l"},
+    {0x01B5, "Z"},
+    {0x01B6, "z"},
+    {0x01E4, "G"},
+    {0x01E5, "g"},
+    {0x0237, "j"},
+    {0x0268, "i"},
+    {0x0254, "o"},
+    {0x018F, "E"},
+    {0x0259, "e"},
+    {0x1E9E, "SS"},
+    // Dashes and hyphens beyond the code page's two.
+    {0x2010, "-"},
+    {0x2011, "-"},
+    {0x2012, "-"},
+    {0x2015, "-"},
+    {0x2212, "-"},
+    // Apostrophes as typed on phones and in Polynesian and Hawaiian names.
+    {0x02BB, "'"},
+    {0x02BC, "'"},
+    {0x02B9, "'"},
+    {0x2032, "'"},
+};
+
+// The code page's text for one character outside it: its base letters after
+// a compatibility decomposition ("ễ" -> "e", "ﬁ" -> "fi"), a letter of the
+// table, or nothing.
+QString plainFor(char32_t u)
+{
+    for (const Plain& p : kPlainLetters)
+        if (p.letter == u)
+            return QString::fromLatin1(p.plain);
+    const QString decomposed = QString::fromUcs4(&u, 1).normalized(QString::NormalizationForm_KD);
+    QString out;
+    for (const char32_t d : decomposed.toUcs4()) {
+        if (isMark(d))
+            continue;
+        if (inCodePage(d)) {
+            out += QString::fromUcs4(&d, 1);
+            continue;
+        }
+        bool table = false;
+        for (const Plain& p : kPlainLetters)
+            if (p.letter == d) {
+                out += QString::fromLatin1(p.plain);
+                table = true;
+            }
+        if (!table)
+            return {}; // a letter of another script: no base letter to give
+    }
+    return out;
+}
+
+} // namespace
+
+SingleByteText singleByteText(const QString& text)
+{
+    SingleByteText r;
+    r.text.reserve(text.size());
+    for (const char32_t u : text.toUcs4()) {
+        if (inCodePage(u)) {
+            r.text += QString::fromUcs4(&u, 1);
+            continue;
+        }
+        const QString plain = plainFor(u);
+        r.text += plain;
+        const std::pair<QString, QString> change{QString::fromUcs4(&u, 1), plain};
+        if (!r.changes.contains(change))
+            r.changes << change;
+    }
+    return r;
+}
+
+QString describeSingleByteChanges(const QList<std::pair<QString, QString>>& changes)
+{
+    QStringList parts;
+    for (const auto& [from, to] : changes)
+        parts << (to.isEmpty() ? QStringLiteral("\"%1\" is left out").arg(from)
+                               : QStringLiteral("\"%1\" becomes \"%2\"").arg(from, to));
+    return parts.join(QStringLiteral(", "));
 }
 
 QByteArray crlfLines(const QStringList& lines)

@@ -5,11 +5,13 @@
 // failure comes back as a reason the operator can read.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace korvel
 {
@@ -18,6 +20,21 @@ namespace korvel
 // in 0x80..0x9F; anything else becomes "?".
 QByteArray toSingleByte(const QString& text);
 QString fromSingleByte(const QByteArray& bytes);
+
+// A skier's name goes into file names and into every line korvel writes, so
+// it must be the same in both: a name is made single-byte where it is typed
+// or read, never turned into "?" on the way out. Letters of the code page
+// stay; others become their base letter ("ř" -> "r", "ễ" -> "e", "Ł" -> "L"),
+// and what has none ("Ж", "中") is left out. changes lists each altered
+// character once, as "Ł" -> "L" ("ж" -> "" for one left out), in text order.
+struct SingleByteText {
+    QString text;
+    QList<std::pair<QString, QString>> changes;
+};
+SingleByteText singleByteText(const QString& text);
+
+// The changes of singleByteText for a message: "Ł" becomes "L", "ж" is left out.
+QString describeSingleByteChanges(const QList<std::pair<QString, QString>>& changes);
 
 // Lines joined, each ended by CR LF.
 QByteArray crlfLines(const QStringList& lines);

@@ -3,6 +3,8 @@
 #include "shell/namedwidgets.h"
 #include "shell/prompt.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,17 +26,59 @@ SelectSkierScreen::SelectSkierScreen(Prompt& prompt, QWidget* parent, const QStr
     noSelection->setAutoDefault(false);
     v->addWidget(noSelection, 0, Qt::AlignRight);
 
-    connect(m_skiers, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        m_chosen = item->text();
-        emit skierChosen(item->text());
-        accept();
-    });
+    connect(m_skiers, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { choose(item->text()); });
+    m_skiers->installEventFilter(this);
     connect(noSelection, &QPushButton::clicked, this, &QDialog::reject);
     resize(320, 420);
 }
 
+void SelectSkierScreen::choose(const QString& name)
+{
+    m_chosen = name;
+    emit skierChosen(name);
+    accept();
+}
+
+bool SelectSkierScreen::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_skiers && e->type() == QEvent::KeyPress)
+        return typeAhead(static_cast<QKeyEvent*>(e));
+    return QDialog::eventFilter(watched, e);
+}
+
+bool SelectSkierScreen::typeAhead(QKeyEvent* key)
+{
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (QListWidgetItem* item = m_skiers->currentItem(); item && item->isSelected())
+            choose(item->text());
+        return true;
+    }
+    if (key->key() == Qt::Key_Backspace) {
+        m_typed.chop(1);
+    } else {
+        const QString text = key->text();
+        if (text.isEmpty() || !text.at(0).isPrint() || (key->modifiers() & Qt::ControlModifier))
+            return false; // arrows, page keys and Escape work as ever
+        // A pause starts a new name, as in any list that finds by typing.
+        if (!m_sinceKey.isValid() ||
+            m_sinceKey.elapsed() > 4 * QApplication::keyboardInputInterval())
+            m_typed.clear();
+        m_typed += text;
+    }
+    m_sinceKey.start();
+    QStringList names;
+    for (int i = 0; i < m_skiers->count(); ++i)
+        names << m_skiers->item(i)->text();
+    const int found = typeAheadMatch(names, m_typed);
+    if (found >= 0)
+        m_skiers->setCurrentRow(found);
+    return true;
+}
+
 void SelectSkierScreen::load()
 {
+    m_typed.clear();
     m_skiers->clear();
     const SkierNames names = readSkierNames(m_namesPath);
     if (!names.error.isEmpty()) {

@@ -1,14 +1,18 @@
 #pragma once
 // "Select A Skier" (frmSelectSkier): the names of the skier names file, for
 // the capture screen's next skier. Each showing reads the file afresh, so an
-// import made meanwhile is listed.
+// import made meanwhile is listed. Typing the first letters of a name (given
+// name or surname) selects it, and Enter takes the selected name as a double
+// click does.
 
 #include "viewers/skiernames.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <optional>
 
+class QKeyEvent;
 class QListWidget;
 
 namespace korvel
@@ -37,12 +41,19 @@ signals:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     Prompt& m_prompt;
     QString m_namesPath;
     QListWidget* m_skiers = nullptr;
     std::optional<QString> m_chosen;
+    // The letters typed since the list was shown or since the last pause.
+    QString m_typed;
+    QElapsedTimer m_sinceKey;
+
+    void choose(const QString& name);
+    bool typeAhead(QKeyEvent* key);
 };
 
 } // namespace korvel

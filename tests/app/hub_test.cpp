@@ -439,13 +439,27 @@ TEST(Configuration, ExitWritesTheConfigurationLineAndHandsOverTheNames)
     Lake lake;
     lake.settings->save("WSTIMS", "1");
     lake.settings->save("TournamentName", "Lake Cup");
+    // A start list saved as UTF-8, one "Surname,Given" a line, as the import
+    // of the main screen reads it; a letter the files cannot carry is mended
+    // and said.
     const QString names = lake.dir.file("names.txt");
-    ASSERT_TRUE(writeLines(names, {"Roe, Jane", "", "\"Doe\",John ", ""}));
+    {
+        QFile f(names);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Roe, Jane\r\n\r\n\"Doe\",John \r\nZo\xC3\xAB,Anna\r\nNowak,\xC5\x81ukasz\r\n\r\n");
+    }
     Session run(lake);
     run.start();
     run.configModel.load();
     run.configModel.setText(ConfigText::SkierNameFile, names);
+    lake.prompt.expectMessage(
+        "Some names in " + names +
+            " hold letters that the results, the log and the scoring program's files cannot "
+            "carry (Windows code page 1252). They are used as:\n" +
+            QStringLiteral("Łukasz Nowak -> Lukasz Nowak"),
+        QString(), Icon::Information);
     run.configModel.exitAndSave();
+    EXPECT_TRUE(lake.prompt.done());
     const QStringList results = lake.fileLines(run.shared.ResultsFile);
     ASSERT_EQ(results.size(), 1);
     EXPECT_TRUE(
@@ -453,7 +467,8 @@ TEST(Configuration, ExitWritesTheConfigurationLineAndHandsOverTheNames)
             .match(results[0])
             .hasMatch())
         << results[0].toStdString();
-    EXPECT_EQ(run.config.names, QStringList({"Roe", "Jane", "Doe", "John"}));
+    EXPECT_EQ(run.config.names,
+              QStringList({"Jane Roe", "Doe", "John", QStringLiteral("Anna Zoë"), "Lukasz Nowak"}));
     EXPECT_EQ(run.config.getName, true);
     EXPECT_TRUE(run.config.mainShown);
     EXPECT_EQ(run.shared.CapturesDir, lake.videos + "/");

@@ -129,7 +129,17 @@ TEST_F(CaptureScreenFixture, SkierNamesThatWouldLeaveTheVideoFolderAreMended)
          {Case{"Doe,John", "Doe John", "Sorry, you cannot use the \",\" character in this box"},
           Case{"../../etc/x", "    etc x", "Sorry, you cannot use the \"/\" character in this box"},
           Case{"..", " ", "Sorry, you cannot use \"..\" in this box"},
-          Case{"Jo\tDoe", "Jo Doe", "Sorry, you cannot use control characters in this box"}}) {
+          Case{"Jo\tDoe", "Jo Doe", "Sorry, you cannot use control characters in this box"},
+          // What the log, the results and the scoring program get is the
+          // name the video is named after, never one with "?" in it.
+          Case{"Łukasz Dvořák", "Lukasz Dvorák",
+               "The skier's name is kept as \"Lukasz Dvorák\": the results, the log and the "
+               "scoring program's files hold only the letters of the Windows code page 1252 "
+               "(\"Ł\" becomes \"L\", \"ř\" becomes \"r\")."},
+          Case{"Nowak,Łukasz", "Nowak Lukasz",
+               "Sorry, you cannot use the \",\" character in this box\nThe skier's name is kept "
+               "as \"Nowak Lukasz\": the results, the log and the scoring program's files hold "
+               "only the letters of the Windows code page 1252 (\"Ł\" becomes \"L\")."}}) {
         screen.setPass("3");
         w.prompt.expectMessage(c.message, "Input Error");
         screen.setSkierName(c.typed);

@@ -5,12 +5,15 @@
 #include "capture/capturepanels.h"
 #include "capture/previewform.h"
 #include "shell/namedwidgets.h"
+#include "shell/textfile.h"
 #include "tests/capture/capturefixture.h"
 #include "tests/support/eventually.h"
 #include "tests/support/workplace.h"
+#include "viewers/skiernames.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +35,13 @@ struct Review : CaptureScreenListener {
         ++reviews;
     }
     void showMainScreen() override {}
-    QString selectSkier() override { return {}; }
+    QString picked; // the name the selection dialog hands back
+    int selections = 0;
+    QString selectSkier() override
+    {
+        ++selections;
+        return picked;
+    }
 };
 
 // Every control of a table is there under its name, showing its caption
@@ -143,3 +152,28 @@ TEST_F(CaptureScreens, ThePanelsShowTheControlAndDisconnect)
 }
 
 } // namespace
+
+TEST_F(CaptureScreens, ADoubleClickOnTheNamePicksOneFromTheNamesFile)
+{
+    screenModel.load();
+    PreviewForm form(screenModel, control);
+    form.show();
+    auto* name = findControl<QLineEdit>(&form, PreviewControl::SkierName);
+
+    // Without a names file the operator is told, and no list opens.
+    QFile::remove(skierNamesPath());
+    w.prompt.expectMessage(
+        "No file of skier names called SkierNames.txt exists in the application directory");
+    QTest::mouseDClick(name, Qt::LeftButton);
+    EXPECT_TRUE(w.prompt.done());
+    EXPECT_EQ(review.selections, 0);
+
+    ASSERT_TRUE(writeLines(skierNamesPath(), {"Roe,Jane"}));
+    review.picked = "Jane Roe";
+    screenModel.setPass("3");
+    QTest::mouseDClick(name, Qt::LeftButton);
+    EXPECT_EQ(review.selections, 1);
+    EXPECT_EQ(name->text(), "Jane Roe");
+    EXPECT_EQ(findControl<QLineEdit>(&form, PreviewControl::Pass)->text(), "1");
+    QFile::remove(skierNamesPath());
+}

@@ -638,6 +638,33 @@ TEST(Pictures, SavedPictureLinesSideFileAndLog)
     EXPECT_EQ(b.results().at(2), kStamp + "Loaded picture: " + path);
 }
 
+TEST(Pictures, ATypedNameIsWrittenAsThePictureIsNamed)
+{
+    Bench b;
+    b.prompt.expectMessage("The skier's name is kept as \"Lukasz Dvorák\": the results, the log "
+                           "and the scoring program's files hold only the letters of the Windows "
+                           "code page 1252 (\"Ł\" becomes \"L\", \"ř\" becomes \"r\").",
+                           "Input Error");
+    b.model->setText(MeasureControl::SkierName, QStringLiteral("Łukasz Dvořák"));
+    EXPECT_TRUE(b.prompt.done());
+    EXPECT_EQ(b.model->text(MeasureControl::SkierName), QStringLiteral("Lukasz Dvorák"));
+    b.model->setText(MeasureControl::JumpNo, "2");
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record());
+    const QString path = b.model->picturePath();
+    EXPECT_EQ(path, b.dir.file(QStringLiteral("caps/Lukasz Dvorákjump2.bmp")));
+    QDir().mkpath(b.dir.file("caps"));
+    ASSERT_TRUE(b.model->pictureSaved(path));
+    // Every line names the file that is on disk, byte for byte.
+    const QByteArray name = "Lukasz Dvor\xE1k";
+    EXPECT_TRUE(test::readAll(b.shared.ResultsFile).contains(name + "  jump 2"));
+    EXPECT_TRUE(b.kvraw().contains("," + name + ",OK,"));
+    const QByteArray log = test::readAll(b.dir.file("JumpMeasurementLog120726.txt"));
+    EXPECT_TRUE(log.contains("Skier: " + name)) << log.toStdString();
+    EXPECT_TRUE(log.contains(toSingleByte(path)));
+    EXPECT_FALSE(log.contains('?'));
+}
+
 TEST(Pictures, UnwritableLogAndSideFileAreNamed)
 {
     Bench b;

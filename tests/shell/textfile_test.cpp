@@ -23,6 +23,39 @@ TEST(TextFile, SingleByteWithWindowsExtras)
     EXPECT_EQ(fromSingleByte(QByteArray("Zo\xEB \x80")), QStringLiteral("Zoë €"));
 }
 
+TEST(TextFile, NamesBecomeTheSingleByteTextTheFilesCarry)
+{
+    struct Case {
+        QString typed, kept, changes;
+    };
+    for (const Case& c : std::vector<Case>{
+             // The code page's own letters stay, the Windows extras too.
+             {"Zoë Šimić-Žák Œuvre Øyvind Æsa ß", "Zoë Šimic-Žák Œuvre Øyvind Æsa ß",
+              "\"ć\" becomes \"c\""},
+             {"Łukasz Nowak", "Lukasz Nowak", "\"Ł\" becomes \"L\""},
+             {"Dvořák", "Dvorák", "\"ř\" becomes \"r\""},
+             {"Nguyễn Thị", "Nguyen Thi", "\"ễ\" becomes \"e\", \"ị\" becomes \"i\""},
+             {"Đorđe Łuł", "Dorde Lul",
+              "\"Đ\" becomes \"D\", \"đ\" becomes \"d\", \"Ł\" becomes \"L\", \"ł\" "
+              "becomes \"l\""},
+             // Combining marks typed after the letter go, the letter stays.
+             {QStringLiteral("Ana\u0301lia"), "Analia", QStringLiteral("\"\u0301\" is left out")},
+             {QStringLiteral("Kaʻupu ﬁne"), "Ka'upu fine",
+              QStringLiteral("\"ʻ\" becomes \"'\", \"ﬁ\" becomes \"fi\"")},
+             {"Иван Li 山", " Li ",
+              "\"И\" is left out, \"в\" is left out, \"а\" is left out, \"н\" is left "
+              "out, \"山\" is left out"},
+             {QStringLiteral("Jo \U0001F3C4"), "Jo ", QStringLiteral("\"\U0001F3C4\" is left out")},
+             {"Plain Name", "Plain Name", ""},
+         }) {
+        const SingleByteText r = singleByteText(c.typed);
+        EXPECT_EQ(r.text, c.kept) << c.typed.toStdString();
+        EXPECT_EQ(describeSingleByteChanges(r.changes), c.changes) << c.typed.toStdString();
+        // What it becomes is written byte for byte, never as "?".
+        EXPECT_EQ(fromSingleByte(toSingleByte(r.text)), r.text) << c.typed.toStdString();
+    }
+}
+
 TEST(TextFile, WritesCrLfAndReadsBothLineEnds)
 {
     test::TestDir t;

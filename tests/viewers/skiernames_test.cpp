@@ -52,7 +52,7 @@ TEST(SkierNames, ListSkipsEmptyLinesAndKeepsFileOrder)
 
     const SkierNames missing = readSkierNames(t.file("none.txt"));
     EXPECT_TRUE(missing.names.isEmpty());
-    EXPECT_TRUE(missing.error.startsWith("The skier names file " + t.file("none.txt")));
+    EXPECT_TRUE(missing.error.startsWith("The names file " + t.file("none.txt")));
 }
 
 TEST(SkierNames, ImportWritesTheTextOfAnyNamesFile)
@@ -76,7 +76,12 @@ TEST(SkierNames, ImportWritesTheTextOfAnyNamesFile)
              "\\pard\\sa200\\sl276\\slmult1\\f0\\fs22\\lang9 Doe,John\\par\r\nZo\\'eb,Anna\\par\r\n"
              "\\u321?ukasz,Jan\\par\r\n}\r\n") +
              QByteArray(1, '\0'),
-         "Doe,John\r\nZo\xEB,Anna\r\n?ukasz,Jan\r\n", "John Doe"},
+         "Doe,John\r\nZo\xEB,Anna\r\nLukasz,Jan\r\n", "John Doe"},
+        {"UTF-8 beyond the code page: written as the names will be used",
+         "Nowak,\xC5\x81ukasz\nDvo\xC5\x99\xC3\xA1k,Anna\n", "Nowak,Lukasz\r\nDvor\xE1k,Anna\r\n",
+         "Lukasz Nowak"},
+        {"quoted names as the scoring program writes them", "\"Roe, Jane\",Cher\n",
+         "\"Roe, Jane\",Cher\r\n", "Roe, Jane"},
     };
     for (const Case& c : cases) {
         test::TestDir t;
@@ -118,4 +123,116 @@ TEST(SkierNames, AFailedImportKeepsTheNamesThereWere)
     EXPECT_TRUE(done.error.startsWith("The skier names could not be saved as "));
 
     EXPECT_EQ(readAll(names), QByteArray("Doe,John\r\n"));
+}
+
+TEST(SkierNames, EveryNamesFileIsReadTheOneWay)
+{
+    using Mended = QList<std::pair<QString, QString>>;
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QStringList names;
+        Mended mended;
+    };
+    const std::vector<Case> cases = {
+        {"UTF-8 is recognised", "Zo\xC3\xAB,Anna\r\n", {QStringLiteral("Anna Zoë")}, {}},
+        {"with its byte-order mark",
+         "\xEF\xBB\xBFZo\xC3\xAB,Anna\n",
+         {QStringLiteral("Anna Zoë")},
+         {}},
+        {"not UTF-8: the Windows code page",
+         "Zo\xEB,Anna\n\x8Aimon,Pia\n",
+         {QStringLiteral("Anna Zoë"), QStringLiteral("Pia Šimon")},
+         {}},
+        {"letters beyond the code page get their base letter",
+         "Nowak,\xC5\x81ukasz\nNguy\xE1\xBB\x85n,Lan\n",
+         {"Lukasz Nowak", "Lan Nguyen"},
+         {{QStringLiteral("Łukasz Nowak"), "Lukasz Nowak"},
+          {QStringLiteral("Lan Nguyễn"), "Lan Nguyen"}}},
+        {"a name of no letter the files can carry is left out",
+         "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\nCher\n",
+         {"Cher"},
+         {{QStringLiteral("Иван"), ""}}},
+        {"quoted names are kept whole, the others follow the name rule",
+         "\"Roe, Jane\", \"Cher\"\nDoe, John\n\"Lee\"\n",
+         {"Roe, Jane", "Cher", " John Doe", "Lee"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        test::TestDir t;
+        writeBytes(t.file("names.txt"), c.bytes);
+        const SkierNames read = readSkierNames(t.file("names.txt"));
+        EXPECT_TRUE(read.error.isEmpty()) << c.what;
+        EXPECT_EQ(read.names, c.names) << c.what;
+        EXPECT_EQ(read.mended, c.mended) << c.what;
+    }
+}
+
+TEST(SkierNames, TheOperatorIsToldWhichNamesWereChanged)
+{
+    EXPECT_EQ(mendedNamesMessage("n.txt", {}), QString());
+    QList<std::pair<QString, QString>> mended = {{QStringLiteral("Łukasz Nowak"), "Lukasz Nowak"},
+                                                 {QStringLiteral("Иван"), ""}};
+    EXPECT_EQ(mendedNamesMessage("n.txt", mended),
+              QStringLiteral("Some names in n.txt hold letters that the results, the log and the "
+                             "scoring program's files cannot carry (Windows code page 1252). They "
+                             "are used as:\nŁukasz Nowak -> Lukasz Nowak\nИван is left out: none "
+                             "of its letters can be written"));
+    for (int i = 0; i < 12; ++i)
+        mended.append({QStringLiteral("Ł%1").arg(i), QStringLiteral("L%1").arg(i)});
+    const QStringList rows = mendedNamesMessage("n.txt", mended).split('\n');
+    EXPECT_EQ(rows.size(), 12); // the sentence, ten names, and the count of the rest
+    EXPECT_EQ(rows.last(), "and 4 more");
+
+    test::TestDir t;
+    writeBytes(t.file("chosen"), "Nowak,\xC5\x81ukasz\n");
+    const NamesImport done = importSkierNames(t.file("chosen"), t.file(kSkierNamesFile));
+    EXPECT_TRUE(done);
+    EXPECT_EQ(done.mended, mendedNamesMessage(t.file("chosen"),
+                                              {{QStringLiteral("Łukasz Nowak"), "Lukasz Nowak"}}));
+}
+
+TEST(SkierNames, TheCaptureScreenStartsWithTheFirstLinesName)
+{
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        std::optional<QString> first;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"UTF-8 beyond the code page", "Nowak,\xC5\x81ukasz\nDoe,John\n", "Lukasz Nowak"},
+             {"an empty first line gives none", "\r\nDoe,John\r\n", std::nullopt},
+             {"a quoted first line", "\"Roe, Jane\",Cher\n", "Roe, Jane"},
+         }) {
+        test::TestDir t;
+        writeBytes(t.file(kSkierNamesFile), c.bytes);
+        EXPECT_EQ(firstSkierName(t.file(kSkierNamesFile)), c.first) << c.what;
+    }
+    test::TestDir t;
+    EXPECT_EQ(firstSkierName(t.file(kSkierNamesFile)), std::nullopt);
+}
+
+TEST(SkierNames, TypingTheFirstLettersFindsTheName)
+{
+    const QStringList names = {"John Doe", " Jane Roe", QStringLiteral("Anna Zoë"), "Johanna Lee",
+                               "Cher"};
+    struct Case {
+        const char* typed;
+        int found;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"j", 0},
+             {"JOHA", 3},
+             {"ja", 1}, // a leading blank does not hide the name
+             {"zo", 2}, // nor does an accent: "zoe" finds Zoë
+             {"zoe", 2},
+             {"roe", 1}, // the surname, when no name starts so
+             {"le", 3},
+             {"c", 4},
+             {"x", -1},
+             {"john z", -1},
+             {"", -1},
+             {"  ", -1},
+         })
+        EXPECT_EQ(typeAheadMatch(names, QString::fromUtf8(c.typed)), c.found) << c.typed;
 }

@@ -180,6 +180,46 @@ TEST(SelectSkierScreen, ListsTheNamesAndHandsOverTheOneDoubleClicked)
     EXPECT_EQ(dialog.pick(), std::nullopt);
 }
 
+TEST(SelectSkierScreen, TypingFindsANameAndEnterTakesIt)
+{
+    test::TestDir dir;
+    QFile f(dir.file("SkierNames.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    // UTF-8, as a start list saved on another machine.
+    f.write("Doe,John\nRoe,Jane\nZo\xC3\xAB,Anna\nLee,Johanna\n");
+    f.close();
+
+    test::ScriptedPrompt prompt;
+    SelectSkierScreen dialog(prompt, nullptr, dir.file("SkierNames.txt"));
+    QSignalSpy chosen(&dialog, &SelectSkierScreen::skierChosen);
+    dialog.show();
+    auto* list = findControl<QListWidget>(&dialog, SelectSkierControl::Skiers);
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("Anna Zoë"));
+
+    struct Step {
+        const char* typed;
+        int row;
+    };
+    list->setFocus();
+    for (const Step& s : {Step{"jo", 0}, Step{"h", 0}, Step{"a", 3}}) {
+        QTest::keyClicks(list, s.typed);
+        EXPECT_EQ(list->currentRow(), s.row) << s.typed;
+    }
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClicks(list, "zoe"); // "jo" + "zoe" finds nothing: the selection stays
+    EXPECT_EQ(list->currentRow(), 0);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClicks(list, "roe"); // a surname finds its name too
+    EXPECT_EQ(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen[0][0].toString(), "Jane Roe");
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST(ManualScreen, ShowsTheShippedManualAndSaysWhenItIsMissing)
 {
     test::ScriptedPrompt prompt;
