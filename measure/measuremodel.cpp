@@ -537,7 +537,13 @@ void MeasureModel::takeJump(const Jump& jump)
     m_traceFrame = jump.chosenFrame;
     m_jumpFramePending = true;
     if (jump.knowsSkier()) {
-        m_texts[MeasureControl::SkierName] = jump.skier;
+        // A video named elsewhere may carry letters the results files cannot:
+        // the name recorded is made single-byte as a typed one is, and said.
+        const SingleByteText single = singleByteText(jump.skier);
+        if (!single.changes.isEmpty())
+            m_prompt.message(singleByteNameMessage(single.text, single.changes),
+                             QStringLiteral("Input Error"));
+        m_texts[MeasureControl::SkierName] = single.text;
         m_texts[MeasureControl::JumpNo] = jump.attempt;
     } else {
         m_texts[MeasureControl::SkierName] = QString();

@@ -699,6 +699,21 @@ TEST(MeasureModel, AFrameFromReviewIsRecordedUnderItsJumpsSkierAndAttempt)
     ASSERT_TRUE(b.model->Record());
     EXPECT_EQ(b.results(), QStringList{kJaneRoeLine});
 
+    // A video named elsewhere with a letter the results cannot carry: the
+    // name recorded is mended, and said, as a typed one is.
+    Jump foreign;
+    foreign.video = b.dir.file("Łucja Nowakjump2.avi");
+    foreign.skier = "Łucja Nowak";
+    foreign.attempt = "2";
+    b.prompt.expectMessageMatching("The skier's name is kept as \"Lucja Nowak\".*");
+    b.model->takeJump(foreign);
+    EXPECT_EQ(b.model->text(MeasureControl::SkierName), "Lucja Nowak");
+    b.model->newPicture();
+    b.clickExample();
+    ASSERT_TRUE(b.model->Record());
+    EXPECT_TRUE(b.results().last().contains("Lucja Nowak  jump 2 - "))
+        << b.results().last().toStdString();
+
     // A video whose name tells no skier: the boxes wait for the operator,
     // and nothing is recorded under the last skier's name.
     Jump unnamed;
@@ -710,7 +725,7 @@ TEST(MeasureModel, AFrameFromReviewIsRecordedUnderItsJumpsSkierAndAttempt)
     b.prompt.expectMessage(
         "Type the skier's name in the skier name box first; the result needs the skier's name.");
     EXPECT_FALSE(b.model->Record());
-    EXPECT_EQ(b.results().size(), 1);
+    EXPECT_EQ(b.results().size(), 2);
 }
 
 TEST(RecordRefused, APictureOfAnotherSizeThanTheGridsNamesBothSizes)
