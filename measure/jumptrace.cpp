@@ -3,6 +3,7 @@
 #include "shell/readfile.h"
 #include "shell/textfile.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cmath>
@@ -26,6 +27,12 @@ constexpr qint64 kTraceFileLimit = 64LL * 1024 * 1024;
 
 } // namespace
 
+bool isExportedFrame(const QString& path)
+{
+    return QFileInfo(path).fileName().compare(QLatin1String("currentcapture.bmp"),
+                                              Qt::CaseInsensitive) == 0;
+}
+
 QString traceFilePath(const QString& resultsFile)
 {
     return resultsFile + QStringLiteral(".trace");
@@ -43,7 +50,7 @@ QString traceLine(const JumpTrace& t)
         f << QStringLiteral("video=") + flat(t.video);
     if (t.frame)
         f << QStringLiteral("frame=%1").arg(*t.frame);
-    if (!t.picture.isEmpty())
+    if (!t.picture.isEmpty() && !isExportedFrame(t.picture))
         f << QStringLiteral("picture=") + flat(t.picture);
     f << QStringLiteral("grid=%1").arg(t.grid);
     if (!t.gridFile.isEmpty())
@@ -84,7 +91,8 @@ std::optional<JumpTrace> parseTraceLine(const QString& line)
             if (ok && n >= 0)
                 t.frame = n;
         } else if (name == QLatin1String("picture")) {
-            t.picture = value;
+            if (!isExportedFrame(value))
+                t.picture = value;
         } else if (name == QLatin1String("grid")) {
             const int g = value.toInt(&ok);
             t.grid = ok && g >= 1 && g <= 3 ? g : 0;

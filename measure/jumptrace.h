@@ -30,6 +30,10 @@ struct JumpTrace {
     std::optional<double> perPixel, check;
 };
 
+// The exported frame (currentcapture.bmp) is written again for every jump:
+// it is never a trace's picture, only its video and frame are.
+bool isExportedFrame(const QString& path);
+
 // The trace file of a results file.
 QString traceFilePath(const QString& resultsFile);
 

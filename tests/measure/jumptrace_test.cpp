@@ -26,7 +26,7 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
     JumpTrace fromVideo{kLine,
                         "/videos/Jane Roejump3.avi",
                         61,
-                        "/prog/currentcapture.bmp",
+                        "/caps/Jane Roejump3.bmp",
                         2,
                         "/grids/north.ipt",
                         QPoint(4530, 3120),
@@ -59,6 +59,12 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
         EXPECT_EQ(back->check.has_value(), c.trace.check.has_value());
         EXPECT_NEAR(back->check.value_or(0), c.trace.check.value_or(0), 1e-9);
     }
+    // The exported frame is written again for the next jump: never a
+    // trace's picture, so a referee is never shown another jump's frame.
+    JumpTrace exported = fromVideo;
+    exported.picture = "/prog/currentcapture.bmp";
+    EXPECT_FALSE(traceLine(exported).contains("picture="));
+    EXPECT_EQ(parseTraceLine(kLine + "\tpicture=/prog/currentcapture.bmp\tgrid=1")->picture, "");
     EXPECT_TRUE(traceLine(fromVideo).endsWith(
         "\timpact=4530,3120\tpixel=302,208\tperpixel=0.0912\tcheck=0.0251"));
 }
