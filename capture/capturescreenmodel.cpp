@@ -101,10 +101,26 @@ void CaptureScreenModel::setSkierName(const QString& text)
     m_texts[PreviewControl::Pass] = QStringLiteral("1");
     const SkierNameCheck c = checkSkierName(text);
     m_texts[PreviewControl::SkierName] = c.name;
-    if (!c.message.isEmpty())
-        m_prompt.message(c.message, QStringLiteral("Input Error"));
+    if (!c.rules.isEmpty())
+        m_prompt.message(c.rules, QStringLiteral("Input Error"));
+    // A letter the files cannot carry is mended in the box at once, but told
+    // only when the operator leaves the box or starts: a message in the
+    // middle of the typing would take the keys typed after it.
+    for (const auto& change : c.letters) {
+        if (!m_lettersMended.contains(change))
+            m_lettersMended << change;
+    }
     m_settingName = false;
     emit changed();
+}
+
+void CaptureScreenModel::skierNameFinished()
+{
+    if (m_lettersMended.isEmpty())
+        return;
+    const auto changes = std::exchange(m_lettersMended, {});
+    m_prompt.message(singleByteNameMessage(m_texts[PreviewControl::SkierName], changes),
+                     QStringLiteral("Input Error"));
 }
 
 void CaptureScreenModel::setPass(const QString& text)
@@ -135,6 +151,7 @@ void CaptureScreenModel::startRecording()
 {
     if (m_recording)
         return;
+    skierNameFinished();
     m_texts[PreviewControl::StartFrame] = QStringLiteral(" ");
     m_shared.VideoDir = StripTrailingBackslash(m_shared.VideoDir);
     m_captureFile = buildCaptureFile();

@@ -137,6 +137,9 @@ public:
 
     // Operator actions.
     void setSkierName(const QString& text); // every change of txtSkierName
+    // The operator left txtSkierName (or starts the recording): letters the
+    // files cannot carry, mended while typing, are told now, once.
+    void skierNameFinished();
     void setPass(const QString& text);
     void selectCaptureTime(int index);
     void startRecording();
@@ -175,6 +178,7 @@ private:
     bool m_painted = false;
     bool m_nameChanged = false;
     bool m_settingName = false;
+    QList<std::pair<QString, QString>> m_lettersMended; // typed, not told yet
     QString m_captureFile;
     Jump m_jump;
     double m_seconds = 5;

@@ -70,6 +70,8 @@ PreviewForm::PreviewForm(CaptureScreenModel& model, CaptureControl& control, QWi
     // A double click on the name picks one from the names file, as the
     // button below does.
     m_skierName->installEventFilter(this);
+    connect(m_skierName, &QLineEdit::editingFinished, this,
+            [this] { m_model.skierNameFinished(); });
     form->addRow(m_skierName);
     form->addRow(make<QLabel>(this, C::AttemptLabel),
                  m_binder.bind(C::Pass, make<QLineEdit>(this, C::Pass)));

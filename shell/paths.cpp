@@ -118,7 +118,7 @@ SkierNameCheck checkSkierName(const QString& text)
     // Mended first, so a wide comma or slash from another script's keyboard
     // meets the rules below as the plain one it becomes.
     const SingleByteText single = singleByteText(text);
-    SkierNameCheck c{single.text, {}};
+    SkierNameCheck c{single.text, {}, {}, {}};
     auto refuse = [&](const QString& what, const QString& message) {
         if (!c.name.contains(what))
             return;
@@ -142,6 +142,8 @@ SkierNameCheck checkSkierName(const QString& text)
             ch = QLatin1Char(' ');
         }
     }
+    c.rules = c.message;
+    c.letters = single.changes;
     if (!single.changes.isEmpty()) {
         const QString mended = singleByteNameMessage(c.name, single.changes);
         c.message = c.message.isEmpty() ? mended : c.message + QLatin1Char('\n') + mended;

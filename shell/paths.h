@@ -37,7 +37,9 @@ QString fileNameStem(const QString& skier);
 // through here, so the video's name and the skier's name never differ.
 struct SkierNameCheck {
     QString name;
-    QString message;
+    QString message; // everything to tell, the letters mended included
+    QString rules;   // a refused character alone ("," "/" ".." a control)
+    QList<std::pair<QString, QString>> letters; // letters mended, as singleByteText
 };
 SkierNameCheck checkSkierName(const QString& text);
 

@@ -123,31 +123,63 @@ TEST_F(CaptureScreenFixture, SkierNamesThatWouldLeaveTheVideoFolderAreMended)
     struct Case {
         const char* typed;
         const char* kept;
-        const char* message;
+        const char* rules;   // said at once
+        const char* letters; // said when the operator leaves the box
     };
-    for (const Case& c :
-         {Case{"Doe,John", "Doe John", "Sorry, you cannot use the \",\" character in this box"},
-          Case{"../../etc/x", "    etc x", "Sorry, you cannot use the \"/\" character in this box"},
-          Case{"..", " ", "Sorry, you cannot use \"..\" in this box"},
-          Case{"Jo\tDoe", "Jo Doe", "Sorry, you cannot use control characters in this box"},
-          // What the log, the results and the scoring program get is the
-          // name the video is named after, never one with "?" in it.
-          Case{"Łukasz Dvořák", "Lukasz Dvorák",
-               "The skier's name is kept as \"Lukasz Dvorák\": the results, the log and the "
-               "scoring program's files hold only the letters of the Windows code page 1252 "
-               "(\"Ł\" becomes \"L\", \"ř\" becomes \"r\")."},
-          Case{"Nowak,Łukasz", "Nowak Lukasz",
-               "Sorry, you cannot use the \",\" character in this box\nThe skier's name is kept "
-               "as \"Nowak Lukasz\": the results, the log and the scoring program's files hold "
-               "only the letters of the Windows code page 1252 (\"Ł\" becomes \"L\")."}}) {
+    const char* lukasz =
+        "The skier's name is kept as \"Lukasz Dvorák\": the results, the log and the scoring "
+        "program's files hold only the letters of the Windows code page 1252 (\"Ł\" becomes "
+        "\"L\", \"ř\" becomes \"r\").";
+    const char* nowak =
+        "The skier's name is kept as \"Nowak Lukasz\": the results, the log and the scoring "
+        "program's files hold only the letters of the Windows code page 1252 (\"Ł\" becomes "
+        "\"L\").";
+    for (const Case& c : {Case{"Doe,John", "Doe John",
+                               "Sorry, you cannot use the \",\" character in this box", nullptr},
+                          Case{"../../etc/x", "    etc x",
+                               "Sorry, you cannot use the \"/\" character in this box", nullptr},
+                          Case{"..", " ", "Sorry, you cannot use \"..\" in this box", nullptr},
+                          Case{"Jo\tDoe", "Jo Doe",
+                               "Sorry, you cannot use control characters in this box", nullptr},
+                          // What the log, the results and the scoring program get is the
+                          // name the video is named after, never one with "?" in it.
+                          Case{"Łukasz Dvořák", "Lukasz Dvorák", nullptr, lukasz},
+                          Case{"Nowak,Łukasz", "Nowak Lukasz",
+                               "Sorry, you cannot use the \",\" character in this box", nowak}}) {
+        SCOPED_TRACE(c.typed);
         screen.setPass("3");
-        w.prompt.expectMessage(c.message, "Input Error");
+        if (c.rules)
+            w.prompt.expectMessage(c.rules, "Input Error");
         screen.setSkierName(c.typed);
         EXPECT_EQ(screen.skierName(), c.kept);
         EXPECT_EQ(screen.pass(), "1");
         EXPECT_TRUE(w.prompt.done());
+        if (c.letters)
+            w.prompt.expectMessage(c.letters, "Input Error");
+        screen.skierNameFinished();
+        EXPECT_TRUE(w.prompt.done());
+        screen.skierNameFinished(); // told once
     }
     EXPECT_TRUE(screen.captureFile().isEmpty());
+}
+
+// A name typed key by key: no message takes the keys typed after a letter
+// the files cannot carry; the box shows the mended letter at once, and the
+// operator is told once, naming the whole name, on leaving the box.
+TEST_F(CaptureScreenFixture, LettersMendedWhileTypingAreToldOnceAtTheEnd)
+{
+    const QString name = QString::fromUtf8("Tomáš Řezníček");
+    for (qsizetype n = 1; n <= name.size(); ++n)
+        screen.setSkierName(screen.skierName().left(n - 1) + name.mid(n - 1, 1));
+    EXPECT_EQ(screen.skierName(), QString::fromUtf8("Tomáš Rezníček").replace(QChar(0x10D), 'c'));
+    EXPECT_TRUE(w.prompt.done());
+    w.prompt.expectMessage(
+        QString::fromUtf8("The skier's name is kept as \"Tomáš Reznícek\": the results, the log "
+                          "and the scoring program's files hold only the letters of the Windows "
+                          "code page 1252 (\"Ř\" becomes \"R\", \"č\" becomes \"c\")."),
+        "Input Error");
+    screen.skierNameFinished();
+    EXPECT_TRUE(w.prompt.done());
 }
 
 TEST_F(CaptureScreenFixture, ADuplicateNameRecordsUnderXAndContactMarksTheFrameBeingRecorded)
