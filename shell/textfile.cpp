@@ -213,6 +213,21 @@ QString errnoText(int e)
     return QString::fromLocal8Bit(std::strerror(e));
 }
 
+// Writes all of bytes to fd and syncs them to the disk: 0, or the errno of
+// the write or sync that failed (the bytes before it may be on the disk).
+int writeAndSync(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            return errno;
+        if (n > 0)
+            done += n;
+    }
+    return ::fsync(fd) != 0 ? errno : 0;
+}
+
 // A new file beside the target, with a name no one else uses, holding the
 // bytes on disk. Empty with the reason in *error when it could not be made.
 // The name is short and hidden, not the target's name with a suffix: a
@@ -236,17 +251,7 @@ QString stageFile(const QString& target, const QByteArray& bytes, const char* ta
         };
         if (::stat(base.constData(), &old) == 0)
             ::fchmod(fd, old.st_mode & 07777);
-        qsizetype done = 0;
-        int failure = 0;
-        while (done < bytes.size() && failure == 0) {
-            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno != EINTR)
-                failure = errno;
-            else if (n > 0)
-                done += n;
-        }
-        if (failure == 0 && ::fsync(fd) != 0)
-            failure = errno;
+        int failure = writeAndSync(fd, bytes);
         if (::close(fd) != 0 && failure == 0)
             failure = errno;
         if (failure != 0) {
@@ -540,19 +545,9 @@ FileResult appendToFile(const QString& path, const QByteArray& bytes)
         return {S_ISREG(st.st_mode) ? errnoText(e) : QStringLiteral("not a plain file")};
     }
     const off_t before = st.st_size;
-    qsizetype done = 0;
-    int failure = 0;
-    while (done < bytes.size() && failure == 0) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
-            failure = errno;
-        else if (n > 0)
-            done += n;
-    }
     // On the disk, not only in the system's cache: a results line the
     // operator saw recorded survives a power cut right after.
-    if (failure == 0 && ::fsync(fd) != 0)
-        failure = errno;
+    const int failure = writeAndSync(fd, bytes);
     if (failure != 0) {
         // Take back a partial line so the file ends where it ended before.
         // Cutting needs no new space, so it works on a full disk too.

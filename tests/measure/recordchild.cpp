@@ -6,7 +6,7 @@
 //   korvel-recordchild FOLDER FILENAME-ENDING
 
 #include "measure/measuremodel.h"
-#include "shell/prompt.h"
+#include "shell/consoleprompt.h"
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "tests/measure/measurefixture.h"
@@ -22,32 +22,6 @@ using namespace korvel;
 
 namespace
 {
-class Quiet : public Prompt
-{
-public:
-    void message(const QString& text, const QString&, Icon) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&, Icon, bool yes) override { return yes; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
-                                    const QString&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseFolder(const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
 struct NoScreens : MeasureListener {
     void showMainScreen() override {}
     void showCapture() override {}
@@ -71,7 +45,9 @@ int main(int argc, char** argv)
     shared.WstimsState = WstimsLink::On;
     GridState grids;
     test::storeGrid(grids, 1, test::janeRoeGrid());
-    Quiet prompt;
+    // Messages printed, every question answered Yes, inputs cancelled.
+    ConsolePrompt prompt;
+    prompt.yes = true;
     NoScreens screens;
     MeasureModel model(grids, shared, settings, prompt, screens, test::exampleTime);
     model.setText(MeasureControl::SkierName, QStringLiteral("Jane Roe"));
