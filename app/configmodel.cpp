@@ -21,15 +21,6 @@ namespace korvel
 namespace
 {
 
-// Writes a key the moment its control changes; a key that already holds the
-// value is not written again, so the configuration load (which runs every
-// handler) does not rewrite the settings file twenty times at each start.
-void keep(Settings& settings, const QString& key, const QString& value)
-{
-    if (!settings.contains(key) || settings.get(key, QString()) != value)
-        settings.save(key, value);
-}
-
 struct OptionEntry {
     ConfigOption option;
     ConfigGroup group;
@@ -80,19 +71,17 @@ std::optional<ConfigOption> optionFor(ConfigGroup g, const QString& v)
     return std::nullopt;
 }
 
-const QString kSetupKey = QStringLiteral("SetupFiles");
-
 // The choices kept for the day they were made on: the key of the value and
 // the key of its day (mmddyy).
 struct DayChoice {
     ConfigText box;
-    const char* key;
-    const char* dayKey;
+    Setting key;
+    Setting dayKey;
 };
 constexpr DayChoice kDayChoices[] = {
-    {ConfigText::ResultsPathName, "resultsfile", "resultsfileday"},
-    {ConfigText::CapturesPathName, "capturespath", "capturespathday"},
-    {ConfigText::SkierNameFile, "skiernamefile", "skiernamefileday"},
+    {ConfigText::ResultsPathName, Setting::ResultsFile, Setting::ResultsFileDay},
+    {ConfigText::CapturesPathName, Setting::CapturesPath, Setting::CapturesPathDay},
+    {ConfigText::SkierNameFile, Setting::SkierNameFile, Setting::SkierNameFileDay},
 };
 
 const DayChoice* dayChoice(ConfigText t)
@@ -143,8 +132,7 @@ ConfigModel::ConfigModel(SharedState& shared, Settings& settings, Prompt& prompt
 void ConfigModel::load()
 {
     m_loaded = true;
-    applyText(ConfigText::TournamentName,
-              m_settings.get(QStringLiteral("TournamentName"), QString()));
+    applyText(ConfigText::TournamentName, m_settings.get(Setting::TournamentName, QString()));
 
     const QString resultsName =
         QStringLiteral("JumpMeasurementResults") + dateStamp() + QStringLiteral(".txt");
@@ -153,9 +141,9 @@ void ConfigModel::load()
     // blocks go to the file the day's results will.
     const auto chosenToday = [this](ConfigText t) -> std::optional<QString> {
         const DayChoice* c = dayChoice(t);
-        if (m_settings.get(QLatin1String(c->dayKey), QString()) != dateStamp())
+        if (m_settings.get(c->dayKey, QString()) != dateStamp())
             return std::nullopt;
-        return m_settings.get(QLatin1String(c->key), QString());
+        return m_settings.get(c->key, QString());
     };
     const auto results = chosenToday(ConfigText::ResultsPathName);
     m_choseResultsToday = results && !results->trimmed().isEmpty();
@@ -167,8 +155,8 @@ void ConfigModel::load()
               chosenToday(ConfigText::CapturesPathName).value_or(m_shared.VideoDir));
     if (const auto names = chosenToday(ConfigText::SkierNameFile))
         applyText(ConfigText::SkierNameFile, *names);
-    applyText(ConfigText::SetupFilesPathName, m_settings.get(kSetupKey, QString()));
-    applyText(ConfigText::KvioPathName, m_settings.get(QStringLiteral("kviodir"), QString()));
+    applyText(ConfigText::SetupFilesPathName, m_settings.get(Setting::SetupFiles, QString()));
+    applyText(ConfigText::KvioPathName, m_settings.get(Setting::KvioDir, QString()));
 
     m_shared.PictureExtension = QStringLiteral(".bmp");
     m_shared.PictureCounter = 1;
@@ -178,12 +166,10 @@ void ConfigModel::load()
     // the measure screen's texts carry it from the start; an empty one
     // becomes "default", written back. An empty impact colour selects white
     // and stays empty.
-    select(optionFor(ConfigGroup::message_colors,
-                     m_settings.get(QStringLiteral("labelcolor"), QString()))
+    select(optionFor(ConfigGroup::message_colors, m_settings.get(Setting::LabelColor, QString()))
                .value_or(ConfigOption::default_color));
     m_groups[static_cast<int>(ConfigGroup::ImpactColour)] =
-        optionFor(ConfigGroup::ImpactColour,
-                  m_settings.get(QStringLiteral("impactcolor"), QString()))
+        optionFor(ConfigGroup::ImpactColour, m_settings.get(Setting::ImpactColor, QString()))
             .value_or(ConfigOption::OptImpactWhite);
 
     m_shared.PictureSource = QStringLiteral("Generic");
@@ -197,37 +183,37 @@ void ConfigModel::load()
 
     loadGrids();
 
-    select(m_settings.getBool(QStringLiteral("right2left"), false, m_prompt)
+    select(m_settings.getBool(Setting::RightToLeft, false, m_prompt)
                ? ConfigOption::right_to_left_button
                : ConfigOption::left_to_right_button);
     m_checks[static_cast<int>(ConfigCheck::line_control_check)] =
-        !m_settings.getBool(QStringLiteral("boxlineoff"), false, m_prompt);
+        !m_settings.getBool(Setting::BoxLineOff, false, m_prompt);
     runCheckHandler(ConfigCheck::line_control_check);
 
     const std::optional<Tournament> type =
-        parseName<Tournament>(m_settings.get(QStringLiteral("tournamentType"), QString()));
+        parseName<Tournament>(m_settings.get(Setting::TournamentType, QString()));
     m_checks[static_cast<int>(ConfigCheck::Barefoot_box)] = type == Tournament::Barefoot;
     runCheckHandler(ConfigCheck::Barefoot_box);
     m_checks[static_cast<int>(ConfigCheck::SitSki_box)] = type == Tournament::SitSki;
     runCheckHandler(ConfigCheck::SitSki_box);
 
     m_checks[static_cast<int>(ConfigCheck::WSTIMS)] =
-        m_settings.getChecked(QStringLiteral("WSTIMS"), m_prompt);
+        m_settings.getChecked(Setting::Wstims, m_prompt);
     runCheckHandler(ConfigCheck::WSTIMS);
-    if (m_settings.get(QStringLiteral("Lensor"), QString()).trimmed() == QLatin1String("1"))
+    if (m_settings.get(Setting::Lensor, QString()).trimmed() == QLatin1String("1"))
         setChecked(ConfigCheck::chkLensor, true);
 
     // Any marker style but "cross" draws circles.
-    select(markerStyleFromSetting(m_settings.get(QStringLiteral("buoymarker"), QString())) ==
+    select(markerStyleFromSetting(m_settings.get(Setting::BuoyMarker, QString())) ==
                    MarkerStyle::Cross
                ? ConfigOption::OptCross
                : ConfigOption::OptCircle);
 
-    const auto policy = [this](const char* key, ConfigGroup g, ConfigOption ask) {
-        select(optionFor(g, m_settings.get(QLatin1String(key), QString())).value_or(ask));
+    const auto policy = [this](Setting key, ConfigGroup g, ConfigOption ask) {
+        select(optionFor(g, m_settings.get(key, QString())).value_or(ask));
     };
-    policy("PictureSave", ConfigGroup::PicturePolicy, ConfigOption::OptPictureAsk);
-    policy("VideoSave", ConfigGroup::VideoPolicy, ConfigOption::OptVideoAsk);
+    policy(Setting::PictureSave, ConfigGroup::PicturePolicy, ConfigOption::OptPictureAsk);
+    policy(Setting::VideoSave, ConfigGroup::VideoPolicy, ConfigOption::OptVideoAsk);
 }
 
 void ConfigModel::loadGrids()
@@ -237,7 +223,7 @@ void ConfigModel::loadGrids()
     m_shared.LoadingGrids = true;
     std::array<bool, 4> present{};
     for (int g = 3; g >= 1; --g) {
-        const QString file = m_settings.get(QStringLiteral("grid%1File").arg(g), QString());
+        const QString file = m_settings.get(gridFileSetting(g), QString());
         if (file.isEmpty())
             continue;
         if (!PathExists(file, PathKind::File)) {
@@ -268,8 +254,8 @@ void ConfigModel::setText(ConfigText t, const QString& text)
 {
     applyText(t, text);
     if (const DayChoice* c = dayChoice(t)) {
-        keep(m_settings, QLatin1String(c->key), text);
-        keep(m_settings, QLatin1String(c->dayKey), dateStamp());
+        m_settings.saveIfChanged(c->key, text);
+        m_settings.saveIfChanged(c->dayKey, dateStamp());
         if (t == ConfigText::ResultsPathName)
             m_choseResultsToday = true;
     }
@@ -315,13 +301,13 @@ void ConfigModel::applyText(ConfigText t, const QString& text)
         return;
     case ConfigText::SetupFilesPathName:
         m_shared.SetupDir = text;
-        keep(m_settings, kSetupKey, text);
+        m_settings.saveIfChanged(Setting::SetupFiles, text);
         return;
     case ConfigText::SkierNameFile:
         m_shared.SkierNameFile = text;
         return;
     case ConfigText::KvioPathName:
-        keep(m_settings, QStringLiteral("kviodir"), text.trimmed());
+        m_settings.saveIfChanged(Setting::KvioDir, text.trimmed());
         return;
     }
 }
@@ -342,12 +328,12 @@ void ConfigModel::setTournamentBox(ConfigCheck box, bool on)
     mode = on;
     if (on) {
         m_shared.TournamentType = barefoot ? Tournament::Barefoot : Tournament::SitSki;
-        keep(m_settings, QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
+        m_settings.saveIfChanged(Setting::TournamentType, nameOf(m_shared.TournamentType));
         // A jump is barefoot or sit-ski, never both.
         setChecked(barefoot ? ConfigCheck::SitSki_box : ConfigCheck::Barefoot_box, false);
     } else if (!other) {
         m_shared.TournamentType = Tournament::Normal;
-        keep(m_settings, QStringLiteral("tournamentType"), nameOf(m_shared.TournamentType));
+        m_settings.saveIfChanged(Setting::TournamentType, nameOf(m_shared.TournamentType));
     }
     if (m_listener)
         m_listener->tournamentTypeChanged();
@@ -360,7 +346,7 @@ void ConfigModel::runCheckHandler(ConfigCheck c)
     case ConfigCheck::line_control_check:
         m_shared.LineControlOff = !on;
         m_shared.LineMode = on ? LineControl::On : LineControl::Off;
-        keep(m_settings, QStringLiteral("boxlineoff"), Settings::boolText(m_shared.LineControlOff));
+        m_settings.saveIfChanged(Setting::BoxLineOff, Settings::boolText(m_shared.LineControlOff));
         return;
     case ConfigCheck::Barefoot_box:
     case ConfigCheck::SitSki_box:
@@ -368,12 +354,12 @@ void ConfigModel::runCheckHandler(ConfigCheck c)
         return;
     case ConfigCheck::WSTIMS:
         m_shared.WstimsState = on ? WstimsLink::On : WstimsLink::Off;
-        keep(m_settings, QStringLiteral("WSTIMS"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        m_settings.saveIfChanged(Setting::Wstims, on ? QStringLiteral("1") : QStringLiteral("0"));
         return;
     case ConfigCheck::chkLensor:
         if (on)
             startMagnifier();
-        keep(m_settings, QStringLiteral("Lensor"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        m_settings.saveIfChanged(Setting::Lensor, on ? QStringLiteral("1") : QStringLiteral("0"));
         return;
     }
 }
@@ -387,7 +373,7 @@ void ConfigModel::select(ConfigOption o)
 void ConfigModel::setGridCount(int n)
 {
     m_shared.GridCount = n;
-    keep(m_settings, QStringLiteral("grids"), QString::number(n));
+    m_settings.saveIfChanged(Setting::Grids, QString::number(n));
     for (int g = 1; g <= 3; ++g)
         m_main.setGridVisible(g, g <= n);
     m_shared.GridsReady = m_grids.allConfiguredReady(n) ? 1 : 0;
@@ -403,30 +389,30 @@ void ConfigModel::runOptionHandler(ConfigOption o)
     case ConfigGroup::Jump_direction:
         m_shared.RightToLeft = o == ConfigOption::right_to_left_button;
         m_shared.JumpDirection = m_shared.RightToLeft ? Direction::Right : Direction::Left;
-        keep(m_settings, QStringLiteral("right2left"), value);
+        m_settings.saveIfChanged(Setting::RightToLeft, value);
         return;
     case ConfigGroup::MarkerStyle:
         m_shared.BuoyMarker =
             o == ConfigOption::OptCross ? MarkerStyle::Cross : MarkerStyle::Circle;
-        keep(m_settings, QStringLiteral("buoymarker"), value);
+        m_settings.saveIfChanged(Setting::BuoyMarker, value);
         return;
     case ConfigGroup::ImpactColour:
-        keep(m_settings, QStringLiteral("impactcolor"), value);
+        m_settings.saveIfChanged(Setting::ImpactColor, value);
         if (m_listener)
             m_listener->coloursChanged();
         return;
     case ConfigGroup::message_colors:
-        keep(m_settings, QStringLiteral("labelcolor"), value);
+        m_settings.saveIfChanged(Setting::LabelColor, value);
         if (m_listener)
             m_listener->coloursChanged();
         return;
     case ConfigGroup::PicturePolicy:
         m_shared.PictureSavePolicy = savePolicyFromSetting(value).value_or(SavePolicy::Ask);
-        keep(m_settings, QStringLiteral("PictureSave"), value);
+        m_settings.saveIfChanged(Setting::PictureSave, value);
         return;
     case ConfigGroup::VideoPolicy:
         m_shared.VideoSavePolicy = savePolicyFromSetting(value).value_or(SavePolicy::Ask);
-        keep(m_settings, QStringLiteral("VideoSave"), value);
+        m_settings.saveIfChanged(Setting::VideoSave, value);
         return;
     }
 }
@@ -485,9 +471,9 @@ void ConfigModel::loadSkierNames()
 
 void ConfigModel::exitAndSave()
 {
-    keep(m_settings, QStringLiteral("TournamentName"), text(ConfigText::TournamentName));
-    keep(m_settings, QStringLiteral("labelcolor"),
-         optionValue(selected(ConfigGroup::message_colors)));
+    m_settings.saveIfChanged(Setting::TournamentName, text(ConfigText::TournamentName));
+    m_settings.saveIfChanged(Setting::LabelColor,
+                             optionValue(selected(ConfigGroup::message_colors)));
 
     if (!m_shared.CapturesDir.isEmpty() && !m_shared.CapturesDir.endsWith(QLatin1Char('/')) &&
         !m_shared.CapturesDir.endsWith(QLatin1Char('\\')))

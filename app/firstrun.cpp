@@ -14,8 +14,9 @@ namespace korvel
 
 bool nothingConfigured(const Settings& settings)
 {
-    for (const char* key : {"logpath", "SetupFiles", "grid1File", "grid2File", "grid3File"}) {
-        if (!settings.get(QLatin1String(key), QString()).trimmed().isEmpty())
+    for (const Setting key : {Setting::LogPath, Setting::SetupFiles, Setting::Grid1File,
+                              Setting::Grid2File, Setting::Grid3File}) {
+        if (!settings.get(key, QString()).trimmed().isEmpty())
             return false;
     }
     return true;
@@ -47,13 +48,13 @@ QString prepareSampleTournament(Settings& settings, const QString& base)
         if (QString problem = sample::writeSampleGrid(grid, lake); !problem.isEmpty())
             return problem;
     }
-    settings.save(QStringLiteral("logpath"), videos);
-    settings.save(QStringLiteral("SetupFiles"), setup);
-    settings.save(QStringLiteral("grids"), QStringLiteral("1"));
-    settings.save(QStringLiteral("grid1File"), grid);
+    settings.save(Setting::LogPath, videos);
+    settings.save(Setting::SetupFiles, setup);
+    settings.save(Setting::Grids, QStringLiteral("1"));
+    settings.save(Setting::Grid1File, grid);
     // The sample skier flies the way the camera sees the course: the half
     // cross of the impact mark points back towards the ramp.
-    settings.save(QStringLiteral("right2left"), Settings::boolText(sampleJumpsRightToLeft()));
+    settings.save(Setting::RightToLeft, Settings::boolText(sampleJumpsRightToLeft()));
     return {};
 }
 

@@ -26,7 +26,7 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
       m_configModel(m_shared, settings, prompt, m_grids, m_setupModel, m_mainModel,
                     std::move(magnifier)),
       m_line(prompt),
-      m_control(systemDevices(), settings.get(QStringLiteral("testcamera")) == QLatin1String("1")
+      m_control(systemDevices(), settings.get(Setting::TestCamera) == QLatin1String("1")
                                      ? CaptureControl::TestCameraListing::Always
                                      : CaptureControl::TestCameraListing::WhenNoCamera),
       m_panelsModel(m_control, settings, prompt),

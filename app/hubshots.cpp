@@ -43,9 +43,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return 1;
     }
-    settings.save(QStringLiteral("TournamentName"), QStringLiteral("Sample Lake Open"));
-    settings.save(QStringLiteral("WSTIMS"), QStringLiteral("1"));
-    settings.save(QStringLiteral("framerate"), QStringLiteral("30"));
+    settings.save(Setting::TournamentName, QStringLiteral("Sample Lake Open"));
+    settings.save(Setting::Wstims, QStringLiteral("1"));
+    settings.save(Setting::FrameRate, QStringLiteral("30"));
     ConsolePrompt prompt; // the reset declined, every message printed
     Hub hub(settings, prompt, [] { return QString(); });
     if (!hub.start())

@@ -14,15 +14,6 @@ namespace korvel
 namespace
 {
 
-// Writes a key the moment its control changes; a key that already holds the
-// value is not written again, so the configuration load (which runs every
-// handler) does not rewrite the settings file twenty times at each start.
-void keep(Settings& settings, const QString& key, const QString& value)
-{
-    if (!settings.contains(key) || settings.get(key, QString()) != value)
-        settings.save(key, value);
-}
-
 const QString kFolderTitle = QStringLiteral("Input Save Video Files Path");
 
 } // namespace
@@ -51,7 +42,7 @@ bool MainModel::startUp(const std::function<void()>& afterReset)
     m_panels.populate();
     m_panels.connectDevice();
 
-    const QString logpath = m_settings.get(QStringLiteral("logpath"), QString());
+    const QString logpath = m_settings.get(Setting::LogPath, QString());
     if (logpath.isEmpty() || !PathExists(StripTrailingBackslash(logpath), PathKind::Folder)) {
         m_shared.VideoDir.clear();
         if (!askVideoFolder())
@@ -64,7 +55,7 @@ bool MainModel::startUp(const std::function<void()>& afterReset)
 
     m_videoDirLabel = m_videoDirText;
     m_screens.setPreview(true);
-    m_barefootTiming = m_settings.getChecked(QStringLiteral("barefoot"), m_prompt);
+    m_barefootTiming = m_settings.getChecked(Setting::Barefoot, m_prompt);
     m_panelsShown = false;
     m_configLabel = configuredFor(m_panels.frameRate());
 
@@ -104,7 +95,7 @@ void MainModel::writeStartLine()
         m_prompt.message(
             QStringLiteral("The measurement log could not be written:\n%1\n%2").arg(path, r.error),
             QString(), Icon::Exclamation);
-    keep(m_settings, QStringLiteral("logfile"), m_shared.LogFileName);
+    m_settings.saveIfChanged(Setting::LogFile, m_shared.LogFileName);
 }
 
 QString MainModel::configuredFor(double frameRate)
@@ -125,13 +116,13 @@ void MainModel::setVideoDirText(const QString& text)
 {
     m_videoDirText = text;
     m_shared.VideoDir = StripTrailingBackslash(text);
-    keep(m_settings, QStringLiteral("logpath"), m_shared.VideoDir);
+    m_settings.saveIfChanged(Setting::LogPath, m_shared.VideoDir);
 }
 
 void MainModel::setBarefootTiming(bool on)
 {
     m_barefootTiming = on;
-    keep(m_settings, QStringLiteral("barefoot"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    m_settings.saveIfChanged(Setting::Barefoot, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 QString MainModel::showConfigCaption() const

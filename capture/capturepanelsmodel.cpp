@@ -19,9 +19,9 @@ namespace
 const QString kNone = QStringLiteral("None");
 const QString kNoDevices = QStringLiteral("No Capture Devices");
 
-int wholeKey(Settings& settings, const char* key, Prompt& prompt)
+int wholeKey(Settings& settings, Setting key, Prompt& prompt)
 {
-    return settings.getWhole(QString::fromLatin1(key), 0, prompt);
+    return settings.getWhole(key, 0, prompt);
 }
 
 } // namespace
@@ -167,7 +167,7 @@ void CapturePanelsModel::populate()
     m_previewCaption = m_control.preview() ? "Preview Off" : "Preview On";
     fillDevices();
     if (m_control.videoDeviceCount() > 0) {
-        const int saved = wholeKey(m_settings, "device", m_prompt);
+        const int saved = wholeKey(m_settings, Setting::Device, m_prompt);
         at(List::Devices).selected = saved >= 0 && saved < m_control.videoDeviceCount() ? saved : 0;
     }
     auto withNone = [&](List which, CaptureList from) {
@@ -189,7 +189,7 @@ void CapturePanelsModel::populate()
     m_texts[PanelControl::File] = m_control.streamFileName().isEmpty() ? m_texts[PanelControl::File]
                                                                        : m_control.streamFileName();
     m_listen = m_control.listen();
-    const int rate = wholeKey(m_settings, "framerate", m_prompt);
+    const int rate = wholeKey(m_settings, Setting::FrameRate, m_prompt);
     m_texts[PanelControl::Rate] =
         rate < 1 ? numberText(m_control.frameRate()).trimmed() : QString::number(rate);
     m_control.setFrameRate(leadingNumber(m_texts[PanelControl::Rate]));
@@ -198,13 +198,13 @@ void CapturePanelsModel::populate()
 
     // Start-up connects the saved device and selects the saved compressor.
     connectClicked();
-    const int compression = wholeKey(m_settings, "compression", m_prompt);
+    const int compression = wholeKey(m_settings, Setting::Compression, m_prompt);
     select(List::Compression, std::max(0, compression));
     rateEdited(m_texts[PanelControl::Rate]);
     emit changed();
 }
 
-void CapturePanelsModel::fillFromControl(List which, CaptureList from, const char* key)
+void CapturePanelsModel::fillFromControl(List which, CaptureList from, Setting key)
 {
     ListState& l = at(which);
     const int count = m_control.count(from);
@@ -221,8 +221,7 @@ void CapturePanelsModel::fillFromControl(List which, CaptureList from, const cha
     // and a grid solved at the camera's own size would measure every jump
     // recorded at another one wrong.
     const int own = std::clamp(m_control.current(from), 0, count - 1);
-    const std::optional<int> saved =
-        m_settings.getChosenWhole(QString::fromLatin1(key), l.items[own], m_prompt);
+    const std::optional<int> saved = m_settings.getChosenWhole(key, l.items[own], m_prompt);
     l.selected = saved && *saved >= 0 && *saved < count ? *saved : own;
     m_control.setCurrent(from, l.selected);
 }
@@ -244,12 +243,12 @@ void CapturePanelsModel::connectClicked()
         emit changed();
         return;
     }
-    m_settings.save(QStringLiteral("device"), QString::number(n));
+    m_settings.save(Setting::Device, QString::number(n));
     m_connected = true;
     m_connectedName = m_control.videoDeviceName(n);
-    fillFromControl(List::Resolution, CaptureList::Resolution, "VideoResolution");
-    fillFromControl(List::ColorFormat, CaptureList::ColorFormat, "ColorFormat");
-    fillFromControl(List::VideoInput, CaptureList::VideoInput, "VideoInput");
+    fillFromControl(List::Resolution, CaptureList::Resolution, Setting::VideoResolution);
+    fillFromControl(List::ColorFormat, CaptureList::ColorFormat, Setting::ColorFormat);
+    fillFromControl(List::VideoInput, CaptureList::VideoInput, Setting::VideoInput);
     ListState& channel = at(List::Channel);
     channel.items.clear();
     channel.enabled = m_control.channelsSupported();
@@ -298,7 +297,7 @@ void CapturePanelsModel::select(List which, int index)
         break;
     case List::Resolution: {
         m_control.setCurrent(CaptureList::Resolution, index);
-        m_settings.save(QStringLiteral("videoresolution"), QString::number(index));
+        m_settings.save(Setting::VideoResolution, QString::number(index));
         const QList<QSize> grids = m_gridSizes ? m_gridSizes() : QList<QSize>{};
         const QSize chosen = m_control.currentSize();
         if (!grids.isEmpty() && chosen.isValid() && !grids.contains(chosen)) {
@@ -319,16 +318,16 @@ void CapturePanelsModel::select(List which, int index)
     }
     case List::ColorFormat:
         m_control.setCurrent(CaptureList::ColorFormat, index);
-        m_settings.save(QStringLiteral("ColorFormat"), QString::number(index));
+        m_settings.save(Setting::ColorFormat, QString::number(index));
         break;
     case List::VideoInput:
         m_control.setCurrent(CaptureList::VideoInput, index);
-        m_settings.save(QStringLiteral("VideoInput"), QString::number(index));
+        m_settings.save(Setting::VideoInput, QString::number(index));
         break;
     case List::Compression:
         if (index - 1 != m_control.current(CaptureList::Compressor))
             m_control.setCurrent(CaptureList::Compressor, index - 1);
-        m_settings.save(QStringLiteral("compression"), QString::number(index));
+        m_settings.save(Setting::Compression, QString::number(index));
         break;
     case List::AudioCompression:
         m_control.setCurrent(CaptureList::AudioCompressor, index - 1);
@@ -353,7 +352,7 @@ void CapturePanelsModel::select(List which, int index)
 void CapturePanelsModel::rateEdited(const QString& text)
 {
     m_texts[PanelControl::Rate] = text;
-    m_settings.save(QStringLiteral("framerate"), text);
+    m_settings.save(Setting::FrameRate, text);
     const double rate = leadingNumber(text);
     if (rate > 0)
         m_control.setFrameRate(rate);

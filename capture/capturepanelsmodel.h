@@ -7,6 +7,7 @@
 
 #include "capture/capturetypes.h"
 #include "shell/controls.h"
+#include "shell/settingkeys.h"
 
 #include <QList>
 #include <QObject>
@@ -257,7 +258,7 @@ signals:
 
 private:
     void fillDevices();
-    void fillFromControl(List which, CaptureList from, const char* key);
+    void fillFromControl(List which, CaptureList from, Setting key);
     void OnDisconnect();
     void enableConfigs();
     void onDevice(DeviceEvent kind, const QString& category, const QString& name);

@@ -28,7 +28,7 @@ CaptureScreenModel::CaptureScreenModel(CaptureControl& control, CapturePanelsMod
 
 bool CaptureScreenModel::wstimsVisible() const
 {
-    return m_settings.get(QStringLiteral("WSTIMS")) == QLatin1String("1");
+    return m_settings.get(Setting::Wstims) == QLatin1String("1");
 }
 
 QString CaptureScreenModel::buildCaptureFile() const
@@ -41,11 +41,11 @@ QString CaptureScreenModel::buildCaptureFile() const
 void CaptureScreenModel::load()
 {
     m_painted = false;
-    m_seconds = leadingNumber(m_settings.get(QStringLiteral("captureTime")));
+    m_seconds = leadingNumber(m_settings.get(Setting::CaptureTime));
     if (m_seconds == 0) {
         m_timeIndex = 2;
         m_seconds = leadingNumber(m_times[m_timeIndex]);
-        m_settings.save(QStringLiteral("captureTime"), numberText(m_seconds).trimmed());
+        m_settings.save(Setting::CaptureTime, numberText(m_seconds).trimmed());
     } else {
         for (int i = 0; i < m_times.size(); ++i)
             if (leadingNumber(m_times[i]) == m_seconds)
@@ -141,7 +141,7 @@ void CaptureScreenModel::selectCaptureTime(int index)
     if (index < 0 || index >= m_times.size())
         return;
     m_timeIndex = index;
-    m_settings.save(QStringLiteral("captureTime"), m_times[index]);
+    m_settings.save(Setting::CaptureTime, m_times[index]);
     m_seconds = leadingNumber(m_times[index]);
     m_texts[PreviewControl::TimeLeft] = numberText(m_seconds).trimmed();
     emit changed();

@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto othersOf = [](const Settings& s) {
         QStringList values;
         for (const SettingKey& k : settingKeys())
-            if (QLatin1String(k.name) != QLatin1String("logpath"))
-                values << s.get(QLatin1String(k.name));
+            if (k.id != Setting::LogPath)
+                values << s.get(k.id);
         return values;
     };
     const QString saved = QStringLiteral(" C:\\Jumps\\ \"x\"");
@@ -51,12 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap(); // a plain file in a folder of our own is always kept
             QFile::remove(*copy);
         }
-        if (!settings.save(QStringLiteral("LOGPATH"), saved))
+        if (!settings.save(Setting::LogPath, saved))
             __builtin_trap();
     }
     const Settings reread(path);
-    if (reread.damaged() || reread.get(QStringLiteral("logpath")) != saved ||
-        othersOf(reread) != before)
+    if (reread.damaged() || reread.get(Setting::LogPath) != saved || othersOf(reread) != before)
         __builtin_trap();
     return 0;
 }

@@ -149,7 +149,7 @@ void GridSetupModel::markChanged()
         setText(GridControl::Description, QString());
         m_filling = false;
     }
-    m_settings.save(QStringLiteral("grid%1File").arg(m_gridNumber), QString());
+    m_settings.save(gridFileSetting(m_gridNumber), QString());
     if (m_listener)
         m_listener->gridChanged(m_gridNumber);
 }
@@ -615,7 +615,7 @@ bool GridSetupModel::saveGrid(int g, const QString& path, const QString& descrip
     // The results name the file the solved grid now lives in.
     appendSetupBlock(SetupBlockVariant::Solved, {true, m_grids.checkScreen.x, m_grids.checkScreen.y,
                                                  d.checkSurvey.X, d.checkSurvey.Y});
-    m_settings.save(QStringLiteral("grid%1File").arg(g), path);
+    m_settings.save(gridFileSetting(g), path);
     if (m_listener)
         m_listener->gridDescriptionSaved(g, description);
     return true;
@@ -693,7 +693,7 @@ bool GridSetupModel::loadGrid(int g, const QString& path)
     m_grids.table[g][rec::GridNumber] = d.gridNumber;
     m_grids.surveyXDirection = d.buoys[UpperRight].X < d.buoys[UpperLeft].X ? 1 : -1;
     fillBoxesFromWorkingSet(d.hasCheckBuoy);
-    m_settings.save(QStringLiteral("grid%1File").arg(g), path);
+    m_settings.save(gridFileSetting(g), path);
 
     if (!d.hasCheckBuoy && m_shared.LoadingGrids) {
         // Read back at the start: the day's grid is not one to measure with.

@@ -359,7 +359,7 @@ void GridSetupScreen::buildMenus()
 
 QColor GridSetupScreen::markerColour() const
 {
-    const QString c = m_settings.get(QStringLiteral("labelcolor"), QString()).toLower();
+    const QString c = m_settings.get(Setting::LabelColor, QString()).toLower();
     if (c == QLatin1String("black"))
         return Qt::black;
     if (c == QLatin1String("yellow"))

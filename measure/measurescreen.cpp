@@ -437,8 +437,7 @@ void MeasureScreen::viewLogCommand()
 
 void MeasureScreen::applyColours()
 {
-    const std::optional<QColor> all =
-        messageColour(m_settings.get(QStringLiteral("labelcolor"), QString()));
+    const std::optional<QColor> all = messageColour(m_settings.get(Setting::LabelColor, QString()));
     const std::pair<MeasureControl, QColor> defaults[] = {
         {C::MakeComment, Qt::black}, {C::OtherGrid, Qt::black},     {C::Fall, Qt::black},
         {C::Pass, Qt::black},        {C::JumpOK, Qt::black},        {C::IwsfLabel, Qt::black},
@@ -455,8 +454,7 @@ void MeasureScreen::applyColours()
         w->setStyleSheet(w->property("baseSheet").toString() +
                          QStringLiteral(" color: %1;").arg(all.value_or(colour).name()));
     }
-    const QColor impact =
-        rgb(impactColour(m_settings.get(QStringLiteral("impactcolor"), QString())));
+    const QColor impact = rgb(impactColour(m_settings.get(Setting::ImpactColor, QString())));
     for (QFrame* line : {m_lineHorizontal, m_lineVertical, m_lineSplash}) {
         QPalette p = line->palette();
         p.setColor(QPalette::Window, impact);
@@ -524,7 +522,7 @@ void MeasureScreen::show_the_grid()
 {
     m_picture->clearDrawing();
     const GridOverlay overlay = m_model.show_the_grid();
-    const QColor labelC = rgb(labelColour(m_settings.get(QStringLiteral("labelcolor"), QString())));
+    const QColor labelC = rgb(labelColour(m_settings.get(Setting::LabelColor, QString())));
     for (const BuoyMark& m : overlay.marks) {
         if (m.cross) {
             m_picture->drawLine({m.horizontal.from.x, m.horizontal.from.y},

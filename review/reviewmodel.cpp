@@ -155,7 +155,7 @@ void ReviewModel::Arrive()
         break;
     }
 
-    m_view.Label9Visible = m_settings.getChecked(QStringLiteral("barefoot"), m_prompt);
+    m_view.Label9Visible = m_settings.getChecked(Setting::Barefoot, m_prompt);
     m_player.resetSize();
 }
 

@@ -3,7 +3,7 @@
 #include "shell/prompt.h"
 #include "shell/settings.h"
 
-#include <QStringList>
+#include <vector>
 
 namespace korvel
 {
@@ -20,48 +20,48 @@ void emergencyReset(Settings& settings, Prompt& prompt)
         return;
 
     struct Entry {
-        QString key;
+        Setting key;
         QString label;
         QString readDefault;
         QString resetValue;
-        QStringList alsoClears;
+        std::vector<Setting> alsoClears;
     };
     const Entry entries[] = {
-        {QStringLiteral("logpath"),
+        {Setting::LogPath,
          QStringLiteral("Logpath = "),
          QStringLiteral("0"),
          QString(),
-         {QStringLiteral("logfile")}},
-        {QStringLiteral("barefoot"),
+         {Setting::LogFile}},
+        {Setting::Barefoot,
          QStringLiteral("barefoot = "),
          QStringLiteral("0"),
          QStringLiteral("0"),
          {}},
-        {QStringLiteral("compression"),
+        {Setting::Compression,
          QStringLiteral("compression = "),
          QStringLiteral("0"),
          QStringLiteral("0"),
          {}},
-        {QStringLiteral("device"),
+        {Setting::Device,
          QStringLiteral("device = "),
          QStringLiteral("0"),
          QStringLiteral("0"),
          {}},
-        {QStringLiteral("framerate"),
+        {Setting::FrameRate,
          QStringLiteral("framerate = "),
          QStringLiteral("0"),
          QStringLiteral("0"),
          {}},
-        {QStringLiteral("grid1File"), QStringLiteral("Grid 1 File = "), QString(), QString(), {}},
-        {QStringLiteral("grid2File"), QStringLiteral("Grid 2 File = "), QString(), QString(), {}},
-        {QStringLiteral("grid3File"), QStringLiteral("Grid 3 File = "), QString(), QString(), {}},
+        {Setting::Grid1File, QStringLiteral("Grid 1 File = "), QString(), QString(), {}},
+        {Setting::Grid2File, QStringLiteral("Grid 2 File = "), QString(), QString(), {}},
+        {Setting::Grid3File, QStringLiteral("Grid 3 File = "), QString(), QString(), {}},
     };
     for (const Entry& e : entries) {
         const QString value = settings.get(e.key, e.readDefault);
         if (!ask(e.label + value + QStringLiteral(" Clear it?")))
             continue;
         settings.save(e.key, e.resetValue);
-        for (const QString& other : e.alsoClears)
+        for (const Setting other : e.alsoClears)
             settings.save(other, e.resetValue);
     }
 }

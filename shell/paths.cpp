@@ -107,7 +107,7 @@ QString programDrive()
 
 QString exchangeFolder(const Settings& settings)
 {
-    const QString configured = settings.get(QStringLiteral("kviodir"), QString()).trimmed();
+    const QString configured = settings.get(Setting::KvioDir, QString()).trimmed();
     if (!configured.isEmpty())
         return StripTrailingBackslash(configured);
     return programDrive() + QStringLiteral("/kvio");

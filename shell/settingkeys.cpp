@@ -1,5 +1,7 @@
 #include "shell/settingkeys.h"
 
+#include <QtGlobal>
+
 #include <array>
 
 namespace korvel
@@ -9,49 +11,90 @@ namespace
 {
 
 using F = SettingForm;
+using S = Setting;
 
 constexpr std::array kKeys = {
-    SettingKey{"TournamentName", F::Text, "", nullptr},
-    SettingKey{"SetupFiles", F::Text, "", nullptr},
-    SettingKey{"labelcolor", F::Text, "", nullptr},
-    SettingKey{"impactcolor", F::Text, "", nullptr},
-    SettingKey{"grids", F::WholeNumber, "0", nullptr},
-    SettingKey{"grid1File", F::Text, "", ""},
-    SettingKey{"grid2File", F::Text, "", ""},
-    SettingKey{"grid3File", F::Text, "", ""},
-    SettingKey{"right2left", F::Boolean, "False", nullptr},
-    SettingKey{"boxlineoff", F::Boolean, "False", nullptr},
-    SettingKey{"tournamentType", F::Text, "", nullptr},
-    SettingKey{"WSTIMS", F::Checkbox, "0", nullptr},
-    SettingKey{"Lensor", F::Checkbox, "0", nullptr},
-    SettingKey{"buoymarker", F::Text, "", nullptr},
-    SettingKey{"PictureSave", F::Text, "", nullptr},
-    SettingKey{"VideoSave", F::Text, "", nullptr},
-    SettingKey{"logpath", F::Text, "", ""},
-    SettingKey{"logfile", F::Text, "", ""},
-    SettingKey{"barefoot", F::Checkbox, "0", "0"},
-    SettingKey{"compression", F::WholeNumber, "0", "0"},
-    SettingKey{"device", F::WholeNumber, "0", "0"},
-    SettingKey{"framerate", F::WholeNumber, "0", "0"},
-    SettingKey{"VideoResolution", F::WholeNumber, "0", nullptr},
-    SettingKey{"ColorFormat", F::WholeNumber, "0", nullptr},
-    SettingKey{"VideoInput", F::WholeNumber, "0", nullptr},
-    SettingKey{"captureTime", F::Decimal, "0", nullptr},
+    SettingKey{S::TournamentName, "TournamentName", F::Text, "", nullptr},
+    SettingKey{S::SetupFiles, "SetupFiles", F::Text, "", nullptr},
+    SettingKey{S::LabelColor, "labelcolor", F::Text, "", nullptr},
+    SettingKey{S::ImpactColor, "impactcolor", F::Text, "", nullptr},
+    SettingKey{S::Grids, "grids", F::WholeNumber, "0", nullptr},
+    SettingKey{S::Grid1File, "grid1File", F::Text, "", ""},
+    SettingKey{S::Grid2File, "grid2File", F::Text, "", ""},
+    SettingKey{S::Grid3File, "grid3File", F::Text, "", ""},
+    SettingKey{S::RightToLeft, "right2left", F::Boolean, "False", nullptr},
+    SettingKey{S::BoxLineOff, "boxlineoff", F::Boolean, "False", nullptr},
+    SettingKey{S::TournamentType, "tournamentType", F::Text, "", nullptr},
+    SettingKey{S::Wstims, "WSTIMS", F::Checkbox, "0", nullptr},
+    SettingKey{S::Lensor, "Lensor", F::Checkbox, "0", nullptr},
+    SettingKey{S::BuoyMarker, "buoymarker", F::Text, "", nullptr},
+    SettingKey{S::PictureSave, "PictureSave", F::Text, "", nullptr},
+    SettingKey{S::VideoSave, "VideoSave", F::Text, "", nullptr},
+    SettingKey{S::LogPath, "logpath", F::Text, "", ""},
+    SettingKey{S::LogFile, "logfile", F::Text, "", ""},
+    SettingKey{S::Barefoot, "barefoot", F::Checkbox, "0", "0"},
+    SettingKey{S::Compression, "compression", F::WholeNumber, "0", "0"},
+    SettingKey{S::Device, "device", F::WholeNumber, "0", "0"},
+    SettingKey{S::FrameRate, "framerate", F::WholeNumber, "0", "0"},
+    SettingKey{S::VideoResolution, "VideoResolution", F::WholeNumber, "0", nullptr},
+    SettingKey{S::ColorFormat, "ColorFormat", F::WholeNumber, "0", nullptr},
+    SettingKey{S::VideoInput, "VideoInput", F::WholeNumber, "0", nullptr},
+    SettingKey{S::CaptureTime, "captureTime", F::Decimal, "0", nullptr},
     // Ours: the scoring program's exchange folder when it is not /kvio.
-    SettingKey{"kviodir", F::Text, "", nullptr},
+    SettingKey{S::KvioDir, "kviodir", F::Text, "", nullptr},
     // Ours: "1" lists the built-in test camera beside real cameras.
-    SettingKey{"testcamera", F::Checkbox, "0", nullptr},
+    SettingKey{S::TestCamera, "testcamera", F::Checkbox, "0", nullptr},
     // Ours: the results file, captures path and skier name file the operator
     // chose, each with the day (mmddyy) it was chosen on; kept for that day.
-    SettingKey{"resultsfile", F::Text, "", nullptr},
-    SettingKey{"resultsfileday", F::Text, "", nullptr},
-    SettingKey{"capturespath", F::Text, "", nullptr},
-    SettingKey{"capturespathday", F::Text, "", nullptr},
-    SettingKey{"skiernamefile", F::Text, "", nullptr},
-    SettingKey{"skiernamefileday", F::Text, "", nullptr},
+    SettingKey{S::ResultsFile, "resultsfile", F::Text, "", nullptr},
+    SettingKey{S::ResultsFileDay, "resultsfileday", F::Text, "", nullptr},
+    SettingKey{S::CapturesPath, "capturespath", F::Text, "", nullptr},
+    SettingKey{S::CapturesPathDay, "capturespathday", F::Text, "", nullptr},
+    SettingKey{S::SkierNameFile, "skiernamefile", F::Text, "", nullptr},
+    SettingKey{S::SkierNameFileDay, "skiernamefileday", F::Text, "", nullptr},
 };
 
+// The table is in the enum's order, so a key is its own index.
+constexpr bool inEnumOrder()
+{
+    for (std::size_t i = 0; i < kKeys.size(); ++i)
+        if (static_cast<std::size_t>(kKeys[i].id) != i)
+            return false;
+    return true;
+}
+static_assert(inEnumOrder(), "the key table follows the order of enum Setting");
+static_assert(kKeys.size() == static_cast<std::size_t>(Setting::SkierNameFileDay) + 1,
+              "every Setting has its row");
+
 } // namespace
+
+const SettingKey& settingKey(Setting key)
+{
+    return kKeys[static_cast<std::size_t>(key)];
+}
+
+QString settingName(Setting key)
+{
+    return QString::fromLatin1(settingKey(key).name);
+}
+
+QString settingDefault(Setting key)
+{
+    return QString::fromLatin1(settingKey(key).defaultValue);
+}
+
+Setting gridFileSetting(int grid)
+{
+    Q_ASSERT(grid >= 1 && grid <= 3);
+    switch (grid) {
+    case 2:
+        return Setting::Grid2File;
+    case 3:
+        return Setting::Grid3File;
+    default:
+        return Setting::Grid1File;
+    }
+}
 
 std::span<const SettingKey> settingKeys()
 {
@@ -65,12 +108,6 @@ std::optional<SettingKey> findSettingKey(const QString& name)
             return k;
     }
     return std::nullopt;
-}
-
-QString settingDefault(const QString& name)
-{
-    const auto k = findSettingKey(name);
-    return k ? QString::fromLatin1(k->defaultValue) : QString();
 }
 
 } // namespace korvel

@@ -142,26 +142,27 @@ std::vector<std::size_t> Settings::entriesOf(const QString& key) const
     return found;
 }
 
-QString Settings::get(const QString& key, const QString& defaultValue) const
+QString Settings::get(Setting key, const QString& defaultValue) const
 {
-    const auto found = entriesOf(key);
+    const auto found = entriesOf(settingName(key));
     // A key typed twice by hand: the last line wins, as it would for any
     // reader of such a file.
     return found.empty() ? defaultValue : m_lines[found.back()].value;
 }
 
-QString Settings::get(const QString& key) const
+QString Settings::get(Setting key) const
 {
     return get(key, settingDefault(key));
 }
 
-bool Settings::contains(const QString& key) const
+bool Settings::contains(Setting key) const
 {
-    return !entriesOf(key).empty();
+    return !entriesOf(settingName(key)).empty();
 }
 
-bool Settings::save(const QString& key, const QString& value)
+bool Settings::save(Setting id, const QString& value)
 {
+    const QString key = settingName(id);
     refreshIfChangedOnDisk();
     IniLine entry;
     entry.kind = IniLine::Kind::Entry;
@@ -306,19 +307,26 @@ void reportDamagedSettings(Settings& settings, Prompt& prompt, const QDate& toda
         QStringLiteral("Settings"), Icon::Exclamation);
 }
 
-int Settings::getWhole(const QString& key, int defaultValue, Prompt& prompt) const
+bool Settings::saveIfChanged(Setting key, const QString& value)
+{
+    if (contains(key) && get(key, QString()) == value)
+        return true;
+    return save(key, value);
+}
+
+int Settings::getWhole(Setting key, int defaultValue, Prompt& prompt) const
 {
     const QString text = get(key, QString::number(defaultValue));
     const auto v = wholeNumber(text);
     if (!v) {
-        reportBadValue(prompt, key, text, QStringLiteral("a whole number"),
+        reportBadValue(prompt, settingName(key), text, QStringLiteral("a whole number"),
                        QString::number(defaultValue));
         return defaultValue;
     }
     return *v;
 }
 
-std::optional<int> Settings::getChosenWhole(const QString& key, const QString& usedInstead,
+std::optional<int> Settings::getChosenWhole(Setting key, const QString& usedInstead,
                                             Prompt& prompt) const
 {
     const QString text = get(key, QString()).trimmed();
@@ -326,11 +334,12 @@ std::optional<int> Settings::getChosenWhole(const QString& key, const QString& u
         return std::nullopt;
     const auto v = wholeNumber(text);
     if (!v)
-        reportBadValue(prompt, key, text, QStringLiteral("a whole number"), usedInstead);
+        reportBadValue(prompt, settingName(key), text, QStringLiteral("a whole number"),
+                       usedInstead);
     return v;
 }
 
-bool Settings::getBool(const QString& key, bool defaultValue, Prompt& prompt) const
+bool Settings::getBool(Setting key, bool defaultValue, Prompt& prompt) const
 {
     const QString text = get(key, boolText(defaultValue)).trimmed();
     if (text.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
@@ -339,25 +348,26 @@ bool Settings::getBool(const QString& key, bool defaultValue, Prompt& prompt) co
         return false;
     if (const auto v = parseNumber(text))
         return *v != 0;
-    reportBadValue(prompt, key, text, QStringLiteral("True or False"), boolText(defaultValue));
+    reportBadValue(prompt, settingName(key), text, QStringLiteral("True or False"),
+                   boolText(defaultValue));
     return defaultValue;
 }
 
-bool Settings::getChecked(const QString& key, Prompt& prompt) const
+bool Settings::getChecked(Setting key, Prompt& prompt) const
 {
     return getWhole(key, 0, prompt) != 0;
 }
 
 int configuredGridCount(const Settings& settings, Prompt& prompt)
 {
-    const QString key = QStringLiteral("grids");
+    const Setting key = Setting::Grids;
     if (settings.get(key, QString()).trimmed().isEmpty())
         return 1;
     const int n = settings.getWhole(key, 1, prompt);
     return n >= 1 && n <= 3 ? n : 1;
 }
 
-QString GetSetting(const Settings& settings, const QString& key, const QString& defaultValue)
+QString GetSetting(const Settings& settings, Setting key, const QString& defaultValue)
 {
     return settings.get(key, defaultValue);
 }

@@ -10,6 +10,7 @@
 // line korvel cannot read costs that line alone.
 
 #include "shell/inifile.h"
+#include "shell/settingkeys.h"
 
 #include <QDate>
 #include <QString>
@@ -50,16 +51,20 @@ public:
     QString fileProblem() const { return m_fileProblem; }
     bool damaged() const { return !m_problems.empty() || !m_fileProblem.isEmpty(); }
 
-    // Keys are matched without regard to letter case: one screen writes
-    // "videoresolution", another reads "VideoResolution".
-    QString get(const QString& key, const QString& defaultValue) const;
+    // Keys are matched in the file without regard to letter case: an older
+    // file may spell "VideoResolution" as "videoresolution".
+    QString get(Setting key, const QString& defaultValue) const;
     // With the key's own default from the key table.
-    QString get(const QString& key) const;
-    bool contains(const QString& key) const;
+    QString get(Setting key) const;
+    bool contains(Setting key) const;
     // False when the file could not be written; the value holds in this
     // run all the same. The first failure goes to the save-problem handler.
     // A damaged file is never written over before keepDamagedCopy kept it.
-    bool save(const QString& key, const QString& value);
+    bool save(Setting key, const QString& value);
+    // Writes the key the moment its control changes; a key that already holds
+    // the value is not written again, so a screen's load (which runs every
+    // handler) does not rewrite the file twenty times at each start.
+    bool saveIfChanged(Setting key, const QString& value);
 
     // Told once, with the reason, when the settings cannot be saved (a
     // read-only or full configuration folder): a change that does not last
@@ -71,16 +76,16 @@ public:
     // A whole-number key. A value that is not a number (a hand-edited file, a
     // damaged one) is shown to the operator with the key's name and the
     // default is used instead, rather than stopping the program.
-    int getWhole(const QString& key, int defaultValue, Prompt& prompt) const;
+    int getWhole(Setting key, int defaultValue, Prompt& prompt) const;
     // A whole-number key that may never have been chosen: nothing when it is
     // absent or empty; a value that is not a number is shown to the operator
     // as above, naming usedInstead, and gives nothing too.
-    std::optional<int> getChosenWhole(const QString& key, const QString& usedInstead,
+    std::optional<int> getChosenWhole(Setting key, const QString& usedInstead,
                                       Prompt& prompt) const;
     // A boolean key: "True"/"False" (any case) or a number, 0 being false.
-    bool getBool(const QString& key, bool defaultValue, Prompt& prompt) const;
+    bool getBool(Setting key, bool defaultValue, Prompt& prompt) const;
     // A checkbox key: "1" checked, "0" unchecked.
-    bool getChecked(const QString& key, Prompt& prompt) const;
+    bool getChecked(Setting key, Prompt& prompt) const;
 
     static QString boolText(bool v) { return v ? QStringLiteral("True") : QStringLiteral("False"); }
 
@@ -128,6 +133,6 @@ void reportDamagedSettings(Settings& settings, Prompt& prompt,
 int configuredGridCount(const Settings& settings, Prompt& prompt);
 
 // The value of a key, or defaultValue when the key was never written.
-QString GetSetting(const Settings& settings, const QString& key, const QString& defaultValue = {});
+QString GetSetting(const Settings& settings, Setting key, const QString& defaultValue = {});
 
 } // namespace korvel

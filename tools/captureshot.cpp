@@ -50,8 +50,8 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir scratch;
     Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
-    settings.save(QStringLiteral("VideoResolution"), QStringLiteral("1")); // 640 x 480
-    settings.save(QStringLiteral("captureTime"), QStringLiteral("4"));
+    settings.save(Setting::VideoResolution, QStringLiteral("1")); // 640 x 480
+    settings.save(Setting::CaptureTime, QStringLiteral("4"));
     ConsolePrompt prompt;
     SharedState shared;
     shared.VideoDir = scratch.path();

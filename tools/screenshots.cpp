@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     shared.CapturesDir = scratch.path();
     shared.CurrentGrid = 1;
     // Red stands out against the white of the splash.
-    settings.save(QStringLiteral("impactcolor"), QStringLiteral("red"));
+    settings.save(Setting::ImpactColor, QStringLiteral("red"));
     StaysOnMeasure aroundMeasure;
     MeasureModel measureModel(grids, shared, settings, prompt, aroundMeasure);
     MeasureScreen measure(measureModel, shared, settings, prompt);

@@ -124,14 +124,15 @@ protected:
     {
         ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
         ASSERT_TRUE(QDir().mkpath(w.kvio));
-        const QString grid2 = QDir(w.settings->get("SetupFiles")).filePath("second-tower.ipt");
-        ASSERT_EQ(writeSecondGrid(w.settings->get("grid1File"), grid2), QString());
-        w.settings->save("grids", "2");
-        w.settings->save("grid2File", grid2);
-        w.settings->save("testcamera", "1");
-        w.settings->save("WSTIMS", "1");
-        w.settings->save("VideoSave", "Ask");
-        w.settings->save("PictureSave", "Ask");
+        const QString grid2 =
+            QDir(w.settings->get(Setting::SetupFiles)).filePath("second-tower.ipt");
+        ASSERT_EQ(writeSecondGrid(w.settings->get(Setting::Grid1File), grid2), QString());
+        w.settings->save(Setting::Grids, "2");
+        w.settings->save(Setting::Grid2File, grid2);
+        w.settings->save(Setting::TestCamera, "1");
+        w.settings->save(Setting::Wstims, "1");
+        w.settings->save(Setting::VideoSave, "Ask");
+        w.settings->save(Setting::PictureSave, "Ask");
         QFile::remove(joinPath(programFolder(), "currentcapture.bmp"));
         QFile::remove(skierNamesPath());
     }
@@ -194,7 +195,7 @@ protected:
 void TournamentDay::checkTheDaysFiles()
 {
     const Ledger& l = op.ledger();
-    const QString resultsPath = w.settings->get("logpath") + "/" +
+    const QString resultsPath = w.settings->get(Setting::LogPath) + "/" +
                                 QStringLiteral("JumpMeasurementResults%1.txt").arg(dateStamp());
     const QStringList results = readLines(resultsPath).value_or(QStringList{"<missing>"});
     int configurations = 0;
@@ -270,7 +271,7 @@ void TournamentDay::checkTheDaysFiles()
 
     // The log: a start line per start of korvel, the measured videos and the
     // saved pictures, in the order they happened.
-    const QString logPath = w.settings->get("logpath") + "/" +
+    const QString logPath = w.settings->get(Setting::LogPath) + "/" +
                             QStringLiteral("JumpMeasurementLog%1.txt").arg(dateStamp());
     const QStringList log = readLines(logPath).value_or(QStringList{"<missing>"});
     int starts = 0;

@@ -316,7 +316,7 @@ public:
         return nullptr;
     }
 
-    QString videos() const { return m_w.settings->get("logpath"); }
+    QString videos() const { return m_w.settings->get(Setting::LogPath); }
     QString video(const QString& name) const { return QDir(videos()).filePath(name); }
 
 private:

@@ -35,7 +35,7 @@ TEST(StartUp, TwoStartsOnOneDayAppendTwoStartLinesToOneLog)
         Session run(lake);
         run.start();
         EXPECT_EQ(run.shared.VideoDir, lake.videos);
-        EXPECT_EQ(lake.settings->get("logfile"), run.shared.LogFileName);
+        EXPECT_EQ(lake.settings->get(Setting::LogFile), run.shared.LogFileName);
     }
     const QStringList lines = lake.fileLines(logPath(lake));
     ASSERT_EQ(lines.size(), 2);
@@ -50,7 +50,7 @@ TEST(StartUp, TwoStartsOnOneDayAppendTwoStartLinesToOneLog)
 TEST(StartUp, VideoFolderIsAskedForUntilOneExists)
 {
     Lake lake;
-    lake.settings->save("logpath", lake.dir.file("gone"));
+    lake.settings->save(Setting::LogPath, lake.dir.file("gone"));
     const QString ask = "No Correct Save Video Directory has been set.  Please put in the path of "
                         "the Save Video Directory here.";
     const QString invalid = "You entered an invalid path - try  again";
@@ -65,7 +65,7 @@ TEST(StartUp, VideoFolderIsAskedForUntilOneExists)
     ASSERT_TRUE(run.main.startUp());
     EXPECT_EQ(run.shared.VideoDir, lake.videos);
     EXPECT_EQ(run.main.videoDirText(), lake.videos + "/");
-    EXPECT_EQ(lake.settings->get("logpath"), lake.videos);
+    EXPECT_EQ(lake.settings->get(Setting::LogPath), lake.videos);
     EXPECT_EQ(lake.fileLines(logPath(lake)).size(), 1);
 
     // Cancel is the operator's way out: nothing can be done without a folder.
@@ -196,7 +196,7 @@ TEST(Navigation, ChangeOfVideoFolder)
         .expectInput(ask, other + "/");
     run.main.run(MainCommand::btnChangeDirectory);
     EXPECT_EQ(run.shared.VideoDir, other);
-    EXPECT_EQ(lake.settings->get("logpath"), other);
+    EXPECT_EQ(lake.settings->get(Setting::LogPath), other);
     EXPECT_EQ(run.main.videoDirLabel(), other + "/");
 
     // An empty answer changes nothing.
@@ -255,15 +255,15 @@ TEST(Configuration, ConfiguredGridsComeBackAtLoad)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Lake lake;
-        lake.settings->save("grids", c.grids);
+        lake.settings->save(Setting::Grids, c.grids);
         for (int g : c.onDisk) {
             lake.writeGrid(g);
-            lake.settings->save(QString("grid%1File").arg(g), lake.grid(g));
+            lake.settings->save(gridFileSetting(g), lake.grid(g));
         }
         Session run(lake);
         run.start();
         for (int g : c.missing) {
-            lake.settings->save(QString("grid%1File").arg(g), lake.grid(g));
+            lake.settings->save(gridFileSetting(g), lake.grid(g));
             lake.prompt.expectMessage(QString("The file of grid %1 was not found:\n%2\nGrid %1 is "
                                               "not set up; load or set it up on the grid set-up "
                                               "screen.")
@@ -296,10 +296,10 @@ TEST(Configuration, ConfiguredGridsComeBackAtLoad)
 TEST(Configuration, RefusedGridFileIsReportedOnceAndTheStartGoesOn)
 {
     Lake lake;
-    lake.settings->save("grids", "1");
+    lake.settings->save(Setting::Grids, "1");
     const QString bad = lake.grid(1);
     ASSERT_TRUE(writeLines(bad, {"not a grid"}));
-    lake.settings->save("grid1File", bad);
+    lake.settings->save(Setting::Grid1File, bad);
     const auto refused = std::get<GridFileError>(readGridFiles(bad)).message;
     Session run(lake);
     run.start();
@@ -361,7 +361,7 @@ TEST(Configuration, TournamentTypeIsBarefootOrSitSkiNeverBoth)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         Lake lake;
-        lake.settings->save("tournamentType", c.stored);
+        lake.settings->save(Setting::TournamentType, c.stored);
         Session run(lake);
         run.start();
         run.configModel.load();
@@ -372,7 +372,7 @@ TEST(Configuration, TournamentTypeIsBarefootOrSitSkiNeverBoth)
         EXPECT_EQ(run.shared.BarefootMode, c.barefoot);
         EXPECT_EQ(run.shared.SitSkiMode, c.sitSki);
         EXPECT_EQ(nameOf(run.shared.TournamentType), c.type);
-        EXPECT_EQ(lake.settings->get("tournamentType"), c.type);
+        EXPECT_EQ(lake.settings->get(Setting::TournamentType), c.type);
         EXPECT_GT(run.config.typeChanges, 0);
     }
 }
@@ -380,50 +380,53 @@ TEST(Configuration, TournamentTypeIsBarefootOrSitSkiNeverBoth)
 TEST(Configuration, StoredChoicesReachTheSharedState)
 {
     const struct {
-        const char* key;
+        Setting key;
         const char* value;
         std::function<QString(const SharedState&, const ConfigModel&)> seen;
         const char* expected;
         const char* written; // the key afterwards
     } cases[] = {
-        {"buoymarker", "circle", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle",
-         "circle"},
-        {"buoymarker", "cross", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "cross",
+        {Setting::BuoyMarker, "circle", [](auto& s, auto&) { return nameOf(s.BuoyMarker); },
+         "circle", "circle"},
+        {Setting::BuoyMarker, "cross", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "cross",
          "cross"},
-        {"buoymarker", "Cross", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle",
+        {Setting::BuoyMarker, "Cross", [](auto& s, auto&) { return nameOf(s.BuoyMarker); },
+         "circle", "circle"},
+        {Setting::BuoyMarker, "", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle",
          "circle"},
-        {"buoymarker", "", [](auto& s, auto&) { return nameOf(s.BuoyMarker); }, "circle", "circle"},
-        {"right2left", "True", [](auto& s, auto&) { return nameOf(s.JumpDirection); }, "right",
+        {Setting::RightToLeft, "True", [](auto& s, auto&) { return nameOf(s.JumpDirection); },
+         "right", "True"},
+        {Setting::RightToLeft, "False", [](auto& s, auto&) { return nameOf(s.JumpDirection); },
+         "left", "False"},
+        {Setting::BoxLineOff, "True", [](auto& s, auto&) { return nameOf(s.LineMode); }, "line_off",
          "True"},
-        {"right2left", "False", [](auto& s, auto&) { return nameOf(s.JumpDirection); }, "left",
+        {Setting::BoxLineOff, "False", [](auto& s, auto&) { return nameOf(s.LineMode); }, "line_on",
          "False"},
-        {"boxlineoff", "True", [](auto& s, auto&) { return nameOf(s.LineMode); }, "line_off",
-         "True"},
-        {"boxlineoff", "False", [](auto& s, auto&) { return nameOf(s.LineMode); }, "line_on",
-         "False"},
-        {"WSTIMS", "1", [](auto& s, auto&) { return nameOf(s.WstimsState); }, "WSTIMS ON", "1"},
-        {"WSTIMS", "0", [](auto& s, auto&) { return nameOf(s.WstimsState); }, "WSTIMS OFF", "0"},
-        {"PictureSave", "NoSave", [](auto& s, auto&) { return nameOf(s.PictureSavePolicy); },
+        {Setting::Wstims, "1", [](auto& s, auto&) { return nameOf(s.WstimsState); }, "WSTIMS ON",
+         "1"},
+        {Setting::Wstims, "0", [](auto& s, auto&) { return nameOf(s.WstimsState); }, "WSTIMS OFF",
+         "0"},
+        {Setting::PictureSave, "NoSave", [](auto& s, auto&) { return nameOf(s.PictureSavePolicy); },
          "NoSave", "NoSave"},
-        {"PictureSave", "", [](auto& s, auto&) { return nameOf(s.PictureSavePolicy); }, "Ask",
-         "Ask"},
-        {"VideoSave", "Save", [](auto& s, auto&) { return nameOf(s.VideoSavePolicy); }, "Save",
-         "Save"},
-        {"labelcolor", "",
+        {Setting::PictureSave, "", [](auto& s, auto&) { return nameOf(s.PictureSavePolicy); },
+         "Ask", "Ask"},
+        {Setting::VideoSave, "Save", [](auto& s, auto&) { return nameOf(s.VideoSavePolicy); },
+         "Save", "Save"},
+        {Setting::LabelColor, "",
          [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::message_colors)); },
          "default_color", "default"},
-        {"labelcolor", "yellow",
+        {Setting::LabelColor, "yellow",
          [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::message_colors)); },
          "yellow_color", "yellow"},
-        {"impactcolor", "",
+        {Setting::ImpactColor, "",
          [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::ImpactColour)); },
          "OptImpactWhite", ""},
-        {"impactcolor", "red",
+        {Setting::ImpactColor, "red",
          [](auto&, auto& m) { return controlName(m.selected(ConfigGroup::ImpactColour)); },
          "OptImpactRed", "red"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+        SCOPED_TRACE(settingName(c.key).toStdString() + "=" + c.value);
         Lake lake;
         lake.settings->save(c.key, c.value);
         Session run(lake);
@@ -437,8 +440,8 @@ TEST(Configuration, StoredChoicesReachTheSharedState)
 TEST(Configuration, ExitWritesTheConfigurationLineAndHandsOverTheNames)
 {
     Lake lake;
-    lake.settings->save("WSTIMS", "1");
-    lake.settings->save("TournamentName", "Lake Cup");
+    lake.settings->save(Setting::Wstims, "1");
+    lake.settings->save(Setting::TournamentName, "Lake Cup");
     // A start list saved as UTF-8, one "Surname,Given" a line, as the import
     // of the main screen reads it; a letter the files cannot carry is mended
     // and said.
@@ -513,7 +516,7 @@ TEST(Configuration, ResultsPathThatCannotBeWrittenIsReported)
 TEST(Configuration, MagnifierStartsWithTheScreenAndSaysWhenItIsMissing)
 {
     Lake lake;
-    lake.settings->save("Lensor", "1");
+    lake.settings->save(Setting::Lensor, "1");
     Session run(lake);
     run.start();
     run.lensorProblem = "The screen magnifier could not be started: lensor was not found.";
@@ -525,7 +528,7 @@ TEST(Configuration, MagnifierStartsWithTheScreenAndSaysWhenItIsMissing)
     run.configModel.restartLensor();
     EXPECT_EQ(run.lensorStarts, 2);
     run.configModel.setChecked(ConfigCheck::chkLensor, false);
-    EXPECT_EQ(lake.settings->get("Lensor"), "0");
+    EXPECT_EQ(lake.settings->get(Setting::Lensor), "0");
 }
 
 TEST(FirstRun, OnlyAStartWithoutASettingsFileIsAFirstRun)
@@ -597,9 +600,9 @@ TEST(Configuration, TodaysChosenFilesComeBackAfterARestartAndANewDayStartsOnTheD
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Lake lake;
-        lake.settings->save("grids", "1");
+        lake.settings->save(Setting::Grids, "1");
         lake.writeGrid(1);
-        lake.settings->save("grid1File", lake.grid(1));
+        lake.settings->save(Setting::Grid1File, lake.grid(1));
         QString typed = c.typed ? QString(c.typed) : QString();
         if (typed.startsWith("/RESULTS"))
             typed.replace("/RESULTS", lake.dir.path());
@@ -616,7 +619,8 @@ TEST(Configuration, TodaysChosenFilesComeBackAfterARestartAndANewDayStartsOnTheD
             }
         }
         if (c.dayKept) {
-            for (const char* key : {"resultsfileday", "capturespathday", "skiernamefileday"})
+            for (const Setting key :
+                 {Setting::ResultsFileDay, Setting::CapturesPathDay, Setting::SkierNameFileDay})
                 lake.settings->save(key, c.dayKept);
         }
         // The restart (or the start after a crash): the same files.
@@ -655,7 +659,7 @@ TEST(Configuration, TheScoringProgramsFolderIsChosenOnTheScreenAndNamedInTheCaut
     const QString kvio = lake.dir.file("scoring/KVIO");
     lake.prompt.expectFolder(kvio);
     run.configModel.findKvio();
-    EXPECT_EQ(lake.settings->get("kviodir"), kvio);
+    EXPECT_EQ(lake.settings->get(Setting::KvioDir), kvio);
     EXPECT_EQ(run.configModel.text(ConfigText::KvioPathName), kvio);
     EXPECT_EQ(run.configModel.kvioLabelText(),
               "Caution, WSTIMS requires KVIO directory to exist: " + kvio + " (not found)");
@@ -665,16 +669,16 @@ TEST(Configuration, TheScoringProgramsFolderIsChosenOnTheScreenAndNamedInTheCaut
     // Cancelling the chooser changes nothing.
     lake.prompt.expectFolder(std::nullopt);
     run.configModel.findKvio();
-    EXPECT_EQ(lake.settings->get("kviodir"), kvio);
+    EXPECT_EQ(lake.settings->get(Setting::KvioDir), kvio);
 }
 
 TEST(Configuration, AGridReadBackWithoutItsCheckBuoyFileSaysSetItUpAgain)
 {
     Lake lake;
-    lake.settings->save("grids", "1");
+    lake.settings->save(Setting::Grids, "1");
     lake.writeGrid(1);
     ASSERT_TRUE(QFile::remove(checkBuoyFilePath(lake.grid(1))));
-    lake.settings->save("grid1File", lake.grid(1));
+    lake.settings->save(Setting::Grid1File, lake.grid(1));
     Session run(lake);
     run.start();
     lake.prompt.expectMessage("Error in load - no check buoy found - setup grid again");
@@ -691,5 +695,5 @@ TEST(FirstRun, TheSampleTournamentJumpsTheWayItsSkierFlies)
     const sample::SampleScene jump = sample::makeSampleScene({.skier = true});
     ASSERT_TRUE(jump.impact.has_value());
     EXPECT_LT(jump.impact->click().x(), jump.jump.click().x());
-    EXPECT_EQ(w.settings->get("right2left"), "True");
+    EXPECT_EQ(w.settings->get(Setting::RightToLeft), "True");
 }

@@ -33,7 +33,7 @@ bool framesReach(CaptureControl& control, std::int64_t n)
 TEST(HubCapture, RecordsAJumpAndReviewsItAtTheContactFrame)
 {
     Workplace w;
-    SampleHub run(w, {{"testcamera", "1"}});
+    SampleHub run(w, {{Setting::TestCamera, "1"}});
     ASSERT_NO_FATAL_FAILURE(run.start());
     Hub& hub = run.hub;
     EXPECT_GT(hub.frameRate(), 0);

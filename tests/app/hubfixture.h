@@ -91,7 +91,7 @@ struct Lake : Workplace {
     {
         QDir().mkpath(videos);
         QDir().mkpath(setup);
-        settings->save("logpath", videos);
+        settings->save(Setting::LogPath, videos);
     }
     QString grid(int g) const { return setup + QStringLiteral("/grid%1.ipt").arg(g); }
     // The sample lake's solved grid, drawn once per test program and copied.
@@ -134,7 +134,7 @@ struct SampleHub {
     Hub hub;
 
     explicit SampleHub(Workplace& wp,
-                       std::initializer_list<std::pair<const char*, const char*>> settings = {})
+                       std::initializer_list<std::pair<Setting, const char*>> settings = {})
         : w(wp), prepared(prepare(wp, settings)),
           hub(*wp.settings, wp.prompt, [] { return QString(); })
     {
@@ -149,7 +149,7 @@ struct SampleHub {
 
 private:
     static bool prepare(Workplace& w,
-                        std::initializer_list<std::pair<const char*, const char*>> settings)
+                        std::initializer_list<std::pair<Setting, const char*>> settings)
     {
         const QString problem = prepareSampleTournament(*w.settings, w.dir.path());
         EXPECT_EQ(problem, QString());

@@ -75,7 +75,7 @@ TEST(HubRoad, TheSavedMessageColourReachesTheMeasureScreenAtLoad)
     Workplace w;
     SampleHub run(w);
     // Saved after the screens were made: the configuration's load applies it.
-    w.settings->save("labelcolor", "yellow");
+    w.settings->save(Setting::LabelColor, "yellow");
     ASSERT_NO_FATAL_FAILURE(run.start());
     for (const char* name :
          {"Make_comment", "Fall", "optJumpOK", "M_Reride", "O_reride", "FrozenSign", "maxbuoy"}) {
@@ -83,5 +83,5 @@ TEST(HubRoad, TheSavedMessageColourReachesTheMeasureScreenAtLoad)
         text->ensurePolished();
         EXPECT_EQ(text->palette().color(text->foregroundRole()), QColor(Qt::yellow)) << name;
     }
-    EXPECT_EQ(w.settings->get("labelcolor"), "yellow");
+    EXPECT_EQ(w.settings->get(Setting::LabelColor), "yellow");
 }

@@ -65,12 +65,12 @@ TEST(HubScreens, ClicksReachTheModelsAndTheSettings)
     tick(barefoot);
     EXPECT_TRUE(barefoot->isChecked());
     EXPECT_FALSE(sitSki->isChecked());
-    EXPECT_EQ(lake.settings->get("tournamentType"), "barefoot");
+    EXPECT_EQ(lake.settings->get(Setting::TournamentType), "barefoot");
 
     auto* cross = findControl<QRadioButton>(&config, ConfigOption::OptCross);
     ASSERT_TRUE(cross);
     tick(cross);
-    EXPECT_EQ(lake.settings->get("buoymarker"), "cross");
+    EXPECT_EQ(lake.settings->get(Setting::BuoyMarker), "cross");
     EXPECT_EQ(run.shared.BuoyMarker, MarkerStyle::Cross);
 
     auto* kvio = findControl<QLabel>(&config, ConfigCommand::KVIOLabel);
@@ -95,5 +95,5 @@ TEST(HubScreens, ClicksReachTheModelsAndTheSettings)
     auto* cb15 = findControl<QCheckBox>(&main, MainControl::cb15);
     main.show();
     tick(cb15);
-    EXPECT_EQ(lake.settings->get("barefoot"), "1");
+    EXPECT_EQ(lake.settings->get(Setting::Barefoot), "1");
 }

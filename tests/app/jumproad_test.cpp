@@ -132,7 +132,7 @@ TEST(JumpRoad, CapturedJumpIsMeasuredAndReachesResultsLogAndScoring)
     ASSERT_TRUE(QDir().mkpath(w.kvio));
     ASSERT_EQ(prepareSampleTournament(*w.settings, w.dir.path()), QString());
     // No size chosen: the camera's own, the 640 x 480 the sample grid was solved at.
-    w.settings->save("testcamera", "1");
+    w.settings->save(Setting::TestCamera, "1");
     Hub hub(*w.settings, w.prompt, [] { return QString(); });
     w.prompt.expectYesNo("Do you want to reset all parameters to install values?", false)
         .expectMessage("Please Verify all Setup Parameters");
@@ -221,7 +221,7 @@ TEST(JumpRoad, FirstRunsRecordedSampleJumpIsMeasuredAtTheScenesTrueDistance)
     Workplace w;
     ASSERT_EQ(prepareFirstRun(*w.settings, w.dir.path()), QString());
     // Nothing that would record at another size than the sample grid's.
-    EXPECT_FALSE(w.settings->contains("videoresolution"));
+    EXPECT_FALSE(w.settings->contains(Setting::VideoResolution));
 
     // A whole recording as the test camera makes one: 3 s at 30 frames a
     // second, 640 x 480, alone in the video folder.
@@ -270,6 +270,6 @@ TEST(JumpRoad, AFirstRunWhoseJumpCannotBeRecordedKeepsTheRestOfTheSample)
         << told.toStdString();
     EXPECT_TRUE(QFileInfo(blocked).isDir());
     EXPECT_EQ(QDir(w.dir.file("videos")).entryList(QDir::Files | QDir::Hidden), QStringList{});
-    EXPECT_EQ(w.settings->get("logpath"), w.dir.file("videos"));
-    EXPECT_TRUE(PathExists(w.settings->get("grid1File"), PathKind::File));
+    EXPECT_EQ(w.settings->get(Setting::LogPath), w.dir.file("videos"));
+    EXPECT_TRUE(PathExists(w.settings->get(Setting::Grid1File), PathKind::File));
 }

@@ -61,7 +61,7 @@ TEST(SecondVisit, GridSetUpFromTheMainScreenShowsTheGridAsLoaded)
     Hub& hub = run.hub;
     trigger(&hub.configScreen(), "mnuExit");
     ASSERT_EQ(hub.shared().GridsReady, 1);
-    const QString gridFile = w.settings->get("grid1File");
+    const QString gridFile = w.settings->get(Setting::Grid1File);
     ASSERT_FALSE(gridFile.isEmpty());
     // A contact frame exported earlier (this day or the last) lies in the
     // program folder, as it does after the first measured jump.
@@ -125,7 +125,7 @@ TEST(SecondVisit, AGridSavedUnderANewDescriptionIsShownSoOnTheMainAndMeasureScre
 TEST(SecondVisit, TheCalibrationLineWaitsForAReadyGrid)
 {
     Workplace w;
-    SampleHub run(w, {{"testcamera", "1"}});
+    SampleHub run(w, {{Setting::TestCamera, "1"}});
     ASSERT_NO_FATAL_FAILURE(run.start());
     Hub& hub = run.hub;
     trigger(&hub.configScreen(), "mnuExit");
@@ -149,7 +149,7 @@ TEST(SecondVisit, TheCalibrationLineWaitsForAReadyGrid)
 TEST(SecondVisit, ClosingAScreensWindowLeavesAsItsOwnExitDoes)
 {
     Workplace w;
-    SampleHub run(w, {{"testcamera", "1"}});
+    SampleHub run(w, {{Setting::TestCamera, "1"}});
     ASSERT_NO_FATAL_FAILURE(run.start());
     Hub& hub = run.hub;
     int lastWindowClosed = 0;
@@ -220,7 +220,7 @@ int recordJump(Hub& hub, std::int64_t contactAfter, std::int64_t frames)
 TEST(SecondJump, ReviewStepsTheNextRecordingAndItsFixedNameIsTheOneMeasured)
 {
     Workplace w;
-    SampleHub run(w, {{"testcamera", "1"}});
+    SampleHub run(w, {{Setting::TestCamera, "1"}});
     ASSERT_NO_FATAL_FAILURE(run.start());
     Hub& hub = run.hub;
     trigger(&hub.configScreen(), "mnuExit");

@@ -84,7 +84,7 @@ TEST_F(CaptureScreenFixture, TheFirstNameOfTheNamesFileShowsByTheNameRule)
     }
     // captureTime never written: 5 seconds, written back.
     EXPECT_EQ(screen.captureTimes().value(screen.captureTimeIndex()), "5.0");
-    EXPECT_EQ(w.settings->get("captureTime"), "5");
+    EXPECT_EQ(w.settings->get(Setting::CaptureTime), "5");
 }
 
 TEST_F(CaptureScreenFixture, FirstArrivalMovesPastAttemptsOnDisk)
@@ -249,7 +249,7 @@ TEST_F(CaptureScreenFixture, ALengthTypedIntoTheSettingsStillEndsTheRecording)
 {
     // Not one of the list's lengths, and not whole: the countdown passes 0.5
     // and must stop below zero, not run on.
-    w.settings->save("captureTime", "2.5");
+    w.settings->save(Setting::CaptureTime, "2.5");
     panels.rateEdited("30");
     screen.load();
     screen.startRecording();
@@ -314,10 +314,10 @@ TEST_F(PanelsFixture, TheControlsAudioFormatIsSelectedOrAdded)
 
 TEST_F(PanelsFixture, SavedIndicesAreRestoredAndCompressionZeroIsNone)
 {
-    w.settings->save("compression", "0");
-    w.settings->save("VideoResolution", "3");
-    w.settings->save("ColorFormat", "7"); // not in the list: the control's own
-    w.settings->save("framerate", "15");
+    w.settings->save(Setting::Compression, "0");
+    w.settings->save(Setting::VideoResolution, "3");
+    w.settings->save(Setting::ColorFormat, "7"); // not in the list: the control's own
+    w.settings->save(Setting::FrameRate, "15");
     CaptureControl control(std::make_unique<FakeDevices>(&cameras));
     CapturePanelsModel panels(control, *w.settings, w.prompt);
     panels.populate();
@@ -333,13 +333,13 @@ TEST_F(PanelsFixture, SavedIndicesAreRestoredAndCompressionZeroIsNone)
     EXPECT_EQ(control.frameRate(), 15);
     EXPECT_EQ(panels.configText(), "Currently Configured for L");
     panels.select(L::Compression, 1);
-    EXPECT_EQ(w.settings->get("compression"), "1");
+    EXPECT_EQ(w.settings->get(Setting::Compression), "1");
     EXPECT_EQ(control.current(CaptureList::Compressor), 0);
     panels.rateEdited("4");
     EXPECT_EQ(panels.configText(), "Currently Configured for L"); // below 5: unchanged
     panels.rateEdited("25");
     EXPECT_EQ(panels.configText(), "Currently Configured for R");
-    EXPECT_EQ(w.settings->get("framerate"), "25");
+    EXPECT_EQ(w.settings->get(Setting::FrameRate), "25");
 }
 
 // A size never chosen, or a saved choice that cannot be used, keeps the size
@@ -366,7 +366,7 @@ TEST(PanelsResolution, UnsavedOrUnusableChoiceKeepsTheCamerasOwnSize)
                      (c.camera ? " dock camera" : " test camera"));
         Workplace w;
         if (c.saved)
-            w.settings->save("videoresolution", c.saved);
+            w.settings->save(Setting::VideoResolution, c.saved);
         if (c.told)
             w.prompt.expectMessage(QStringLiteral("The setting \"VideoResolution\" holds \"%1\", "
                                                   "which is not a whole number. korvel uses "
@@ -385,7 +385,8 @@ TEST(PanelsResolution, UnsavedOrUnusableChoiceKeepsTheCamerasOwnSize)
                   c.size);
         EXPECT_TRUE(w.prompt.done());
         // Only the operator's own choice is written.
-        EXPECT_EQ(w.settings->get("videoresolution", "(none)"), c.saved ? c.saved : "(none)");
+        EXPECT_EQ(w.settings->get(Setting::VideoResolution, "(none)"),
+                  c.saved ? c.saved : "(none)");
     }
 }
 

@@ -81,7 +81,7 @@ struct CaptureScreens : ::testing::Test {
     void SetUp() override
     {
         w.shared.VideoDir = w.dir.path();
-        w.settings->save("VideoResolution", "0"); // 320 x 240
+        w.settings->save(Setting::VideoResolution, "0"); // 320 x 240
         panelsModel.populate();
         screenModel.setListener(&review);
     }
@@ -147,7 +147,7 @@ TEST_F(CaptureScreens, ThePanelsShowTheControlAndDisconnect)
     auto* rate = findControl<QLineEdit>(&panels, PanelControl::Rate);
     rate->selectAll();
     QTest::keyClicks(rate, "15");
-    EXPECT_EQ(w.settings->get("framerate"), "15");
+    EXPECT_EQ(w.settings->get(Setting::FrameRate), "15");
     EXPECT_EQ(panelsModel.configText(), "Currently Configured for L");
 }
 

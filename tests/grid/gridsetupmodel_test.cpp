@@ -326,7 +326,7 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
     Bench a;
     const test::Site site = test::makeSite();
     const QString path = a.saveSolved(site);
-    EXPECT_EQ(a.settings->get("grid1File", ""), path);
+    EXPECT_EQ(a.settings->get(Setting::Grid1File, ""), path);
     EXPECT_EQ(a.model.text(GridControl::FileName), path);
 
     Bench b;
@@ -349,7 +349,7 @@ TEST(GridSetupModel, SaveAndLoadRestoreEveryBox)
         EXPECT_NEAR(b.grids.table[1][k], a.grids.table[1][k],
                     1e-9 * std::max(1.0, std::fabs(a.grids.table[1][k])))
             << "record position " << k;
-    EXPECT_EQ(b.settings->get("grid1File", ""), path);
+    EXPECT_EQ(b.settings->get(Setting::Grid1File, ""), path);
 
     const QStringList lines = b.results();
     ASSERT_EQ(lines.size(), before + 22);
@@ -448,7 +448,7 @@ TEST(GridSetupModel, ARefusedLoadChangesNothing)
                                "Error Message", Icon::Exclamation);
         EXPECT_FALSE(b.model.loadGrid(1, path)) << c.name;
 
-        EXPECT_EQ(b.settings->get("grid1File", ""), good) << c.name;
+        EXPECT_EQ(b.settings->get(Setting::Grid1File, ""), good) << c.name;
         EXPECT_EQ(b.grids.gridFile[1], good) << c.name;
         EXPECT_EQ(b.grids.gridDescription[1], "good") << c.name;
         EXPECT_EQ(b.model.text(GridControl::FileName), good) << c.name;
@@ -501,22 +501,22 @@ TEST(GridSetupModel, EditsInvalidateTheGrid)
         Bench b;
         b.enter(test::makeSite());
         ASSERT_TRUE(b.model.complete());
-        b.settings->save("grid1File", "/grids/north.ipt");
+        b.settings->save(Setting::Grid1File, "/grids/north.ipt");
         b.recorder.events.clear();
         b.model.setText(c.box, "12.5");
         EXPECT_EQ(b.shared.GridsReady, c.gridsReadyAfter) << controlName(c.box).toStdString();
         EXPECT_FALSE(b.model.gridValid()) << controlName(c.box).toStdString();
         EXPECT_FALSE(b.model.accuracyControlsVisible()) << controlName(c.box).toStdString();
-        EXPECT_EQ(b.settings->get("grid1File", "x"), "") << controlName(c.box).toStdString();
+        EXPECT_EQ(b.settings->get(Setting::Grid1File, "x"), "") << controlName(c.box).toStdString();
         EXPECT_EQ(b.recorder.events, QStringList({"changed 1"}))
             << controlName(c.box).toStdString();
     }
     // While the configuration loads grid files nothing is marked as changed.
     Bench b;
     b.shared.LoadingGrids = true;
-    b.settings->save("grid1File", "/grids/north.ipt");
+    b.settings->save(Setting::Grid1File, "/grids/north.ipt");
     b.model.setText(GridControl::JumpX, "3");
-    EXPECT_EQ(b.settings->get("grid1File", ""), "/grids/north.ipt");
+    EXPECT_EQ(b.settings->get(Setting::Grid1File, ""), "/grids/north.ipt");
     EXPECT_TRUE(b.recorder.events.isEmpty());
 }
 
@@ -573,7 +573,7 @@ TEST(GridSetupModel, EveryBlockNamesTheGridItDescribes)
     EXPECT_EQ(lines[afterLoad + 2], "");
     // Solved, not saved: the grid has no file, and start-up will not load lake A for it.
     EXPECT_EQ(b.grids.gridFile[1], "");
-    EXPECT_EQ(b.settings->get("grid1File", ""), "");
+    EXPECT_EQ(b.settings->get(Setting::Grid1File, ""), "");
 
     const QString lakeC = b.dir.file("lakeC.ipt");
     ASSERT_TRUE(b.model.saveGrid(1, lakeC, "Lake C camera"));

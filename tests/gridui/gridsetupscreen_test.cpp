@@ -167,7 +167,7 @@ TEST(GridSetupScreen, TheOperatorCalibratesSavesAndReloadsTheSampleLake)
               "All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Parameter Files (*.IPT)|*.IPT|");
     EXPECT_EQ(test::readAll(path), reference);
     EXPECT_EQ(test::readAll(path + ".cb"), referenceCb);
-    EXPECT_EQ(op.settings->get("grid1File", ""), path);
+    EXPECT_EQ(op.settings->get(Setting::Grid1File, ""), path);
 
     Operator again;
     again.prompt.expectYesNo("Load Grid 1", true, QString("Current Grid"));
@@ -310,7 +310,7 @@ TEST(GridSetupScreen, TheAccuracyFiguresTakeTheConfiguredMarkerColour)
                                         std::pair{"Black", "#000000"}, std::pair{"", "#ffffff"}}) {
         SCOPED_TRACE(chosen);
         Operator op;
-        op.settings->save("labelcolor", chosen);
+        op.settings->save(Setting::LabelColor, chosen);
         op.calibrate();
         op.press("Load");
         op.prompt.expectInput("Pick the line number that best represents where the skier will land",

@@ -146,7 +146,7 @@ TEST(ClipFlag, OnlyReadyLoadsAndIsUsedUp)
     for (const Case& c : cases) {
         test::TestDir dir;
         auto settings = dir.settings();
-        settings->save("kviodir", dir.path());
+        settings->save(Setting::KvioDir, dir.path());
         SharedState shared;
         GridState grids;
         ScriptedPrompt prompt;

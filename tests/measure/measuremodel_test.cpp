@@ -43,7 +43,7 @@ struct Bench : test::Workplace {
         shared.CapturesDir = dir.file("caps");
         shared.WstimsState = WstimsLink::On;
         QDir().mkpath(kvio);
-        settings->save("kviodir", kvio);
+        settings->save(Setting::KvioDir, kvio);
         test::storeGrid(grids, 1, test::janeRoeGrid());
         model = std::make_unique<MeasureModel>(grids, shared, *settings, prompt, screens,
                                                test::exampleTime);

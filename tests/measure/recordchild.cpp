@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     const QDir folder(args[1]);
     const QString ending = args[2];
     Settings settings(folder.filePath(QStringLiteral("korvel.ini")));
-    settings.save(QStringLiteral("kviodir"), folder.filePath(QStringLiteral("kvio")));
+    settings.save(Setting::KvioDir, folder.filePath(QStringLiteral("kvio")));
     SharedState shared;
     shared.ResultsFile = folder.filePath(QStringLiteral("results.txt"));
     shared.WstimsState = WstimsLink::On;

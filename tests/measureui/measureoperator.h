@@ -68,7 +68,7 @@ struct MeasureOperator : test::Workplace {
         shared.WstimsState = WstimsLink::On;
         QDir().mkpath(kvio);
         QDir().mkpath(caps);
-        settings->save("kviodir", kvio);
+        settings->save(Setting::KvioDir, kvio);
         {
             GridSetupModel setup(grids, shared, *settings, prompt);
             for (int g = 1; g <= gridCount; ++g)

@@ -345,7 +345,7 @@ TEST(MeasureScreen, LeavingAfterFrameSelectionFollowsThePicturePolicy)
         ASSERT_TRUE(op.scene.picture.save(frame));
         op.shared.LastScreen = ScreenTag::SelectFrame;
         op.shared.PictureSavePolicy = parseName<SavePolicy>(QString::fromLatin1(c.policy)).value();
-        op.settings->save("impactcolor", "red");
+        op.settings->save(Setting::ImpactColor, "red");
         op.screen->applyColours();
         op.screen->enter();
         QFile::remove(frame);

@@ -21,17 +21,17 @@ TEST(Settings, KeysMatchWithoutRegardToCase)
 {
     test::TestDir t;
     auto s = t.settings();
-    s->save("videoresolution", "2");
-    EXPECT_EQ(s->get("VideoResolution", "0"), "2");
-    s->save("VIDEORESOLUTION", "3");
-    EXPECT_EQ(s->get("videoResolution", "0"), "3");
-    EXPECT_EQ(GetSetting(*s, "neverWritten", "dflt"), "dflt");
+    s->save(Setting::VideoResolution, "2");
+    EXPECT_EQ(s->get(Setting::VideoResolution, "0"), "2");
+    s->save(Setting::VideoResolution, "3");
+    EXPECT_EQ(s->get(Setting::VideoResolution, "0"), "3");
+    EXPECT_EQ(GetSetting(*s, Setting::KvioDir, "dflt"), "dflt");
 
     // Values survive a new store on the same file, texts kept as they are.
-    s->save("TournamentName", "Lake Open, Day 2");
+    s->save(Setting::TournamentName, "Lake Open, Day 2");
     auto again = t.settings();
-    EXPECT_EQ(again->get("tournamentname", ""), "Lake Open, Day 2");
-    EXPECT_EQ(again->get("videoresolution", ""), "3");
+    EXPECT_EQ(again->get(Setting::TournamentName, ""), "Lake Open, Day 2");
+    EXPECT_EQ(again->get(Setting::VideoResolution, ""), "3");
 }
 
 TEST(Settings, WholeNumberAndBooleanForms)
@@ -39,31 +39,31 @@ TEST(Settings, WholeNumberAndBooleanForms)
     test::TestDir t;
     auto s = t.settings();
     ScriptedPrompt quiet;
-    s->save("grids", "2");
-    EXPECT_EQ(s->getWhole("grids", 0, quiet), 2);
-    EXPECT_EQ(s->getWhole("device", 0, quiet), 0);
-    s->save("right2left", "True");
-    EXPECT_TRUE(s->getBool("Right2Left", false, quiet));
-    s->save("right2left", "false");
-    EXPECT_FALSE(s->getBool("right2left", true, quiet));
-    s->save("WSTIMS", "1");
-    EXPECT_TRUE(s->getChecked("wstims", quiet));
+    s->save(Setting::Grids, "2");
+    EXPECT_EQ(s->getWhole(Setting::Grids, 0, quiet), 2);
+    EXPECT_EQ(s->getWhole(Setting::Device, 0, quiet), 0);
+    s->save(Setting::RightToLeft, "True");
+    EXPECT_TRUE(s->getBool(Setting::RightToLeft, false, quiet));
+    s->save(Setting::RightToLeft, "false");
+    EXPECT_FALSE(s->getBool(Setting::RightToLeft, true, quiet));
+    s->save(Setting::Wstims, "1");
+    EXPECT_TRUE(s->getChecked(Setting::Wstims, quiet));
 }
 
 TEST(Settings, TextInAWholeNumberKeyIsReportedAndTheDefaultUsed)
 {
     test::TestDir t;
     auto s = t.settings();
-    s->save("compression", "abc");
+    s->save(Setting::Compression, "abc");
     ScriptedPrompt p;
     p.expectMessage("The setting \"compression\" holds \"abc\", which is not a whole number. "
                     "korvel uses \"0\" instead.");
-    EXPECT_EQ(s->getWhole("compression", 0, p), 0);
+    EXPECT_EQ(s->getWhole(Setting::Compression, 0, p), 0);
 
-    s->save("right2left", "maybe");
+    s->save(Setting::RightToLeft, "maybe");
     p.expectMessage("The setting \"right2left\" holds \"maybe\", which is not True or False. "
                     "korvel uses \"False\" instead.");
-    EXPECT_FALSE(s->getBool("right2left", false, p));
+    EXPECT_FALSE(s->getBool(Setting::RightToLeft, false, p));
 }
 
 TEST(Settings, AHandEditedFileIsReadAsTyped)
@@ -73,32 +73,32 @@ TEST(Settings, AHandEditedFileIsReadAsTyped)
         QFile f(t.file("korvel.ini"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("[Settings]\n"
-                "VideoResolution=4\n"
-                "logpath=/mnt/score, share\n"
-                "TournamentName=Lake Open,Day 2\n"
+                "videoresolution=4\n"
+                "LOGPATH=/mnt/score, share\n"
+                "tournamentname=Lake Open,Day 2\n"
                 "SetupFiles = /grids \n");
     }
     auto s = t.settings();
     struct Case {
-        const char* key;
+        Setting key;
         const char* value;
     } cases[] = {
-        {"VideoResolution", "4"},
-        {"videoresolution", "4"},
-        {"logpath", "/mnt/score, share"},      // the blank after the comma kept
-        {"tournamentname", "Lake Open,Day 2"}, // and none added
-        {"setupfiles", "/grids"},
+        {Setting::VideoResolution, "4"},
+        {Setting::LogPath, "/mnt/score, share"},      // the blank after the comma kept
+        {Setting::TournamentName, "Lake Open,Day 2"}, // and none added
+        {Setting::SetupFiles, "/grids"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(s->get(c.key, "unset").toStdString(), c.value) << c.key;
+        EXPECT_EQ(s->get(c.key, "unset").toStdString(), c.value)
+            << settingName(c.key).toStdString();
     ScriptedPrompt quiet;
-    EXPECT_EQ(s->getWhole("videoResolution", 0, quiet), 4);
-    EXPECT_TRUE(s->contains("VIDEORESOLUTION"));
+    EXPECT_EQ(s->getWhole(Setting::VideoResolution, 0, quiet), 4);
+    EXPECT_TRUE(s->contains(Setting::VideoResolution));
 
     // Writing leaves one spelling of the key, and it reads back everywhere.
-    ASSERT_TRUE(s->save("videoresolution", "5"));
-    EXPECT_EQ(s->get("VideoResolution", ""), "5");
-    EXPECT_EQ(t.settings()->get("VideoResolution", ""), "5");
+    ASSERT_TRUE(s->save(Setting::VideoResolution, "5"));
+    EXPECT_EQ(s->get(Setting::VideoResolution, ""), "5");
+    EXPECT_EQ(t.settings()->get(Setting::VideoResolution, ""), "5");
     const QString file = QString::fromUtf8(test::readAll(t.file("korvel.ini")));
     EXPECT_EQ(file.count("videoresolution=", Qt::CaseInsensitive), 1) << file.toStdString();
 }
@@ -118,22 +118,22 @@ TEST(Settings, HandEditedWindowsPathsKeepTheirBackslashes)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(file);
     }
-    const std::pair<const char*, const char*> expected[] = {
-        {"kviodir", "Z:\\kvio"},
-        {"logpath", "C:\\Jumps\\Day 2"},
-        {"SetupFiles", "\\\\server\\share\\grids"},
-        {"grid1File", "D:\\grids\\cam1.ipt"},
-        {"grid2File", "C:\\Jumps\\"}, // a folder's trailing backslash too
+    const std::pair<Setting, const char*> expected[] = {
+        {Setting::KvioDir, "Z:\\kvio"},
+        {Setting::LogPath, "C:\\Jumps\\Day 2"},
+        {Setting::SetupFiles, "\\\\server\\share\\grids"},
+        {Setting::Grid1File, "D:\\grids\\cam1.ipt"},
+        {Setting::Grid2File, "C:\\Jumps\\"}, // a folder's trailing backslash too
     };
     auto s = t.settings();
     EXPECT_FALSE(s->damaged()) << s->unreadableLines().join(", ").toStdString();
     for (const auto& [key, value] : expected)
-        EXPECT_EQ(s->get(key, "unset").toStdString(), value) << key;
+        EXPECT_EQ(s->get(key, "unset").toStdString(), value) << settingName(key).toStdString();
     // Writing another key keeps them as they were typed, for the next start too.
-    ASSERT_TRUE(s->save("grids", "2"));
+    ASSERT_TRUE(s->save(Setting::Grids, "2"));
     auto again = t.settings();
     for (const auto& [key, value] : expected)
-        EXPECT_EQ(again->get(key, "unset").toStdString(), value) << key;
+        EXPECT_EQ(again->get(key, "unset").toStdString(), value) << settingName(key).toStdString();
 }
 
 TEST(Settings, ALineThatCannotBeReadCostsOnlyThatLine)
@@ -157,9 +157,9 @@ TEST(Settings, ALineThatCannotBeReadCostsOnlyThatLine)
             f.write("[Settings]\nlogpath=/videos\n" + c.line + "\nsetupfiles=/grids\ngrids=3\n");
         }
         auto s = t.settings();
-        EXPECT_EQ(s->get("logpath", "").toStdString(), "/videos") << c.why;
-        EXPECT_EQ(s->get("setupfiles", "").toStdString(), "/grids") << c.why;
-        EXPECT_EQ(s->get("grids", "").toStdString(), "3") << c.why;
+        EXPECT_EQ(s->get(Setting::LogPath, "").toStdString(), "/videos") << c.why;
+        EXPECT_EQ(s->get(Setting::SetupFiles, "").toStdString(), "/grids") << c.why;
+        EXPECT_EQ(s->get(Setting::Grids, "").toStdString(), "3") << c.why;
         EXPECT_EQ(s->unreadableLines(), QStringList{QStringLiteral("line 3 (%1)").arg(c.why)});
     }
 }
@@ -181,17 +181,23 @@ TEST(Settings, EveryValueReadsBackAsSaved)
         "Zoë Łukasz, Día 2",
         "\\\" backslash quote \\\\\"",
     };
+    // Each value under a text key of its own, all in one file at once.
+    std::vector<Setting> keys;
+    for (const SettingKey& k : settingKeys())
+        if (k.form == SettingForm::Text)
+            keys.push_back(k.id);
+    ASSERT_GE(keys.size(), std::size(values));
     {
         auto s = t.settings();
-        for (int k = 0; k < int(std::size(values)); ++k)
-            ASSERT_TRUE(s->save(QStringLiteral("TournamentName%1").arg(k), values[k]));
-        for (int k = 0; k < int(std::size(values)); ++k)
-            EXPECT_EQ(s->get(QStringLiteral("tournamentname%1").arg(k), "unset"), values[k]) << k;
+        for (size_t k = 0; k < std::size(values); ++k)
+            ASSERT_TRUE(s->save(keys[k], values[k]));
+        for (size_t k = 0; k < std::size(values); ++k)
+            EXPECT_EQ(s->get(keys[k], "unset"), values[k]) << k;
     }
     auto again = t.settings();
     EXPECT_FALSE(again->damaged()) << again->unreadableLines().join(", ").toStdString();
-    for (int k = 0; k < int(std::size(values)); ++k)
-        EXPECT_EQ(again->get(QStringLiteral("TournamentName%1").arg(k), "unset"), values[k]) << k;
+    for (size_t k = 0; k < std::size(values); ++k)
+        EXPECT_EQ(again->get(keys[k], "unset"), values[k]) << k;
 }
 
 TEST(Settings, TwoStoresOnOneFileKeepEachOthersKeys)
@@ -199,13 +205,13 @@ TEST(Settings, TwoStoresOnOneFileKeepEachOthersKeys)
     test::TestDir t;
     auto first = t.settings();
     auto second = t.settings();
-    ASSERT_TRUE(first->save("logpath", "/videos"));
-    ASSERT_TRUE(second->save("grids", "2"));
-    ASSERT_TRUE(first->save("setupfiles", "/grids"));
+    ASSERT_TRUE(first->save(Setting::LogPath, "/videos"));
+    ASSERT_TRUE(second->save(Setting::Grids, "2"));
+    ASSERT_TRUE(first->save(Setting::SetupFiles, "/grids"));
     auto third = t.settings();
-    EXPECT_EQ(third->get("logpath", ""), "/videos");
-    EXPECT_EQ(third->get("grids", ""), "2");
-    EXPECT_EQ(third->get("setupfiles", ""), "/grids");
+    EXPECT_EQ(third->get(Setting::LogPath, ""), "/videos");
+    EXPECT_EQ(third->get(Setting::Grids, ""), "2");
+    EXPECT_EQ(third->get(Setting::SetupFiles, ""), "/grids");
 }
 
 TEST(Settings, ADamagedFileIsReportedAndKeptBesideUnderTheDate)
@@ -231,7 +237,7 @@ TEST(Settings, ADamagedFileIsReportedAndKeptBesideUnderTheDate)
     const QStringList bad = s->unreadableLines();
     ASSERT_GT(bad.size(), 5);
     // Nothing is written over it before its copy is kept.
-    EXPECT_FALSE(s->save("grids", "2"));
+    EXPECT_FALSE(s->save(Setting::Grids, "2"));
     EXPECT_EQ(test::readAll(ini), damaged);
     const QString copy = ini + ".damaged-2026-07-12";
     ScriptedPrompt p;
@@ -246,13 +252,13 @@ TEST(Settings, ADamagedFileIsReportedAndKeptBesideUnderTheDate)
                     "Settings", Icon::Exclamation);
     reportDamagedSettings(*s, p, QDate(2026, 7, 12));
     EXPECT_EQ(test::readAll(copy), damaged);
-    EXPECT_EQ(s->get("logpath", ""), "/videos");
+    EXPECT_EQ(s->get(Setting::LogPath, ""), "/videos");
 
     // What could be read took the damaged file's place: the next start is quiet.
     auto next = t.settings();
     EXPECT_FALSE(next->damaged());
-    EXPECT_EQ(next->get("wstims", ""), "1");
-    EXPECT_EQ(next->get("grids", ""), "2");
+    EXPECT_EQ(next->get(Setting::Wstims, ""), "1");
+    EXPECT_EQ(next->get(Setting::Grids, ""), "2");
     ScriptedPrompt quiet;
     reportDamagedSettings(*next, quiet, QDate(2026, 7, 12));
 
@@ -289,26 +295,26 @@ TEST(Settings, ASaveThatFailsIsReportedOnceWithItsReason)
     Settings s(t.file("KV05/korvel.ini"));
     QStringList told;
     s.setSaveProblemHandler([&told](const QString& text) { told << text; });
-    EXPECT_FALSE(s.save("logpath", "/videos"));
-    EXPECT_FALSE(s.save("grids", "2"));
+    EXPECT_FALSE(s.save(Setting::LogPath, "/videos"));
+    EXPECT_FALSE(s.save(Setting::Grids, "2"));
     ASSERT_EQ(told.size(), 1);
     EXPECT_EQ(told.first(), QStringLiteral("The settings could not be saved in %1: the folder %2 "
                                            "could not be made\nChanges made now hold only until "
                                            "korvel ends.")
                                 .arg(t.file("KV05/korvel.ini"), t.file("KV05")));
     // The values hold for this run all the same.
-    EXPECT_EQ(s.get("logpath", ""), "/videos");
+    EXPECT_EQ(s.get(Setting::LogPath, ""), "/videos");
 
     // Once a save works again, a new failure is told again.
     QFile::remove(t.file("KV05"));
-    EXPECT_TRUE(s.save("grids", "3"));
-    EXPECT_EQ(Settings(t.file("KV05/korvel.ini")).get("logpath", ""), "/videos");
+    EXPECT_TRUE(s.save(Setting::Grids, "3"));
+    EXPECT_EQ(Settings(t.file("KV05/korvel.ini")).get(Setting::LogPath, ""), "/videos");
     QDir(t.file("KV05")).removeRecursively();
     {
         QFile f(t.file("KV05"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    EXPECT_FALSE(s.save("grids", "1"));
+    EXPECT_FALSE(s.save(Setting::Grids, "1"));
     EXPECT_EQ(told.size(), 2);
 }
 
@@ -322,10 +328,11 @@ TEST(Settings, CheckboxKeysAreTickedOnlyByOne)
         test::TestDir t;
         auto s = t.settings();
         if (c.stored)
-            s->save("WSTIMS", c.stored);
+            s->save(Setting::Wstims, c.stored);
         ScriptedPrompt p;
-        EXPECT_EQ(s->getChecked("wstims", p), c.ticked) << (c.stored ? c.stored : "never written");
-        EXPECT_EQ(s->getChecked("Lensor", p), false);
+        EXPECT_EQ(s->getChecked(Setting::Wstims, p), c.ticked)
+            << (c.stored ? c.stored : "never written");
+        EXPECT_EQ(s->getChecked(Setting::Lensor, p), false);
     }
 }
 
@@ -341,7 +348,7 @@ TEST(Settings, GridCountIsOneUnlessTwoOrThree)
         test::TestDir t;
         auto s = t.settings();
         if (c.stored)
-            s->save("grids", c.stored);
+            s->save(Setting::Grids, c.stored);
         ScriptedPrompt p;
         if (c.told)
             p.expectMessage("The setting \"grids\" holds \"two\", which is not a whole number. "
@@ -356,20 +363,22 @@ const QString kTitle = QStringLiteral("Emergency Parameter Reset");
 
 void fillStartupKeys(Settings& s)
 {
-    s.save("logpath", "/videos");
-    s.save("logfile", "JumpMeasurementLog120726.txt");
-    s.save("barefoot", "1");
-    s.save("compression", "4");
-    s.save("device", "2");
-    s.save("framerate", "60");
-    s.save("grid1File", "/grids/g1.ipt");
-    s.save("grid2File", "/grids/g2.ipt");
-    s.save("grid3File", "/grids/g3.ipt");
-    s.save("TournamentName", "Lake Open");
+    s.save(Setting::LogPath, "/videos");
+    s.save(Setting::LogFile, "JumpMeasurementLog120726.txt");
+    s.save(Setting::Barefoot, "1");
+    s.save(Setting::Compression, "4");
+    s.save(Setting::Device, "2");
+    s.save(Setting::FrameRate, "60");
+    s.save(Setting::Grid1File, "/grids/g1.ipt");
+    s.save(Setting::Grid2File, "/grids/g2.ipt");
+    s.save(Setting::Grid3File, "/grids/g3.ipt");
+    s.save(Setting::TournamentName, "Lake Open");
 }
 
-const char* kKeys[] = {"logpath",   "logfile",   "barefoot",  "compression", "device",
-                       "framerate", "grid1File", "grid2File", "grid3File",   "TournamentName"};
+const Setting kKeys[] = {Setting::LogPath,       Setting::LogFile,   Setting::Barefoot,
+                         Setting::Compression,   Setting::Device,    Setting::FrameRate,
+                         Setting::Grid1File,     Setting::Grid2File, Setting::Grid3File,
+                         Setting::TournamentName};
 } // namespace
 
 TEST(EmergencyReset, NoAtEitherFirstQuestionChangesNothing)
@@ -386,8 +395,8 @@ TEST(EmergencyReset, NoAtEitherFirstQuestionChangesNothing)
                           kTitle, Icon::Question);
         emergencyReset(*s, p);
         EXPECT_FALSE(p.lastDefaultYes) << "No must be preselected";
-        EXPECT_EQ(s->get("logpath", ""), "/videos");
-        EXPECT_EQ(s->get("grid1File", ""), "/grids/g1.ipt");
+        EXPECT_EQ(s->get(Setting::LogPath, ""), "/videos");
+        EXPECT_EQ(s->get(Setting::Grid1File, ""), "/grids/g1.ipt");
     }
 }
 
@@ -428,7 +437,7 @@ TEST(EmergencyReset, AsksEveryKeyInOrderAndClearsOnlyTheAnsweredOnes)
                                     "Lake Open"};
         for (size_t k = 0; k < std::size(kKeys); ++k)
             EXPECT_EQ(s->get(kKeys[k], "unset").toStdString(), y ? expectedYes[k] : expectedNo[k])
-                << kKeys[k];
+                << settingName(kKeys[k]).toStdString();
     }
 }
 
@@ -448,7 +457,7 @@ TEST(EmergencyReset, AnUnsetLogPathIsShownAsZero)
     p.expectYesNo("Grid 2 File =  Clear it?", false);
     p.expectYesNo("Grid 3 File =  Clear it?", false);
     emergencyReset(*s, p);
-    EXPECT_FALSE(s->contains("logpath"));
+    EXPECT_FALSE(s->contains(Setting::LogPath));
 }
 
 TEST(Paths, JoinAndStripOneSeparator)
@@ -469,7 +478,7 @@ TEST(Paths, ExchangeFolderFollowsTheSetting)
     test::TestDir t;
     auto s = t.settings();
     EXPECT_EQ(exchangeFolder(*s), "/kvio");
-    s->save("kviodir", t.path() + "/x/");
+    s->save(Setting::KvioDir, t.path() + "/x/");
     EXPECT_EQ(exchangeFolder(*s), t.path() + "/x");
 }
 
@@ -486,13 +495,18 @@ TEST(SettingKeys, EveryKeyHasItsDefaultAndResetValue)
     test::TestDir t;
     auto s = t.settings();
     struct Case {
-        const char* key;
+        Setting key;
         const char* defaultValue;
-    } cases[] = {{"grids", "0"},       {"RIGHT2LEFT", "False"}, {"wstims", "0"},
-                 {"captureTime", "0"}, {"labelcolor", ""},      {"VideoResolution", "0"},
-                 {"grid3file", ""},    {"notAKey", ""}};
+    } cases[] = {{Setting::Grids, "0"},     {Setting::RightToLeft, "False"},
+                 {Setting::Wstims, "0"},    {Setting::CaptureTime, "0"},
+                 {Setting::LabelColor, ""}, {Setting::VideoResolution, "0"},
+                 {Setting::Grid3File, ""}};
     for (const Case& c : cases)
-        EXPECT_EQ(s->get(c.key).toStdString(), c.defaultValue) << c.key;
+        EXPECT_EQ(s->get(c.key).toStdString(), c.defaultValue) << settingName(c.key).toStdString();
+    // The file's spellings, in any case, are korvel's own keys.
+    EXPECT_EQ(findSettingKey(" RIGHT2LEFT ")->id, Setting::RightToLeft);
+    EXPECT_EQ(findSettingKey("grid3file")->id, Setting::Grid3File);
+    EXPECT_FALSE(findSettingKey("notAKey"));
 
     // The keys the emergency reset asks about are exactly those with a reset value.
     QStringList reset;

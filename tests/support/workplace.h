@@ -23,7 +23,7 @@ struct Workplace {
     ScriptedPrompt prompt;
     QString kvio = dir.file("kvio"); // not created: tests that need it make it
 
-    Workplace() { settings->save("kviodir", kvio); }
+    Workplace() { settings->save(Setting::KvioDir, kvio); }
 };
 
 } // namespace korvel::test
