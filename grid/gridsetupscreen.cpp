@@ -2,6 +2,7 @@
 #include "shell/namedwidgets.h"
 
 #include "shell/arrowkeys.h"
+#include "shell/colours.h"
 #include "shell/draghandle.h"
 #include "shell/paths.h"
 #include "shell/picturefile.h"
@@ -359,12 +360,7 @@ void GridSetupScreen::buildMenus()
 
 QColor GridSetupScreen::markerColour() const
 {
-    const QString c = m_settings.get(Setting::LabelColor, QString()).toLower();
-    if (c == QLatin1String("black"))
-        return Qt::black;
-    if (c == QLatin1String("yellow"))
-        return Qt::yellow;
-    return Qt::white;
+    return QColor::fromRgb(QRgb(labelColour(m_settings.get(Setting::LabelColor, QString()))));
 }
 
 double GridSetupScreen::markerSize() const

@@ -255,28 +255,6 @@ std::optional<LiveReadout> liveReadout(const ActiveGrid& grid, const JumpSetting
     return r;
 }
 
-std::uint32_t impactColour(const QString& impactcolor)
-{
-    const QString c = impactcolor.trimmed().toLower();
-    if (c == QLatin1String("red"))
-        return 0xFF0000;
-    if (c == QLatin1String("yellow"))
-        return 0xFFFF00;
-    if (c == QLatin1String("black"))
-        return 0x000000;
-    return kWhite;
-}
-
-std::uint32_t labelColour(const QString& labelcolor)
-{
-    const QString c = labelcolor.trimmed().toLower();
-    if (c == QLatin1String("yellow"))
-        return 0xFFFF00;
-    if (c == QLatin1String("black"))
-        return 0x000000;
-    return kWhite;
-}
-
 GridOverlay show_the_grid(const ActiveGrid& grid, MarkerStyle marker, double halfLength)
 {
     GridOverlay o;

@@ -137,13 +137,6 @@ struct LiveReadout {
 std::optional<LiveReadout> liveReadout(const ActiveGrid& grid, const JumpSettings& jump, double x,
                                        double y);
 
-// Colours by their setting names. The impact colour "red", "yellow", "black",
-// anything else white; the label colour "yellow", "black", anything else
-// ("default", "white", empty) white.
-std::uint32_t impactColour(const QString& impactcolor);
-std::uint32_t labelColour(const QString& labelcolor);
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-
 // The overlay of show_the_grid.
 struct BuoyMark {
     int slot = 0;

@@ -3,6 +3,7 @@
 
 #include "measure/resultsviewer.h"
 #include "shell/arrowkeys.h"
+#include "shell/colours.h"
 #include "shell/draghandle.h"
 #include "shell/paths.h"
 #include "shell/picturefile.h"
@@ -80,20 +81,6 @@ QFrame* impactLine(QWidget* parent, MeasureControl id)
     f->setAutoFillBackground(true);
     f->hide();
     return f;
-}
-
-// The label colours of the configuration: one message colour for all, or
-// each label's own when the setting is "default".
-std::optional<QColor> messageColour(const QString& setting)
-{
-    const QString c = setting.toLower();
-    if (c == QLatin1String("white"))
-        return QColor(Qt::white);
-    if (c == QLatin1String("black"))
-        return QColor(Qt::black);
-    if (c == QLatin1String("yellow"))
-        return QColor(Qt::yellow);
-    return std::nullopt;
 }
 
 int filterEntryFor(const QString& extension)
@@ -437,7 +424,9 @@ void MeasureScreen::viewLogCommand()
 
 void MeasureScreen::applyColours()
 {
-    const std::optional<QColor> all = messageColour(m_settings.get(Setting::LabelColor, QString()));
+    const std::optional<std::uint32_t> one =
+        messageColour(m_settings.get(Setting::LabelColor, QString()));
+    const std::optional<QColor> all = one ? std::optional<QColor>(rgb(*one)) : std::nullopt;
     const std::pair<MeasureControl, QColor> defaults[] = {
         {C::MakeComment, Qt::black}, {C::OtherGrid, Qt::black},     {C::Fall, Qt::black},
         {C::Pass, Qt::black},        {C::JumpOK, Qt::black},        {C::IwsfLabel, Qt::black},

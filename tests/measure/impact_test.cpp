@@ -258,15 +258,6 @@ TEST(GridOverlay, MarksInDrawingOrderAndBuoyDistanceLabels)
     EXPECT_EQ(crosses.grid_description, "Flat test grid");
 }
 
-TEST(Colours, SettingNamesToColours)
-{
-    EXPECT_EQ(impactColour("red"), 0xFF0000u);
-    EXPECT_EQ(impactColour(""), kWhite);
-    EXPECT_EQ(labelColour("default"), kWhite);
-    EXPECT_EQ(labelColour("yellow"), 0xFFFF00u);
-    EXPECT_EQ(labelColour("black"), 0x000000u);
-}
-
 // What a pixel is worth, against the distance itself: on random grids of
 // varied perspective, at random points of the water, moving the impact one
 // pixel in each of 720 directions moves the distance at most by the figure

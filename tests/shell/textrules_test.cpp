@@ -1,3 +1,4 @@
+#include "shell/colours.h"
 #include "shell/textrules.h"
 
 #include <gtest/gtest.h>
@@ -94,4 +95,28 @@ TEST(PrintZones, ItemsStartAtFourteenColumnZones)
     EXPECT_EQ(printZones({"1234567890123456", "x", "y"}).toStdString(),
               "1234567890123456            x             y");
     EXPECT_EQ(printZones({"only"}).toStdString(), "only");
+}
+
+// The configuration screen writes "red", "yellow", "black", "white" or
+// "default"; an operator's editor may write any case and blanks. Every screen
+// reads one value the same way.
+TEST(Colours, EveryScreenReadsAColourSettingAlike)
+{
+    const std::optional<std::uint32_t> own; // each label keeps its own colour
+    const struct {
+        const char* setting;
+        std::uint32_t impact, label;
+        std::optional<std::uint32_t> message;
+    } cases[] = {
+        {"red", 0xFF0000, 0xFFFFFF, own},        {" Yellow ", 0xFFFF00, 0xFFFF00, 0xFFFF00},
+        {"BLACK", 0x000000, 0x000000, 0x000000}, {"white", 0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
+        {"default", 0xFFFFFF, 0xFFFFFF, own},    {"", 0xFFFFFF, 0xFFFFFF, own},
+        {"blak", 0xFFFFFF, 0xFFFFFF, own},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        EXPECT_EQ(impactColour(c.setting), c.impact);
+        EXPECT_EQ(labelColour(c.setting), c.label);
+        EXPECT_EQ(messageColour(c.setting), c.message);
+    }
 }
