@@ -113,35 +113,56 @@ QString exchangeFolder(const Settings& settings)
     return programDrive() + QStringLiteral("/kvio");
 }
 
+namespace
+{
+
+// The one rule for a file named after a skier (a video, a contact picture):
+// a path separator or ".." would lead out of its folder, a drive colon fails
+// on a share of the scoring computer, and a control character has no place
+// in a name. Each becomes a blank; *message gets the first one met, as the
+// name box tells it.
+QString withFileRules(QString name, QString* message)
+{
+    auto note = [&](const QString& text) {
+        if (message && message->isEmpty())
+            *message = text;
+    };
+    for (const char* what : {"/", "\\", ":"}) {
+        const QString w = QString::fromLatin1(what);
+        if (name.contains(w)) {
+            note(QStringLiteral("Sorry, you cannot use the \"%1\" character in this box").arg(w));
+            name.replace(w, QStringLiteral(" "));
+        }
+    }
+    if (name.contains(QLatin1String(".."))) {
+        note(QStringLiteral("Sorry, you cannot use \"..\" in this box"));
+        while (name.contains(QLatin1String("..")))
+            name.replace(QLatin1String(".."), QLatin1String(" "));
+    }
+    for (QChar& ch : name) {
+        if (ch.category() == QChar::Other_Control) {
+            note(QStringLiteral("Sorry, you cannot use control characters in this box"));
+            ch = QLatin1Char(' ');
+        }
+    }
+    return name;
+}
+
+} // namespace
+
 SkierNameCheck checkSkierName(const QString& text)
 {
     // Mended first, so a wide comma or slash from another script's keyboard
     // meets the rules below as the plain one it becomes.
     const SingleByteText single = singleByteText(text);
     SkierNameCheck c{single.text, {}, {}, {}};
-    auto refuse = [&](const QString& what, const QString& message) {
-        if (!c.name.contains(what))
-            return;
-        if (c.message.isEmpty())
-            c.message = message;
-        c.name.replace(what, QStringLiteral(" "));
-    };
-    refuse(QStringLiteral(","),
-           QStringLiteral("Sorry, you cannot use the \",\" character in this box"));
-    // The name becomes a file name in the video folder: nothing in it may
-    // lead out of that folder.
-    refuse(QStringLiteral("/"),
-           QStringLiteral("Sorry, you cannot use the \"/\" character in this box"));
-    refuse(QStringLiteral("\\"),
-           QStringLiteral("Sorry, you cannot use the \"\\\" character in this box"));
-    refuse(QStringLiteral(".."), QStringLiteral("Sorry, you cannot use \"..\" in this box"));
-    for (QChar& ch : c.name) {
-        if (ch.category() == QChar::Other_Control) {
-            if (c.message.isEmpty())
-                c.message = QStringLiteral("Sorry, you cannot use control characters in this box");
-            ch = QLatin1Char(' ');
-        }
+    // The results and the names list are comma-separated.
+    if (c.name.contains(QLatin1Char(','))) {
+        c.message = QStringLiteral("Sorry, you cannot use the \",\" character in this box");
+        c.name.replace(QLatin1Char(','), QLatin1Char(' '));
     }
+    // The name becomes a file name in the video folder.
+    c.name = withFileRules(c.name, &c.message);
     c.rules = c.message;
     c.letters = single.changes;
     if (!single.changes.isEmpty()) {
@@ -162,18 +183,7 @@ QString singleByteNameMessage(const QString& name,
 
 QString fileNameStem(const QString& skier)
 {
-    QString stem;
-    stem.reserve(skier.size());
-    for (const QChar ch : skier) {
-        const bool unsafe = ch == QLatin1Char('/') || ch == QLatin1Char('\\') ||
-                            ch == QLatin1Char(':') || ch.category() == QChar::Other_Control;
-        stem += unsafe ? QLatin1Char(' ') : ch;
-    }
-    // "..jump3.bmp" stays in the folder, but a name that reads as the parent
-    // folder has no place in a file's name.
-    while (stem.contains(QLatin1String("..")))
-        stem.replace(QLatin1String(".."), QLatin1String(" ."));
-    return stem;
+    return withFileRules(skier, nullptr);
 }
 
 } // namespace korvel

@@ -23,13 +23,14 @@ QString StripTrailingBackslash(const QString& path);
 // folder + separator + name, after dropping one trailing separator of folder.
 QString joinPath(const QString& folder, const QString& name);
 
-// A skier name made safe as the start of a file name in its folder: path
-// separators, ":" and control characters become blanks and ".." is broken
-// up, so no picture or video named after a skier lands outside its folder.
+// A skier name made safe as the start of a file name in its folder, by the
+// same rule as the name box below (without its comma and letter mending):
+// path separators, ":", ".." and control characters become blanks, so no
+// picture or video named after a skier lands outside its folder.
 QString fileNameStem(const QString& skier);
 
 // A skier name as typed, made safe for a file name in the video folder: a
-// comma, a path separator, ".." or a control character is replaced by a
+// comma, a path separator, ":", ".." or a control character is replaced by a
 // blank, and a letter outside the single-byte code page becomes its base
 // letter (singleByteText); the message says which the operator typed and
 // what the name became. Empty message: the name was fine. The capture

@@ -134,18 +134,20 @@ TEST_F(CaptureScreenFixture, SkierNamesThatWouldLeaveTheVideoFolderAreMended)
         "The skier's name is kept as \"Nowak Lukasz\": the results, the log and the scoring "
         "program's files hold only the letters of the Windows code page 1252 (\"Ł\" becomes "
         "\"L\").";
-    for (const Case& c : {Case{"Doe,John", "Doe John",
-                               "Sorry, you cannot use the \",\" character in this box", nullptr},
-                          Case{"../../etc/x", "    etc x",
-                               "Sorry, you cannot use the \"/\" character in this box", nullptr},
-                          Case{"..", " ", "Sorry, you cannot use \"..\" in this box", nullptr},
-                          Case{"Jo\tDoe", "Jo Doe",
-                               "Sorry, you cannot use control characters in this box", nullptr},
-                          // What the log, the results and the scoring program get is the
-                          // name the video is named after, never one with "?" in it.
-                          Case{"Łukasz Dvořák", "Lukasz Dvorák", nullptr, lukasz},
-                          Case{"Nowak,Łukasz", "Nowak Lukasz",
-                               "Sorry, you cannot use the \",\" character in this box", nowak}}) {
+    for (const Case& c :
+         {Case{"Doe,John", "Doe John", "Sorry, you cannot use the \",\" character in this box",
+               nullptr},
+          Case{"../../etc/x", "    etc x", "Sorry, you cannot use the \"/\" character in this box",
+               nullptr},
+          Case{"..", " ", "Sorry, you cannot use \"..\" in this box", nullptr},
+          Case{"C:Doe", "C Doe", "Sorry, you cannot use the \":\" character in this box", nullptr},
+          Case{"Jo\tDoe", "Jo Doe", "Sorry, you cannot use control characters in this box",
+               nullptr},
+          // What the log, the results and the scoring program get is the
+          // name the video is named after, never one with "?" in it.
+          Case{"Łukasz Dvořák", "Lukasz Dvorák", nullptr, lukasz},
+          Case{"Nowak,Łukasz", "Nowak Lukasz",
+               "Sorry, you cannot use the \",\" character in this box", nowak}}) {
         SCOPED_TRACE(c.typed);
         screen.setPass("3");
         if (c.rules)

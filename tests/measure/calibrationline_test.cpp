@@ -1,5 +1,6 @@
 #include "measure/calibrationline.h"
 #include "measure/measuremodel.h"
+#include "shell/paths.h"
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "shell/textrules.h"
@@ -126,12 +127,20 @@ TEST(CalibrationLine, RefusesWithoutAPlaceOnTheWater)
 TEST(PictureFileStem, NamesNeverLeaveThePictureFolder)
 {
     const std::pair<QString, QString> cases[] = {
-        {"Jane Roe", "Jane Roe"}, {"Roe/Jane", "Roe Jane"},     {"..\\..\\etc", " .  . etc"},
-        {"C:Roe", "C Roe"},       {"Jane\tRoe\n", "Jane Roe "}, {"J. Roe", "J. Roe"},
-        {"...", "  ."},
+        {"Jane Roe", "Jane Roe"},
+        {"Roe/Jane", "Roe Jane"},
+        {"..\\..\\etc", "    etc"},
+        {"C:Roe", "C Roe"},
+        {"Jane\tRoe\n", "Jane Roe "},
+        {"J. Roe", "J. Roe"},
+        {"...", " ."},
     };
-    for (const auto& [name, stem] : cases)
+    for (const auto& [name, stem] : cases) {
         EXPECT_EQ(pictureFileStem(name), stem) << name.toStdString();
+        // The video of the jump was named by the capture screen's name box:
+        // the picture's name starts as the video's does.
+        EXPECT_EQ(checkSkierName(name).name, stem) << name.toStdString();
+    }
 }
 
 TEST(ClipFlag, OnlyReadyLoadsAndIsUsedUp)
