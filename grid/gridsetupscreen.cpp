@@ -26,6 +26,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -273,7 +274,27 @@ void GridSetupScreen::buildOverlays()
         });
     }
     adjustLayout->addLayout(arrows);
+
+    // Beside the arrows: the chosen marker to the centre of the buoy under
+    // it, and a line saying what happened. A line, not a message box: the
+    // operator goes on with the arrows or the next buoy without a click.
+    auto* snap = make<QPushButton>(adjust, C::SnapBuoy);
+    snap->setFocusPolicy(Qt::NoFocus);
+    snap->setToolTip(QStringLiteral("Moves the chosen marker to the centre of the buoy under "
+                                    "it (Ctrl+B)"));
+    adjustLayout->addWidget(snap);
+    m_snapStatus = make<QLabel>(adjust, C::SnapStatus);
+    m_snapStatus->setWordWrap(true);
+    m_snapStatus->setFixedWidth(180);
+    m_snapStatus->hide();
+    adjustLayout->addWidget(m_snapStatus);
+    m_adjustGroup = adjust;
     adjust->adjustSize();
+    connect(snap, &QPushButton::clicked, this, &GridSetupScreen::snapToBuoy);
+    // Ctrl: the keyboard sits in the file description box, where a plain
+    // letter is typed.
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+    connect(key, &QShortcut::activated, this, &GridSetupScreen::snapToBuoy);
 
     auto [cross, crossLayout] = makeGroup(C::CrossSizeHandle, {8, 120});
     m_crossSize = make<QScrollBar>(cross, C::CrossSize, Qt::Horizontal);
@@ -439,6 +460,12 @@ void GridSetupScreen::pastePicture()
     setBackground(img);
 }
 
+void GridSetupScreen::snapToBuoy()
+{
+    m_model.snapToBuoy(m_picture->picture());
+    sync();
+}
+
 void GridSetupScreen::runAccuracyCheck()
 {
     m_model.accuracyCheck();
@@ -483,6 +510,11 @@ void GridSetupScreen::sync()
         m_lock->setChecked(m_model.locked());
     }
     m_lockNotice->setVisible(m_model.locked());
+    if (m_snapStatus->text() != m_model.snapStatus()) {
+        m_snapStatus->setText(m_model.snapStatus());
+        m_snapStatus->setVisible(!m_model.snapStatus().isEmpty());
+        m_adjustGroup->adjustSize();
+    }
     m_cbHint->setVisible(m_model.checkBuoyHintVisible());
     if (m_model.checkBuoyHintVisible()) {
         const ScreenPoint p = m_model.checkBuoyHintPosition();
