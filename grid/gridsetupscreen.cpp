@@ -125,6 +125,11 @@ QWidget* GridSetupScreen::buildPanel()
         m_fileName->setFocus();
     });
 
+    m_snapStatus = make<QLabel>(panel, C::SnapStatus);
+    m_snapStatus->setWordWrap(true);
+    m_snapStatus->hide();
+    v->addWidget(m_snapStatus);
+
     m_lock = make<QCheckBox>(panel, C::Lock);
     v->addWidget(m_lock);
     connect(m_lock, &QCheckBox::toggled, this, [this](bool on) {
@@ -276,19 +281,13 @@ void GridSetupScreen::buildOverlays()
     adjustLayout->addLayout(arrows);
 
     // Beside the arrows: the chosen marker to the centre of the buoy under
-    // it, and a line saying what happened. A line, not a message box: the
-    // operator goes on with the arrows or the next buoy without a click.
+    // it. What happened shows on a line of the panel, not in a message box:
+    // the operator goes on with the arrows or the next buoy without a click.
     auto* snap = make<QPushButton>(adjust, C::SnapBuoy);
     snap->setFocusPolicy(Qt::NoFocus);
     snap->setToolTip(QStringLiteral("Moves the chosen marker to the centre of the buoy under "
                                     "it (Ctrl+B)"));
     adjustLayout->addWidget(snap);
-    m_snapStatus = make<QLabel>(adjust, C::SnapStatus);
-    m_snapStatus->setWordWrap(true);
-    m_snapStatus->setFixedWidth(180);
-    m_snapStatus->hide();
-    adjustLayout->addWidget(m_snapStatus);
-    m_adjustGroup = adjust;
     adjust->adjustSize();
     connect(snap, &QPushButton::clicked, this, &GridSetupScreen::snapToBuoy);
     // Ctrl: the keyboard sits in the file description box, where a plain
@@ -296,7 +295,7 @@ void GridSetupScreen::buildOverlays()
     auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
     connect(key, &QShortcut::activated, this, &GridSetupScreen::snapToBuoy);
 
-    auto [cross, crossLayout] = makeGroup(C::CrossSizeHandle, {8, 120});
+    auto [cross, crossLayout] = makeGroup(C::CrossSizeHandle, {8, 156});
     m_crossSize = make<QScrollBar>(cross, C::CrossSize, Qt::Horizontal);
     // Twips: from one pixel to twenty, six to begin with.
     m_crossSize->setRange(15, 300);
@@ -305,7 +304,7 @@ void GridSetupScreen::buildOverlays()
     crossLayout->addWidget(m_crossSize);
     cross->adjustSize();
 
-    auto [lock, lockLayout] = makeGroup(C::LockHandle, {8, 180});
+    auto [lock, lockLayout] = makeGroup(C::LockHandle, {8, 216});
     auto* locked = make<QLabel>(lock, C::LockedNotice);
     locked->setStyleSheet(
         QStringLiteral("background: red; color: white; font-weight: bold; padding: 2px;"));
@@ -513,7 +512,6 @@ void GridSetupScreen::sync()
     if (m_snapStatus->text() != m_model.snapStatus()) {
         m_snapStatus->setText(m_model.snapStatus());
         m_snapStatus->setVisible(!m_model.snapStatus().isEmpty());
-        m_adjustGroup->adjustSize();
     }
     m_cbHint->setVisible(m_model.checkBuoyHintVisible());
     if (m_model.checkBuoyHintVisible()) {

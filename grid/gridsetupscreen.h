@@ -91,7 +91,6 @@ private:
     QLabel* m_stateIcon = nullptr;
     QLabel* m_cbHint = nullptr;
     QWidget* m_lockNotice = nullptr;
-    QWidget* m_adjustGroup = nullptr;
     QLabel* m_snapStatus = nullptr;
     QScrollBar* m_crossSize = nullptr;
     double m_eraseRadius = 0; // twice the marker size at form load
