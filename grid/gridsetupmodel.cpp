@@ -1,9 +1,11 @@
 #include "grid/gridsetupmodel.h"
 
+#include "grid/buoyfinder.h"
 #include "grid/gridsolver.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
+#include "shell/twips.h"
 
 #include <QDateTime>
 
@@ -312,6 +314,7 @@ void GridSetupModel::clickPicture(double x, double y)
 {
     if (!m_selected)
         return;
+    m_snapStatus.clear();
     const int sel = static_cast<int>(*m_selected);
     const double dx = x - m_markers[sel].x;
     const double dy = y - m_markers[sel].y;
@@ -325,11 +328,54 @@ void GridSetupModel::clickPicture(double x, double y)
 
 void GridSetupModel::adjust(double dx, double dy)
 {
+    m_snapStatus.clear();
     for (int k = 0; k < kMarkerCount; ++k) {
         const bool selected = m_selected && static_cast<int>(*m_selected) == k;
         if (selected || m_locked)
             moveMarker(k, {m_markers[k].x + dx, m_markers[k].y + dy});
     }
+}
+
+bool GridSetupModel::snapToBuoy(const QImage& picture)
+{
+    static const char* const names[kMarkerCount] = {"upper left", "upper right", "lower left",
+                                                    "lower right", "check buoy"};
+    if (!m_selected) {
+        m_snapStatus = QStringLiteral("Choose the marker to snap to its buoy first.");
+        return false;
+    }
+    const int sel = static_cast<int>(*m_selected);
+    const QString name = QString::fromLatin1(names[sel]);
+    // Locked markers move together; snapping one alone would bend the grid
+    // the operator locked, and moving all by one buoy's correction is no snap.
+    if (m_locked) {
+        m_snapStatus = QStringLiteral("The grid is locked: untick \"Lock Grid Buoys\" to snap "
+                                      "the %1 marker to its buoy.")
+                           .arg(name);
+        return false;
+    }
+    const ScreenPoint at = m_markers[sel];
+    if (at.x == 0 && at.y == 0) {
+        m_snapStatus = QStringLiteral("Place the %1 marker on its buoy first.").arg(name);
+        return false;
+    }
+    const BuoyFinding f = findBuoy(picture, at);
+    if (!f.found) {
+        m_snapStatus =
+            QStringLiteral("No buoy under the %1 marker; it stays. %2").arg(name, f.reason);
+        return false;
+    }
+    const double moved = std::hypot(f.centre.x - at.x, f.centre.y - at.y) / kTwipsPerPixel;
+    if (moved == 0) {
+        m_snapStatus = QStringLiteral("The %1 marker is on its buoy's centre.").arg(name);
+        return true;
+    }
+    moveMarker(sel, f.centre);
+    m_snapStatus =
+        QStringLiteral("The %1 marker moved %2 pixel to its buoy's centre (a buoy "
+                       "%3 pixels across).")
+            .arg(name, QString::number(moved, 'f', 2), QString::number(f.diameter, 'f', 1));
+    return true;
 }
 
 double GridSetupModel::pictureWidth() const

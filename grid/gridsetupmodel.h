@@ -11,6 +11,7 @@
 #include "grid/setupblock.h"
 #include "shell/sharedstate.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -104,6 +105,12 @@ public:
     void clickPicture(double x, double y);
     // Micro-adjust by (dx, dy) twips.
     void adjust(double dx, double dy);
+    // Moves the selected marker to the centre of the buoy under it in the
+    // picture, as an adjust step moves it. False when there is nothing to
+    // snap, the grid is locked or no buoy lies under the marker: the marker
+    // stays. snapStatus() says what happened, for a line on the screen.
+    bool snapToBuoy(const QImage& picture);
+    QString snapStatus() const { return m_snapStatus; }
 
     // Grid number from the caption of grid_select ("Grid 1" ...).
     QString gridSelectCaption() const { return QStringLiteral("Grid %1").arg(m_gridNumber); }
@@ -194,6 +201,7 @@ private:
     ScreenPoint m_markers[kMarkerCount];
     std::optional<Marker> m_selected;
     bool m_locked = false;
+    QString m_snapStatus;
     int m_gridNumber = 1;
     // The picture size of the grid in the working set (solved, loaded or shown).
     QSize m_workingSize;

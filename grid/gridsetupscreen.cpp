@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -124,6 +125,11 @@ QWidget* GridSetupScreen::buildPanel()
         m_model.selectMarker(static_cast<Marker>(id));
         m_fileName->setFocus();
     });
+
+    m_snapStatus = make<QLabel>(panel, C::SnapStatus);
+    m_snapStatus->setWordWrap(true);
+    m_snapStatus->hide();
+    v->addWidget(m_snapStatus);
 
     m_lock = make<QCheckBox>(panel, C::Lock);
     v->addWidget(m_lock);
@@ -274,9 +280,23 @@ void GridSetupScreen::buildOverlays()
         });
     }
     adjustLayout->addLayout(arrows);
-    adjust->adjustSize();
 
-    auto [cross, crossLayout] = makeGroup(C::CrossSizeHandle, {8, 120});
+    // Beside the arrows: the chosen marker to the centre of the buoy under
+    // it. What happened shows on a line of the panel, not in a message box:
+    // the operator goes on with the arrows or the next buoy without a click.
+    auto* snap = make<QPushButton>(adjust, C::SnapBuoy);
+    snap->setFocusPolicy(Qt::NoFocus);
+    snap->setToolTip(QStringLiteral("Moves the chosen marker to the centre of the buoy under "
+                                    "it (Ctrl+B)"));
+    adjustLayout->addWidget(snap);
+    adjust->adjustSize();
+    connect(snap, &QPushButton::clicked, this, &GridSetupScreen::snapToBuoy);
+    // Ctrl: the keyboard sits in the file description box, where a plain
+    // letter is typed.
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+    connect(key, &QShortcut::activated, this, &GridSetupScreen::snapToBuoy);
+
+    auto [cross, crossLayout] = makeGroup(C::CrossSizeHandle, {8, 156});
     m_crossSize = make<QScrollBar>(cross, C::CrossSize, Qt::Horizontal);
     // Twips: from one pixel to twenty, six to begin with.
     m_crossSize->setRange(15, 300);
@@ -285,7 +305,7 @@ void GridSetupScreen::buildOverlays()
     crossLayout->addWidget(m_crossSize);
     cross->adjustSize();
 
-    auto [lock, lockLayout] = makeGroup(C::LockHandle, {8, 180});
+    auto [lock, lockLayout] = makeGroup(C::LockHandle, {8, 216});
     auto* locked = make<QLabel>(lock, C::LockedNotice);
     locked->setStyleSheet(
         QStringLiteral("background: red; color: white; font-weight: bold; padding: 2px;"));
@@ -435,6 +455,12 @@ void GridSetupScreen::pastePicture()
     setBackground(img);
 }
 
+void GridSetupScreen::snapToBuoy()
+{
+    m_model.snapToBuoy(m_picture->picture());
+    sync();
+}
+
 void GridSetupScreen::runAccuracyCheck()
 {
     m_model.accuracyCheck();
@@ -479,6 +505,10 @@ void GridSetupScreen::sync()
         m_lock->setChecked(m_model.locked());
     }
     m_lockNotice->setVisible(m_model.locked());
+    if (m_snapStatus->text() != m_model.snapStatus()) {
+        m_snapStatus->setText(m_model.snapStatus());
+        m_snapStatus->setVisible(!m_model.snapStatus().isEmpty());
+    }
     m_cbHint->setVisible(m_model.checkBuoyHintVisible());
     if (m_model.checkBuoyHintVisible()) {
         const ScreenPoint p = m_model.checkBuoyHintPosition();

@@ -71,6 +71,7 @@ private:
     void loadPictureFromFile();
     void pastePicture();
     void runAccuracyCheck();
+    void snapToBuoy();
     void placeIndicators();
     void leave();
 
@@ -90,6 +91,7 @@ private:
     QLabel* m_stateIcon = nullptr;
     QLabel* m_cbHint = nullptr;
     QWidget* m_lockNotice = nullptr;
+    QLabel* m_snapStatus = nullptr;
     QScrollBar* m_crossSize = nullptr;
     double m_eraseRadius = 0; // twice the marker size at form load
     QPushButton* m_accuracyButton = nullptr;

@@ -2,10 +2,12 @@
 // set-up screen's "Complete" does, and inspect or apply a grid file.
 
 #include "grid/accuracy.h"
+#include "grid/buoyfinder.h"
 #include "grid/gridfile.h"
 #include "grid/gridsetupmodel.h"
 #include "grid/gridsolver.h"
 #include "shell/consoleprompt.h"
+#include "shell/picturefile.h"
 #include "shell/prompt.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
@@ -263,6 +265,31 @@ int runAccuracy(const QStringList& args)
     });
 }
 
+int runSnap(const QStringList& args)
+{
+    return guarded([&] {
+        if (args.size() != 3)
+            throw UsageError{QStringLiteral("snap takes a picture and the marker's x and y")};
+        const double x = oneNumber("x", args[1]);
+        const double y = oneNumber("y", args[2]);
+        QString why;
+        const QImage picture = readPictureFile(args[0], &why);
+        if (picture.isNull())
+            throw UsageError{
+                QStringLiteral("%1 is not a picture korvel can read: %2").arg(args[0], why)};
+        const BuoyFinding f = findBuoy(picture, {x, y});
+        if (!f.found) {
+            err(QStringLiteral("korvel-tool: ") + f.reason);
+            return 1;
+        }
+        out(numberText(f.centre.x) + QLatin1Char(' ') + numberText(f.centre.y));
+        out(QStringLiteral("pixel %1 %2, a buoy %3 pixels across")
+                .arg(QString::number(f.x, 'f', 3), QString::number(f.y, 'f', 3),
+                     QString::number(f.diameter, 'f', 1)));
+        return 0;
+    });
+}
+
 } // namespace
 
 QList<Command> gridCommands()
@@ -293,6 +320,13 @@ QList<Command> gridCommands()
          "  unmap FILE.ipt X Y\n"
          "      Survey point (metres) to screen x and y (twips).",
          [](const QStringList& a) { return runMap(a, true); }},
+        {"snap",
+         "  snap PICTURE x y\n"
+         "      The centre of the buoy nearest the marker at x y (twips, 15 to a pixel:\n"
+         "      pixel 200 is 3000) as grid set-up's \"Snap to Buoy\" finds it: its x and y\n"
+         "      in whole twips, then its pixel position and size; exit 1 when no buoy\n"
+         "      lies within 5 pixels of the marker (the reason on stderr).",
+         runSnap},
     };
 }
 

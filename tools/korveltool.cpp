@@ -62,6 +62,7 @@ Role roleOf(const QByteArray& command, int positional, const QByteArray& option)
         {"accuracy", {Role::Input}},
         {"map", {Role::Input}},
         {"unmap", {Role::Input}},
+        {"snap", {Role::Input}},
         {"measure", {Role::Input}},
         {"sample-scene", {Role::Folder}},
     };

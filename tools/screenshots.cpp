@@ -1,6 +1,7 @@
 // Renders korvel's screens on the sample lake for the documentation:
-// korvel-shots FOLDER writes grid-setup.png and measure.png (the sample jump
-// measured on the grid calibrated for the first). Run under a real X server
+// korvel-shots FOLDER writes grid-setup.png, measure.png (the sample jump
+// measured on the grid calibrated for the first) and buoy-snap.png (a marker
+// clicked a pixel off the upper-left buoy and snapped to its centre). Run under a real X server
 // (xvfb-run) or the offscreen platform.
 
 #include "grid/gridsetupmodel.h"
@@ -88,8 +89,24 @@ int main(int argc, char** argv)
     measure.show_the_grid();
     measure.show();
 
+    // A marker clicked beside the upper-left buoy, then "Snap to Buoy".
+    GridState snapGrids;
+    SharedState snapShared;
+    GridSetupModel snapModel(snapGrids, snapShared, settings, prompt);
+    GridSetupScreen snapScreen(snapModel, snapShared, settings, prompt);
+    snapScreen.setBackground(scene.picture);
+    snapScreen.findChild<QRadioButton*>(QStringLiteral("upper_left_button"))->setChecked(true);
+    snapModel.selectMarker(Marker::UpperLeft);
+    const QPoint beside = scene.buoy(sample::BuoySlot::UpperLeft).click() + QPoint(2, -1);
+    snapModel.clickPicture(beside.x() * 15.0, beside.y() * 15.0);
+    snapModel.snapToBuoy(scene.picture);
+    snapScreen.sync();
+    snapScreen.show();
+
     int code = 0;
     QTimer::singleShot(800, &app, [&] {
+        if (!snapScreen.grab().save(out + QStringLiteral("/buoy-snap.png")))
+            code = 1;
         if (!screen.grab().save(out + QStringLiteral("/grid-setup.png")))
             code = 1;
         if (!measure.grab().save(out + QStringLiteral("/measure.png")))

@@ -1,4 +1,5 @@
 #include "grid/gridfile.h"
+#include "grid/sample/buoylake.h"
 #include "shell/textrules.h"
 #include "tests/grid/gridfixture.h"
 #include "tests/support/testdir.h"
@@ -183,4 +184,41 @@ TEST(KorvelTool, MapKeepsNumbersApartAndSolveTakesThePictureWidth)
     const QStringList xy = unmap.out.split(' ', Qt::SkipEmptyParts);
     ASSERT_EQ(xy.size(), 2) << unmap.out.toStdString();
     EXPECT_LT(xy[1].toDouble(), 0) << unmap.out.toStdString();
+}
+
+TEST(KorvelTool, SnapPrintsTheBuoysCentreInTwipsOrSaysWhyNot)
+{
+    test::TestDir t;
+    sample::BuoyLakeOptions o;
+    o.size = QSize(320, 240);
+    sample::BuoyLake lake(o);
+    const QPointF centre(100.43, 80.71);
+    lake.addBuoy({centre, 3.4, QColor(255, 120, 20)});
+    const QString picture = t.file("lake.png");
+    ASSERT_TRUE(lake.render().save(picture));
+
+    const ToolRun found = tool({"snap", picture, "1515", "1200"});
+    ASSERT_EQ(found.code, 0) << found.err.toStdString();
+    const QStringList xy = found.out.split('\n').first().split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(xy.size(), 2);
+    EXPECT_NEAR(xy[0].toDouble(), centre.x() * 15, 1.5);
+    EXPECT_NEAR(xy[1].toDouble(), centre.y() * 15, 1.5);
+    EXPECT_EQ(xy[0].toDouble(), std::round(xy[0].toDouble()));
+
+    struct Case {
+        QStringList args;
+        int code;
+        const char* err;
+    } cases[] = {
+        {{"snap", picture, "3000", "3000"}, 1, "No buoy stands out of the water within 5 pixels"},
+        {{"snap", t.file("absent.png"), "1500", "1200"}, 2, "absent.png"},
+        {{"snap", picture, "1500"}, 2, "snap takes a picture and the marker's x and y"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.err))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_TRUE(tool({"--help"}).out.contains("snap PICTURE x y"));
 }

@@ -2,6 +2,7 @@
 // buoys clicked on the sample lake, survey values typed, menus chosen.
 
 #include "grid/gridsetupscreen.h"
+#include "grid/sample/buoylake.h"
 #include "grid/sample/lakescene.h"
 #include "shell/arrowkeys.h"
 #include "shell/pictureview.h"
@@ -21,6 +22,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -366,4 +368,119 @@ TEST(GridSetupScreen, ChoosingTheChosenMarkerAgainKeepsArrowKeysOnThatMarker)
     EXPECT_EQ(op.model->selectedMarker(), Marker::UpperLeft);
     EXPECT_EQ(op.box("upper_left_x"), " 3015");
     EXPECT_EQ(op.box("upper_right_x"), " 9000");
+}
+
+namespace
+{
+
+// A lake with two buoys at known centres and flat water elsewhere.
+struct SnapLake {
+    QPointF near{200.37, 150.62};
+    QPointF far{420.81, 96.26};
+    QImage picture;
+    SnapLake()
+    {
+        sample::BuoyLakeOptions o;
+        o.noise = 4;
+        o.seed = 3;
+        sample::BuoyLake lake(o);
+        lake.addBuoy({near, 5.2, QColor(255, 120, 20)});
+        lake.addBuoy({far, 2.6, QColor(240, 240, 235)});
+        picture = lake.render();
+    }
+};
+
+double pixels(const QString& box)
+{
+    return leadingNumber(box) / 15;
+}
+
+} // namespace
+
+TEST(GridSetupScreen, SnapMovesTheChosenMarkerToItsBuoysCentre)
+{
+    Operator op;
+    const SnapLake lake;
+    op.screen->setBackground(lake.picture);
+    op.screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(op.screen.get()));
+    QLabel* status = op.find<QLabel>("lblSnapBuoy");
+    EXPECT_EQ(op.find<QPushButton>("cmdSnapBuoy")->text(), "Snap to Buoy");
+
+    // The button, then Ctrl+B where the keyboard is (the file description).
+    op.choose("upper_left_button");
+    op.clickPixel({202, 149});
+    op.press("cmdSnapBuoy");
+    EXPECT_NEAR(pixels(op.box("upper_left_x")), lake.near.x(), 0.1);
+    EXPECT_NEAR(pixels(op.box("upper_left_y")), lake.near.y(), 0.1);
+    EXPECT_EQ(op.grids.screenX[UpperLeft], leadingNumber(op.box("upper_left_x")));
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_TRUE(status->text().startsWith("The upper left marker moved"))
+        << status->text().toStdString();
+
+    op.choose("optCheckBuoy");
+    op.clickPixel({421, 96});
+    QTest::keyClick(op.screen->focusWidget(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_NEAR(pixels(op.box("txtCheckXpix")), lake.far.x(), 0.1);
+    EXPECT_NEAR(pixels(op.box("txtCheckYpix")), lake.far.y(), 0.1);
+    EXPECT_EQ(op.box("ipt_file_description"), "No File"); // the key typed nothing
+
+    // Again: the marker is on the centre already and stays.
+    const QString x = op.box("txtCheckXpix"), y = op.box("txtCheckYpix");
+    op.press("cmdSnapBuoy");
+    EXPECT_EQ(op.box("txtCheckXpix"), x);
+    EXPECT_EQ(op.box("txtCheckYpix"), y);
+    EXPECT_EQ(status->text(), "The check buoy marker is on its buoy's centre.");
+
+    // An arrow step after a snap moves from the snapped place, and clears the line.
+    QTest::mouseClick(op.find<QToolButton>("AdjustRight"), Qt::LeftButton);
+    EXPECT_EQ(leadingNumber(op.box("txtCheckXpix")), leadingNumber(x) + 15);
+    EXPECT_FALSE(status->isVisible());
+}
+
+TEST(GridSetupScreen, WithoutABuoyUnderTheMarkerSnapLeavesItAndSaysSo)
+{
+    Operator op;
+    const SnapLake lake;
+    op.screen->setBackground(lake.picture);
+    QLabel* status = op.find<QLabel>("lblSnapBuoy");
+
+    op.press("cmdSnapBuoy");
+    EXPECT_EQ(status->text(), "Choose the marker to snap to its buoy first.");
+    op.choose("lower_right_button");
+    op.press("cmdSnapBuoy");
+    EXPECT_EQ(status->text(), "Place the lower right marker on its buoy first.");
+
+    op.clickPixel({300, 300}); // open water
+    op.press("cmdSnapBuoy");
+    EXPECT_EQ(op.box("lower_right_x"), " 4500");
+    EXPECT_EQ(op.box("lower_right_y"), " 4500");
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_TRUE(status->text().startsWith("No buoy under the lower right marker; it stays."))
+        << status->text().toStdString();
+}
+
+// A snap is a marker move like an arrow step: a solved grid must be solved
+// again; with the grid locked it is refused, since the markers move together.
+TEST(GridSetupScreen, SnappingASolvedOrLockedGridActsAsAMarkerMove)
+{
+    Operator op;
+    op.calibrate();
+    op.press("Load");
+    ASSERT_TRUE(op.stateValid());
+    op.tick("chkboxGridLock");
+    ASSERT_TRUE(op.find<QCheckBox>("chkboxGridLock")->isChecked());
+    op.choose("upper_right_button");
+    const QString before = op.box("upper_right_x");
+    op.press("cmdSnapBuoy");
+    EXPECT_EQ(op.box("upper_right_x"), before);
+    EXPECT_TRUE(op.stateValid());
+    EXPECT_TRUE(op.find<QLabel>("lblSnapBuoy")->text().startsWith("The grid is locked"));
+
+    op.tick("chkboxGridLock");
+    op.press("cmdSnapBuoy");
+    EXPECT_TRUE(op.find<QLabel>("lblSnapBuoy")->text().startsWith("The upper right marker moved"))
+        << op.find<QLabel>("lblSnapBuoy")->text().toStdString();
+    EXPECT_FALSE(op.stateValid());
+    EXPECT_EQ(op.shared.GridsReady, 0);
 }
