@@ -372,7 +372,7 @@ bool GridSetupModel::snapToBuoy(const QImage& picture)
     }
     moveMarker(sel, f.centre);
     m_snapStatus =
-        QStringLiteral("The %1 marker moved %2 pixel to its buoy's centre (a buoy "
+        QStringLiteral("The %1 marker moved %2 pixels to its buoy's centre (a buoy "
                        "%3 pixels across).")
             .arg(name, QString::number(moved, 'f', 2), QString::number(f.diameter, 'f', 1));
     return true;
