@@ -3,7 +3,10 @@
 // emergency reset, the capture device, the video folder, the log's start
 // line), the hub's navigation with its gates, the grid indicators, the video
 // folder, the names import and barefoot timing. MainScreen binds its controls
-// to this model; tests drive it directly.
+// to this model; tests drive it directly. Its one box the operator types in
+// (txtVideoDir) goes to setVideoDirText by a single connection rather than a
+// box binder: the folder is checked as it is typed and the rest of the screen
+// is a view of the model, repainted by the screen's sync().
 
 #include "shell/controls.h"
 #include "shell/sharedstate.h"

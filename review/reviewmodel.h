@@ -5,6 +5,14 @@
 // Text6, which buttons work), decides what an arrival does from the screen
 // that opened it, and drives the player; the screen only lays out controls
 // and forwards what the operator does.
+//
+// Why this screen differs from the screens with boxes to type in: the
+// operator types nothing here (Text6 only shows the video's path), so what
+// the screen shows is one value (ReviewView) painted after each action, with
+// no box binder to carry typing back. And the screen, not the hub, makes the
+// model: the model drives the screen's own player (MediaPlayer decodes into
+// that widget), so the two live and die together; the hub reaches the model
+// through the screen's model().
 
 #include "review/playerengine.h"
 #include "review/reviewfiles.h"
