@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include <cmath>
+#include <mutex>
 
 namespace korvel
 {
@@ -33,6 +34,12 @@ namespace
 {
 
 const QStringList kCompressors = {QStringLiteral("MJPEG")};
+
+std::mutex& eventHandOver()
+{
+    static std::mutex m;
+    return m;
+}
 
 } // namespace
 
@@ -137,10 +144,17 @@ bool CaptureControl::connectDevice(int n)
     QPointer<CaptureControl> self(this);
     m_session =
         std::make_unique<CaptureSession>(std::move(source), [self](const CaptureSession::Event& e) {
-            // From the device's thread to ours.
+            // From the device's thread to ours. Qt's event queue orders the
+            // two, but under a lock a race detector cannot see; this one
+            // says the same in a way it can, so a real race of the
+            // recording's threads is never lost among false ones.
+            std::lock_guard posting(eventHandOver());
             QMetaObject::invokeMethod(
                 self.data(),
                 [self, e] {
+                    {
+                        std::lock_guard taking(eventHandOver());
+                    }
                     if (self)
                         self->onSessionEvent(int(e.kind), e.code, e.text);
                 },

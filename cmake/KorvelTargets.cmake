@@ -11,6 +11,24 @@ endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/KorvelArrows.cmake)
 
+# Precompiled headers: the Qt headers every file of a kind includes are parsed
+# once a target instead of once a file, which is most of a small file's
+# compile time. (A build without them, -DKORVEL_PCH=OFF, proves that every
+# file still includes what it uses.)
+set(KORVEL_PCH_CORE <QString> <QStringList> <QByteArray> <QList> <QObject> <QImage> <QFile>
+    <QFileInfo> <QDir> <QDateTime> <QPointF> <QSize> <algorithm> <array> <cstdint> <functional>
+    <map> <memory> <optional> <span> <vector>)
+set(KORVEL_PCH_UI ${KORVEL_PCH_CORE} <QWidget> <QLabel> <QPushButton> <QLineEdit> <QComboBox>
+    <QCheckBox> <QGridLayout> <QHBoxLayout> <QVBoxLayout> <QPainter> <QTimer> <QApplication>)
+set(KORVEL_PCH_TEST ${KORVEL_PCH_UI} <gtest/gtest.h>)
+
+# korvel_precompile(target CORE|UI|TEST)
+function(korvel_precompile target kind)
+  if(KORVEL_PCH)
+    target_precompile_headers(${target} PRIVATE ${KORVEL_PCH_${kind}})
+  endif()
+endfunction()
+
 # korvel_core_library(name SOURCES ... LINKS ...)
 # A widget-free library: it may use Qt Core and Gui, never Widgets. The check
 # below runs at configure time so a stray Widgets link fails the build at once.
@@ -21,6 +39,7 @@ function(korvel_core_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  korvel_precompile(${name} CORE)
   foreach(dep IN LISTS ARG_LINKS)
     if(dep STREQUAL "Qt6::Widgets" OR dep MATCHES "_ui$")
       message(FATAL_ERROR "${name} is a widget-free library and must not link ${dep}")
@@ -57,4 +76,5 @@ function(korvel_ui_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LINKS})
+  korvel_precompile(${name} UI)
 endfunction()

@@ -28,7 +28,8 @@ korvel_install_missing() {
 
 # korvel_build DIR [cmake options...]
 # Builds on every core unless CMAKE_BUILD_PARALLEL_LEVEL says how many (on a
-# machine shared with other builds).
+# machine shared with other builds); everything, or the targets named in
+# KORVEL_BUILD_TARGETS.
 korvel_build() {
   local dir=$1; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
@@ -36,5 +37,7 @@ korvel_build() {
   elif [ $# -gt 0 ]; then
     cmake -S "$KORVEL_SRC" -B "$dir" "$@" >/dev/null
   fi
-  cmake --build "$dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+  local targets=()
+  for t in ${KORVEL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+  cmake --build "$dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" "${targets[@]}"
 }

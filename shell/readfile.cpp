@@ -28,12 +28,12 @@ QString kindOf(mode_t mode)
     return QStringLiteral("it is not a plain file");
 }
 
+} // namespace
+
 QString errnoText(int e)
 {
     return QString::fromLocal8Bit(std::strerror(e));
 }
-
-} // namespace
 
 std::optional<QByteArray> readPlainFile(const QString& path, qint64 maxBytes, QString* error)
 {

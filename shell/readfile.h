@@ -24,4 +24,7 @@ std::optional<QByteArray> readPlainFile(const QString& path, qint64 maxBytes,
 // file through a library of their own (FFmpeg, the picture readers).
 QString notAPlainFile(const QString& path);
 
+// The system's words for an errno value ("No space left on device").
+QString errnoText(int e);
+
 } // namespace korvel

@@ -1,5 +1,4 @@
 #include "shell/textfile.h"
-
 #include "shell/readfile.h"
 
 #include <QCryptographicHash>
@@ -207,11 +206,6 @@ QByteArray crlfLines(const QStringList& lines)
 
 namespace
 {
-
-QString errnoText(int e)
-{
-    return QString::fromLocal8Bit(std::strerror(e));
-}
 
 // Writes all of bytes to fd and syncs them to the disk: 0, or the errno of
 // the write or sync that failed (the bytes before it may be on the disk).

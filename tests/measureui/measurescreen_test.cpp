@@ -400,7 +400,7 @@ TEST(MeasureScreen, SavePictureAsksBeforeReplacingAndReportsWhatFails)
     op.type("Jump_no", "3");
     op.loadSampleJump();
     // The name stays whole in the results; the file stays in the picture folder.
-    const QString path = op.caps + "/ .  . Roe Janejump3.bmp";
+    const QString path = op.caps + "/    Roe Janejump3.bmp";
     op.prompt.expectMessage(path);
     op.menu("SavePict");
     ASSERT_TRUE(QFile::exists(path));
