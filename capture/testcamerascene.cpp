@@ -25,6 +25,45 @@ struct Pose {
     bool splash = false; // tails in the water: spray
 };
 
+// SplitMix64: the same seed gives the same numbers on every machine.
+struct SeedSequence {
+    std::uint64_t state;
+    std::uint64_t bits()
+    {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double next() { return double(bits() >> 11) / double(1ull << 53); } // [0, 1)
+    double between(double lo, double hi) { return lo + (hi - lo) * next(); }
+};
+
+// Dims the picture by the cloud's share and adds the sensor's noise.
+void filmLight(QImage& img, double gain, double noise, std::uint64_t seed)
+{
+    if (gain == 1.0 && noise <= 0)
+        return;
+    SeedSequence rng{seed};
+    for (int y = 0; y < img.height(); ++y) {
+        auto* px = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            double grain = 0;
+            if (noise > 0) {
+                // The sum of four uniform numbers is close enough to normal.
+                const std::uint64_t b = rng.bits();
+                const double sum = double(b & 0xffff) + double((b >> 16) & 0xffff) +
+                                   double((b >> 32) & 0xffff) + double(b >> 48);
+                grain = (sum / 65535.0 - 2.0) * std::sqrt(3.0) * noise;
+            }
+            auto level = [&](int v) {
+                return std::clamp(int(std::lround(v * gain + grain)), 0, 255);
+            };
+            px[x] = qRgb(level(qRed(px[x])), level(qGreen(px[x])), level(qBlue(px[x])));
+        }
+    }
+}
+
 } // namespace
 
 std::int64_t TestCameraScene::touchdownFrame(double rate)
@@ -39,13 +78,8 @@ std::int64_t TestFlight::touchdownFrame(double rate) const
 
 TestFlight TestFlight::fromSeed(std::uint64_t seed)
 {
-    // SplitMix64: the same seed gives the same jump on every machine.
-    auto next = [&seed] {
-        std::uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return double((z ^ (z >> 31)) >> 11) / double(1ull << 53);
-    };
+    SeedSequence rng{seed};
+    auto next = [&rng] { return rng.next(); };
     TestFlight f;
     f.touchdownSeconds = 1.3 + next();
     const double distance = 32.0 + 28.0 * next();
@@ -54,6 +88,31 @@ TestFlight TestFlight::fromSeed(std::uint64_t seed)
     const sample::LakeSite site = sample::defaultSite();
     f.impact = site.jump + QPointF(along, across);
     return f;
+}
+
+TestConditions TestConditions::fromSeed(Kind kind, std::uint64_t seed)
+{
+    SeedSequence rng{seed ^ 0x5CE4E5B9ull};
+    TestConditions c;
+    switch (kind) {
+    case Kind::Cloud:
+        c.cloudStartSeconds = rng.between(0.3, 2.6);
+        c.cloudSeconds = rng.between(0.15, 0.6);
+        c.cloudDimming = rng.between(0.2, 0.45);
+        break;
+    case Kind::Noise:
+        c.noise = rng.between(3.0, 9.0);
+        c.noiseSeed = rng.bits();
+        break;
+    case Kind::Boat:
+        // Across the landing area beside the skier's line, going either way.
+        c.boat = true;
+        c.boatSpeed = rng.between(6.0, 14.0) * (rng.next() < 0.5 ? -1.0 : 1.0);
+        c.boatStartX = rng.between(120.0, 170.0) - c.boatSpeed * 1.5;
+        c.boatY = rng.next() < 0.5 ? rng.between(26.0, 36.0) : rng.between(64.0, 74.0);
+        break;
+    }
+    return c;
 }
 
 TestCameraScene::TestCameraScene(QSize size)
@@ -66,6 +125,36 @@ TestCameraScene::TestCameraScene(QSize size)
 }
 
 TestCameraScene::~TestCameraScene() = default;
+
+void TestCameraScene::drawBoat(QPainter& p, double t, const TestConditions& c) const
+{
+    const sample::ShoreCamera& cam = m_scene->camera;
+    auto at = [&](double x, double y, double z) {
+        return cam.project(x, y, z).value_or(QPointF(-1e4, -1e4)) + QPointF(0.5, 0.5);
+    };
+    const double heading = c.boatSpeed >= 0 ? 1.0 : -1.0;
+    const double bow = c.boatStartX + c.boatSpeed * t;
+    // The wake: white water left behind every tenth of a second over the last
+    // three seconds, where the stern was, widening and fading as it ages.
+    p.setPen(Qt::NoPen);
+    for (int k = 30; k >= 0; --k) {
+        const double age = k / 10.0;
+        const double x = bow - c.boatSpeed * age - heading * 5.0;
+        const double halfWidth = 0.8 + 0.7 * age;
+        const QPointF centre = at(x, c.boatY, 0), side = at(x, c.boatY + halfWidth, 0);
+        const QPointF ahead = at(x + 0.8, c.boatY, 0);
+        p.setBrush(QColor(250, 252, 252, int(std::lround(190 * (1.0 - age / 3.2)))));
+        p.drawEllipse(centre, std::max(1.0, std::abs(ahead.x() - centre.x())),
+                      std::max(1.0, std::hypot(side.x() - centre.x(), side.y() - centre.y())));
+    }
+    // The hull, dark blue, five metres long.
+    QPolygonF hull;
+    hull << at(bow, c.boatY, 0.4) << at(bow - heading * 5.0, c.boatY - 1.0, 0.9)
+         << at(bow - heading * 5.0, c.boatY + 1.0, 0.9) << at(bow - heading * 5.0, c.boatY + 1.0, 0)
+         << at(bow - heading * 5.0, c.boatY - 1.0, 0);
+    p.setBrush(QColor(34, 46, 90));
+    p.drawPolygon(hull);
+}
 
 QSize TestCameraScene::size() const
 {
@@ -82,8 +171,18 @@ QPointF TestCameraScene::touchdownPixel(const TestFlight& flight) const
     return m_scene->mapping.surveyToPixel(touchdownSurvey(flight));
 }
 
+QPolygonF TestCameraScene::landingArea() const
+{
+    using sample::BuoySlot;
+    QPolygonF area;
+    for (BuoySlot slot :
+         {BuoySlot::UpperRight, BuoySlot::LowerRight, BuoySlot::LowerLeft, BuoySlot::UpperLeft})
+        area << m_scene->buoy(slot).pixel;
+    return area;
+}
+
 QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter,
-                              const TestFlight& flight) const
+                              const TestFlight& flight, const TestConditions& conditions) const
 {
     QImage img = m_background.copy();
     const sample::ShoreCamera& cam = m_scene->camera;
@@ -133,6 +232,8 @@ QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter
 
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
+    if (conditions.boat)
+        drawBoat(p, double(n) / rate, conditions);
     if (pose.splash) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(255, 255, 255, 200));
@@ -155,12 +256,25 @@ QImage TestCameraScene::frame(std::int64_t n, double rate, std::uint32_t counter
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(244, 244, 246));
     p.drawEllipse(at(fx + 0.25, 0, fz + 1.74), 0.15 * s, 0.15 * s);
-    if (f == touchdown) {
-        // First contact: the white splash centred on the impact point's pixel.
-        p.setBrush(QColor(255, 255, 255));
-        p.drawEllipse(at(impact.x(), 0, 0), std::max(1.8, 0.3 * s), std::max(1.4, 0.12 * s + 0.6));
+    const std::int64_t lasting = std::llround(flight.splashSeconds * rate);
+    if (f == touchdown || (f > touchdown && f < touchdown + lasting)) {
+        // First contact: the white splash centred on the impact point's pixel,
+        // spreading and fading where it appeared while the skier skis on.
+        const double age = f == touchdown ? 0.0 : double(f - touchdown) / double(lasting);
+        p.setBrush(QColor(255, 255, 255, int(std::lround(255 * (1.0 - 0.45 * age)))));
+        p.drawEllipse(at(impact.x(), 0, 0), std::max(1.8, 0.3 * s) * (1.0 + 1.5 * age),
+                      std::max(1.4, 0.12 * s + 0.6) * (1.0 + age));
     }
     p.end();
+    if (conditions.cloudSeconds > 0 || conditions.noise > 0) {
+        const double t = double(n) / rate;
+        const double into =
+            conditions.cloudSeconds > 0
+                ? std::clamp((t - conditions.cloudStartSeconds) / conditions.cloudSeconds, 0.0, 1.0)
+                : 0.0;
+        const double gain = 1.0 - conditions.cloudDimming * into * into * (3.0 - 2.0 * into);
+        filmLight(img, gain, conditions.noise, conditions.noiseSeed ^ std::uint64_t(n));
+    }
     drawFrameCounter(img, counter);
     return img;
 }

@@ -7,12 +7,16 @@
 // point. Each frame carries its number in the counter band at the top.
 
 #include <QImage>
+
 #include <QPointF>
+#include <QPolygonF>
 #include <QSize>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+
+class QPainter;
 
 namespace korvel
 {
@@ -28,6 +32,10 @@ struct SampleScene;
 struct TestFlight {
     double touchdownSeconds = 2.0;
     std::optional<QPointF> impact; // survey metres; the sample impact point when empty
+    // How long the white water of first contact stays where it appeared,
+    // spreading and fading, as a real landing's spray does. 0: on the
+    // touch-down frame only.
+    double splashSeconds = 0;
 
     // A jump drawn from a seed, the same for the same seed: touch-down 1.3 to
     // 2.3 s after the start, the impact anywhere in the landing area between
@@ -36,6 +44,23 @@ struct TestFlight {
     // The frame, counted from the scene's start, on which the skis first
     // touch the water.
     std::int64_t touchdownFrame(double rate) const;
+};
+
+// What else the camera films besides the jump, drawn from a seed: a cloud
+// that dims the whole picture, sensor noise, and a second boat crossing the
+// landing area with its white wake. The default films none of them.
+struct TestConditions {
+    double cloudStartSeconds = 0;     // the light starts to fall ...
+    double cloudSeconds = 0;          // ... over this long (0: no cloud)
+    double cloudDimming = 0;          // by this share of its brightness
+    double noise = 0;                 // grey levels, standard deviation per pixel
+    bool boat = false;                // a second boat and its wake
+    double boatStartX = 0, boatY = 0; // survey metres where the boat is at the start
+    double boatSpeed = 0;             // metres per second along survey X (either sign)
+    std::uint64_t noiseSeed = 0;
+
+    enum class Kind { Cloud, Noise, Boat };
+    static TestConditions fromSeed(Kind kind, std::uint64_t seed);
 };
 
 class TestCameraScene
@@ -55,12 +80,16 @@ public:
     // Survey metres and picture pixel of first contact.
     QPointF touchdownSurvey(const TestFlight& flight = {}) const;
     QPointF touchdownPixel(const TestFlight& flight = {}) const;
+    // The four buoys of the landing area in picture pixels, in order around it.
+    QPolygonF landingArea() const;
 
     // Scene frame n at the rate, with `counter` in its counter band (RGB32).
-    QImage frame(std::int64_t n, double rate, std::uint32_t counter,
-                 const TestFlight& flight = {}) const;
+    QImage frame(std::int64_t n, double rate, std::uint32_t counter, const TestFlight& flight = {},
+                 const TestConditions& conditions = {}) const;
 
 private:
+    void drawBoat(QPainter& p, double seconds, const TestConditions& conditions) const;
+
     std::unique_ptr<sample::SampleScene> m_scene;
     QImage m_background;
     QPointF m_jump, m_impact; // survey metres

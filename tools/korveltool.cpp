@@ -52,8 +52,11 @@ enum class Role { Text, Input, Output, Folder };
 // arguments that are no option or option value, or as an option's value.
 Role roleOf(const QByteArray& command, int positional, const QByteArray& option)
 {
-    if (!option.isEmpty())
+    if (!option.isEmpty()) {
+        if (command == "contact" && option == "--grid")
+            return Role::Input;
         return command == "solve" && option == "--out" ? Role::Output : Role::Text;
+    }
     static const QHash<QByteArray, QList<Role>> roles = {
         {"avi-info", {Role::Input}},
         {"frame", {Role::Input, Role::Text, Role::Output}},
@@ -64,6 +67,7 @@ Role roleOf(const QByteArray& command, int positional, const QByteArray& option)
         {"unmap", {Role::Input}},
         {"snap", {Role::Input}},
         {"measure", {Role::Input}},
+        {"contact", {Role::Input}},
         {"sample-scene", {Role::Folder}},
     };
     const QList<Role> list = roles.value(command);

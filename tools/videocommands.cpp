@@ -1,12 +1,16 @@
 // korvel-tool's video commands: the file information record of an AVI file,
-// and one frame written exactly as the review screen's export writes it.
+// one frame written exactly as the review screen's export writes it, and the
+// frame of first contact the review screen proposes.
 
 #include "shell/consoleprompt.h"
 #include "tools/commands.h"
 
 #include "media/fileroutines.h"
 #include "media/frameexport.h"
+#include "review/contactfinder.h"
 #include "shell/prompt.h"
+#include "shell/twips.h"
+#include "tools/toolsupport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -104,6 +108,82 @@ int frame(const QStringList& args)
     return 0;
 }
 
+int contact(const QStringList& args)
+{
+    return guarded([&] {
+        QStringList positional;
+        QString gridFile;
+        std::optional<std::int64_t> near;
+        for (qsizetype k = 0; k < args.size(); ++k) {
+            const QString& a = args[k];
+            if (!a.startsWith(QLatin1String("--"))) {
+                positional << a;
+                continue;
+            }
+            if (a != QLatin1String("--grid") && a != QLatin1String("--near"))
+                throw UsageError{QStringLiteral("unknown option \"%1\"").arg(a)};
+            if (k + 1 >= args.size())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(a)};
+            const QString value = args[++k];
+            if (a == QLatin1String("--grid")) {
+                gridFile = value;
+            } else {
+                bool ok = false;
+                near = value.toLongLong(&ok);
+                if (!ok || *near < 0)
+                    throw UsageError{
+                        QStringLiteral("--near: \"%1\" is not a frame number").arg(value)};
+            }
+        }
+        if (positional.size() != 1)
+            throw UsageError{QStringLiteral("usage: korvel-tool contact VIDEO [--grid FILE] "
+                                            "[--near FRAME]")};
+        const QString video = positional[0];
+        if (const QFileInfo in(video); in.exists() && !in.isFile())
+            throw UsageError{QStringLiteral("%1 is not a plain file").arg(video)};
+
+        ContactSearch search;
+        if (!gridFile.isEmpty()) {
+            // The four grid buoys, in order around the landing area.
+            const GridFileData grid = loadGridOrThrow(gridFile);
+            for (int slot : {1, 2, 4, 3})
+                search.landingArea
+                    << QPointF(grid.buoys[std::size_t(slot)].x, grid.buoys[std::size_t(slot)].y) /
+                           kTwipsPerPixel;
+            out(QStringLiteral("landing area: the grid's buoys, widened a little"));
+        } else {
+            out(QStringLiteral("landing area: the whole picture (no grid given)"));
+        }
+        const OpenResult opened = openVideo(video);
+        if (!opened.source) {
+            err(QStringLiteral("korvel-tool: ") + openFailureMessage(opened.failure, video) +
+                (opened.reason.isEmpty() ? QString() : QStringLiteral(" (") + opened.reason + ")"));
+            return 2;
+        }
+        const ContactProposal p = findContact(*opened.source, search);
+        if (!p) {
+            err(QStringLiteral("korvel-tool: no first contact proposed: ") + p.reason);
+            return 1;
+        }
+        out(QStringLiteral("proposed first contact: frame %1").arg(*p.frame));
+        out(QStringLiteral("splash begins at: x %1 y %2 twips (%3, %4 pixels)")
+                .arg(std::lround(p.twips().x()))
+                .arg(std::lround(p.twips().y()))
+                .arg(p.pixel.x(), 0, 'f', 1)
+                .arg(p.pixel.y(), 0, 'f', 1));
+        if (near) {
+            const std::int64_t off = *p.frame - *near;
+            out(off == 0 ? QStringLiteral("that is frame %1 itself").arg(*near)
+                         : QStringLiteral("that is %1 frame%2 %3 frame %4")
+                               .arg(std::abs(off))
+                               .arg(std::abs(off) == 1 ? "" : "s")
+                               .arg(off > 0 ? "after" : "before")
+                               .arg(*near));
+        }
+        return 0;
+    });
+}
+
 } // namespace
 
 QList<Command> videoCommands()
@@ -115,6 +195,13 @@ QList<Command> videoCommands()
          "  frame FILE N OUT.bmp    frame N (from 0; AVI chunk number) as the review screen\n"
          "                          exports it: 24-bit bitmap, byte-exact",
          frame},
+        {"contact",
+         "  contact FILE [--grid FILE.ipt] [--near N]\n"
+         "                          the frame of first contact the review screen proposes\n"
+         "                          (the first splash in the grid's landing area, else in\n"
+         "                          the whole picture) and where the splash begins, in\n"
+         "                          twips; with --near, how far that is from frame N",
+         contact},
     };
 }
 
