@@ -10,6 +10,7 @@
 #include "shell/prompt.h"
 #include "shell/settings.h"
 #include "shell/textrules.h"
+#include "shell/twips.h"
 #include "viewers/selectskierscreen.h"
 
 #include <QApplication>
@@ -47,6 +48,18 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
     });
     m_configModel.setListener(&m_configSide);
     m_review.model().setCaptureFields(&m_captureFields);
+    // The proposed first contact is looked for between the buoys of the grid in use.
+    m_review.model().setLandingArea([this]() -> std::optional<QPolygonF> {
+        const int g = std::clamp(m_shared.CurrentGrid, 1, 3);
+        if (!m_grids.gridReady[g])
+            return std::nullopt;
+        QPolygonF area;
+        for (int slot : {UpperRight, LowerRight, LowerLeft, UpperLeft})
+            area << QPointF(m_grids.table[g][rec::slotBase(slot)],
+                            m_grids.table[g][rec::slotBase(slot) + 1]) /
+                        kTwipsPerPixel;
+        return area;
+    });
     m_captureModel.setListener(this);
     // The device panels live in the main screen's area for them, shown and
     // hidden by its "Show Video Configuration".

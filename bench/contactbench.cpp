@@ -61,9 +61,13 @@ std::unique_ptr<QProcess> startEncoder(const QString& path, QSize size, int rate
 {
     auto p = std::make_unique<QProcess>();
     p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList args = {"-y",          "-v", "error", "-nostdin", "-f", "rawvideo", "-pix_fmt",
-                        "bgra",        "-s", QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
-                        "-r",          QString::number(rate), "-i", "-"};
+    QStringList args = {"-y",       "-v",
+                        "error",    "-nostdin",
+                        "-f",       "rawvideo",
+                        "-pix_fmt", "bgra",
+                        "-s",       QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
+                        "-r",       QString::number(rate),
+                        "-i",       "-"};
     args += c.args;
     args << path;
     p->start(QStringLiteral("ffmpeg"), args);
@@ -132,9 +136,10 @@ int main(int argc, char** argv)
         const int c = std::atoi(argv[4]);
         TestFlight flight = TestFlight::fromSeed(seed);
         flight.splashSeconds = 0.5;
-        const TestConditions cond = conditions()[std::size_t(c)].kind
-                                        ? TestConditions::fromSeed(*conditions()[std::size_t(c)].kind, seed)
-                                        : TestConditions{};
+        const TestConditions cond =
+            conditions()[std::size_t(c)].kind
+                ? TestConditions::fromSeed(*conditions()[std::size_t(c)].kind, seed)
+                : TestConditions{};
         QStringList paths;
         for (std::size_t k = 0; k < codecs().size(); ++k)
             paths << work.filePath(QStringLiteral("one-%1.avi").arg(k));
@@ -158,9 +163,10 @@ int main(int argc, char** argv)
         for (int j = 0; j < perCondition; ++j, ++seed) {
             TestFlight flight = TestFlight::fromSeed(seed);
             flight.splashSeconds = 0.5;
-            const TestConditions cond = conditions()[std::size_t(c)].kind
-                                            ? TestConditions::fromSeed(*conditions()[std::size_t(c)].kind, seed)
-                                            : TestConditions{};
+            const TestConditions cond =
+                conditions()[std::size_t(c)].kind
+                    ? TestConditions::fromSeed(*conditions()[std::size_t(c)].kind, seed)
+                    : TestConditions{};
             QStringList paths;
             for (std::size_t k = 0; k < codecs().size(); ++k)
                 paths << work.filePath(QStringLiteral("jump-%1-%2.avi").arg(seed).arg(k));
@@ -175,9 +181,9 @@ int main(int argc, char** argv)
                 Tally& t = tallies[{k, c}];
                 ++t.jumps;
                 const bool frameRight = p.frame && std::abs(*p.frame - truthFrame) <= 1;
-                const double miss = p.frame ? std::hypot(p.pixel.x() - truthPixel.x(),
-                                                         p.pixel.y() - truthPixel.y())
-                                            : 1e9;
+                const double miss =
+                    p.frame ? std::hypot(p.pixel.x() - truthPixel.x(), p.pixel.y() - truthPixel.y())
+                            : 1e9;
                 const bool pointRight = frameRight && miss <= 3.0;
                 t.frameRight += frameRight;
                 t.pointRight += pointRight;
@@ -198,8 +204,8 @@ int main(int argc, char** argv)
     Tally all;
     for (const auto& [key, t] : tallies) {
         std::printf("%-14s %-7s %6d %17.1f%% %17.1f%%\n", codecs()[std::size_t(key.first)].name,
-                    conditions()[std::size_t(key.second)].name, t.jumps, 100.0 * t.frameRight / t.jumps,
-                    100.0 * t.pointRight / t.jumps);
+                    conditions()[std::size_t(key.second)].name, t.jumps,
+                    100.0 * t.frameRight / t.jumps, 100.0 * t.pointRight / t.jumps);
         all.jumps += t.jumps;
         all.frameRight += t.frameRight;
         all.pointRight += t.pointRight;

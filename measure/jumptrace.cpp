@@ -66,6 +66,10 @@ QString traceLine(const JumpTrace& t)
         f << QStringLiteral("perpixel=%1").arg(*t.perPixel, 0, 'f', 4);
     if (t.check)
         f << QStringLiteral("check=%1").arg(*t.check, 0, 'f', 4);
+    if (t.proposedFrame)
+        f << QStringLiteral("proposed=%1").arg(*t.proposedFrame)
+          << (t.frame == t.proposedFrame ? QStringLiteral("chosen=proposed")
+                                         : QStringLiteral("chosen=other"));
     return f.join(QLatin1Char('\t'));
 }
 
@@ -86,10 +90,10 @@ std::optional<JumpTrace> parseTraceLine(const QString& line)
         bool ok = false;
         if (name == QLatin1String("video")) {
             t.video = value;
-        } else if (name == QLatin1String("frame")) {
+        } else if (name == QLatin1String("frame") || name == QLatin1String("proposed")) {
             const qlonglong n = value.toLongLong(&ok);
             if (ok && n >= 0)
-                t.frame = n;
+                (name == QLatin1String("frame") ? t.frame : t.proposedFrame) = n;
         } else if (name == QLatin1String("picture")) {
             if (!isExportedFrame(value))
                 t.picture = value;

@@ -28,6 +28,9 @@ struct JumpTrace {
     // Metres the distance moves for one pixel there, and the grid's check
     // buoy miss carried to the impact.
     std::optional<double> perPixel, check;
+    // The frame review proposed as first contact, when it proposed one: the
+    // line then says whether the frame measured is that frame.
+    std::optional<qint64> proposedFrame;
 };
 
 // The exported frame (currentcapture.bmp) is written again for every jump:

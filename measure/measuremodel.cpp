@@ -453,6 +453,8 @@ bool MeasureModel::Record()
         trace.resultLine = line;
         trace.video = m_traceVideo;
         trace.frame = m_traceFrame;
+        if (m_traceFrame && m_traceVideo == m_jump.video)
+            trace.proposedFrame = m_jump.proposedFrame;
         trace.picture = m_pictureSource;
         trace.grid = m_grid.number;
         trace.gridFile = m_grids.gridFile[m_grid.number];

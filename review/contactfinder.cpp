@@ -15,9 +15,9 @@ namespace
 // Brightness is kept relative to the frame's median, 128 standing for the
 // median: a cloud that dims the whole picture leaves it as it was.
 constexpr int kMedianLevel = 128;
-constexpr int kBefore = 3;           // frames a new brightness is compared with
+constexpr int kBefore = 3;             // frames a new brightness is compared with
 constexpr double kStaysSeconds = 0.25; // how long white water must stay
-constexpr int kTrackFrames = 4;      // frames a wake's growth is followed back
+constexpr int kTrackFrames = 4;        // frames a wake's growth is followed back
 
 // The picture at a reduced size, grey, each cell the mean of d x d pixels
 // and of its 3 x 3 neighbourhood (noise and compression blocks smoothed).
@@ -78,7 +78,8 @@ public:
         median = std::max(median, 8); // a black picture has no brightness to be relative to
         GreyFrame g{m_w, m_h, std::vector<std::int16_t>(m_box.size())};
         for (std::size_t i = 0; i < m_box.size(); ++i)
-            g.level[i] = std::int16_t(std::min<std::uint32_t>(m_box[i] * kMedianLevel / median, 4000));
+            g.level[i] =
+                std::int16_t(std::min<std::uint32_t>(m_box[i] * kMedianLevel / median, 4000));
         return g;
     }
 
@@ -149,9 +150,8 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
     } else
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                inArea[std::size_t(y) * w + x] =
-                    area.containsPoint(QPointF((x + 0.5) * d - 0.5, (y + 0.5) * d - 0.5),
-                                       Qt::OddEvenFill);
+                inArea[std::size_t(y) * w + x] = area.containsPoint(
+                    QPointF((x + 0.5) * d - 0.5, (y + 0.5) * d - 0.5), Qt::OddEvenFill);
 
     // How much brighter counts: well above the frame-to-frame noise.
     int threshold = 0;
@@ -183,7 +183,8 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
             // The noise: the median difference between the first two frames.
             std::array<int, 512> histogram{};
             for (std::size_t i = 0; i < frames[0].level.size(); ++i)
-                ++histogram[std::size_t(std::min(511, std::abs(frames[1].level[i] - frames[0].level[i])))];
+                ++histogram[std::size_t(
+                    std::min(511, std::abs(frames[1].level[i] - frames[0].level[i])))];
             std::size_t seen = 0;
             int mad = 0;
             for (; mad < 511; ++mad) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyleOptionSlider>
 #include <QTimer>
 
 #include <algorithm>
@@ -36,6 +37,37 @@ constexpr int kCloseUpSide = 240;
 
 } // namespace
 
+// The position slider with the proposed first contact marked on it: a
+// green notch above and below the groove at that frame.
+class MarkedSlider : public QSlider
+{
+public:
+    using QSlider::QSlider;
+    std::optional<int> mark;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        QSlider::paintEvent(e);
+        if (!mark || maximum() <= minimum())
+            return;
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        const QRect groove =
+            style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+        const QRect handle =
+            style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+        const int span = groove.width() - handle.width();
+        const int x = groove.left() + handle.width() / 2 +
+                      QStyle::sliderPositionFromValue(minimum(), maximum(), *mark, span);
+        QPainter p(this);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 160, 70));
+        p.drawRect(x - 1, 0, 3, 5);
+        p.drawRect(x - 1, height() - 5, 3, 5);
+    }
+};
+
 QSize drawnPictureSize(QSize area, QSize picture)
 {
     if (picture.isEmpty() || area.isEmpty())
@@ -53,7 +85,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider = new MarkedSlider(Qt::Horizontal, this);
     m_slider->setObjectName(QStringLiteral("positionSlider"));
     // The keys belong to the screen's steps; the slider is for the mouse.
     m_slider->setFocusPolicy(Qt::NoFocus);
@@ -78,6 +110,23 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
 }
 
 MediaPlayer::~MediaPlayer() = default;
+
+void MediaPlayer::setProposedMark(std::optional<std::int64_t> frame)
+{
+    auto* slider = static_cast<MarkedSlider*>(m_slider);
+    const std::optional<int> mark =
+        frame ? std::optional<int>(int(std::clamp<std::int64_t>(*frame, 0, INT32_MAX)))
+              : std::nullopt;
+    if (slider->mark != mark) {
+        slider->mark = mark;
+        slider->update();
+    }
+}
+
+std::optional<std::int64_t> MediaPlayer::proposedMark() const
+{
+    return static_cast<const MarkedSlider*>(m_slider)->mark;
+}
 
 QSize MediaPlayer::standardSize()
 {

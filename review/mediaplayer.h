@@ -45,6 +45,9 @@ public:
     void resetSize() override;
 
     QSlider* slider() const { return m_slider; }
+    // The proposed first contact, marked on the slider; nothing: no mark.
+    void setProposedMark(std::optional<std::int64_t> frame);
+    std::optional<std::int64_t> proposedMark() const;
     // The frame number under the picture, as the operator reads it.
     QString frameText() const;
     // The picture as drawn last (scaled to the player), for tests and shots.

@@ -115,6 +115,7 @@ void ReviewModel::Arrive()
             fixSkierName();
         }
         openForChoosing(m_view.Text6, m_jump.contactFrame);
+        propose(true);
         m_view.cmdMarkStartVisible = true;
         m_view.cmdMarkStartEnabled = true;
         m_view.btnGoToSetupEnabled = true;
@@ -126,6 +127,7 @@ void ReviewModel::Arrive()
         // No video: none on show either, and nothing to hand over.
         m_view.Text6.clear();
         m_player.unload();
+        propose(false);
         m_view.cmdMarkStartEnabled = false;
         m_view.btnGoToSetupEnabled = false;
         break;
@@ -139,6 +141,7 @@ void ReviewModel::Arrive()
         // Measured before: the screen opens where it was measured, the frame
         // the message names.
         openForChoosing(m_view.Text6, m_jump.contactFrame);
+        propose(false);
         if (m_jump.contactFrame)
             m_prompt.message(QStringLiteral("File already measured - contact frame is ") +
                                  numberText(double(*m_jump.contactFrame)),
@@ -262,10 +265,12 @@ void ReviewModel::BrowseForVideo()
         }
     }
     m_player.takeFocus();
-    if (m_view.Text6 == m_jump.video && m_view.Text6 != m_player.file())
+    if (m_view.Text6 == m_jump.video && m_view.Text6 != m_player.file()) {
         openForChoosing(m_view.Text6, m_jump.contactFrame);
-    else
+        propose(false);
+    } else {
         loadPlayer();
+    }
     m_view.cmdMarkStartVisible = true;
     m_player.setControlsEnabled(true);
     m_player.resetSize();
@@ -290,6 +295,59 @@ void ReviewModel::playerKey(int keyCode)
         StepForward();
     else if (keyCode == kKeyNumpad4)
         StepBack();
+    else if (keyCode == kKeyProposed)
+        GoToProposed();
+}
+
+void ReviewModel::GoToProposed()
+{
+    if (m_jump.proposedFrame && m_player.controlsEnabled() && m_player.loaded() &&
+        m_player.file() == m_jump.video)
+        m_player.setPosition(double(*m_jump.proposedFrame));
+}
+
+void ReviewModel::propose(bool justRecorded)
+{
+    m_jump.proposedFrame.reset();
+    m_jump.proposedPoint.reset();
+    m_view.cmdGoToProposedEnabled = false;
+    if (m_proposer)
+        m_proposer->stop();
+    if (!m_player.loaded() || m_player.file() != m_jump.video) {
+        m_view.lblProposedContact.clear();
+        return;
+    }
+    const std::optional<QPolygonF> area = m_landingArea ? m_landingArea() : std::nullopt;
+    if (!area && !justRecorded) {
+        // An older video, filmed perhaps from another camera: without the
+        // grid of this view no landing area is known.
+        m_view.lblProposedContact = QStringLiteral("No proposed first contact: no grid is ready");
+        return;
+    }
+    if (!m_proposer)
+        m_proposer = std::make_unique<ContactProposer>(
+            [this](const QString& video, const ContactProposal& p) { proposalArrived(video, p); });
+    ContactSearch search;
+    search.landingArea = area.value_or(QPolygonF());
+    m_view.lblProposedContact = QStringLiteral("Looking for the first contact...");
+    m_proposer->start(m_jump.video, search);
+}
+
+void ReviewModel::proposalArrived(const QString& video, const ContactProposal& p)
+{
+    if (video != m_jump.video)
+        return;
+    if (p) {
+        m_jump.proposedFrame = p.frame;
+        m_jump.proposedPoint = p.twips();
+        m_view.lblProposedContact =
+            QStringLiteral("Proposed first contact: frame %1").arg(*p.frame);
+        m_view.cmdGoToProposedEnabled = true;
+    } else {
+        m_view.lblProposedContact = QStringLiteral("No proposed first contact: no splash found");
+    }
+    if (m_proposalShown)
+        m_proposalShown();
 }
 
 void ReviewModel::focusChanged(bool in)
@@ -317,6 +375,8 @@ NextScreen ReviewModel::UseDisplayedFrame(bool forSetup)
         return next;
     }
     m_view.Timer2Running = false;
+    if (m_proposer)
+        m_proposer->stop();
     if (m_jump.video != m_session.CurrentVideoFile)
         m_jump = jumpFromVideo(m_session.CurrentVideoFile, JumpSource::Browse);
     m_jump.chosenFrame = m_session.SelectedFrame;
@@ -329,6 +389,9 @@ NextScreen ReviewModel::UseDisplayedFrame(bool forSetup)
 
 void ReviewModel::leave()
 {
+    // The next recording needs the processor more than this search.
+    if (m_proposer)
+        m_proposer->stop();
     m_shared.LastScreen = ScreenTag::Timer;
     m_player.setControlsEnabled(true);
     m_view.Timer2Running = false;

@@ -14,6 +14,7 @@
 // that widget), so the two live and die together; the hub reaches the model
 // through the screen's model().
 
+#include "review/contactproposer.h"
 #include "review/playerengine.h"
 #include "review/reviewfiles.h"
 #include "review/useframe.h"
@@ -21,8 +22,12 @@
 #include "shell/jump.h"
 #include "shell/sharedstate.h"
 
+#include <QPolygonF>
 #include <QString>
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <span>
 
 namespace korvel
@@ -87,6 +92,8 @@ enum class ReviewControl {
     cmdGoToSetup,
     Label9,
     Timer2,
+    lblProposedContact,
+    cmdGoToProposed,
 };
 inline constexpr ControlRow<ReviewControl> kReviewControls[] = {
     {ReviewControl::MediaPlayer1, "MediaPlayer1"},
@@ -106,6 +113,8 @@ inline constexpr ControlRow<ReviewControl> kReviewControls[] = {
     {ReviewControl::cmdGoToSetup, "cmdGoToSetup", "Go Back To Main Screen"},
     {ReviewControl::Label9, "Label9", "Barefoot Mode"},
     {ReviewControl::Timer2, "Timer2"},
+    {ReviewControl::lblProposedContact, "lblProposedContact"},
+    {ReviewControl::cmdGoToProposed, "cmdGoToProposed", "Go to Proposed Contact"},
 };
 static_assert(controlsInEnumOrder(kReviewControls));
 constexpr std::span<const ControlRow<ReviewControl>> controlTable(ReviewControl)
@@ -125,12 +134,19 @@ struct ReviewView {
     bool btnGoToSetupEnabled = false;
     bool Label9Visible = false; // "Barefoot Mode"
     bool Timer2Running = false;
+    QString lblProposedContact; // "Proposed first contact: frame N", or why none
+    bool cmdGoToProposedEnabled = false;
 };
 
 // The screen's key codes for the numeric keypad.
 inline constexpr int kKeyNumpad4 = 100; // one frame back
 inline constexpr int kKeyNumpad6 = 102; // one frame forward
+// P: to the proposed first contact (the key's code, as the player hands it on).
+inline constexpr int kKeyProposed = 0x50;
 
+// The landing area of the grid in use, as its four buoys in picture pixels
+// in order around it; nothing while no grid is ready.
+using LandingAreaQuery = std::function<std::optional<QPolygonF>()>;
 class ReviewModel
 {
 public:
@@ -140,6 +156,12 @@ public:
     void setCaptureFields(CaptureFields* c) { m_capture = c; }
     // Replaces the frame export (tests of what happens when it fails).
     void setExporter(FrameExporter e) { m_exporter = std::move(e); }
+    // Where the proposed first contact is looked for; without it, and while
+    // it answers nothing, only a recording just made is searched, over the
+    // whole picture.
+    void setLandingArea(LandingAreaQuery q) { m_landingArea = std::move(q); }
+    // Called when a proposal arrives (or none could be found), to show it.
+    void setProposalShown(std::function<void()> shown) { m_proposalShown = std::move(shown); }
 
     const ReviewView& view() const { return m_view; }
     const ReviewSession& session() const { return m_session; }
@@ -187,6 +209,11 @@ public:
     void GoToMainScreen();
     // cmdViewLog.
     void ViewLog();
+    // cmdGoToProposed and the P key: to the proposed frame. The position
+    // never moves to it by itself.
+    void GoToProposed();
+    // The search for the proposal is running.
+    bool proposing() const { return m_proposer && m_proposer->searching(); }
 
 private:
     void fixSkierName();
@@ -197,6 +224,9 @@ private:
     void openForChoosing(const QString& path, std::optional<std::int64_t> at);
     void showDiskSpace();
     void leave();
+    // Starts the search for the proposed first contact in the video on show.
+    void propose(bool justRecorded);
+    void proposalArrived(const QString& video, const ContactProposal& p);
 
     SharedState& m_shared;
     Settings& m_settings;
@@ -212,6 +242,9 @@ private:
     std::optional<std::int64_t> m_frameToView;
     JumpSource m_viewSource = JumpSource::Log;
     Jump m_jump;
+    LandingAreaQuery m_landingArea;
+    std::function<void()> m_proposalShown;
+    std::unique_ptr<ContactProposer> m_proposer;
 };
 
 // The jump a video opened by hand stands for: skier and attempt from its

@@ -115,6 +115,8 @@ const Place kPlaces[] = {
     {ReviewControl::cmdGoToCapture, 6480, 5040, 1695, 495},
     {ReviewControl::cmdGoToSetup, 6480, 5760, 1695, 495},
     {ReviewControl::Label9, 6600, 6360, 2295, 375, 12, true},
+    {ReviewControl::lblProposedContact, 6480, 2460, 3135, 495, 9.75, true},
+    {ReviewControl::cmdGoToProposed, 8280, 3000, 1335, 495},
 };
 
 } // namespace
@@ -167,6 +169,12 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
     auto* toCapture = make<WrapButton>(this, C::cmdGoToCapture);
     auto* toMain = make<WrapButton>(this, C::cmdGoToSetup);
     m_barefoot = make<FitLabel>(this, C::Label9);
+    m_proposed = make<FitLabel>(this, C::lblProposedContact);
+    m_proposed->setWordWrap(true);
+    QPalette green = m_proposed->palette();
+    green.setColor(QPalette::WindowText, QColor(0, 120, 50));
+    m_proposed->setPalette(green);
+    m_goToProposed = make<WrapButton>(this, C::cmdGoToProposed);
 
     for (const Place& p : kPlaces) {
         QWidget* w = findControl<QWidget>(this, p.id);
@@ -225,6 +233,8 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
         sync();
     });
     connect(viewLog, &QPushButton::clicked, this, [this] { m_model->ViewLog(); });
+    connect(m_goToProposed, &QPushButton::clicked, this, [this] { m_model->GoToProposed(); });
+    m_model->setProposalShown([this] { sync(); });
 
     setMinimumSize(clientSize());
     resize(clientSize());
@@ -323,6 +333,9 @@ void SetStartScreen::sync()
     m_markStart->setEnabled(v.cmdMarkStartEnabled);
     m_goToSetup->setEnabled(v.btnGoToSetupEnabled);
     m_barefoot->setVisible(v.Label9Visible);
+    m_proposed->setText(v.lblProposedContact);
+    m_goToProposed->setEnabled(v.cmdGoToProposedEnabled);
+    m_player->setProposedMark(m_model->jump().proposedFrame);
     if (v.Timer2Running && !m_timer2->isActive())
         m_timer2->start();
     else if (!v.Timer2Running)

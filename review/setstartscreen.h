@@ -71,6 +71,8 @@ private:
     QLabel* m_lowSpace = nullptr;
     QLabel* m_instruction = nullptr;
     QLabel* m_barefoot = nullptr;
+    QLabel* m_proposed = nullptr;
+    QPushButton* m_goToProposed = nullptr;
     QPlainTextEdit* m_video = nullptr;
     QPushButton* m_markStart = nullptr;
     QPushButton* m_goToSetup = nullptr;

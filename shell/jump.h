@@ -6,6 +6,7 @@
 // measurement records under its skier and attempt. One value, handed on, so a
 // name fixed on one screen is the name the next screen writes.
 
+#include <QPointF>
 #include <QString>
 
 #include <cstdint>
@@ -33,8 +34,18 @@ struct Jump {
     JumpSource source = JumpSource::Capture;
     // The frame exported for measuring; empty until one is.
     std::optional<std::int64_t> chosenFrame;
+    // The frame review proposes as first contact (the first splash in the
+    // landing area) and the picture point, in twips, where the splash
+    // begins; empty while none is proposed.
+    std::optional<std::int64_t> proposedFrame;
+    std::optional<QPointF> proposedPoint;
 
     bool knowsSkier() const { return !skier.isEmpty() && !attempt.isEmpty(); }
+    // The operator chose the very frame proposed.
+    bool choseProposed() const
+    {
+        return chosenFrame && proposedFrame && *chosenFrame == *proposedFrame;
+    }
 };
 
 } // namespace korvel

@@ -31,14 +31,16 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
                         "/grids/north.ipt",
                         QPoint(4530, 3120),
                         0.0912,
-                        0.0251};
+                        0.0251,
+                        {}};
     JumpTrace fromClipboard{kLine,          {},   {}, "clipboard", 1, "/grids/south.ipt",
-                            QPoint(15, 30), 0.05, {}};
-    JumpTrace fall{"12-07-2026 14:05:00 Ann Lee  jump 1 -  Fall", {}, {}, {}, 1, {}, {}, {}, {}};
+                            QPoint(15, 30), 0.05, {}, {}};
+    JumpTrace fall{
+        "12-07-2026 14:05:00 Ann Lee  jump 1 -  Fall", {}, {}, {}, 1, {}, {}, {}, {}, {}};
     // Letters a path may have on the disk, and a tab or line break that would
     // break the line: kept, and made blanks.
     JumpTrace oddNames{
-        kLine, "/videos/Łucja Ørsted\tjump1.avi", 0, {}, 3, "/grids/a\nb.ipt", {}, {}, {}};
+        kLine, "/videos/Łucja Ørsted\tjump1.avi", 0, {}, 3, "/grids/a\nb.ipt", {}, {}, {}, {}};
     for (const Case& c :
          {Case{"from a video", fromVideo}, Case{"from the clipboard", fromClipboard},
           Case{"a fall", fall}, Case{"odd names", oddNames}}) {
@@ -58,6 +60,15 @@ TEST(JumpTrace, ALineReadsBackAsWritten)
         EXPECT_NEAR(back->perPixel.value_or(0), c.trace.perPixel.value_or(0), 1e-9);
         EXPECT_EQ(back->check.has_value(), c.trace.check.has_value());
         EXPECT_NEAR(back->check.value_or(0), c.trace.check.value_or(0), 1e-9);
+        EXPECT_EQ(back->proposedFrame, c.trace.proposedFrame);
+    }
+    // The line says whether the frame measured is the one review proposed.
+    for (const auto& [proposed, says] : {std::pair{61, "\tproposed=61\tchosen=proposed"},
+                                         std::pair{59, "\tproposed=59\tchosen=other"}}) {
+        JumpTrace t = fromVideo;
+        t.proposedFrame = proposed;
+        EXPECT_TRUE(traceLine(t).endsWith(says)) << traceLine(t).toStdString();
+        EXPECT_EQ(parseTraceLine(traceLine(t))->proposedFrame, proposed);
     }
     // The exported frame is written again for the next jump: never a
     // trace's picture, so a referee is never shown another jump's frame.
@@ -74,10 +85,10 @@ TEST(JumpTrace, TheLatestTraceOfALineIsFoundAndDamageIsPassedOver)
     test::TestDir t;
     const QString results = t.file("JumpMeasurementResults120726.txt");
     EXPECT_FALSE(findTrace(results, kLine)) << "no trace file yet";
-    JumpTrace first{kLine, "/v/first.avi", 10, {}, 1, {}, {}, {}, {}};
+    JumpTrace first{kLine, "/v/first.avi", 10, {}, 1, {}, {}, {}, {}, {}};
     JumpTrace other{
-        kLine.left(20) + "Ann Lee  jump 1 -  Fall", "/v/other.avi", 5, {}, 1, {}, {}, {}, {}};
-    JumpTrace again{kLine, "/v/again.avi", 12, {}, 1, {}, {}, {}, {}};
+        kLine.left(20) + "Ann Lee  jump 1 -  Fall", "/v/other.avi", 5, {}, 1, {}, {}, {}, {}, {}};
+    JumpTrace again{kLine, "/v/again.avi", 12, {}, 1, {}, {}, {}, {}, {}};
     ASSERT_TRUE(appendTrace(results, first));
     {
         QFile f(traceFilePath(results));

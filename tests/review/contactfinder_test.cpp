@@ -117,8 +117,8 @@ TEST(ContactFinderRefuses, WhatIsNoSplash)
     const QString path = dir.filePath("outside.avi");
     ASSERT_TRUE(test::filmJump(path, splashOutside));
     ContactSearch elsewhere;
-    elsewhere.landingArea = QPolygonF({QPointF(10, 200), QPointF(60, 200), QPointF(60, 230),
-                                       QPointF(10, 230)});
+    elsewhere.landingArea =
+        QPolygonF({QPointF(10, 200), QPointF(60, 200), QPointF(60, 230), QPointF(10, 230)});
     EXPECT_FALSE(findContact(path, elsewhere));
 
     // A stop asked for before the search begins.

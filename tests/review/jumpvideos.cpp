@@ -25,7 +25,8 @@ bool filmJump(const QString& path, const JumpFilm& film, QString* error)
     const TestCameraScene scene(film.size);
     const int frames = int(std::lround(film.seconds * film.rate));
     for (int n = 0; n < frames; ++n) {
-        const QImage img = scene.frame(n, film.rate, std::uint32_t(n), film.flight, film.conditions);
+        const QImage img =
+            scene.frame(n, film.rate, std::uint32_t(n), film.flight, film.conditions);
         ffmpeg.write(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes());
         while (ffmpeg.bytesToWrite() > 0 && ffmpeg.waitForBytesWritten(30000)) {
         }

@@ -55,8 +55,8 @@ TEST(KorvelToolContact, PrintsTheProposalOrSaysWhyThereIsNone)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const test::ToolRun r = test::runProgram(QStringLiteral(KORVEL_TOOL),
-                                                 QStringList{"contact"} + c.args);
+        const test::ToolRun r =
+            test::runProgram(QStringLiteral(KORVEL_TOOL), QStringList{"contact"} + c.args);
         EXPECT_EQ(r.code, c.code) << r.err.toStdString();
         EXPECT_TRUE((c.code == 0 ? r.out : r.err).contains(c.says))
             << r.out.toStdString() << r.err.toStdString();
