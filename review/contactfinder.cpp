@@ -31,7 +31,7 @@ class Reducer
 public:
     Reducer(int width, int height, int d)
         : m_d(d), m_w(width / d), m_h(height / d), m_sum(std::size_t(m_w) * m_h),
-          m_box(std::size_t(m_w) * m_h)
+          m_grey(std::size_t(m_w) * m_h)
     {
     }
     int width() const { return m_w; }
@@ -39,53 +39,60 @@ public:
 
     GreyFrame reduce(const Picture& pic)
     {
+        // Sums of d x d pixels, then a 3 x 3 box of them in two passes (edges
+        // repeated), then grey levels by one table.
+        const std::size_t w = std::size_t(m_w);
         for (int y = 0; y < m_h; ++y) {
-            std::uint32_t* out = &m_sum[std::size_t(y) * m_w];
-            std::fill(out, out + m_w, 0u);
+            std::uint32_t* out = &m_sum[std::size_t(y) * w];
+            std::fill(out, out + w, 0u);
             for (int dy = 0; dy < m_d; ++dy) {
-                const std::uint8_t* row = pic.row(y * m_d + dy);
-                for (int x = 0; x < m_w; ++x) {
-                    const std::uint8_t* px = row + std::size_t(x) * m_d * 3;
-                    std::uint32_t s = 0;
+                const std::uint8_t* px = pic.row(y * m_d + dy);
+                for (std::size_t x = 0; x < w; ++x)
                     for (int dx = 0; dx < m_d; ++dx, px += 3)
-                        s += px[0] + 2u * px[1] + px[2]; // blue, green, red
-                    out[x] += s;
-                }
+                        out[x] += px[0] + 2u * px[1] + px[2]; // blue, green, red
+            }
+            // Across, in place: each sum with its two neighbours.
+            std::uint32_t left = out[0], here = out[0];
+            for (std::size_t x = 0; x < w; ++x) {
+                const std::uint32_t right = x + 1 < w ? out[x + 1] : here;
+                out[x] = left + here + right;
+                left = here;
+                here = right;
             }
         }
-        // 3 x 3 box, edges repeated.
-        for (int y = 0; y < m_h; ++y) {
-            const int y0 = std::max(0, y - 1), y1 = std::min(m_h - 1, y + 1);
-            for (int x = 0; x < m_w; ++x) {
-                const int x0 = std::max(0, x - 1), x1 = std::min(m_w - 1, x + 1);
-                std::uint32_t s = 0;
-                for (int yy = y0; yy <= y1; ++yy)
-                    for (int xx = x0; xx <= x1; ++xx)
-                        s += m_sum[std::size_t(yy) * m_w + xx];
-                const std::uint32_t cells = std::uint32_t((y1 - y0 + 1) * (x1 - x0 + 1));
-                m_box[std::size_t(y) * m_w + x] = s / (cells * 4u * std::uint32_t(m_d * m_d));
-            }
-        }
+        const std::uint64_t scale = (1ull << 32) / (36ull * std::uint64_t(m_d * m_d));
         std::array<int, 256> histogram{};
-        for (std::uint32_t v : m_box)
-            ++histogram[std::min(255u, v)];
+        for (int y = 0; y < m_h; ++y) {
+            const std::uint32_t* up = &m_sum[std::size_t(std::max(0, y - 1)) * w];
+            const std::uint32_t* mid = &m_sum[std::size_t(y) * w];
+            const std::uint32_t* down = &m_sum[std::size_t(std::min(m_h - 1, y + 1)) * w];
+            std::uint8_t* grey = &m_grey[std::size_t(y) * w];
+            for (std::size_t x = 0; x < w; ++x) {
+                const std::uint64_t v = std::uint64_t(up[x] + mid[x] + down[x]) * scale >> 32;
+                grey[x] = std::uint8_t(std::min<std::uint64_t>(v, 255));
+                ++histogram[grey[x]];
+            }
+        }
         int median = 0;
         for (std::size_t seen = 0; median < 255; ++median) {
             seen += std::size_t(histogram[std::size_t(median)]);
-            if (seen * 2 >= m_box.size())
+            if (seen * 2 >= m_grey.size())
                 break;
         }
         median = std::max(median, 8); // a black picture has no brightness to be relative to
-        GreyFrame g{m_w, m_h, std::vector<std::int16_t>(m_box.size())};
-        for (std::size_t i = 0; i < m_box.size(); ++i)
-            g.level[i] =
-                std::int16_t(std::min<std::uint32_t>(m_box[i] * kMedianLevel / median, 4000));
+        std::array<std::int16_t, 256> level{};
+        for (int g = 0; g < 256; ++g)
+            level[std::size_t(g)] = std::int16_t(g * kMedianLevel / median);
+        GreyFrame g{m_w, m_h, std::vector<std::int16_t>(m_grey.size())};
+        for (std::size_t i = 0; i < m_grey.size(); ++i)
+            g.level[i] = level[m_grey[i]];
         return g;
     }
 
 private:
     int m_d, m_w, m_h;
-    std::vector<std::uint32_t> m_sum, m_box;
+    std::vector<std::uint32_t> m_sum;
+    std::vector<std::uint8_t> m_grey;
 };
 
 struct Patch {
@@ -198,20 +205,28 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
             continue;
         // Frame n is judged once the frames that show whether its new white stays are read.
         const std::int64_t n = next - stays;
-        const GreyFrame& now = frames[kBefore];
+        const std::int16_t* b0 = frames[0].level.data();
+        const std::int16_t* b1 = frames[1].level.data();
+        const std::int16_t* b2 = frames[2].level.data();
+        const std::int16_t* now = frames[kBefore].level.data();
+        std::vector<const std::int16_t*> after;
+        for (int j = 1; j <= stays; ++j)
+            after.push_back(frames[std::size_t(kBefore + j)].level.data());
+        static_assert(kBefore == 3);
         int bornCount = 0;
+        std::fill(born.begin(), born.end(), 0);
         for (std::size_t i = 0; i < born.size(); ++i) {
-            int before = frames[0].level[i];
-            for (int k = 1; k < kBefore; ++k)
-                before = std::max<int>(before, frames[std::size_t(k)].level[i]);
-            born[i] = 0;
-            if (now.level[i] - before <= threshold)
+            const int before = std::max(b0[i], std::max(b1[i], b2[i]));
+            if (now[i] - before <= threshold)
                 continue;
             bool staying = true;
-            for (int j = 1; staying && j <= stays; ++j)
-                staying = frames[std::size_t(kBefore + j)].level[i] - before > threshold / 2;
+            for (const std::int16_t* a : after)
+                if (a[i] - before <= threshold / 2) {
+                    staying = false;
+                    break;
+                }
             if (staying) {
-                born[i] = now.level[i] - before;
+                born[i] = now[i] - before;
                 ++bornCount;
             }
         }

@@ -30,8 +30,9 @@ namespace
 struct Screen {
     test::Workplace& w;
     test::ReviewHandOvers screens;
-    SetStartScreen screen{w.shared, *w.settings, w.prompt, screens,
-                          [](const QString&) { return std::optional<std::int64_t>(5'000'000'000); }};
+    SetStartScreen screen{w.shared, *w.settings, w.prompt, screens, [](const QString&) {
+                              return std::optional<std::int64_t>(5'000'000'000);
+                          }};
     std::optional<QPolygonF> landingArea; // the grid's buoys, while one is ready
 
     explicit Screen(test::Workplace& place) : w(place)
