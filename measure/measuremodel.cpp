@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvel
 {
@@ -163,6 +164,22 @@ void MeasureModel::clickPicture(double x, double y)
     m_texts[MeasureControl::DistanceFt] = QStringLiteral("ft");
     m_impact = ScreenPoint{x, y};
     redrawImpact();
+}
+
+std::optional<ScreenPoint> MeasureModel::proposedTouch() const
+{
+    // Only on the very frame proposed, exported from the jump's own video.
+    if (!m_traceFrame || m_traceVideo != m_jump.video || !m_jump.proposedPoint ||
+        m_jump.proposedFrame != m_traceFrame)
+        return std::nullopt;
+    return ScreenPoint{m_jump.proposedPoint->x(), m_jump.proposedPoint->y()};
+}
+
+void MeasureModel::takeProposedTouch()
+{
+    // In whole twips, as a click gives them.
+    if (const auto p = proposedTouch())
+        clickPicture(std::round(p->x), std::round(p->y));
 }
 
 void MeasureModel::nudge(NudgeDirection dir)

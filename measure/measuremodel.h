@@ -126,6 +126,13 @@ public:
     bool nudgeArrowsVisible() const { return m_impact.has_value(); }
     // Redraws the impact mark (after a CrossSize change or a repaint).
     void redrawImpact();
+    // Where review's proposed first contact puts the touch-down (twips), while
+    // the picture on show is the frame review proposed; the operator may take
+    // it as the impact or ignore it.
+    std::optional<ScreenPoint> proposedTouch() const;
+    // The T key: the proposed touch point becomes the impact, as a click
+    // there would make it. Nothing without a proposed touch point.
+    void takeProposedTouch();
 
     // Mouse move over the picture: the read-outs follow it. A point off the
     // water leaves them as they were.

@@ -33,6 +33,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -82,6 +83,25 @@ QFrame* impactLine(QWidget* parent, MeasureControl id)
     f->hide();
     return f;
 }
+
+// Review's proposed touch-down: a faint ring in a colour of its own, never
+// the impact's, so it cannot be taken for the point to be recorded.
+class ProposedTouchMark : public QWidget
+{
+public:
+    static constexpr int kSide = 15;
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(0, 230, 255, 150), 1.5));
+        p.drawEllipse(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+        p.drawPoint(QPointF(kSide / 2.0, kSide / 2.0));
+    }
+};
 
 int filterEntryFor(const QString& extension)
 {
@@ -390,6 +410,19 @@ void MeasureScreen::buildOverlays()
     m_lineHorizontal = impactLine(m_picture, C::LineHorizontal);
     m_lineVertical = impactLine(m_picture, C::LineVertical);
     m_lineSplash = impactLine(m_picture, C::LineSplash);
+    m_proposedTouch = make<ProposedTouchMark>(m_picture, C::ProposedTouch);
+    m_proposedTouch->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_proposedTouch->resize(ProposedTouchMark::kSide, ProposedTouchMark::kSide);
+    m_proposedTouch->hide();
+    // T takes the proposed touch point as the impact; a text box being
+    // typed in keeps its T.
+    auto* take = new QShortcut(QKeySequence(Qt::Key_T), this);
+    connect(take, &QShortcut::activated, this, [this] {
+        if (!m_model.proposedTouch())
+            return;
+        m_model.takeProposedTouch();
+        sync();
+    });
 }
 
 void MeasureScreen::buildMenus()
@@ -579,6 +612,16 @@ void MeasureScreen::placeImpactLines()
     m_lineHorizontal->setVisible(visible);
     m_lineVertical->setVisible(visible);
     m_lineSplash->setVisible(visible && mark.splash.has_value());
+    if (const auto touch = m_model.proposedTouch()) {
+        const QPoint centre(int(std::lround(touch->x / kTwipsPerPixel)),
+                            int(std::lround(touch->y / kTwipsPerPixel)));
+        m_proposedTouch->move(centre -
+                              QPoint(ProposedTouchMark::kSide / 2, ProposedTouchMark::kSide / 2));
+        m_proposedTouch->show();
+        m_proposedTouch->raise();
+    } else {
+        m_proposedTouch->hide();
+    }
 }
 
 QImage MeasureScreen::composedPicture() const

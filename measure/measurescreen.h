@@ -126,6 +126,7 @@ private:
     QFrame* m_lineHorizontal = nullptr;
     QFrame* m_lineVertical = nullptr;
     QFrame* m_lineSplash = nullptr;
+    QWidget* m_proposedTouch = nullptr;    // review's proposed touch-down
     std::array<QLabel*, 4> m_buoyLabels{}; // maxbuoy, minbuoy, maxbuoym, minbuoym
     QCheckBox* m_autoLoad = nullptr;
     QTimer* m_keyTimer = nullptr;
