@@ -71,7 +71,8 @@ TEST(ProposedTouch, AFaintMarkTheOperatorTakesWithTOrIgnores)
                 cyan = cyan || (c.blue() > c.red() + 60 && c.green() > c.red() + 60);
             }
         EXPECT_TRUE(cyan);
-        EXPECT_FALSE(op.model->impact().has_value()) << "the proposal is never the impact by itself";
+        EXPECT_FALSE(op.model->impact().has_value())
+            << "the proposal is never the impact by itself";
 
         // Ignored: the operator's own click is what Record records.
         op.typeSkier("Sample Skier");
@@ -79,7 +80,8 @@ TEST(ProposedTouch, AFaintMarkTheOperatorTakesWithTOrIgnores)
         op.clickPixel(contact);
         EXPECT_TRUE(op.mark()->isVisible());
         op.press("Record");
-        const std::optional<JumpTrace> trace = findTrace(op.shared.ResultsFile, op.results().last());
+        const std::optional<JumpTrace> trace =
+            findTrace(op.shared.ResultsFile, op.results().last());
         ASSERT_TRUE(trace.has_value());
         EXPECT_EQ(trace->impactTwips, contact * 15);
         EXPECT_EQ(trace->frame, 61);
