@@ -49,15 +49,16 @@ Hub::Hub(Settings& settings, Prompt& prompt, MagnifierStarter magnifier)
     m_configModel.setListener(&m_configSide);
     m_review.model().setCaptureFields(&m_captureFields);
     // The proposed first contact is looked for between the buoys of the grid in use.
-    m_review.model().setLandingArea([this]() -> std::optional<QPolygonF> {
+    m_review.model().setLandingArea([this]() -> std::optional<LandingArea> {
         const int g = std::clamp(m_shared.CurrentGrid, 1, 3);
         if (!m_grids.gridReady[g])
             return std::nullopt;
-        QPolygonF area;
+        LandingArea area;
         for (int slot : {UpperRight, LowerRight, LowerLeft, UpperLeft})
-            area << QPointF(m_grids.table[g][rec::slotBase(slot)],
-                            m_grids.table[g][rec::slotBase(slot) + 1]) /
-                        kTwipsPerPixel;
+            area.buoys << QPointF(m_grids.table[g][rec::slotBase(slot)],
+                                  m_grids.table[g][rec::slotBase(slot) + 1]) /
+                              kTwipsPerPixel;
+        area.picture = m_grids.pictureSize[g];
         return area;
     });
     m_captureModel.setListener(this);

@@ -33,9 +33,9 @@ struct TestFlight {
     double touchdownSeconds = 2.0;
     std::optional<QPointF> impact; // survey metres; the sample impact point when empty
     // How long the white water of first contact stays where it appeared,
-    // spreading and fading, as a real landing's spray does. 0: on the
-    // touch-down frame only.
-    double splashSeconds = 0;
+    // spreading and fading, as a real landing's spray does (half a second and
+    // more). 0: on the touch-down frame only, a landing without spray.
+    double splashSeconds = 0.5;
 
     // A jump drawn from a seed, the same for the same seed: touch-down 1.3 to
     // 2.3 s after the start, the impact anywhere in the landing area between

@@ -145,7 +145,10 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
     const int w = reducer.width(), h = reducer.height();
 
     // Which cells may hold the splash.
-    const QPolygonF area = widenedLandingArea(search.landingArea);
+    const bool areaFits =
+        !search.areaPicture.isValid() || search.areaPicture == QSize(props.width, props.height);
+    const QPolygonF area = areaFits ? widenedLandingArea(search.landingArea) : QPolygonF();
+    result.wholePicture = area.size() < 3;
     std::vector<char> inArea(std::size_t(w) * h, 1);
     if (area.size() < 3) {
         // No grid: the whole picture but its top and bottom tenths, where

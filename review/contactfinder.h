@@ -18,6 +18,7 @@
 
 #include <QPointF>
 #include <QPolygonF>
+#include <QSize>
 #include <QString>
 
 #include <atomic>
@@ -32,6 +33,11 @@ struct ContactSearch {
     // widened a little before use. Empty: the whole picture but its top and
     // bottom tenths (burned-in time stamps and counters).
     QPolygonF landingArea;
+    // The size of the picture the buoys were placed on. A grid set on
+    // another picture size is not this camera's view: its buoys would mark
+    // the wrong water, so the whole picture is searched instead. Not valid:
+    // taken to be the video's.
+    QSize areaPicture;
     // Frames per second when the video does not say.
     double fallbackRate = 30;
 };
@@ -40,6 +46,7 @@ struct ContactProposal {
     std::optional<std::int64_t> frame; // in the player's numbering, from 0
     QPointF pixel;                     // the splash's centre, picture pixels
     QString reason;                    // why there is no proposal
+    bool wholePicture = false;         // searched without the landing area
     std::int64_t framesRead = 0;
 
     explicit operator bool() const { return frame.has_value(); }

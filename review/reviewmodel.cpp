@@ -317,7 +317,7 @@ void ReviewModel::propose(bool justRecorded)
         m_view.lblProposedContact.clear();
         return;
     }
-    const std::optional<QPolygonF> area = m_landingArea ? m_landingArea() : std::nullopt;
+    const std::optional<LandingArea> area = m_landingArea ? m_landingArea() : std::nullopt;
     if (!area && !justRecorded) {
         // An older video, filmed perhaps from another camera: without the
         // grid of this view no landing area is known.
@@ -328,7 +328,10 @@ void ReviewModel::propose(bool justRecorded)
         m_proposer = std::make_unique<ContactProposer>(
             [this](const QString& video, const ContactProposal& p) { proposalArrived(video, p); });
     ContactSearch search;
-    search.landingArea = area.value_or(QPolygonF());
+    if (area) {
+        search.landingArea = area->buoys;
+        search.areaPicture = area->picture;
+    }
     m_view.lblProposedContact = QStringLiteral("Looking for the first contact...");
     m_proposer->start(m_jump.video, search);
 }

@@ -23,6 +23,7 @@
 #include "shell/sharedstate.h"
 
 #include <QPolygonF>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -144,9 +145,14 @@ inline constexpr int kKeyNumpad6 = 102; // one frame forward
 // P: to the proposed first contact (the key's code, as the player hands it on).
 inline constexpr int kKeyProposed = 0x50;
 
-// The landing area of the grid in use, as its four buoys in picture pixels
-// in order around it; nothing while no grid is ready.
-using LandingAreaQuery = std::function<std::optional<QPolygonF>()>;
+// The landing area of the grid in use: its four buoys in picture pixels in
+// order around it, and the size of the picture they were placed on.
+struct LandingArea {
+    QPolygonF buoys;
+    QSize picture;
+};
+// Nothing while no grid is ready.
+using LandingAreaQuery = std::function<std::optional<LandingArea>()>;
 class ReviewModel
 {
 public:

@@ -150,9 +150,7 @@ int contact(const QStringList& args)
                 search.landingArea
                     << QPointF(grid.buoys[std::size_t(slot)].x, grid.buoys[std::size_t(slot)].y) /
                            kTwipsPerPixel;
-            out(QStringLiteral("landing area: the grid's buoys, widened a little"));
-        } else {
-            out(QStringLiteral("landing area: the whole picture (no grid given)"));
+            search.areaPicture = grid.pictureSize;
         }
         const OpenResult opened = openVideo(video);
         if (!opened.source) {
@@ -160,6 +158,20 @@ int contact(const QStringList& args)
                 (opened.reason.isEmpty() ? QString() : QStringLiteral(" (") + opened.reason + ")"));
             return 2;
         }
+        const VideoProperties& props = opened.source->properties();
+        const bool gridFits =
+            !search.areaPicture.isValid() || search.areaPicture == QSize(props.width, props.height);
+        if (!gridFile.isEmpty() && gridFits)
+            out(QStringLiteral("landing area: the grid's buoys, widened a little"));
+        else if (gridFile.isEmpty())
+            out(QStringLiteral("landing area: the whole picture (no grid given)"));
+        else
+            out(QStringLiteral("landing area: the whole picture (the grid is for %1x%2 pictures, "
+                               "the video's are %3x%4)")
+                    .arg(search.areaPicture.width())
+                    .arg(search.areaPicture.height())
+                    .arg(props.width)
+                    .arg(props.height));
         const ContactProposal p = findContact(*opened.source, search);
         if (!p) {
             err(QStringLiteral("korvel-tool: no first contact proposed: ") + p.reason);

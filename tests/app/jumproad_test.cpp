@@ -13,6 +13,7 @@
 #include "capture/testcamerascene.h"
 #include "grid/sample/lakescene.h"
 #include "measure/impact.h"
+#include "measure/jumptrace.h"
 #include "media/framesource.h"
 #include "shell/namedwidgets.h"
 #include "shell/paths.h"
@@ -170,10 +171,31 @@ TEST(JumpRoad, CapturedJumpIsMeasuredAndReachesResultsLogAndScoring)
     QTest::keyClick(&form, Qt::Key_Escape);
     ASSERT_EQ(visibleScreens(), QStringList{"frmSetStart"});
 
+    // Review proposes the touchdown frame by itself, and leaves the position
+    // where Contact put it.
+    ReviewModel& review = hub.reviewScreen().model();
+    ASSERT_TRUE(eventually([&] { return !review.proposing(); }, 20000));
+    EXPECT_EQ(review.view().lblProposedContact,
+              QStringLiteral("Proposed first contact: frame %1").arg(touchdown));
+    EXPECT_TRUE(
+        findControl<QPushButton>(&hub.reviewScreen(), ReviewControl::cmdGoToProposed)->isEnabled());
+    EXPECT_EQ(review.player().positionFrame(), contact);
+
     // Review: from the contact frame to the touchdown frame, kept, measured.
     w.prompt.expectYesNo("Do you want to save this video capture?", true);
     Measured m;
     ASSERT_NO_FATAL_FAILURE(measureTouchdown(hub, contact, touchdown, m));
+    // The measure screen had the proposed touch point on the splash, and the
+    // jump's trace says the frame measured is the proposed one.
+    const std::optional<ScreenPoint> touch = hub.measureScreen().model().proposedTouch();
+    ASSERT_TRUE(touch.has_value());
+    const QPointF truePixel = TestCameraScene(QSize(640, 480)).touchdownPixel();
+    EXPECT_LE(QLineF(QPointF(touch->x, touch->y) / 15.0, truePixel).length(), 3.0);
+    const QStringList traced = linesOf(traceFilePath(hub.shared().ResultsFile));
+    ASSERT_FALSE(traced.isEmpty());
+    EXPECT_TRUE(
+        traced.last().contains(QStringLiteral("proposed=%1\tchosen=proposed").arg(touchdown)))
+        << traced.last().toStdString();
     EXPECT_EQ(m.skier, skier);
     const JumpDistance& shown = m.shown;
     const QString& jumpNo = m.jumpNo;

@@ -120,6 +120,15 @@ TEST(ContactFinderRefuses, WhatIsNoSplash)
     elsewhere.landingArea =
         QPolygonF({QPointF(10, 200), QPointF(60, 200), QPointF(60, 230), QPointF(10, 230)});
     EXPECT_FALSE(findContact(path, elsewhere));
+    // The same buoys set on a picture of another size are another camera's
+    // view: the whole picture is searched and the splash found.
+    elsewhere.areaPicture = splashOutside.size * 2;
+    const ContactProposal anywhere = findContact(path, elsewhere);
+    ASSERT_TRUE(anywhere) << anywhere.reason.toStdString();
+    EXPECT_TRUE(anywhere.wholePicture);
+    EXPECT_EQ(*anywhere.frame, splashOutside.touchdownFrame());
+    elsewhere.areaPicture = splashOutside.size;
+    EXPECT_FALSE(findContact(path, elsewhere));
 
     // A stop asked for before the search begins.
     std::atomic_bool stop{true};

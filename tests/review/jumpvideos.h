@@ -24,12 +24,11 @@ struct JumpFilm {
     TestConditions conditions;
     QStringList codec = kMjpeg;
 
-    // A seeded jump whose splash stays half a second.
+    // A seeded jump; its splash stays half a second, as the test camera's does.
     static JumpFilm seeded(std::uint64_t seed)
     {
         JumpFilm f;
         f.flight = TestFlight::fromSeed(seed);
-        f.flight.splashSeconds = 0.5;
         return f;
     }
     std::int64_t touchdownFrame() const { return flight.touchdownFrame(rate); }

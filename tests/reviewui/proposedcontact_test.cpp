@@ -33,7 +33,7 @@ struct Screen {
     SetStartScreen screen{w.shared, *w.settings, w.prompt, screens, [](const QString&) {
                               return std::optional<std::int64_t>(5'000'000'000);
                           }};
-    std::optional<QPolygonF> landingArea; // the grid's buoys, while one is ready
+    std::optional<LandingArea> landingArea; // the grid's buoys, while one is ready
 
     explicit Screen(test::Workplace& place) : w(place)
     {
@@ -156,7 +156,7 @@ TEST_F(ProposedContact, ANewerVideoReplacesTheProposalAndOneWithoutAGridIsNotSea
     // The first recording's search is overtaken by a video opened with a
     // grid ready: only the second's proposal shows, now and later.
     s.recorded(a, 0);
-    s.landingArea = TestCameraScene(second.size).landingArea();
+    s.landingArea = LandingArea{TestCameraScene(second.size).landingArea(), second.size};
     s.opened(b);
     ASSERT_TRUE(s.answered());
     const std::optional<std::int64_t> proposed = s.screen.model().jump().proposedFrame;
