@@ -113,8 +113,8 @@ Region readRegion(const QImage& picture, int cx, int cy)
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         for (int x = 0; x < r.w; ++x) {
             const QRgb c = line[x];
-            r.px[static_cast<size_t>(y * r.w + x)] = {double(qRed(c)), double(qGreen(c)),
-                                                      double(qBlue(c))};
+            r.px[std::size_t(y) * std::size_t(r.w) + std::size_t(x)] = {
+                double(qRed(c)), double(qGreen(c)), double(qBlue(c))};
         }
     }
     return r;
@@ -292,8 +292,9 @@ BuoyFinding findBuoy(const QImage& picture, const ScreenPoint& marker)
     double sx = 0, sy = 0, sw = 0, peak = 0;
     for (int i : blob.pixels) {
         const double s = dot(r.px[static_cast<size_t>(i)] - water.colour, u);
-        sx += s * (r.x0 + i % r.w);
-        sy += s * (r.y0 + i / r.w);
+        const int column = i % r.w, row = i / r.w; // whole pixels of the region
+        sx += s * (r.x0 + column);
+        sy += s * (r.y0 + row);
         sw += s;
         peak = std::max(peak, s);
     }
@@ -388,6 +389,7 @@ BuoyFinding findBuoy(const QImage& picture, const ScreenPoint& marker)
             // Glare or a neighbour in the ring is no water: drop what lies
             // far off the plane and fit again.
             std::vector<double> off;
+            off.reserve(ring.size());
             for (const Sample& q : ring)
                 off.push_back(norm(q.c - level -
                                    Rgb{gx.r * q.dx + gy.r * q.dy, gx.g * q.dx + gy.g * q.dy,

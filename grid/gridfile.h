@@ -61,7 +61,7 @@ struct GridFileError {
 
 // Nineteen lines of numbers and two texts: far less than this. A larger
 // file, or one that is no plain file (a pipe, /dev/zero), is refused unread.
-inline constexpr qint64 kGridFileLimit = 1024 * 1024;
+inline constexpr qint64 kGridFileLimit = qint64{1024} * 1024;
 
 // Reads the parameter file and, when present, its check buoy file, into a
 // fresh record: nothing is taken from a file that does not parse whole.

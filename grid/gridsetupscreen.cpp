@@ -232,8 +232,8 @@ QWidget* GridSetupScreen::buildPanel()
         {m_optDistance, AccuracyDisplay::Distance},
         {m_optDetail, AccuracyDisplay::Detail},
         {m_optHomLevel, AccuracyDisplay::Grades}};
-    for (const auto& [option, display] : displays) {
-        connect(option, &QRadioButton::toggled, this, [this, display](bool on) {
+    for (const auto& [option, shown] : displays) {
+        connect(option, &QRadioButton::toggled, this, [this, display = shown](bool on) {
             if (on)
                 m_model.setAccuracyDisplay(display);
         });

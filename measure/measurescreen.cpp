@@ -72,7 +72,7 @@ const MeasureControl kReadouts[5] = {C::XTwips, C::YTwips, C::XPosition, C::YPos
 
 QColor rgb(std::uint32_t v)
 {
-    return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    return QColor(int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF));
 }
 
 QFrame* impactLine(QWidget* parent, MeasureControl id)

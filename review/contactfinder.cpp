@@ -160,8 +160,11 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
     } else
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                inArea[std::size_t(y) * w + x] = area.containsPoint(
-                    QPointF((x + 0.5) * d - 0.5, (y + 0.5) * d - 0.5), Qt::OddEvenFill);
+                inArea[std::size_t(y) * w + x] =
+                    area.containsPoint(QPointF((x + 0.5) * d - 0.5, (y + 0.5) * d - 0.5),
+                                       Qt::OddEvenFill)
+                        ? 1
+                        : 0;
 
     // How much brighter counts: well above the frame-to-frame noise.
     int threshold = 0;
@@ -214,7 +217,7 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
         const std::int16_t* now = frames[kBefore].level.data();
         std::vector<const std::int16_t*> after;
         for (int j = 1; j <= stays; ++j)
-            after.push_back(frames[std::size_t(kBefore + j)].level.data());
+            after.push_back(frames[std::size_t(kBefore) + std::size_t(j)].level.data());
         static_assert(kBefore == 3);
         int bornCount = 0;
         std::fill(born.begin(), born.end(), 0);

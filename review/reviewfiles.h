@@ -32,7 +32,7 @@ struct InfoFile {
 // The info file of the video, nullopt when there is none or it cannot be
 // read: not a plain file, larger than one line can be, or a frame number
 // outside 0 .. 2147483647.
-inline constexpr qint64 kInfoFileLimit = 64 * 1024;
+inline constexpr qint64 kInfoFileLimit = qint64{64} * 1024;
 std::optional<InfoFile> ReadInfoFile(const QString& videoPath);
 
 // Skier and jump from a captured video's path (".../" + skier + "jump" +

@@ -82,17 +82,17 @@ QString programFolder()
     // An installed copy never writes beside its executable, even when it
     // could (run by root): what it writes would be left behind in the
     // system's program folder when the package is removed.
-    const QString beside = QCoreApplication::applicationDirPath();
+    QString beside = QCoreApplication::applicationDirPath();
     if (!installedCopy() && QFileInfo(beside).isWritable())
         return beside;
-    const QString data = userDataFolder();
+    QString data = userDataFolder();
     QDir().mkpath(data);
     return data;
 }
 
 QString shippedFile(const QString& name)
 {
-    const QString inProgramFolder = joinPath(programFolder(), name);
+    QString inProgramFolder = joinPath(programFolder(), name);
     if (QFileInfo::exists(inProgramFolder))
         return inProgramFolder;
     if (installedCopy())

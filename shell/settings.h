@@ -31,7 +31,7 @@ public:
     // The per-user file: $XDG_CONFIG_HOME/KV05/korvel.ini.
     static QString defaultPath();
     // More than any settings file korvel writes could ever hold.
-    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
+    static constexpr qint64 kMaxFileBytes = qint64{1024} * 1024;
 
     explicit Settings(const QString& iniPath = defaultPath());
     ~Settings();

@@ -336,7 +336,7 @@ QString completeInterruptedReplace(const QString& firstPath)
     QStringList done, failed;
     QFile note(notePath);
     if (note.exists()) {
-        if (!note.open(QIODevice::ReadOnly) || note.size() > 64 * 1024) {
+        if (!note.open(QIODevice::ReadOnly) || note.size() > qint64{64} * 1024) {
             failed << notePath;
         } else {
             // Every new file was whole before the note was written: the

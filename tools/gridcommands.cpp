@@ -212,7 +212,7 @@ int runAccuracy(const QStringList& args)
         if (args.isEmpty())
             throw UsageError{QStringLiteral("accuracy takes a grid file")};
         const auto o = options(args.mid(1), {"--picture-width", "--display"});
-        const QString path = args[0];
+        const QString& path = args[0];
         AccuracyDisplay display = AccuracyDisplay::Grades;
         const QString d = o.value("--display", "grades");
         if (d == "distance")

@@ -29,7 +29,7 @@ int runMeasure(const QStringList& args)
             } else if (a == QLatin1String("--type")) {
                 if (k + 1 >= args.size())
                     throw UsageError{QStringLiteral("--type needs a value")};
-                const QString type = args[++k];
+                const QString& type = args[++k];
                 if (type == QLatin1String("barefoot"))
                     jump.barefoot = true;
                 else if (type == QLatin1String("sitski"))

@@ -124,7 +124,7 @@ int contact(const QStringList& args)
                 throw UsageError{QStringLiteral("unknown option \"%1\"").arg(a)};
             if (k + 1 >= args.size())
                 throw UsageError{QStringLiteral("%1 needs a value").arg(a)};
-            const QString value = args[++k];
+            const QString& value = args[++k];
             if (a == QLatin1String("--grid")) {
                 gridFile = value;
             } else {

@@ -62,7 +62,7 @@ bool SelectSkierScreen::typeAhead(QKeyEvent* key)
             return false; // arrows, page keys and Escape work as ever
         // A pause starts a new name, as in any list that finds by typing.
         if (!m_sinceKey.isValid() ||
-            m_sinceKey.elapsed() > 4 * QApplication::keyboardInputInterval())
+            m_sinceKey.elapsed() > 4LL * QApplication::keyboardInputInterval())
             m_typed.clear();
         m_typed += text;
     }

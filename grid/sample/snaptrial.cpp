@@ -71,8 +71,9 @@ QList<BuoyTrial> buoyTrial(const BuoyTrialOptions& options)
         for (int n = 0; n < options.buoysPerLake && !cells.isEmpty(); ++n) {
             const int cell = cells.takeAt(rnd.below(static_cast<int>(cells.size())));
             LakeBuoy b;
-            b.centre = QPointF((cell % columns) * 48 + 24 + rnd.uniform(-8, 8),
-                               (cell / columns) * 48 + 24 + rnd.uniform(-8, 8));
+            const int column = cell % columns, row = cell / columns;
+            b.centre =
+                QPointF(column * 48 + 24 + rnd.uniform(-8, 8), row * 48 + 24 + rnd.uniform(-8, 8));
             b.diameter = rnd.uniform(2, 8);
             BuoyTrial t;
             b.colour = pick(buoyColours(), rnd, &t.colour);
