@@ -26,17 +26,24 @@ korvel_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# korvel_build DIR [cmake options...]
-# Builds on every core unless CMAKE_BUILD_PARALLEL_LEVEL says how many (on a
-# machine shared with other builds); everything, or the targets named in
-# KORVEL_BUILD_TARGETS.
-korvel_build() {
+# korvel_configure DIR [cmake options...]
+# Configures a new build tree, or an existing one again with the options given.
+korvel_configure() {
   local dir=$1; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$KORVEL_SRC" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   elif [ $# -gt 0 ]; then
     cmake -S "$KORVEL_SRC" -B "$dir" "$@" >/dev/null
   fi
+}
+
+# korvel_build DIR [cmake options...]
+# Builds on every core unless CMAKE_BUILD_PARALLEL_LEVEL says how many (on a
+# machine shared with other builds); everything, or the targets named in
+# KORVEL_BUILD_TARGETS.
+korvel_build() {
+  local dir=$1; shift
+  korvel_configure "$dir" "$@"
   local targets=()
   for t in ${KORVEL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
   cmake --build "$dir" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" "${targets[@]}"
