@@ -414,6 +414,12 @@ bool CaptureControl::startStreamCapture()
     return false;
 }
 
+void CaptureControl::endCaptureAtFrame(std::int64_t frames)
+{
+    if (m_session)
+        m_session->endAtFrame(frames);
+}
+
 bool CaptureControl::stopCapture()
 {
     if (!m_session)

@@ -105,6 +105,9 @@ public:
     // Ends the recording; the file is complete when this returns. False when
     // it could not be completed (the warning says why).
     bool stopCapture();
+    // Lets the recording end by itself once it holds `frames` frames (the
+    // status then says "Capture complete"), instead of cutting it now.
+    void endCaptureAtFrame(std::int64_t frames);
     bool capturing() const;
 
     // Live while recording, final afterwards.

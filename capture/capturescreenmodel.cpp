@@ -218,20 +218,46 @@ void CaptureScreenModel::tick()
 {
     if (!m_recording)
         return;
+    if (m_ending) {
+        // The camera had a tick more to deliver what it filmed in time.
+        endByTime();
+        return;
+    }
     m_texts[PreviewControl::TimeLeft] =
         numberText(leadingNumber(m_texts[PreviewControl::TimeLeft]) - 1).trimmed();
     // A length typed into the settings need not be whole: the countdown ends
     // at or below zero, never steps past it.
     if (leadingNumber(m_texts[PreviewControl::TimeLeft]) <= 0) {
-        emit tickRunning(false);
-        m_control.stopCapture();
-        middleFrameDefault();
-        stopRecording();
+        // The countdown runs from the press of Start, but the camera's first
+        // frame comes a moment later and a busy machine receives frames late:
+        // cut now, and the last quarter second of the jump, where a long
+        // landing is, would be missing. The recording ends by itself once it
+        // holds the time's frames, or at the next tick at the latest.
+        // (No frame yet: the camera has not begun; frames and no recording:
+        // it ended by itself already, at the device's own time limit.)
+        const std::int64_t wanted = std::llround(m_seconds * m_control.frameRate());
+        const std::int64_t got = m_control.framesCaptured();
+        if (wanted > 0 && got < wanted && (m_control.capturing() || got == 0)) {
+            m_ending = true;
+            m_control.endCaptureAtFrame(wanted);
+            m_texts[PreviewControl::Frames] = QString::number(m_control.framesCaptured());
+            emit changed();
+            return;
+        }
+        endByTime();
         return;
     }
     m_texts[PreviewControl::Frames] = QString::number(m_control.framesCaptured());
     m_texts[PreviewControl::Dropped] = QString::number(m_control.framesDropped());
     emit changed();
+}
+
+void CaptureScreenModel::endByTime()
+{
+    emit tickRunning(false);
+    m_control.stopCapture();
+    middleFrameDefault();
+    stopRecording();
 }
 
 void CaptureScreenModel::escape()
@@ -266,6 +292,7 @@ void CaptureScreenModel::stopRecording()
 void CaptureScreenModel::becomeIdle()
 {
     m_recording = false;
+    m_ending = false;
     emit tickRunning(false);
 }
 
@@ -274,6 +301,11 @@ void CaptureScreenModel::onStatus(int code, const QString& text)
     // A recording that could not start on the device, or died there (camera
     // pulled out, disk full): the operator hears why, what was recorded stays
     // in a readable file, and the screen is ready for the next try.
+    if (code == CaptureStatus::StatisticsReady && m_recording && m_ending) {
+        // The time's last frame is in the file.
+        endByTime();
+        return;
+    }
     if (code != CaptureStatus::Failed || !m_recording)
         return;
     m_control.stopCapture();

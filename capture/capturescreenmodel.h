@@ -158,6 +158,8 @@ signals:
 private:
     QString buildCaptureFile() const;
     void stopRecording();
+    // The time is up: the recording ends and goes on to review.
+    void endByTime();
     void middleFrameDefault();
     void becomeIdle();
     void onStatus(int code, const QString& text);
@@ -175,6 +177,7 @@ private:
     int m_timeIndex = 2;
     bool m_warningVisible = false;
     bool m_recording = false;
+    bool m_ending = false; // the time is up; the camera's last frames are awaited
     bool m_painted = false;
     bool m_nameChanged = false;
     bool m_settingName = false;

@@ -181,6 +181,7 @@ bool CaptureSession::startRecording(const RecordingRequest& request, QString* er
             return false;
         }
         m_request = request;
+        m_endAt.store(INT64_MAX);
         m_startPending = true;
         m_broken = false;
     }
@@ -369,8 +370,9 @@ void CaptureSession::record(SourceFrame& frame)
         if (index <= m_lastIndex)
             index = m_lastIndex + 1;
     }
-    const std::int64_t limit =
-        m_request.timeLimit > 0 ? std::llround(m_request.timeLimit * rate) : INT64_MAX;
+    const std::int64_t limit = std::min<std::int64_t>(
+        m_request.timeLimit > 0 ? std::llround(m_request.timeLimit * rate) : INT64_MAX,
+        m_endAt.load());
     if (index >= limit) {
         lock.unlock();
         finish(CaptureStatus::StatisticsReady, QStringLiteral("Capture complete"));

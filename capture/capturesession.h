@@ -69,6 +69,10 @@ public:
     // no recording runs.
     bool stopRecording(QString* error);
     bool recording() const { return m_recording.load(); }
+    // Ends the recording running, or about to start, once it holds `frames`
+    // frames: the frames filmed within the operator's time reach the file
+    // even when the camera delivers them late.
+    void endAtFrame(std::int64_t frames) { m_endAt.store(frames); }
     CaptureStatistics statistics() const;
 
     // The next picture from the device, waiting up to timeoutMs; null on timeout.
@@ -113,6 +117,7 @@ private:
     std::int64_t m_lastIndex = -1;
     CaptureStatistics m_stats;
     std::atomic<bool> m_recording{false};
+    std::atomic<std::int64_t> m_endAt{INT64_MAX};
 
     std::mutex m_queueMutex;             // the queue and the writer thread's state
     std::condition_variable m_queueWake; // a frame queued, or the end
