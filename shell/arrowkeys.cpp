@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace korvel
 {
 
@@ -58,7 +60,7 @@ QTimer* makeKeyTimer(QObject* parent, std::function<void(ArrowKeys::Key)> step,
                          bool any = false;
                          for (const ArrowKeys::Key k :
                               {ArrowKeys::Left, ArrowKeys::Up, ArrowKeys::Right, ArrowKeys::Down}) {
-                             if (keys.poll(k, parent)) {
+                             for (int n = keys.poll(k, parent); n > 0; --n) {
                                  step(k);
                                  any = true;
                              }
@@ -85,26 +87,29 @@ ArrowKeys::ArrowKeys()
     m_clock.start();
 }
 
-bool ArrowKeys::poll(Key k, const QObject* screen)
+int ArrowKeys::poll(Key k, const QObject* screen)
 {
     const bool mine = !screen || !m_inWindow[k] || m_window[k] == windowOf(screen);
     // A press waits for the next poll, not for a screen that starts polling
     // later on: by then it was meant for something else.
     const bool recent = m_clock.elapsed() - m_pressedAt[k] <= kPressLifeMs;
-    const bool on = mine && (m_down[k] || (m_pressedSincePoll[k] && recent));
-    m_pressedSincePoll[k] = false;
-    return on;
+    const int taps = recent ? std::min(m_pressesSincePoll[k], kMaxTapsPerPoll) : 0;
+    m_pressesSincePoll[k] = 0;
+    if (!mine)
+        return 0;
+    // A key still down after its press has had its step is held: a step a poll.
+    return std::max(taps, m_down[k] ? 1 : 0);
 }
 
 void ArrowKeys::forgetPresses()
 {
-    m_pressedSincePoll = {};
+    m_pressesSincePoll = {};
 }
 
 void ArrowKeys::press(Key k, const QObject* window)
 {
     m_down[k] = true;
-    m_pressedSincePoll[k] = true;
+    ++m_pressesSincePoll[k];
     m_inWindow[k] = window != nullptr;
     m_pressedAt[k] = m_clock.elapsed();
     m_window[k] = window ? windowOf(window) : nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // The arrow keys' state as the 100 ms polls of the set-up, measure and review
 // screens see it: an event filter on the application records presses and
-// releases, and a key pressed and released between two polls still counts once.
+// releases, and a key pressed and released between two polls still counts:
+// two quick taps are two steps, as an operator counting frames expects.
 // A press belongs to the window that had the keyboard when it happened: an
 // arrow pressed in the capture screen's name box, or before a screen had the
 // focus, never moves the next screen's frame or marker.
@@ -28,10 +29,10 @@ public:
     // Installs itself on the application.
     static ArrowKeys& instance();
 
-    // True when the key is down now, or was pressed since the last poll, in
-    // the window of `screen` (any window when null). Clears the pressed-since
-    // mark: a press counts for one poll only.
-    bool poll(Key k, const QObject* screen = nullptr);
+    // The steps the key asks for at this poll, in the window of `screen` (any
+    // window when null): one for each press since the last poll, and one
+    // while it is held. Clears the presses: a press counts for one poll only.
+    int poll(Key k, const QObject* screen = nullptr);
     // A screen starts polling: presses made before it are not its own.
     void forgetPresses();
 
@@ -46,7 +47,7 @@ protected:
 private:
     ArrowKeys();
     std::array<bool, 4> m_down{};
-    std::array<bool, 4> m_pressedSincePoll{};
+    std::array<int, 4> m_pressesSincePoll{};
     std::array<QPointer<const QObject>, 4> m_window{}; // where each press happened
     std::array<bool, 4> m_inWindow{};                  // false: pressed in no window
     std::array<qint64, 4> m_pressedAt{};               // m_clock's ms at the press
@@ -55,6 +56,9 @@ private:
     // machine runs that poll late; a press older than this was meant for
     // something else.
     static constexpr qint64 kPressLifeMs = 1000;
+    // Taps a poll takes at most: a key bouncing or a stuck machine does not
+    // run the frame far off.
+    static constexpr int kMaxTapsPerPoll = 5;
 };
 
 // One pixel in the key's direction: Left (-1, 0), Up (0, -1) and so on.

@@ -344,6 +344,14 @@ TEST(GridSetupScreen, HoldingAnArrowKeyMovesOnePixelPerTick)
     ArrowKeys::instance().poll(ArrowKeys::Right);
     EXPECT_EQ(op.box("upper_left_x"), " 3150");
     EXPECT_EQ(op.box("upper_left_y"), " 3000");
+
+    // Two quick taps from the keyboard before the next poll: two pixels.
+    QWidget* keyboard = op.screen->focusWidget();
+    ASSERT_NE(keyboard, nullptr);
+    QTest::keyClick(keyboard, Qt::Key_Left);
+    QTest::keyClick(keyboard, Qt::Key_Left);
+    QMetaObject::invokeMethod(timer, "timeout");
+    EXPECT_EQ(op.box("upper_left_x"), " 3120");
 }
 
 TEST(GridSetupScreen, ChoosingTheChosenMarkerAgainKeepsArrowKeysOnThatMarker)

@@ -292,6 +292,16 @@ TEST(SetStartScreen, SteppingByButtonsKeypadHeldArrowsAndTheSlider)
              QMetaObject::invokeMethod(timer2, "timeout");
          },
          11},
+        {"right arrow tapped three times between two polls",
+         [&] {
+             for (int tap = 0; tap < 3; ++tap) {
+                 ArrowKeys::instance().press(ArrowKeys::Right);
+                 ArrowKeys::instance().release(ArrowKeys::Right);
+             }
+             QMetaObject::invokeMethod(timer2, "timeout");
+             QMetaObject::invokeMethod(timer2, "timeout");
+         },
+         14},
         {"the slider dragged to the end", [&] { r.player()->slider()->setValue(24); }, 24},
         {"\">\" at the last frame", [&] { r.press(C::Command4); }, 24},
         {"\"<\" right after", [&] { r.press(C::Command1); }, 23},
