@@ -3,8 +3,38 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lensor
 {
+
+namespace
+{
+// Copies one row of the picture past the cache: the picture goes to the X
+// server, which reads it from memory, so nothing here reads it back and the
+// cache keeps what the next row needs instead of lines that are only written.
+void streamRow(uchar* to, const uchar* from, std::size_t bytes)
+{
+#ifdef __SSE2__
+    for (; (reinterpret_cast<quintptr>(to) & 15) != 0 && bytes >= 4; to += 4, from += 4, bytes -= 4)
+        std::memcpy(to, from, 4);
+    for (; bytes >= 16; to += 16, from += 16, bytes -= 16)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+#endif
+    std::memcpy(to, from, bytes);
+}
+
+void streamDone()
+{
+#ifdef __SSE2__
+    // The rows are in memory before the server is asked to read them.
+    _mm_sfence();
+#endif
+}
+} // namespace
 
 std::pair<int, int> cutToEight(int length)
 {
@@ -265,22 +295,24 @@ void Magnifier::draw(bool haveGrab, bool crossHair)
         return;
     }
     // Whole blocks of z x z, no smoothing; the last column and row of blocks
-    // are cut by the picture's edge. One row of blocks is made from its screen
-    // row, and the rest of the block's rows are copies of it.
+    // are cut by the picture's edge. Each row of blocks is made once from its
+    // screen row, in a line of its own, then written to all the block's rows.
     const int z = m_options.factor();
     const int width = m_picture.width();
     const int height = m_picture.height();
-    const qsizetype rowBytes = qsizetype(width) * sizeof(QRgb);
+    const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
     uchar* bits = m_picture.bits();
     const qsizetype stride = m_picture.bytesPerLine();
+    m_row.resize(std::size_t(width));
+    QRgb* line = m_row.data();
     for (int y = 0; y < height; y += z) {
-        auto* out = reinterpret_cast<QRgb*>(bits + y * stride);
         const auto* in = reinterpret_cast<const QRgb*>(m_grab.constScanLine(y / z));
         for (int x = 0, sx = 0; x < width; x += z, ++sx)
-            std::fill_n(out + x, std::min(z, width - x), in[sx] | 0xff000000u);
-        for (int r = y + 1; r < std::min(y + z, height); ++r)
-            std::memcpy(bits + r * stride, out, rowBytes);
+            std::fill_n(line + x, std::min(z, width - x), in[sx] | 0xff000000u);
+        for (int r = y; r < std::min(y + z, height); ++r)
+            streamRow(bits + r * stride, reinterpret_cast<const uchar*>(line), rowBytes);
     }
+    streamDone();
     if (crossHair) {
         if (const auto at = crosshairAt(m_cursor, m_source, z))
             drawCrosshair(*at);

@@ -21,6 +21,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace lensor
 {
@@ -175,6 +176,7 @@ private:
     QRect m_source;
     QImage m_grab;
     QImage m_picture;
+    std::vector<QRgb> m_row; // one row of blocks, made once for all its rows
     std::optional<QPoint> m_crosshair;
     bool m_changed = true;
     // What the picture was last drawn from.
