@@ -179,10 +179,15 @@ void LensorWindow::updatePanel()
 {
     if (!m_magnifier.options().isOn(Option::Position))
         return;
-    // Each redrawn only when its text or colour changed.
-    m_vertical->setText(QString::number(m_magnifier.readoutPoint().y()));
-    m_horizontal->setText(QString::number(m_magnifier.readoutPoint().x()));
-    m_colourText->setText(m_magnifier.colourReadout());
+    // Each written out and redrawn only when its value changed.
+    m_vertical->setNumber(m_magnifier.readoutPoint().y());
+    m_horizontal->setNumber(m_magnifier.readoutPoint().x());
+    const QRgb colour = m_magnifier.colour().rgb();
+    const bool html = m_magnifier.options().isOn(Option::Html);
+    if (!m_colourShown || m_colourShown->first != colour || m_colourShown->second != html) {
+        m_colourText->setText(m_magnifier.colourReadout());
+        m_colourShown = std::pair(colour, html);
+    }
     m_disc->setColour(m_magnifier.colour());
     const int zoom = m_magnifier.options().zoom();
     for (int i = 0; i < 4; ++i)

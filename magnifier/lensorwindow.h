@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <map>
+#include <optional>
+#include <utility>
 
 class QLabel;
 class QRadioButton;
@@ -110,6 +112,7 @@ private:
     Readout* m_vertical = nullptr;
     Readout* m_horizontal = nullptr;
     Readout* m_colourText = nullptr;
+    std::optional<std::pair<QRgb, bool>> m_colourShown; // the colour and its notation read out
     QRadioButton* m_zoomButtons[4] = {};
     QLabel* m_zoomLabels[4] = {};
     QSystemTrayIcon* m_tray = nullptr;

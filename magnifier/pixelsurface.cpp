@@ -93,11 +93,20 @@ Readout::Readout(const char* name, ScreenSource& screen, QWidget* parent)
 
 void Readout::setText(const QString& text)
 {
+    m_number.reset();
     if (text == m_text)
         return;
     m_text = text;
     render();
     present();
+}
+
+void Readout::setNumber(int n)
+{
+    if (m_number == n)
+        return;
+    setText(QString::number(n));
+    m_number = n;
 }
 
 void Readout::resizeEvent(QResizeEvent*)

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace lensor
@@ -59,6 +60,9 @@ public:
     Readout(const char* name, ScreenSource& screen, QWidget* parent);
     // Redraws and shows the text when it changed.
     void setText(const QString& text);
+    // A number, written out only when it is another than the one shown: the
+    // pointer's position is set every frame and mostly stays.
+    void setNumber(int n);
     const QString& text() const { return m_text; }
     void redraw() override;
 
@@ -75,6 +79,7 @@ private:
     const Glyph& glyph(QChar c);
     void takeColours();
     QString m_text;
+    std::optional<int> m_number;
     QImage m_image;
     QColor m_face;
     QColor m_ink;

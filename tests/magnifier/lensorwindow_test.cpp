@@ -30,7 +30,7 @@ public:
     QImage grab(const QRect& r) override
     {
         QImage image(r.size(), QImage::Format_RGB32);
-        image.fill(QColor(255, 0, 0));
+        image.fill(colour);
         return image;
     }
     QPoint pointer() override { return at; }
@@ -40,6 +40,7 @@ public:
         return true;
     }
     QPoint at{10, 20};
+    QColor colour{255, 0, 0};
 };
 
 template <class T> T* child(QObject& parent, const char* name)
@@ -95,6 +96,51 @@ TEST(LensorWindow, MenusPanelAndTheOptionsKeptAtExit)
     QFile ini(store.path());
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("[Version]"));
+}
+
+// The read-outs are written out only when their value changes: every change
+// still shows, whichever way it came.
+TEST(LensorWindow, ReadoutsFollowEveryChangeOfPositionColourAndNotation)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PlainScreen screen;
+    LensorWindow w(store, store.load({640, 480}), screen);
+    w.show();
+    Readout* vertical = child<Readout>(w, "VerticalReadout");
+    Readout* colour = child<Readout>(w, "ColourText");
+    ASSERT_TRUE(vertical && colour);
+    const auto withHtml = [&](bool on) {
+        LensorState s = w.currentState();
+        s.options.set(Option::Html, on);
+        w.takeOptions(s, false);
+    };
+    struct Step {
+        QPoint at;
+        QColor screenColour;
+        bool html;
+        const char* y;
+        const char* text;
+    };
+    const Step steps[] = {
+        {{10, 20}, QColor(255, 0, 0), false, "20", "0x0000FF"},
+        {{11, 20}, QColor(255, 0, 0), false, "20", "0x0000FF"},
+        {{11, 20}, QColor(255, 0, 0), true, "20", "#FF0000"}, // only the notation
+        {{11, 20}, QColor(0, 128, 1), true, "20", "#008001"}, // only the screen
+        {{11, 21}, QColor(0, 128, 1), false, "21", "0x018000"},
+    };
+    for (const Step& s : steps) {
+        screen.colour = s.screenColour;
+        withHtml(s.html);
+        w.tick(s.at);
+        EXPECT_EQ(vertical->text(), QString::fromLatin1(s.y)) << s.at.x() << "," << s.at.y();
+        EXPECT_EQ(colour->text(), QString::fromLatin1(s.text)) << s.at.x() << "," << s.at.y();
+    }
+    // A number set again after another text is written out again.
+    vertical->setNumber(7);
+    vertical->setText(QStringLiteral("-"));
+    vertical->setNumber(7);
+    EXPECT_EQ(vertical->text(), QStringLiteral("7"));
 }
 
 TEST(LensorWindow, OptionsSheetEditsACopyAndMakesTheEntries)
