@@ -179,6 +179,18 @@ void LensorWindow::updatePanel()
 {
     if (!m_magnifier.options().isOn(Option::Position))
         return;
+    updateReadouts();
+    const int zoom = m_magnifier.options().zoom();
+    for (int i = 0; i < 4; ++i)
+        if (m_zoomButtons[i]->isChecked() != (i == zoom))
+            m_zoomButtons[i]->setChecked(i == zoom);
+}
+
+// What a frame changes in the panel: the pointer's position and colour.
+void LensorWindow::updateReadouts()
+{
+    if (!m_magnifier.options().isOn(Option::Position))
+        return;
     // Each written out and redrawn only when its value changed.
     m_vertical->setNumber(m_magnifier.readoutPoint().y());
     m_horizontal->setNumber(m_magnifier.readoutPoint().x());
@@ -189,17 +201,13 @@ void LensorWindow::updatePanel()
         m_colourShown = std::pair(colour, html);
     }
     m_disc->setColour(m_magnifier.colour());
-    const int zoom = m_magnifier.options().zoom();
-    for (int i = 0; i < 4; ++i)
-        if (m_zoomButtons[i]->isChecked() != (i == zoom))
-            m_zoomButtons[i]->setChecked(i == zoom);
 }
 
 // Only what a tick changes: the picture and the panel's read-outs; the rest
 // of the window is repainted by the toolkit when it needs it.
 void LensorWindow::showPicture()
 {
-    updatePanel();
+    updateReadouts();
     m_picture->present();
     m_screen.flush();
 }

@@ -89,6 +89,7 @@ private:
     void buildPanel();
     void layoutChanged();
     void updatePanel();
+    void updateReadouts();
     void showPicture();
     void followPixelRatio();
     void stepZoom(int steps);

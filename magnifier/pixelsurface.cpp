@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace lensor
 {
@@ -155,29 +156,41 @@ const Readout::Glyph& Readout::glyph(QChar c)
     p.setFont(font());
     p.setPen(m_ink);
     p.drawText(QPointF(0, metrics.ascent()), QString(c));
-    return *m_glyphs.insert(c, g);
+    p.end();
+    Glyph& kept = *m_glyphs.insert(c, g);
+    kept.width = kept.image.width();
+    kept.height = kept.image.height();
+    kept.bits = kept.image.constBits();
+    kept.stride = kept.image.bytesPerLine();
+    return kept;
 }
 
 void Readout::render()
 {
     if (m_image.isNull())
         return;
-    m_image.fill(m_face.rgb());
-    // Left aligned and centred in height, as a label sets it.
+    // Set up to fifty times a second: the image's and glyphs' sizes are read
+    // once, and the text is read without taking a copy of its own.
+    const QRgb face = m_face.rgb();
+    const int width = m_image.width();
+    const int height = m_image.height();
     const qreal ratio = m_image.devicePixelRatio();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
+    for (int y = 0; y < height; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride), width, face);
+    // Left aligned and centred in height, as a label sets it.
     qreal x = 0;
-    for (const QChar c : m_text) {
+    for (const QChar c : std::as_const(m_text)) {
         const Glyph& g = glyph(c);
         const int left = qRound(x * ratio);
-        const int width = std::min(g.image.width(), m_image.width() - left);
-        if (width <= 0)
+        const int glyphWidth = std::min(g.width, width - left);
+        if (glyphWidth <= 0)
             break;
-        const int top = (m_image.height() - g.image.height()) / 2;
-        for (int y = std::max(0, -top); y < g.image.height() && top + y < m_image.height(); ++y)
-            std::memcpy(bits + (top + y) * stride + left * 4, g.image.constScanLine(y),
-                        std::size_t(width) * 4);
+        const int top = (height - g.height) / 2;
+        for (int y = std::max(0, -top); y < g.height && top + y < height; ++y)
+            std::memcpy(bits + (top + y) * stride + left * 4, g.bits + y * g.stride,
+                        std::size_t(glyphWidth) * 4);
         x += g.advance;
     }
 }

@@ -75,6 +75,11 @@ private:
     struct Glyph {
         QImage image; // on the face, a line high, in screen pixels
         qreal advance = 0;
+        // The image's size and pixels, read once.
+        int width = 0;
+        int height = 0;
+        const uchar* bits = nullptr;
+        qsizetype stride = 0;
     };
     const Glyph& glyph(QChar c);
     void takeColours();
