@@ -12,9 +12,9 @@ namespace lensor
 
 namespace
 {
-// Copies one row of the picture past the cache: the picture goes to the X
-// server, which reads it from memory, so nothing here reads it back and the
-// cache keeps what the next row needs instead of lines that are only written.
+// Copies one row of the picture past the cache: lensor never reads the picture
+// back (the X server reads it next), so its lines are not fetched before they
+// are written, and the cache keeps the row being made and the screen's pixels.
 void streamRow(uchar* to, const uchar* from, std::size_t bytes)
 {
 #ifdef __SSE2__
