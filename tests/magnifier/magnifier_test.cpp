@@ -263,6 +263,9 @@ TEST(MagnifierPicture, ScaledDesktopsMagnifyScreenPixels)
         {1.5, {170, 223}, {240, 240}},
         {2.0, {170, 223}, {320, 320}},
         {1.5, {163, 200}, {228, 204}}, // 28.5 x 25.5 blocks: the last ones cut in half
+        // Rows of 760 bytes: every other one starts off a 16-byte boundary and
+        // ends in half a 16-byte word, as the picture is written.
+        {1.25, {163, 200}, {190, 170}},
     };
     for (const Case& c : cases) {
         FakeScreen screen;
