@@ -189,8 +189,8 @@ void Readout::render()
             break;
         const int top = (height - g.height) / 2;
         for (int y = std::max(0, -top); y < g.height && top + y < height; ++y)
-            std::memcpy(bits + (top + y) * stride + left * 4, g.bits + y * g.stride,
-                        std::size_t(glyphWidth) * 4);
+            std::memcpy(bits + std::ptrdiff_t(top + y) * stride + std::ptrdiff_t(left) * 4,
+                        g.bits + std::ptrdiff_t(y) * g.stride, std::size_t(glyphWidth) * 4);
         x += g.advance;
     }
 }
