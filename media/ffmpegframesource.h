@@ -54,6 +54,7 @@ public:
     const VideoProperties& properties() const override { return m_props; }
     FrameResult frame(std::int64_t n) override;
     bool prefetchStep() override;
+    bool independentFrames() const override { return m_lockstep; }
 
     // What the engine did, for the benchmark and the tests.
     struct Stats {

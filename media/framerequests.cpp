@@ -23,6 +23,15 @@ std::optional<FrameResult> FrameRequests::serve()
     return r;
 }
 
+void FrameRequests::served(const FrameResult& r)
+{
+    if (!m_pending)
+        return;
+    if (r)
+        m_shown = *m_pending;
+    m_pending.reset();
+}
+
 bool FrameRequests::idle()
 {
     if (m_pending)

@@ -31,6 +31,8 @@ public:
 
     // Decodes the latest request; nullopt when there is none.
     std::optional<FrameResult> serve();
+    // The latest request was answered elsewhere (decoded ahead) with r.
+    void served(const FrameResult& r);
 
     // One slice of decoding ahead, for the player's zero-time idle timer.
     // False when a request waits (serve it, then call again) or when the

@@ -77,6 +77,10 @@ public:
     // nothing left worth decoding (the whole file is cached, or the cache is
     // full of frames nearer the position than any still missing).
     virtual bool prefetchStep() { return false; }
+    // Whether every frame is a picture of its own, decoded without the
+    // frames before it (MJPEG, uncompressed): then two decoders of the same
+    // file may share the frames between them.
+    virtual bool independentFrames() const { return false; }
 };
 
 // Why a video could not be opened.

@@ -20,13 +20,17 @@ int HeldKeySteps::steps(int k, std::int64_t nowMs)
     return int(std::clamp<std::int64_t>(periods, 1, 5));
 }
 
-void HeldKeySteps::endPoll()
+bool HeldKeySteps::endPoll()
 {
+    bool released = false;
     for (std::size_t k = 0; k < 4; ++k) {
-        if (!m_seen[k])
+        if (!m_seen[k]) {
+            released = released || m_last[k] >= 0;
             m_last[k] = -1;
+        }
         m_seen[k] = false;
     }
+    return released;
 }
 
 } // namespace korvel

@@ -18,8 +18,9 @@ public:
     // Key k (0..3) is down, or was pressed, at the poll at nowMs: the steps
     // to take. One, unless it was also down at the poll before.
     int steps(int k, std::int64_t nowMs);
-    // The poll is over: a key not reported in it is no longer held.
-    void endPoll();
+    // The poll is over: a key not reported in it is no longer held. True
+    // when a key held until now was released.
+    bool endPoll();
 
 private:
     int m_interval;

@@ -31,6 +31,27 @@ QImage pictureImage(const Picture& p)
     return QImage(p.bytes.data(), p.width, p.height, p.stride, QImage::Format_BGR888);
 }
 
+// The picture as drawn in an area of the player: enlarged by whole steps
+// with every camera pixel a sharp square; smoothed only when the player is
+// too small for the picture.
+QImage drawnImage(const Picture& picture, QSize area)
+{
+    const QImage frame = pictureImage(picture).convertToFormat(QImage::Format_RGB32);
+    const QSize target = drawnPictureSize(area, frame.size());
+    if (target == frame.size())
+        return frame;
+    return frame.scaled(target, Qt::IgnoreAspectRatio,
+                        target.width() > frame.width() ? Qt::FastTransformation
+                                                       : Qt::SmoothTransformation);
+}
+
+// A picture drawn beside the screen for an area of the player's size.
+struct DrawnPicture : ScreenPicture {
+    QImage image;
+    QSize area;
+    std::int64_t bytes() const override { return std::int64_t(image.sizeInBytes()); }
+};
+
 // The close-up is this many screen pixels either way: 60 camera pixels
 // across at 4x, 30 at 8x.
 constexpr int kCloseUpSide = 240;
@@ -104,12 +125,46 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     m_idle->setObjectName(QStringLiteral("idleTimer"));
     m_idle->setInterval(0);
     connect(m_idle, &QTimer::timeout, this, &MediaPlayer::idleTick);
+    // A held key's frames come decoded from beside the screen; aheadReady()
+    // brings the idle timer back for them.
+    setDecodeAheadWhileHeld(true);
 
     resetSize();
     updateReadout();
 }
 
-MediaPlayer::~MediaPlayer() = default;
+MediaPlayer::~MediaPlayer()
+{
+    // The lanes decoding ahead call aheadReady() on this widget: they end
+    // while it is whole.
+    stopAhead();
+}
+
+ScreenPicturePtr MediaPlayer::layOut(const Picture& picture)
+{
+    QSize area;
+    {
+        const std::lock_guard lock(m_areaMutex);
+        area = m_layoutArea;
+    }
+    auto drawn = std::make_shared<DrawnPicture>();
+    drawn->image = drawnImage(picture, area);
+    drawn->area = area;
+    return drawn;
+}
+
+void MediaPlayer::aheadReady()
+{
+    // On a lane's thread: only the hand-over. Queued to this widget, so it
+    // never arrives after the widget is gone.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (loaded())
+                m_idle->start(0);
+        },
+        Qt::QueuedConnection);
+}
 
 void MediaPlayer::setProposedMark(std::optional<std::int64_t> frame)
 {
@@ -246,6 +301,9 @@ void MediaPlayer::idleTick()
         m_idle->start(kSteppingMs / 4);
         return;
     }
+    // The position rests: decoding ahead of it ends.
+    if (!waiting())
+        endTravel();
     if (m_idle->interval() != 0)
         m_idle->start(0);
     if (!work())
@@ -263,39 +321,43 @@ void MediaPlayer::resizeEvent(QResizeEvent*)
     m_slider->setGeometry(0, area.bottom() + 1, width(), kSliderHeight);
     m_readout->setGeometry(0, area.bottom() + 1 + kSliderHeight, width(), kReadoutHeight);
     m_scaledStale = true;
+    const std::lock_guard lock(m_areaMutex);
+    m_layoutArea = area.size();
 }
 
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect area = pictureArea();
-    painter.fillRect(rect(), palette().window());
-    painter.fillRect(area, Qt::black);
+    // Everything but the picture: a 1080p picture is painted ten times a
+    // second while a key is held, and filling under it doubles the work.
+    auto fillAround = [&](const QRect& picture) {
+        painter.setClipRegion(QRegion(rect()).subtracted(QRegion(picture)));
+        painter.fillRect(rect(), palette().window());
+        painter.fillRect(area, Qt::black);
+        painter.setClipping(false);
+    };
     const Shown& s = shown();
     if (s.picture) {
         if (m_scaledStale) {
-            // Scaled once per frame; repaints reuse it. Enlarged by whole
-            // steps with every camera pixel a sharp square; smoothed only
-            // when the player is too small for the picture.
-            const QImage frame = pictureImage(*s.picture).convertToFormat(QImage::Format_RGB32);
-            const QSize target = drawnPictureSize(area.size(), frame.size());
-            if (target == frame.size())
-                m_scaled = frame;
-            else
-                m_scaled = frame.scaled(target, Qt::IgnoreAspectRatio,
-                                        target.width() > frame.width() ? Qt::FastTransformation
-                                                                       : Qt::SmoothTransformation);
+            // Scaled once per frame; repaints reuse it. A picture decoded
+            // ahead comes drawn already, unless the player changed size since.
+            const auto* laid = dynamic_cast<const DrawnPicture*>(s.screen.get());
+            m_scaled = laid && laid->area == area.size() ? laid->image
+                                                         : drawnImage(*s.picture, area.size());
             m_scaledStale = false;
         }
         const QPoint at(area.x() + (area.width() - m_scaled.width()) / 2,
                         area.y() + (area.height() - m_scaled.height()) / 2);
-        painter.drawImage(at, m_scaled);
         m_drawnAt = QRect(at, m_scaled.size());
+        fillAround(m_drawnAt);
+        painter.drawImage(at, m_scaled);
         if (m_closeUp)
             paintCloseUp(painter, *s.picture);
         m_paintedFrame = s.frame;
     } else if (s.damaged || !s.problem.isEmpty()) {
         // A clear mark: nothing of another frame may pass for this one.
+        fillAround(QRect());
         m_scaled = QImage();
         m_drawnAt = QRect();
         m_scaledStale = false;
@@ -313,6 +375,7 @@ void MediaPlayer::paintEvent(QPaintEvent*)
                          Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
         m_paintedFrame = s.frame;
     } else {
+        fillAround(QRect());
         m_scaled = QImage();
         m_drawnAt = QRect();
         m_paintedFrame = -1;

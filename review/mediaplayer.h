@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -88,6 +89,8 @@ signals:
 protected:
     void positionChanged() override;
     void shownChanged() override;
+    void aheadReady() override;
+    ScreenPicturePtr layOut(const Picture& picture) override;
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -105,6 +108,9 @@ private:
     QImage m_scaled;
     bool m_scaledStale = true;
     QRect m_drawnAt; // where the picture was drawn last, in the player
+    // The picture area's size, for the pictures laid out beside the screen.
+    std::mutex m_areaMutex;
+    QSize m_layoutArea;
     std::optional<QPoint> m_closeUp;
     int m_closeUpZoom = 4;
     QImage m_closeUpImage;

@@ -4,21 +4,37 @@
 #include "review/useframe.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace korvel
 {
+
+namespace
+{
+
+// Steps of a held key (up to five at a poll that came late) travel; a longer
+// move is a jump, which the frames decoded ahead do not serve.
+constexpr std::int64_t kTravelStep = 5;
+// Pictures decoded ahead, with their screen layout: eight at 1080p, thirty
+// at 720 x 480.
+constexpr std::int64_t kAheadBytes = 128LL * 1024 * 1024;
+
+} // namespace
 
 PlayerEngine::PlayerEngine() = default;
 
 PlayerEngine::~PlayerEngine()
 {
-    // The requests refer to the source: they go first.
+    // The lanes and the requests refer to the source: they go first.
+    m_ahead.reset();
     m_requests.reset();
     m_source.reset();
 }
 
 bool PlayerEngine::load(const QString& path)
 {
+    m_ahead.reset();
+    m_travelling = false;
     m_requests.reset();
     m_source.reset();
     m_file.clear();
@@ -54,6 +70,12 @@ const VideoProperties* PlayerEngine::properties() const
     return m_source ? &m_source->properties() : nullptr;
 }
 
+FrameSource* PlayerEngine::source()
+{
+    stopAhead();
+    return m_source.get();
+}
+
 void PlayerEngine::setPosition(double p)
 {
     if (!m_source)
@@ -61,9 +83,46 @@ void PlayerEngine::setPosition(double p)
     const double last = double(std::max<std::int64_t>(0, frameCount() - 1));
     if (!(p >= 0)) // NaN included
         p = 0;
+    const std::int64_t before = positionFrame();
     m_position = std::min(p, last);
-    m_requests->request(positionFrame());
+    const std::int64_t now = positionFrame();
+    const std::int64_t move = now - before;
+    if (m_aheadOn && move != 0 && std::abs(move) <= kTravelStep) {
+        if (!m_ahead)
+            m_ahead = std::make_unique<AheadDecoder>(
+                *m_source, m_source->independentFrames() ? m_file : QString(), kAheadBytes,
+                [this] { aheadReady(); },
+                [this](const Picture& picture) { return layOut(picture); });
+        m_ahead->travel(now, move > 0 ? 1 : -1);
+        m_travelling = true;
+    } else if (move != 0 && m_ahead && m_ahead->running() && !m_ahead->covers(now)) {
+        stopAhead();
+    }
+    m_requests->request(now);
     positionChanged();
+}
+
+void PlayerEngine::setDecodeAheadWhileHeld(bool on)
+{
+    m_aheadOn = on;
+    if (!on) {
+        stopAhead();
+        m_ahead.reset();
+    }
+}
+
+void PlayerEngine::endTravel()
+{
+    if (m_travelling && m_ahead)
+        m_ahead->rest(positionFrame());
+    m_travelling = false;
+}
+
+void PlayerEngine::stopAhead()
+{
+    m_travelling = false;
+    if (m_ahead)
+        m_ahead->stop();
 }
 
 std::int64_t PlayerEngine::positionFrame() const
@@ -83,15 +142,37 @@ bool PlayerEngine::work()
         return false;
     if (m_requests->pending()) {
         const std::int64_t n = m_requests->wanted();
-        std::optional<FrameResult> r = m_requests->serve();
+        std::optional<FrameResult> r;
+        ScreenPicturePtr screen;
+        if (m_ahead) {
+            if (std::optional<AheadDecoder::Frame> f = m_ahead->ready(n)) {
+                r = std::move(f->result);
+                screen = std::move(f->screen);
+                m_requests->served(*r);
+            } else if (m_ahead->running() && m_ahead->covers(n)) {
+                return false; // a lane is on it: aheadReady() calls again
+            } else {
+                stopAhead();
+            }
+        }
+        if (!r)
+            r = m_requests->serve();
         if (!r)
             return false;
         m_shown.frame = n;
         m_shown.picture = r->picture;
         m_shown.problem = r->picture ? QString() : r->error;
         m_shown.damaged = r->damaged();
+        m_shown.screen = std::move(screen);
         shownChanged();
         return true;
+    }
+    if (m_ahead && m_ahead->running()) {
+        // The source stays the lanes' while the position travels, and until
+        // the frame they decode is done.
+        if (m_travelling || m_ahead->busy())
+            return false;
+        m_ahead->stop();
     }
     return m_requests->idle();
 }

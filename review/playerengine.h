@@ -10,9 +10,15 @@
 // are dropped, so a held key or a dragged slider never builds a backlog), then
 // a slice of decoding ahead around it. A frame that cannot be decoded leaves
 // nothing on show but the reason, never the picture of another frame.
+//
+// While the position travels a frame or a few at a time (an arrow key held,
+// steps in a row), the frames it will reach are decoded beside the screen, in
+// its direction (AheadDecoder), and work() only takes them as they come; the
+// player's source is the lanes' until the position rests or jumps.
 
 #include "media/framerequests.h"
 #include "media/framesource.h"
+#include "review/aheaddecoder.h"
 
 #include <QString>
 
@@ -40,7 +46,8 @@ public:
     const QString& file() const { return m_file; }
     std::int64_t frameCount() const;
     const VideoProperties* properties() const;
-    FrameSource* source() { return m_source.get(); }
+    // The source, for the caller alone: decoding ahead stops first.
+    FrameSource* source();
 
     double position() const { return m_position; }
     // Moves to p, kept within the video's frames, and asks for its frame.
@@ -58,6 +65,7 @@ public:
         PicturePtr picture;      // null for a frame that could not be decoded
         QString problem;         // why there is no picture
         bool damaged = false;    // the frame's own data in the file is damaged
+        ScreenPicturePtr screen; // the picture laid out for the screen, when decoded ahead
     };
     const Shown& shown() const { return m_shown; }
     bool waiting() const { return m_requests && m_requests->pending(); }
@@ -67,6 +75,18 @@ public:
     bool work();
     // Requests dropped because a newer one came first.
     std::int64_t superseded() const { return m_requests ? m_requests->superseded() : 0; }
+
+    // Whether travelling steps are decoded ahead beside the screen; off,
+    // each step is decoded when it is served. Off for the engine alone,
+    // whose work() nobody calls again when a frame comes ready: the review
+    // screen's player, which hears of it, turns it on.
+    void setDecodeAheadWhileHeld(bool on);
+    bool decodeAheadWhileHeld() const { return m_aheadOn; }
+    // The key was released, or the position rests: nothing more is decoded
+    // ahead beyond it, and the source comes back once the lanes are idle.
+    void endTravel();
+    // The decoding beside the screen, while there is one.
+    const AheadDecoder* ahead() const { return m_ahead.get(); }
 
     // Hooks for the widget.
     virtual void takeFocus() {}
@@ -78,6 +98,15 @@ protected:
     virtual void positionChanged() {}
     // The picture on show changed.
     virtual void shownChanged() {}
+    // A frame was decoded ahead: called on the decoding thread, it may only
+    // hand over to the screen's thread, which then calls work().
+    virtual void aheadReady() {}
+    // The picture as the widget will draw it, made on the decoding thread
+    // (null: the widget lays it out when it paints).
+    virtual ScreenPicturePtr layOut(const Picture&) { return nullptr; }
+    // Stops decoding ahead and waits for it; the widget's destructor calls
+    // it before the parts aheadReady() uses are gone.
+    void stopAhead();
 
 private:
     QString m_file;
@@ -86,6 +115,9 @@ private:
     double m_position = 0;
     bool m_controls = true;
     Shown m_shown;
+    bool m_aheadOn = false;
+    bool m_travelling = false;
+    std::unique_ptr<AheadDecoder> m_ahead;
 };
 
 } // namespace korvel

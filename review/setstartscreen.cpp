@@ -207,7 +207,11 @@ SetStartScreen::SetStartScreen(SharedState& shared, Settings& settings, Prompt& 
                 m_model->StepForward();
         }
     });
-    connect(m_timer2, &QTimer::timeout, this, [this] { m_held.endPoll(); });
+    connect(m_timer2, &QTimer::timeout, this, [this] {
+        // A key let go: the player decodes no farther ahead than its frame.
+        if (m_held.endPoll())
+            m_player->endTravel();
+    });
     m_timer2->setObjectName(controlName(C::Timer2));
 
     connect(back, &QPushButton::clicked, this, [this] { m_model->StepBack(); });
