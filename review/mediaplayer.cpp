@@ -325,6 +325,14 @@ void MediaPlayer::resizeEvent(QResizeEvent*)
     m_layoutArea = area.size();
 }
 
+void MediaPlayer::hideEvent(QHideEvent* e)
+{
+    // The screen is left: no decoding beside it, and the frames it decoded
+    // ahead give their memory back.
+    releaseAhead();
+    QWidget::hideEvent(e);
+}
+
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

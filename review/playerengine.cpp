@@ -125,6 +125,12 @@ void PlayerEngine::stopAhead()
         m_ahead->stop();
 }
 
+void PlayerEngine::releaseAhead()
+{
+    stopAhead();
+    m_ahead.reset();
+}
+
 std::int64_t PlayerEngine::positionFrame() const
 {
     return std::min<std::int64_t>(frameAtPosition(m_position),

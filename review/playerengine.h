@@ -107,6 +107,8 @@ protected:
     // Stops decoding ahead and waits for it; the widget's destructor calls
     // it before the parts aheadReady() uses are gone.
     void stopAhead();
+    // Stops it and lets go of what it decoded: the screen is left.
+    void releaseAhead();
 
 private:
     QString m_file;

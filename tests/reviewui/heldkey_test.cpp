@@ -70,4 +70,13 @@ TEST(ReviewHeldKey, EveryFramePassedIsPaintedInOrderUnderItsNumber)
     // Released, the lanes stop once idle and the player decodes around the
     // position again.
     ASSERT_TRUE(test::eventually([&] { return !player->ahead()->running(); }));
+
+    // Held again, and the screen left meanwhile: the lanes end with it.
+    ArrowKeys::instance().press(ArrowKeys::Right);
+    QMetaObject::invokeMethod(timer2, "timeout");
+    ASSERT_TRUE(player->ahead() && player->ahead()->running());
+    screen.hide();
+    EXPECT_FALSE(player->ahead());
+    ArrowKeys::instance().release(ArrowKeys::Right);
+    ArrowKeys::instance().poll(ArrowKeys::Right);
 }
