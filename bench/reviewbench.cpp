@@ -1,8 +1,9 @@
 // korvel-review-bench: the review screen with an arrow key held down.
 // For each video, once as before (each step decoded when it is served) and
 // once decoding ahead of the held key beside the screen, it opens frmSetStart
-// on it (as from the log viewer), lets the player decode ahead for half a
-// second, holds the right arrow for three seconds and reports: frames moved
+// on it (as from the log viewer) two thirds in, lets the player decode ahead
+// for half a second, holds the left arrow for three seconds from three
+// quarters in, and the right arrow from the start, and reports: frames moved
 // (ten a second is one a poll of Timer2),
 // whether every frame painted was the frame whose number was shown beneath
 // it (each compared byte for byte with a decode of its own), and the time
@@ -59,9 +60,9 @@ void runFor(int ms, const std::function<void()>& each = {})
     }
 }
 
-void sendKey(QWidget* to, QEvent::Type type)
+void sendKey(QWidget* to, QEvent::Type type, Qt::Key key)
 {
-    QKeyEvent e(type, Qt::Key_Right, Qt::NoModifier);
+    QKeyEvent e(type, key, Qt::NoModifier);
     QCoreApplication::sendEvent(to, &e);
 }
 
@@ -109,6 +110,67 @@ QByteArray pixels(const PicturePtr& p)
     return p ? packedDib(*p).mid(40) : QByteArray();
 }
 
+// What holding an arrow key for three seconds showed.
+struct Hold {
+    std::int64_t from = 0;
+    std::int64_t moved = 0;         // frames the position moved
+    std::int64_t passedPainted = 0; // of the frames passed, those painted
+    int wrong = 0;                  // pictures not the frame numbered beneath them
+    std::vector<double> latencies;
+    std::int64_t mostAhead = 0; // bytes the frames decoded ahead held at most
+};
+
+Hold holdKey(MediaPlayer* player, const QString& video, Qt::Key key)
+{
+    Hold h;
+    // The operator looks at the frame for a moment.
+    runFor(500);
+    player->stepLatencies().clear();
+    std::map<std::int64_t, PicturePtr> painted;
+    int readoutMismatches = 0;
+    // What each paint put on screen: the picture and the number beneath.
+    const auto conn = QObject::connect(player, &MediaPlayer::framePainted, [&](qint64 f) {
+        painted[f] = player->shown().picture;
+        if (player->frameText() !=
+            QStringLiteral("Frame %1 of %2").arg(f).arg(player->frameCount()))
+            ++readoutMismatches;
+    });
+    h.from = player->positionFrame();
+    sendKey(player, QEvent::KeyPress, key);
+    runFor(3000, [&] {
+        if (const AheadDecoder* a = player->ahead())
+            h.mostAhead = std::max(h.mostAhead, a->readyBytes());
+    });
+    sendKey(player, QEvent::KeyRelease, key);
+    runFor(300); // the last step's picture
+    QObject::disconnect(conn);
+    const std::int64_t to = player->positionFrame();
+    h.moved = std::abs(to - h.from);
+    // The frames the key passed, each of which should have been seen.
+    QString missed;
+    for (std::int64_t f = std::min(h.from, to); f <= std::max(h.from, to); ++f) {
+        if (f == h.from)
+            continue;
+        if (painted.count(f))
+            ++h.passedPainted;
+        else
+            missed += QStringLiteral(" %1").arg(f);
+    }
+    if (!missed.isEmpty())
+        std::fprintf(stderr, "%s: frames passed but not painted:%s\n",
+                     qPrintable(QFileInfo(video).fileName()), qPrintable(missed));
+    // Every painted picture against a decode of its own.
+    OpenResult reference = openVideo(video);
+    h.wrong = readoutMismatches;
+    for (const auto& [frame, picture] : painted) {
+        const FrameResult r = reference.source->frame(frame);
+        if (!r || pixels(r.picture) != pixels(picture))
+            ++h.wrong;
+    }
+    h.latencies = player->stepLatencies();
+    return h;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,15 +181,34 @@ int main(int argc, char** argv)
         std::fputs("usage: korvel-review-bench VIDEO...\n", stderr);
         return 2;
     }
-    std::printf(
-        "| video | size | decode ahead while held | frames moved in 3 s | frames passed and "
-        "painted | "
-        "wrong pictures | step to picture median / worst (ms) | decoded ahead, most "
-        "held (MB) | opened at frame N: to its picture / one cold decode (ms) | one "
-        "decode: next / cold (ms) |\n|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| video | size | key held | decode ahead while held | frames moved in 3 s | "
+                "frames passed and painted | wrong pictures | step to picture median / worst "
+                "(ms) | decoded ahead, most held (MB) | opened at frame N: to its picture / one "
+                "cold decode (ms) | one decode: next / cold (ms) |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|\n");
     int failures = 0;
     for (const QString& video : videos) {
-        Decodes d;
+        const QString name = QFileInfo(video).fileName();
+        VideoProperties props;
+        {
+            OpenResult probe = openVideo(video);
+            if (probe.source)
+                props = probe.source->properties();
+        }
+        const std::int64_t count = props.frameCount;
+        if (count < 2) {
+            std::printf("| %s | cannot be opened | | | | | | | | | |\n", qPrintable(name));
+            ++failures;
+            continue;
+        }
+        // Opened two thirds in, as at a contact frame measured before; the
+        // left arrow held from three quarters in (back over a key frame of
+        // the long-GOP file), the right arrow from the start.
+        const std::int64_t openedAt = count * 2 / 3;
+        const std::int64_t backFrom = count * 3 / 4;
+        const Decodes d = decodeTimes(video, openedAt);
+        std::vector<std::pair<Hold, bool>> rows[2]; // left, right
+        double toOpened[2] = {-1, -1};
         for (const bool ahead : {false, true}) {
             QTemporaryDir scratch;
             Settings settings(scratch.path() + QStringLiteral("/korvel.ini"));
@@ -138,106 +219,51 @@ int main(int argc, char** argv)
             SetStartScreen screen(shared, settings, prompt, aroundReview);
             MediaPlayer* player = screen.player();
             player->setDecodeAheadWhileHeld(ahead);
-            const QString name = QFileInfo(video).fileName();
 
-            // Opened at a frame two thirds in, as at a contact frame measured
-            // before: the time to its picture.
-            std::int64_t openedAt = -1;
-            double toOpened = -1;
-            {
-                OpenResult probe = openVideo(video);
-                if (probe.source)
-                    openedAt = probe.source->properties().frameCount * 2 / 3;
-            }
-            if (openedAt >= 0) {
-                QElapsedTimer sinceOpen;
-                const auto seen =
-                    QObject::connect(player, &MediaPlayer::framePainted, [&](qint64 f) {
-                        if (f == openedAt && toOpened < 0)
-                            toOpened = double(sinceOpen.nsecsElapsed()) / 1e6;
-                    });
-                shared.LastScreen = ScreenTag::View;
-                screen.model().setFileToView(video, JumpSource::Log, openedAt);
-                sinceOpen.start();
-                screen.enter();
-                runFor(100, {});
-                QElapsedTimer wait;
-                wait.start();
-                while (toOpened < 0 && wait.elapsed() < 5000)
-                    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                QObject::disconnect(seen);
-                screen.hide();
-            }
+            double& opened = toOpened[ahead];
+            QElapsedTimer sinceOpen;
+            const auto seen = QObject::connect(player, &MediaPlayer::framePainted, [&](qint64 f) {
+                if (f == openedAt && opened < 0)
+                    opened = double(sinceOpen.nsecsElapsed()) / 1e6;
+            });
+            shared.LastScreen = ScreenTag::View;
+            screen.model().setFileToView(video, JumpSource::Log, openedAt);
+            sinceOpen.start();
+            screen.enter();
+            QElapsedTimer wait;
+            wait.start();
+            while (opened < 0 && wait.elapsed() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QObject::disconnect(seen);
+
+            player->setPosition(double(backFrom));
+            rows[0].emplace_back(holdKey(player, video, Qt::Key_Left), ahead);
+
             // Then from the start, as the operator steps through a jump.
             shared.LastScreen = ScreenTag::View;
             screen.model().setFileToView(video);
             screen.enter();
-            if (!player->loaded()) {
-                std::printf("| %s | cannot be opened | | | | | | | | |\n", qPrintable(name));
-                ++failures;
-                break;
-            }
-            // The operator looks at the first frame for a moment.
-            runFor(500);
-            player->stepLatencies().clear();
-
-            std::map<std::int64_t, PicturePtr> painted;
-            int readoutMismatches = 0;
-            std::int64_t mostAhead = 0;
-            // What each paint put on screen: the picture and the number beneath.
-            const auto conn = QObject::connect(player, &MediaPlayer::framePainted, [&](qint64 f) {
-                painted[f] = player->shown().picture;
-                if (player->frameText() !=
-                    QStringLiteral("Frame %1 of %2").arg(f).arg(player->frameCount()))
-                    ++readoutMismatches;
-            });
-            const std::int64_t start = player->positionFrame();
-            sendKey(player, QEvent::KeyPress);
-            runFor(3000, [&] {
-                if (const AheadDecoder* a = player->ahead())
-                    mostAhead = std::max(mostAhead, a->readyBytes());
-            });
-            sendKey(player, QEvent::KeyRelease);
-            runFor(300); // the last step's picture
-            QObject::disconnect(conn);
-            const std::int64_t moved = player->positionFrame() - start;
-            // The frames the key passed, each of which should have been seen.
-            std::int64_t stepsPainted = 0;
-            QString missed;
-            for (std::int64_t f = start + 1; f <= start + moved; ++f) {
-                if (painted.count(f))
-                    ++stepsPainted;
-                else
-                    missed += QStringLiteral(" %1").arg(f);
-            }
-            if (!missed.isEmpty())
-                std::fprintf(stderr, "%s: frames passed but not painted:%s\n", qPrintable(name),
-                             qPrintable(missed));
-
-            // Every painted picture against a decode of its own.
-            OpenResult reference = openVideo(video);
-            int wrong = readoutMismatches;
-            for (const auto& [frame, picture] : painted) {
-                const FrameResult r = reference.source->frame(frame);
-                if (!r || pixels(r.picture) != pixels(picture))
-                    ++wrong;
-            }
-            const std::vector<double>& lat = player->stepLatencies();
-            const double worst = lat.empty() ? -1 : *std::max_element(lat.begin(), lat.end());
-            if (d.next < 0)
-                d = decodeTimes(video, openedAt);
-            const VideoProperties* p = player->properties();
-            std::printf("| %s | %dx%d %s | %s | %lld | %lld | %d | %.1f / %.1f | %.0f | %lld: "
-                        "%.0f / %.0f | %.1f / %.1f |\n",
-                        qPrintable(name), p->width, p->height, qPrintable(p->codec),
-                        ahead ? "on" : "off", static_cast<long long>(moved),
-                        static_cast<long long>(stepsPainted), wrong, median(lat), worst,
-                        double(mostAhead) / 1e6, static_cast<long long>(openedAt), toOpened,
-                        d.opening, d.next, d.cold);
-            if (wrong > 0 || moved < 29 || moved > 31)
-                ++failures;
-            std::fflush(stdout);
+            rows[1].emplace_back(holdKey(player, video, Qt::Key_Right), ahead);
         }
+        const char* keys[2] = {"left", "right"};
+        for (int k : {1, 0}) {
+            for (const auto& [h, ahead] : rows[k]) {
+                const double worst =
+                    h.latencies.empty() ? -1
+                                        : *std::max_element(h.latencies.begin(), h.latencies.end());
+                std::printf("| %s | %dx%d %s | %s from %lld | %s | %lld | %lld | %d | %.1f / %.1f "
+                            "| %.0f | %lld: %.0f / %.0f | %.1f / %.1f |\n",
+                            qPrintable(name), props.width, props.height, qPrintable(props.codec),
+                            keys[k], static_cast<long long>(h.from), ahead ? "on" : "off",
+                            static_cast<long long>(h.moved),
+                            static_cast<long long>(h.passedPainted), h.wrong, median(h.latencies),
+                            worst, double(h.mostAhead) / 1e6, static_cast<long long>(openedAt),
+                            toOpened[ahead], d.opening, d.next, d.cold);
+                if (h.wrong > 0 || h.moved < 29 || h.moved > 31)
+                    ++failures;
+            }
+        }
+        std::fflush(stdout);
     }
     return failures ? 1 : 0;
 }

@@ -905,6 +905,47 @@ bool FfmpegFrameSource::prefetchStep()
     return true;
 }
 
+bool FfmpegFrameSource::decodeToward(std::int64_t n)
+{
+    if (n < 0 || n >= m_props.frameCount)
+        return false;
+    const int slot = slotForFrame(n);
+    if (m_cache.count(slot) || m_damaged[std::size_t(slot)] || m_undecodable[std::size_t(slot)])
+        return false;
+    QString error;
+    if (!canCarryOn(slot)) {
+        // Placed once: a decoder that went past n without keeping it gives up.
+        if (m_towardSlot == slot) {
+            m_undecodable[std::size_t(slot)] = 1;
+            return false;
+        }
+        m_towardSlot = slot;
+        if (!seekToPacket(keyForSlot(slot), &error)) {
+            m_undecodable[std::size_t(slot)] = 1;
+            return false;
+        }
+        return true;
+    }
+    // The picture to come out next is the first of its interval not kept
+    // yet: room is made for it only by dropping a frame farther from the
+    // position; else it is decoded on the way and let go.
+    int next = m_intervalStart[std::size_t(m_intervalOfSlot[std::size_t(slot)])];
+    while (next < slot && (m_cache.count(next) || m_damaged[std::size_t(next)]))
+        ++next;
+    makeRoomFor(next);
+    const std::int64_t before = m_stats.decoded;
+    m_prefetching = true;
+    const bool ok = decodeStep(slot, &error);
+    m_prefetching = false;
+    m_stats.prefetched += m_stats.decoded - before;
+    if (!ok) {
+        // The next request for it decodes it from its key frame and says why.
+        m_undecodable[std::size_t(slot)] = 1;
+        return false;
+    }
+    return !m_cache.count(slot) && !m_damaged[std::size_t(slot)];
+}
+
 bool FfmpegFrameSource::makeRoomFor(int slot)
 {
     // Frames nearer the position than the one wanted stay; a farther one

@@ -55,6 +55,8 @@ public:
     FrameResult frame(std::int64_t n) override;
     bool prefetchStep() override;
     bool independentFrames() const override { return m_lockstep; }
+    bool isDecoded(std::int64_t n) const override { return isCached(n); }
+    bool decodeToward(std::int64_t n) override;
 
     // What the engine did, for the benchmark and the tests.
     struct Stats {
@@ -192,6 +194,7 @@ private:
         bool done = false;
     } m_prefetch;
     bool m_prefetching = false;      // frames now decoded go to the cache's cold end
+    int m_towardSlot = -1;           // the slot decodeToward() last placed the decoder for
     std::vector<char> m_undecodable; // per slot: decoding ahead gave up on it
     std::vector<char> m_damaged;     // per slot: its picture is damaged in the file
     Stats m_stats;

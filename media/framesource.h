@@ -81,6 +81,13 @@ public:
     // frames before it (MJPEG, uncompressed): then two decoders of the same
     // file may share the frames between them.
     virtual bool independentFrames() const { return false; }
+    // Whether frame n is decoded and kept, so asking for it costs no decoding.
+    virtual bool isDecoded(std::int64_t) const { return false; }
+    // One picture (or packet) of decoding on the way to frame n from its key
+    // frame, keeping what comes out as decoding ahead does, without making n
+    // the position the cache keeps frames nearest to. False when frame n is
+    // decoded, damaged, or cannot be had: then there is nothing more to do.
+    virtual bool decodeToward(std::int64_t) { return false; }
 };
 
 // Why a video could not be opened.

@@ -13,6 +13,13 @@ namespace
 constexpr int kMostAhead = 30;
 // The second lane's source keeps few decoded frames: it never steps back.
 constexpr std::int64_t kSecondCacheBytes = 32LL * 1024 * 1024;
+// How far beyond the window going backward the group before is decoded: six
+// seconds of a held key.
+constexpr std::int64_t kWarmBehind = 60;
+// Steps of decoding toward one frame behind the window before it is given
+// up (a cut or damaged file): a key-frame interval of several hundred
+// pictures and the decoder's delay.
+constexpr int kWarmSteps = 4096;
 
 } // namespace
 
@@ -130,20 +137,13 @@ void AheadDecoder::lane(int index)
             return;
     }
     FrameSource& source = index == 0 ? m_source : *m_second;
+    WarmedTo warmedTo;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
         const std::int64_t n = nextWanted();
         if (n < 0) {
-            // Going backward through long groups of pictures, lane 0 goes on
-            // decoding around the frames ahead while it waits, so the group
-            // before is decoded before the position reaches it.
-            if (index == 0 && m_direction < 0 && m_span > 1) {
-                lock.unlock();
-                const bool more = m_source.prefetchStep();
-                lock.lock();
-                if (more)
-                    continue;
-            }
+            if (index == 0 && warmBehind(lock, warmedTo))
+                continue;
             m_wake.wait(lock, [this] { return m_stop || nextWanted() >= 0; });
             continue;
         }
@@ -182,6 +182,45 @@ void AheadDecoder::lane(int index)
         m_ready[n] = std::move(f);
         notify(lock);
     }
+}
+
+bool AheadDecoder::warmBehind(std::unique_lock<std::mutex>& lock, WarmedTo& warmed)
+{
+    // Going backward through long groups of pictures, the group before the
+    // position is decoded from its key frame before the position reaches
+    // it: toward the frame nearest beyond the window that the source does
+    // not hold yet, one picture at a time so the window's frames go first,
+    // into the source's own cache. Where every frame stands alone there is
+    // nothing to gain.
+    if (m_direction > 0 || m_span <= 1 || m_source.independentFrames())
+        return false;
+    // A new travel backward, not the next step of one: from the window on.
+    if (warmed.direction != m_direction || m_at > warmed.at)
+        warmed = WarmedTo{};
+    warmed.direction = m_direction;
+    warmed.at = m_at;
+    if (warmed.target < 0 || warmed.steps >= kWarmSteps) {
+        const std::int64_t from = std::min(m_at - m_span, warmed.frame - 1);
+        warmed.target = -1;
+        for (std::int64_t n = from; n >= 0 && n > m_at - m_span - kWarmBehind; --n) {
+            if (!m_source.isDecoded(n)) {
+                warmed.target = n;
+                warmed.frame = n;
+                warmed.steps = 0;
+                break;
+            }
+        }
+        if (warmed.target < 0)
+            return false;
+    }
+    const std::int64_t target = warmed.target;
+    lock.unlock();
+    const bool more = m_source.decodeToward(target);
+    lock.lock();
+    ++warmed.steps;
+    if (!more)
+        warmed.target = -1;
+    return true;
 }
 
 void AheadDecoder::notify(std::unique_lock<std::mutex>& lock)

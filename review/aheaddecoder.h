@@ -22,6 +22,7 @@
 
 #include "media/framesource.h"
 
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -98,6 +99,16 @@ private:
     bool inWindow(std::int64_t n) const;
     void trimLocked();
     void notify(std::unique_lock<std::mutex>& lock);
+    // Lane 0's decoding beyond the window going backward: how far it went
+    // for a travel at `at`.
+    struct WarmedTo {
+        int direction = 0;
+        std::int64_t at = -1;
+        std::int64_t frame = INT64_MAX; // the nearest frame behind decoded toward so far
+        std::int64_t target = -1;       // the frame now decoded toward
+        int steps = 0;
+    };
+    bool warmBehind(std::unique_lock<std::mutex>& lock, WarmedTo& warmed);
     std::int64_t frameBytes(const Frame& f) const;
 
     FrameSource& m_source;

@@ -31,10 +31,23 @@ struct WatchedSource : FrameSource {
     std::mutex mutex;
     std::condition_variable opened;
     std::vector<std::int64_t> asked;
+    std::vector<std::int64_t> toward; // frames decoded toward, beyond the window
     bool open = true;
+    bool standAlone = true; // false: decoded as if frames leaned on the ones before
 
     explicit WatchedSource(const QString& path) : inner(openVideo(path).source) {}
     const VideoProperties& properties() const override { return inner->properties(); }
+    bool independentFrames() const override { return standAlone; }
+    bool isDecoded(std::int64_t n) const override { return inner->isDecoded(n); }
+    bool decodeToward(std::int64_t n) override
+    {
+        {
+            const std::lock_guard lock(mutex);
+            if (toward.empty() || toward.back() != n)
+                toward.push_back(n);
+        }
+        return inner->decodeToward(n);
+    }
     FrameResult frame(std::int64_t n) override
     {
         {
@@ -49,6 +62,11 @@ struct WatchedSource : FrameSource {
     {
         const std::lock_guard lock(mutex);
         return asked;
+    }
+    std::vector<std::int64_t> towardSoFar()
+    {
+        const std::lock_guard lock(mutex);
+        return toward;
     }
     void setOpen(bool on)
     {
@@ -88,27 +106,40 @@ TEST(AheadDecoder, DecodesInTheDirectionOfTravelEachFrameUnderItsNumber)
         int damaged;
         std::int64_t at;
         int direction;
-        std::vector<std::int64_t> order;
+        std::vector<std::int64_t> ready;
+        bool standAlone = true;
+        std::vector<std::int64_t> beyond = {}; // decoded beyond the window, in order
     } cases[] = {
         {"forward", 20, -1, 3, 1, {3, 4, 5, 6}},
         {"backward", 20, -1, 10, -1, {10, 9, 8, 7}},
         {"up to the last frame", 20, -1, 18, 1, {18, 19}},
         {"down to frame 0", 20, -1, 1, -1, {1, 0}},
         {"over a damaged frame", 20, 5, 3, 1, {3, 4, 5, 6}},
+        // Frames that lean on the ones before: going backward the frames
+        // before the window are decoded ahead of need, into the source.
+        {"backward, long groups", 20, -1, 10, -1, {10, 9, 8, 7}, false, {6, 5, 4, 3, 2, 1, 0}},
+        {"backward over a damaged frame", 20, 5, 9, -1, {9, 8, 7, 6}, false, {5, 4, 3, 2, 1, 0}},
+        {"forward, long groups", 20, -1, 3, 1, {3, 4, 5, 6}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::TestDir t;
         WatchedSource source(test::writeSolidClip(t.file("a.avi"), c.frames, c.damaged));
         ASSERT_TRUE(source.inner);
+        source.standAlone = c.standAlone;
         AheadDecoder ahead(source, QString(), 4 * kPictureBytes, {});
         EXPECT_EQ(ahead.window(), 4);
         ahead.travel(c.at, c.direction);
-        ASSERT_TRUE(test::eventually(
-            [&] { return ahead.readyFrames().size() == c.order.size() && !ahead.busy(); }));
+        ASSERT_TRUE(test::eventually([&] {
+            return ahead.readyFrames().size() == c.ready.size() && !ahead.busy() &&
+                   source.towardSoFar().size() >= c.beyond.size();
+        }));
         ahead.stop();
-        EXPECT_EQ(source.askedSoFar(), c.order) << "one lane, nearest first, nothing else";
-        for (std::int64_t n : c.order)
+        EXPECT_EQ(source.askedSoFar(), c.ready) << "one lane, nearest first, nothing else";
+        EXPECT_EQ(source.towardSoFar(), c.beyond);
+        for (std::int64_t n : c.beyond)
+            EXPECT_TRUE(n == c.damaged || source.inner->isDecoded(n)) << n;
+        for (std::int64_t n : c.ready)
             EXPECT_EQ(readyNumber(ahead, n), n == c.damaged ? -1 : int(n)) << n;
         EXPECT_LE(ahead.readyBytes(), 4 * kPictureBytes);
     }
