@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The review screen with the right arrow held for 3 s on 1080p videos: frames
-# moved, whether each picture painted is the frame numbered beneath it, and
-# the time from a step to its picture beside one decode.
+# The review screen with an arrow held for 3 s on 1080p videos (the right arrow
+# from the start, the left from three quarters in), each once as before (every
+# step decoded when it is served) and once decoding ahead of the held key:
+# frames moved, frames passed and painted, whether each picture painted is the
+# frame numbered beneath it, the time from a step to its picture beside one
+# decode, and the time from opening a video two thirds in to its picture.
 #   bench/review.sh [WORKDIR]
 set -euo pipefail
 SRC=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

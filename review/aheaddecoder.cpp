@@ -1,6 +1,7 @@
 #include "review/aheaddecoder.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace korvel
 {
@@ -56,8 +57,13 @@ void AheadDecoder::travel(std::int64_t at, int direction)
     m_wake.notify_all();
     if (m_lanes.empty()) {
         const int lanes = m_secondPath.isEmpty() ? 1 : 2;
-        for (int i = 0; i < lanes; ++i)
-            m_lanes.emplace_back([this, i] { lane(i); });
+        try {
+            for (int i = 0; i < lanes; ++i)
+                m_lanes.emplace_back([this, i] { lane(i); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the lanes started do the work, or with
+            // none the player decodes each step itself, as before.
+        }
     }
 }
 

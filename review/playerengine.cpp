@@ -35,6 +35,7 @@ bool PlayerEngine::load(const QString& path)
 {
     m_ahead.reset();
     m_travelling = false;
+    m_arriving = !path.isEmpty();
     m_requests.reset();
     m_source.reset();
     m_file.clear();
@@ -87,13 +88,19 @@ void PlayerEngine::setPosition(double p)
     m_position = std::min(p, last);
     const std::int64_t now = positionFrame();
     const std::int64_t move = now - before;
-    if (m_aheadOn && move != 0 && std::abs(move) <= kTravelStep) {
+    // The first position of a video just opened (a contact frame deep in a
+    // long group of pictures) is decoded beside the screen while the screen
+    // opens, and the frames after it, where the operator steps first. A
+    // frame that stands alone is one decode: nothing to gain.
+    const bool arriving = m_arriving && now > 0 && !m_source->independentFrames();
+    m_arriving = false;
+    if (m_aheadOn && (arriving || (move != 0 && std::abs(move) <= kTravelStep))) {
         if (!m_ahead)
             m_ahead = std::make_unique<AheadDecoder>(
                 *m_source, m_source->independentFrames() ? m_file : QString(), kAheadBytes,
                 [this] { aheadReady(); },
                 [this](const Picture& picture) { return layOut(picture); });
-        m_ahead->travel(now, move > 0 ? 1 : -1);
+        m_ahead->travel(now, move >= 0 ? 1 : -1);
         m_travelling = true;
     } else if (move != 0 && m_ahead && m_ahead->running() && !m_ahead->covers(now)) {
         stopAhead();

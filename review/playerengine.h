@@ -119,6 +119,7 @@ private:
     Shown m_shown;
     bool m_aheadOn = false;
     bool m_travelling = false;
+    bool m_arriving = false; // no position set since the video was loaded
     std::unique_ptr<AheadDecoder> m_ahead;
 };
 
