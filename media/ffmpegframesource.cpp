@@ -844,7 +844,7 @@ bool FfmpegFrameSource::prefetchStep()
             ++m_prefetch.cursor;
             continue;
         }
-        const int end = iv + 1 < intervals ? m_intervalStart[std::size_t(iv + 1)] : slotCount;
+        const int end = iv + 1 < intervals ? m_intervalStart[std::size_t(iv) + 1] : slotCount;
         if (m_prefetch.scan < 0)
             m_prefetch.scan = m_intervalStart[std::size_t(iv)];
         while (m_prefetch.scan < end &&

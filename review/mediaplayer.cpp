@@ -36,7 +36,7 @@ QImage pictureImage(const Picture& p)
 // too small for the picture.
 QImage drawnImage(const Picture& picture, QSize area)
 {
-    const QImage frame = pictureImage(picture).convertToFormat(QImage::Format_RGB32);
+    QImage frame = pictureImage(picture).convertToFormat(QImage::Format_RGB32);
     const QSize target = drawnPictureSize(area, frame.size());
     if (target == frame.size())
         return frame;
