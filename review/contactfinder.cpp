@@ -143,6 +143,10 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
     const int d = std::max(1, int(std::lround(props.width / 640.0)));
     Reducer reducer(props.width, props.height, d);
     const int w = reducer.width(), h = reducer.height();
+    // The picture pixel at the centre of cell (x, y), fractions kept.
+    const auto pixelOf = [d](double x, double y) {
+        return QPointF((x + 0.5) * d - 0.5, (y + 0.5) * d - 0.5);
+    };
 
     // Which cells may hold the splash.
     const bool areaFits =
@@ -161,10 +165,7 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 inArea[std::size_t(y) * w + x] =
-                    area.containsPoint(QPointF((x + 0.5) * d - 0.5, (y + 0.5) * d - 0.5),
-                                       Qt::OddEvenFill)
-                        ? 1
-                        : 0;
+                    area.containsPoint(pixelOf(x, y), Qt::OddEvenFill) ? 1 : 0;
 
     // How much brighter counts: well above the frame-to-frame noise.
     int threshold = 0;
@@ -313,7 +314,7 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
                     later = &p;
             const Patch& chosen = later ? *later : *pending;
             result.frame = chosen.frame;
-            result.pixel = QPointF((chosen.cx + 0.5) * d - 0.5, (chosen.cy + 0.5) * d - 0.5);
+            result.pixel = pixelOf(chosen.cx, chosen.cy);
             return result;
         }
         if (splash)
@@ -322,7 +323,7 @@ ContactProposal findContact(FrameSource& source, const ContactSearch& search,
     }
     if (pending) {
         result.frame = pending->frame;
-        result.pixel = QPointF((pending->cx + 0.5) * d - 0.5, (pending->cy + 0.5) * d - 0.5);
+        result.pixel = pixelOf(pending->cx, pending->cy);
         return result;
     }
     result.reason = QStringLiteral("No splash begins in the landing area in this video.");
