@@ -698,14 +698,33 @@ bool FfmpegFrameSource::canCarryOn(int slot, bool drainedToo) const
     return m_packets[std::size_t(targetPacket)].pts > m_lastOutputPts;
 }
 
+int FfmpegFrameSource::keptBehind() const
+{
+    // The frames just before the one asked for are where the operator steps
+    // first; the rest of the interval is filled while the screen is idle.
+    const std::int64_t frame =
+        m_frameBytes > 0 ? m_frameBytes
+                         : std::max<std::int64_t>(1, std::int64_t(m_props.width) * m_props.height);
+    const std::int64_t kept = std::min(m_limits.keptOnTheWayBytes, m_limits.cacheBytes) / frame;
+    return int(std::clamp<std::int64_t>(kept, 4, 1 << 20));
+}
+
 QString FfmpegFrameSource::decodeSlot(int slot)
 {
     QString error;
     if (!canCarryOn(slot) && !seekToPacket(keyForSlot(slot), &error))
         return error;
+    // A frame deep in a long interval (a contact frame two thirds into a
+    // recording) is reached by decoding every picture before it. Kept, they
+    // would each take fresh memory on the way, only to be pushed out again
+    // by the later ones: the wait for the one picture asked for doubled.
+    m_keepFrom = m_prefetching ? 0 : slot - keptBehind();
     while (!m_cache.count(slot) && !m_damaged[std::size_t(slot)])
-        if (!decodeStep(slot, &error))
+        if (!decodeStep(slot, &error)) {
+            m_keepFrom = 0;
             return error;
+        }
+    m_keepFrom = 0;
     return {};
 }
 
@@ -1053,7 +1072,7 @@ void FfmpegFrameSource::acceptFrame(AVFrame* frame)
                       (packet >= 0 && m_taint != INT_MAX && leansOn(packet, m_taint)));
     if (damaged)
         markDamaged(slot);
-    if (slot >= 0 && !damaged)
+    if (slot >= 0 && !damaged && slot >= m_keepFrom)
         putCache(slot, frame);
     else
         av_frame_unref(frame);

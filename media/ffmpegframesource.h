@@ -105,6 +105,7 @@ private:
     int keyForSlot(int slot) const;
     bool canCarryOn(int slot, bool drainedToo = false) const;
     QString decodeSlot(int slot);
+    int keptBehind() const;
     bool decodeStep(int slot, QString* error);
     void markDamaged(int slot);
     bool leansOn(int packet, int damagedPacket) const;
@@ -193,7 +194,10 @@ private:
         bool seek = false;   // placed by a seek to target's own key frame
         bool done = false;
     } m_prefetch;
-    bool m_prefetching = false;      // frames now decoded go to the cache's cold end
+    bool m_prefetching = false; // frames now decoded go to the cache's cold end
+    // While a request decodes its way from a key frame, pictures before this
+    // slot are let go as they come out (see decodeSlot()).
+    int m_keepFrom = 0;
     int m_towardSlot = -1;           // the slot decodeToward() last placed the decoder for
     std::vector<char> m_undecodable; // per slot: decoding ahead gave up on it
     std::vector<char> m_damaged;     // per slot: its picture is damaged in the file

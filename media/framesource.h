@@ -114,6 +114,10 @@ struct FrameSourceLimits {
     // takes about 3 MB (4:2:0) to 6 MB (4:4:4 or 24-bit), so 400 MB holds
     // between 65 and 130 frames: at least one key-frame interval of 60 frames.
     std::int64_t cacheBytes = 400LL * 1024 * 1024;
+    // Of the pictures decoded on the way to a frame deep in a key-frame
+    // interval, those just before it are kept (at least four frames); the
+    // rest of the interval is decoded again when the screen is idle.
+    std::int64_t keptOnTheWayBytes = 32LL * 1024 * 1024;
 };
 
 OpenResult openVideo(const QString& path, const FrameSourceLimits& limits = {});

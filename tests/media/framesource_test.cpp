@@ -500,6 +500,38 @@ TEST_F(FfmpegClips, DecodingAheadKeepsToTheCacheAndToTheNearestFrames)
     }
 }
 
+TEST_F(FfmpegClips, AFrameDeepInAnIntervalKeepsOnlyTheFramesJustBeforeIt)
+{
+    // A video opened at its contact frame: the pictures on the way from the
+    // key frame are let go but the last few, so the first picture comes
+    // without filling the memory; decoding ahead then fills the interval.
+    for (const char* name : {"h264.avi", "mpeg4.avi", "h264.mp4"}) {
+        SCOPED_TRACE(name);
+        auto reference = openOrFail(path(name));
+        FrameSourceLimits limits;
+        limits.keptOnTheWayBytes = 1; // the least: four frames
+        auto src = openOrFail(path(name), limits);
+        ASSERT_TRUE(reference && src);
+        const int deep = 23; // key frames at 0, 12, 24
+        ASSERT_TRUE(exported(*src, deep) == exported(*reference, deep));
+        EXPECT_EQ(src->stats().cachedFrames, 5);
+        for (int n = deep - 4; n <= deep; ++n)
+            EXPECT_TRUE(src->isCached(n)) << n;
+        EXPECT_FALSE(src->isCached(deep - 5));
+        // Back over the frames kept: nothing decoded; one further: decoded
+        // again from its key frame, the right picture.
+        const auto before = src->stats();
+        for (int n = deep - 1; n >= deep - 4; --n)
+            ASSERT_TRUE(exported(*src, n) == exported(*reference, n)) << n;
+        EXPECT_EQ(src->stats().decoded, before.decoded);
+        ASSERT_TRUE(exported(*src, deep - 5) == exported(*reference, deep - 5));
+        EXPECT_EQ(src->stats().seeks, before.seeks + 1);
+        ASSERT_TRUE(prefetchToEnd(*src));
+        for (int n = 12; n < 24; ++n)
+            EXPECT_TRUE(src->isCached(n)) << "interval filled ahead: " << n;
+    }
+}
+
 TEST_F(FfmpegClips, DecodingAheadInACutOrDamagedFileEnds)
 {
     const QByteArray h264 = test::readAll(path("h264.avi"));
