@@ -61,6 +61,11 @@ bool flaggedDamaged(const AVFrame* f)
     return (f->flags & AV_FRAME_FLAG_CORRUPT) || f->decode_error_flags != 0;
 }
 
+// The most the libraries may take in one allocation: a 16-bit plane of the
+// largest picture accepted is 71 MB, its picture converted for the screen
+// 143 MB.
+constexpr std::size_t kLargestAllocation = 256u * 1024 * 1024;
+
 // The containers a recording comes in (the names FFmpeg gives their readers).
 constexpr char kContainers[] = "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm";
 
@@ -169,6 +174,11 @@ OpenResult FfmpegFrameSource::openInput(std::unique_ptr<FfmpegFrameSource> src,
     static const bool quiet = [] {
         if (qEnvironmentVariableIsEmpty("KORVEL_FFMPEG_LOG"))
             av_log_set_level(AV_LOG_FATAL);
+        // A header's size field is believed before the bytes are read: a
+        // damaged AVI's tag claiming 1.8 GB had the libraries allocate and
+        // clear all of it. Nothing in a video we open needs more than the
+        // largest picture we accept (8192 x 4352, 16 bits a sample, 4:4:4).
+        av_max_alloc(kLargestAllocation);
         return true;
     }();
     (void)quiet;

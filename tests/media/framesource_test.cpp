@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -707,6 +708,45 @@ TEST(FrameSource, AFileInMemoryGivesThePicturesOfTheFileOnDisk)
     for (int n : {5, 0, 2, 3})
         EXPECT_EQ(exported(*inMemory.source, n), exported(*onDisk, n)) << n;
     EXPECT_FALSE(FfmpegFrameSource::openMemory(QByteArray(100, 'x'), {}).source);
+}
+
+TEST(FrameSource, ATagThatClaimsGigabytesCostsNoGigabytes)
+{
+    // A damaged AVI whose information list claims a tag of 1.8 GB: the
+    // libraries take its size on trust and allocated and cleared all of it,
+    // on disk and in memory alike, for a file of a few kilobytes.
+    RawAvi clip = RawAvi::solidClip(3);
+    const QByteArray clean = clip.bytes();
+    const qsizetype hdrl = clean.indexOf("LIST", 12);
+    ASSERT_GT(hdrl, 0);
+    const qsizetype after = hdrl + 8 + qFromLittleEndian<quint32>(clean.constData() + hdrl + 4);
+    const QByteArray info = QByteArray("LIST\xf0\xff\xff\x7f"
+                                       "INFOISFT\x00\x00\x00\x70",
+                                       20) +
+                            "abc";
+    const QByteArray damaged = clean.left(after) + info + clean.mid(after);
+    test::TestDir t;
+    QFile f(t.file("tag.avi"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(damaged) == damaged.size());
+    f.close();
+
+    auto peakMb = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return std::int64_t(u.ru_maxrss) / 1024;
+    };
+    const std::int64_t before = peakMb();
+    const OpenResult onDisk = openVideo(t.file("tag.avi"));
+    const OpenResult inMemory = FfmpegFrameSource::openMemory(damaged, {});
+    EXPECT_LT(peakMb() - before, 400) << "megabytes taken for a tag nobody reads";
+    // Whatever the libraries make of the rest, a picture shown is the right one.
+    for (const OpenResult* r : {&onDisk, &inMemory}) {
+        if (!r->source)
+            continue;
+        if (const FrameResult frame = r->source->frame(1); frame) {
+            EXPECT_EQ(RawAvi::solidFrameNumber(*frame.picture), 1);
+        }
+    }
 }
 
 namespace
