@@ -64,7 +64,7 @@ bool flaggedDamaged(const AVFrame* f)
 // The most the libraries may take in one allocation: a 16-bit plane of the
 // largest picture accepted is 71 MB, its picture converted for the screen
 // 143 MB.
-constexpr std::size_t kLargestAllocation = 256u * 1024 * 1024;
+constexpr std::size_t kLargestAllocation = std::size_t{256} * 1024 * 1024;
 
 // The containers a recording comes in (the names FFmpeg gives their readers).
 constexpr char kContainers[] = "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm";
