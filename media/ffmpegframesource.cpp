@@ -728,14 +728,12 @@ QString FfmpegFrameSource::decodeSlot(int slot)
     // recording) is reached by decoding every picture before it. Kept, they
     // would each take fresh memory on the way, only to be pushed out again
     // by the later ones: the wait for the one picture asked for doubled.
-    m_keepFrom = m_prefetching ? 0 : slot - keptBehind();
+    m_keepFrom = slot - keptBehind();
     while (!m_cache.count(slot) && !m_damaged[std::size_t(slot)])
-        if (!decodeStep(slot, &error)) {
-            m_keepFrom = 0;
-            return error;
-        }
+        if (!decodeStep(slot, &error))
+            break;
     m_keepFrom = 0;
-    return {};
+    return error;
 }
 
 void FfmpegFrameSource::markDamaged(int slot)
