@@ -20,11 +20,42 @@ void streamRow(uchar* to, const uchar* from, std::size_t bytes)
 #ifdef __SSE2__
     for (; (reinterpret_cast<quintptr>(to) & 15) != 0 && bytes >= 4; to += 4, from += 4, bytes -= 4)
         std::memcpy(to, from, 4);
+    // A cache line at a time: a frame writes thousands of them, and the
+    // loop's own counting would otherwise cost as much as the stores.
+    for (; bytes >= 64; to += 64, from += 64, bytes -= 64) {
+        const auto* in = reinterpret_cast<const __m128i*>(from);
+        auto* out = reinterpret_cast<__m128i*>(to);
+        const __m128i a = _mm_loadu_si128(in);
+        const __m128i b = _mm_loadu_si128(in + 1);
+        const __m128i c = _mm_loadu_si128(in + 2);
+        const __m128i d = _mm_loadu_si128(in + 3);
+        _mm_stream_si128(out, a);
+        _mm_stream_si128(out + 1, b);
+        _mm_stream_si128(out + 2, c);
+        _mm_stream_si128(out + 3, d);
+    }
     for (; bytes >= 16; to += 16, from += 16, bytes -= 16)
         _mm_stream_si128(reinterpret_cast<__m128i*>(to),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
 #endif
     std::memcpy(to, from, bytes);
+}
+
+// The largest picture written through the cache: well within a core's own
+// cache, where the X server finds it when it reads the picture at once.
+constexpr std::size_t kCachedPictureBytes = 256 * 1024;
+
+// One screen pixel's block in the row being made: z copies, four at a time.
+void fillBlock(QRgb* to, int count, QRgb pixel)
+{
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i four = _mm_set1_epi32(int(pixel));
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), four);
+#endif
+    for (; i < count; ++i)
+        to[i] = pixel;
 }
 
 void streamDone()
@@ -303,16 +334,24 @@ void Magnifier::draw(bool haveGrab, bool crossHair)
     const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
     uchar* bits = m_picture.bits();
     const qsizetype stride = m_picture.bytesPerLine();
+    // A small picture stays in the cache for the X server to read; a large
+    // one would push out everything else, so it goes past the cache.
+    const bool stream = std::size_t(height) * rowBytes > kCachedPictureBytes;
     m_row.resize(std::size_t(width));
     QRgb* line = m_row.data();
     for (int y = 0; y < height; y += z) {
         const auto* in = reinterpret_cast<const QRgb*>(m_grab.constScanLine(y / z));
         for (int x = 0, sx = 0; x < width; x += z, ++sx)
-            std::fill_n(line + x, std::min(z, width - x), in[sx] | 0xff000000u);
-        for (int r = y; r < std::min(y + z, height); ++r)
-            streamRow(bits + r * stride, reinterpret_cast<const uchar*>(line), rowBytes);
+            fillBlock(line + x, std::min(z, width - x), in[sx] | 0xff000000u);
+        for (int r = y; r < std::min(y + z, height); ++r) {
+            if (stream)
+                streamRow(bits + r * stride, reinterpret_cast<const uchar*>(line), rowBytes);
+            else
+                std::memcpy(bits + r * stride, line, rowBytes);
+        }
     }
-    streamDone();
+    if (stream)
+        streamDone();
     if (crossHair) {
         if (const auto at = crosshairAt(m_cursor, m_source, z))
             drawCrosshair(*at);

@@ -177,9 +177,13 @@ void Readout::render()
     const qreal ratio = m_image.devicePixelRatio();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    for (int y = 0; y < height; ++y)
-        std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride), width, face);
-    // Left aligned and centred in height, as a label sets it.
+    // Left aligned and centred in height, as a label sets it. The glyphs go
+    // first, each on its own face and overlapping the next by a column, so
+    // the face is filled in only where no glyph went: above and below them,
+    // and after the text.
+    int right = 0;
+    int bandTop = height;
+    int bandBottom = 0;
     qreal x = 0;
     for (const QChar c : std::as_const(m_text)) {
         const Glyph& g = glyph(c);
@@ -188,10 +192,21 @@ void Readout::render()
         if (glyphWidth <= 0)
             break;
         const int top = (height - g.height) / 2;
-        for (int y = std::max(0, -top); y < g.height && top + y < height; ++y)
+        const int first = std::max(0, -top);
+        const int end = std::min(g.height, height - top);
+        for (int y = first; y < end; ++y)
             std::memcpy(bits + std::ptrdiff_t(top + y) * stride + std::ptrdiff_t(left) * 4,
                         g.bits + std::ptrdiff_t(y) * g.stride, std::size_t(glyphWidth) * 4);
+        if (first < end) {
+            right = std::max(right, left + glyphWidth);
+            bandTop = std::min(bandTop, top + first);
+            bandBottom = std::max(bandBottom, top + end);
+        }
         x += g.advance;
+    }
+    for (int y = 0; y < height; ++y) {
+        const int from = (y >= bandTop && y < bandBottom) ? right : 0;
+        std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + from, width - from, face);
     }
 }
 

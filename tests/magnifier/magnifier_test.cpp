@@ -119,6 +119,10 @@ TEST(MagnifierPicture, ShowsTheScreenPixelsAroundTheCursor)
         {{165, 180}, 2, {5, 5}},     // 160 x 120 at 4x, clamped into the corner
         {{163, 200}, 3, {200, 100}}, // 8x onto 152 pixels: 18 columns, not a whole factor
         {{300, 200}, 0, {319, 239}}, // 1x
+        // Pictures too large to be written through the cache, with rows that
+        // are no whole number of cache lines (392 and 496 pixels).
+        {{400, 400}, 3, {300, 200}},
+        {{500, 420}, 1, {10, 230}},
     };
     for (const Case& c : cases) {
         FakeScreen screen;
