@@ -143,6 +143,38 @@ TEST(LensorWindow, ReadoutsFollowEveryChangeOfPositionColourAndNotation)
     EXPECT_EQ(vertical->text(), QStringLiteral("7"));
 }
 
+// A read-out is stamped over its last text up to fifty times a second: what
+// it shows after any change is what a fresh read-out of that text shows.
+TEST(LensorWindow, AReadoutShowsItsTextAsIfDrawnAfresh)
+{
+    PlainScreen screen;
+    QWidget panel;
+    const auto drawn = [&](const QStringList& texts, QSize size) {
+        Readout r("VerticalReadout", screen, &panel);
+        r.setGeometry(QRect(QPoint(0, 0), size));
+        for (const QString& t : texts)
+            r.setText(t);
+        return r.grab().toImage();
+    };
+    struct Case {
+        QStringList before;
+        QString text;
+        QSize size;
+    } cases[] = {
+        {{"-1234"}, "7", {30, 16}},              // shorter: the old digits go
+        {{"7"}, "-1234", {30, 16}},              // longer
+        {{"0x00FF00", "#FFFFFF"}, "", {30, 16}}, // nothing left
+        {{"88888888888888"}, "1", {30, 16}},     // the old text was cut at the edge
+        {{"-1234"}, "56", {30, 6}},              // lower than a line: glyphs cut
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        QStringList sequence = c.before;
+        sequence << c.text;
+        EXPECT_EQ(drawn(sequence, c.size), drawn({c.text}, c.size));
+    }
+}
+
 TEST(LensorWindow, OptionsSheetEditsACopyAndMakesTheEntries)
 {
     LensorState state;
