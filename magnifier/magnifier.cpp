@@ -43,7 +43,7 @@ void streamRow(uchar* to, const uchar* from, std::size_t bytes)
 
 // The largest picture written through the cache: well within a core's own
 // cache, where the X server finds it when it reads the picture at once.
-constexpr std::size_t kCachedPictureBytes = 256 * 1024;
+constexpr std::size_t kCachedPictureBytes = std::size_t{256} * 1024;
 
 // One screen pixel's block in the row being made: z copies, four at a time.
 void fillBlock(QRgb* to, int count, QRgb pixel)
