@@ -88,13 +88,18 @@ LensorWindow::LensorWindow(OptionsStore store, LensorState state, ScreenSource& 
     m_timer.setObjectName(QStringLiteral("refresh"));
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] { tick(m_screen.pointer()); });
-    m_timer.start(m_magnifier.options().periodMs());
+    // Where lensor puts its pixels on the screen itself, a frame needs nothing
+    // of the toolkit's: it runs on a thread of its own.
+    if (m_screen.putsOnWindows())
+        m_frames = FrameClock::create([this] { tick(m_screen.pointer()); });
+    startFrames();
     followTaskTray();
     updateChecks();
 }
 
 LensorWindow::~LensorWindow()
 {
+    m_frames.reset();
     for (auto& [section, tool] : m_tools)
         delete tool.data();
 }
@@ -246,14 +251,38 @@ void LensorWindow::tick(QPoint cursor)
         if (m_magnifier.changed())
             showPicture();
         break;
-    case Magnifier::TickResult::Title:
-        setWindowTitle(minimisedTitle(cursor));
+    case Magnifier::TickResult::Title: {
+        // The title and the tool windows are the window thread's to change;
+        // a frame on its own thread hands them over.
+        const QString title = minimisedTitle(cursor);
+        if (title != windowTitle())
+            QMetaObject::invokeMethod(this, [this, title] { setWindowTitle(title); });
         break;
+    }
     case Magnifier::TickResult::Nothing:
         break;
     }
-    if (auto* info = qobject_cast<SysInfoWindow*>(toolWindow(Section::SysInfo)))
-        info->refresh();
+    if (m_tools.count(Section::SysInfo) && m_tools.at(Section::SysInfo))
+        QMetaObject::invokeMethod(this, [this] {
+            if (auto* info = qobject_cast<SysInfoWindow*>(toolWindow(Section::SysInfo)))
+                info->refresh();
+        });
+}
+
+void LensorWindow::startFrames()
+{
+    const int period = m_magnifier.options().periodMs();
+    if (m_frames)
+        m_frames->start(period);
+    else
+        m_timer.start(period);
+}
+
+void LensorWindow::stopFrames()
+{
+    if (m_frames)
+        m_frames->stop();
+    m_timer.stop();
 }
 
 void LensorWindow::run(Command c)
@@ -462,7 +491,7 @@ void LensorWindow::takeOptions(const LensorState& state, bool restartTimer)
         if (tool)
             tool->applyOnTop();
     if (restartTimer)
-        m_timer.start(m_magnifier.options().periodMs());
+        startFrames();
     updatePanel();
     m_view->update();
     emit optionsChanged(m_magnifier.options());
@@ -487,7 +516,7 @@ LensorState LensorWindow::currentState() const
 
 void LensorWindow::closeEvent(QCloseEvent* e)
 {
-    m_timer.stop();
+    stopFrames();
     m_state = currentState();
     for (auto& [section, tool] : m_tools)
         if (tool)

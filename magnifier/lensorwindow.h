@@ -3,6 +3,7 @@
 // the menus, the refresh timer, the notification icon and the tool windows.
 
 #include "magnifier/commands.h"
+#include "magnifier/frameclock.h"
 #include "magnifier/magnifier.h"
 #include "magnifier/options.h"
 #include "magnifier/optionssheet.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -62,6 +64,8 @@ public:
     PixelSurface* pictureSurface() const { return m_picture; }
     ToolWindow* toolWindow(Section s) const;
     QTimer& timer() { return m_timer; }
+    // True when frames run on a thread of their own instead of the timer.
+    bool framesOnTheirOwnThread() const { return m_frames != nullptr; }
 
     void run(Command c);
     // One timer tick with the cursor at cursor (screen coordinates).
@@ -100,12 +104,15 @@ private:
     void showTool(Section s);
     void openSheet(OptionsSheet::Page page);
     void report(const QString& text);
+    void startFrames();
+    void stopFrames();
 
     OptionsStore m_store;
     LensorState m_state;
     ScreenSource& m_screen;
     Magnifier m_magnifier;
     QTimer m_timer;
+    std::unique_ptr<FrameClock> m_frames;
     MagnifierView* m_view;
     std::map<Command, QAction*> m_actions;
     PixelSurface* m_picture = nullptr;

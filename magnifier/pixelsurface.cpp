@@ -39,15 +39,19 @@ void PixelSurface::present()
 {
     if (!m_source || !isVisible())
         return;
+    // A frame may run on a thread of its own: the toolkit's part is handed
+    // to the window's thread (at once when this is that thread).
     if (!m_direct) {
-        update();
+        QMetaObject::invokeMethod(this, [this] { update(); });
         return;
     }
     if (!m_screen.putOnWindow(winId(), m_source())) {
         // A window the screen source cannot draw on: the toolkit paints it.
         m_direct = false;
-        setAttribute(Qt::WA_PaintOnScreen, false);
-        update();
+        QMetaObject::invokeMethod(this, [this] {
+            setAttribute(Qt::WA_PaintOnScreen, false);
+            update();
+        });
     }
 }
 

@@ -9,15 +9,19 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace lensor;
 
@@ -42,6 +46,29 @@ public:
     QPoint at{10, 20};
     QColor colour{255, 0, 0};
 };
+
+// A screen that puts pictures on windows itself, as X11 does: the window's
+// frames run on a thread of their own (and, offscreen, fall back to the
+// toolkit's painting, handed to the window's thread).
+class DirectScreen : public PlainScreen
+{
+public:
+    bool putsOnWindows() const override { return true; }
+};
+
+// Asleep in the event loop, where frames on their own thread run, until done
+// holds or boundMs passed.
+template <class Done> bool sleepUntil(Done done, int boundMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && !t.hasExpired(boundMs)) {
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
 
 template <class T> T* child(QObject& parent, const char* name)
 {
@@ -173,6 +200,34 @@ TEST(LensorWindow, AReadoutShowsItsTextAsIfDrawnAfresh)
         sequence << c.text;
         EXPECT_EQ(drawn(sequence, c.size), drawn({c.text}, c.size));
     }
+}
+
+// Frames on their own thread follow the pointer as the timer's did, hand the
+// minimised window's title over to the window's thread, and stop with it.
+TEST(LensorWindow, FramesOnTheirOwnThreadFollowThePointerAndHandOverTheTitle)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    DirectScreen screen;
+    auto w = std::make_unique<LensorWindow>(store, store.load({640, 480}), screen);
+    ASSERT_TRUE(w->framesOnTheirOwnThread());
+    EXPECT_FALSE(w->timer().isActive());
+    w->show();
+    Readout* vertical = child<Readout>(*w, "VerticalReadout");
+    ASSERT_TRUE(vertical);
+    for (const int y : {20, 21, 300}) {
+        screen.at = {10, y};
+        EXPECT_TRUE(sleepUntil([&] { return vertical->text() == QString::number(y); })) << y;
+    }
+    w->showMinimized();
+    screen.at = {12, 34};
+    EXPECT_TRUE(sleepUntil([&] { return w->windowTitle() == minimisedTitle({12, 34}); }));
+    w->showNormal();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Lensor"));
+    screen.at = {10, 40};
+    EXPECT_TRUE(sleepUntil([&] { return vertical->text() == QStringLiteral("40"); }));
+    w->close();
+    w.reset();
 }
 
 TEST(LensorWindow, OptionsSheetEditsACopyAndMakesTheEntries)
