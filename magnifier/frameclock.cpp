@@ -45,10 +45,8 @@ Glib glib()
 {
     Glib g;
     g.context = reinterpret_cast<ContextFunc>(dlsym(RTLD_DEFAULT, "g_main_context_default"));
-    g.getPoll =
-        reinterpret_cast<GetPollFunc>(dlsym(RTLD_DEFAULT, "g_main_context_get_poll_func"));
-    g.setPoll =
-        reinterpret_cast<SetPollFunc>(dlsym(RTLD_DEFAULT, "g_main_context_set_poll_func"));
+    g.getPoll = reinterpret_cast<GetPollFunc>(dlsym(RTLD_DEFAULT, "g_main_context_get_poll_func"));
+    g.setPoll = reinterpret_cast<SetPollFunc>(dlsym(RTLD_DEFAULT, "g_main_context_set_poll_func"));
     return g;
 }
 } // namespace
