@@ -92,7 +92,7 @@ void FrameClock::start(int periodMs)
     }
     m_wake.notify_all();
     if (!running())
-        m_thread = std::jthread([this](std::stop_token stop) { run(stop); });
+        m_thread = std::jthread([this](const std::stop_token& stop) { run(stop); });
 }
 
 void FrameClock::stop()
@@ -107,7 +107,7 @@ void FrameClock::stop()
     m_thread = std::jthread();
 }
 
-void FrameClock::run(std::stop_token stop)
+void FrameClock::run(const std::stop_token& stop)
 {
     using Clock = std::chrono::steady_clock;
     auto next = Clock::now();

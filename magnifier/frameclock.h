@@ -33,7 +33,7 @@ public:
 
 private:
     explicit FrameClock(std::function<void()> frame);
-    void run(std::stop_token stop);
+    void run(const std::stop_token& stop);
 
     std::function<void()> m_frame;
     std::mutex m_waitLock; // guards the period and its change
