@@ -25,6 +25,8 @@ using SetPollFunc = void (*)(void*, PollFunc);
 // Held by the window's thread except inside the event loop's poll.
 std::mutex g_frameLock;
 PollFunc g_poll = nullptr;
+void* g_context = nullptr;
+SetPollFunc g_setPoll = nullptr;
 int g_clocks = 0;
 
 int pollWithoutTheLock(PollFd* fds, unsigned count, int timeout)
@@ -35,19 +37,9 @@ int pollWithoutTheLock(PollFd* fds, unsigned count, int timeout)
     return result;
 }
 
-struct Glib {
-    ContextFunc context = nullptr;
-    GetPollFunc getPoll = nullptr;
-    SetPollFunc setPoll = nullptr;
-};
-
-Glib glib()
+template <class F> F glibFunction(const char* name)
 {
-    Glib g;
-    g.context = reinterpret_cast<ContextFunc>(dlsym(RTLD_DEFAULT, "g_main_context_default"));
-    g.getPoll = reinterpret_cast<GetPollFunc>(dlsym(RTLD_DEFAULT, "g_main_context_get_poll_func"));
-    g.setPoll = reinterpret_cast<SetPollFunc>(dlsym(RTLD_DEFAULT, "g_main_context_set_poll_func"));
-    return g;
+    return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
 }
 } // namespace
 
@@ -55,17 +47,18 @@ std::unique_ptr<FrameClock> FrameClock::create(std::function<void()> frame)
 {
     if (g_clocks == 0) {
         const QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance();
-        const Glib g = glib();
-        if (!loop || !loop->inherits("QEventDispatcherGlib") || !g.context || !g.getPoll ||
-            !g.setPoll)
+        const auto context = glibFunction<ContextFunc>("g_main_context_default");
+        const auto getPoll = glibFunction<GetPollFunc>("g_main_context_get_poll_func");
+        g_setPoll = glibFunction<SetPollFunc>("g_main_context_set_poll_func");
+        if (!loop || !loop->inherits("QEventDispatcherGlib") || !context || !getPoll || !g_setPoll)
             return nullptr;
-        void* context = g.context();
-        g_poll = g.getPoll(context);
+        g_context = context();
+        g_poll = getPoll(g_context);
         if (!g_poll)
             return nullptr;
         // Taken before the hook is in place: the loop's next poll lets it go.
         g_frameLock.lock();
-        g.setPoll(context, &pollWithoutTheLock);
+        g_setPoll(g_context, &pollWithoutTheLock);
     }
     ++g_clocks;
     return std::unique_ptr<FrameClock>(new FrameClock(std::move(frame)));
@@ -77,8 +70,7 @@ FrameClock::~FrameClock()
 {
     stop();
     if (--g_clocks == 0) {
-        const Glib g = glib();
-        g.setPoll(g.context(), g_poll);
+        g_setPoll(g_context, g_poll);
         g_frameLock.unlock();
     }
 }

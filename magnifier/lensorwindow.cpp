@@ -262,7 +262,7 @@ void LensorWindow::tick(QPoint cursor)
     case Magnifier::TickResult::Nothing:
         break;
     }
-    if (m_tools.count(Section::SysInfo) && m_tools.at(Section::SysInfo))
+    if (toolWindow(Section::SysInfo))
         QMetaObject::invokeMethod(this, [this] {
             if (auto* info = qobject_cast<SysInfoWindow*>(toolWindow(Section::SysInfo)))
                 info->refresh();
