@@ -126,10 +126,16 @@ void LensorWindow::buildPanel()
 {
     m_picture = new PixelSurface(QStringLiteral("picture"), m_screen, m_view);
     m_picture->setSource([this]() -> const QImage& { return m_magnifier.picture(); });
-    m_disc = new ColourDisc(m_screen, m_view);
-    m_vertical = new Readout("VerticalReadout", m_screen, m_view);
-    m_horizontal = new Readout("HorizontalReadout", m_screen, m_view);
-    m_colourText = new Readout("ColourText", m_screen, m_view);
+    if (m_screen.putsOnWindows())
+        m_strip = new PanelStrip(m_screen, m_view);
+    m_disc = new ColourDisc(m_screen, m_view, m_strip);
+    m_vertical = new Readout("VerticalReadout", m_screen, m_view, m_strip);
+    m_horizontal = new Readout("HorizontalReadout", m_screen, m_view, m_strip);
+    m_colourText = new Readout("ColourText", m_screen, m_view, m_strip);
+    // Over its parts: an X window lies under the toolkit's own widgets
+    // that come after it.
+    if (m_strip)
+        m_strip->raise();
     const auto label = [this](const char* name) {
         auto* l = new QLabel(m_view);
         l->setObjectName(QString::fromLatin1(name));
@@ -163,6 +169,10 @@ void LensorWindow::layoutChanged()
     m_picture->setVisible(!m_magnifier.layout().picture.isEmpty());
     m_disc->setGeometry(ColourDisc::area(b));
     m_disc->setVisible(on);
+    if (m_strip) {
+        m_strip->setGeometry(PanelStrip::area(b));
+        m_strip->setVisible(on);
+    }
     const std::pair<QWidget*, PanelItem> places[] = {
         {m_vertical, PanelItem::VerticalReadout}, {m_horizontal, PanelItem::HorizontalReadout},
         {m_colourText, PanelItem::ColourText},    {m_zoomButtons[0], PanelItem::ZoomNorm},
@@ -185,6 +195,7 @@ void LensorWindow::updatePanel()
     if (!m_magnifier.options().isOn(Option::Position))
         return;
     updateReadouts();
+    m_screen.flush();
     const int zoom = m_magnifier.options().zoom();
     for (int i = 0; i < 4; ++i)
         if (m_zoomButtons[i]->isChecked() != (i == zoom))
@@ -196,7 +207,9 @@ void LensorWindow::updateReadouts()
 {
     if (!m_magnifier.options().isOn(Option::Position))
         return;
-    // Each written out and redrawn only when its value changed.
+    // Each written out and redrawn only when its value changed, and all
+    // shown together.
+    const PanelStrip::Batch batch(m_strip);
     m_vertical->setNumber(m_magnifier.readoutPoint().y());
     m_horizontal->setNumber(m_magnifier.readoutPoint().x());
     const QRgb colour = m_magnifier.colour().rgb();
@@ -223,9 +236,11 @@ void LensorWindow::followPixelRatio()
     if (qFuzzyCompare(m_view->devicePixelRatioF(), m_magnifier.pixelRatio()))
         return;
     m_magnifier.resize(m_view->size(), m_view->devicePixelRatioF());
-    for (PixelSurface* s :
-         std::initializer_list<PixelSurface*>{m_disc, m_vertical, m_horizontal, m_colourText})
-        s->redraw();
+    // The strip last: it takes its parts' new images in.
+    for (PixelSurface* s : std::initializer_list<PixelSurface*>{m_disc, m_vertical, m_horizontal,
+                                                                m_colourText, m_strip})
+        if (s)
+            s->redraw();
     layoutChanged();
 }
 

@@ -30,6 +30,7 @@ class LensorWindow;
 class PixelSurface;
 class Readout;
 class ColourDisc;
+class PanelStrip;
 
 // The client area: the frame around the picture and the status panel's icon;
 // the picture, the colour disc and the read-outs are surfaces on it.
@@ -116,6 +117,8 @@ private:
     MagnifierView* m_view;
     std::map<Command, QAction*> m_actions;
     PixelSurface* m_picture = nullptr;
+    // Where lensor puts pixels itself: the disc and read-outs show through it.
+    PanelStrip* m_strip = nullptr;
     ColourDisc* m_disc = nullptr;
     Readout* m_vertical = nullptr;
     Readout* m_horizontal = nullptr;

@@ -14,10 +14,19 @@
 namespace lensor
 {
 
-PixelSurface::PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent)
-    : QWidget(parent), m_screen(screen), m_direct(screen.putsOnWindows())
+PixelSurface::PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent,
+                           PanelStrip* strip)
+    : QWidget(parent), m_screen(screen), m_strip(strip), m_direct(screen.putsOnWindows() && !strip)
 {
     setObjectName(name);
+    if (m_strip)
+        m_strip->m_parts.push_back(this);
+}
+
+PixelSurface::~PixelSurface()
+{
+    if (m_strip)
+        std::erase(m_strip->m_parts, this);
     // Moves over it belong to the magnifier window, which follows them.
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -35,8 +44,24 @@ QPaintEngine* PixelSurface::paintEngine() const
     return m_direct ? nullptr : QWidget::paintEngine();
 }
 
+const QImage& PixelSurface::image() const
+{
+    static const QImage none;
+    return m_source ? m_source() : none;
+}
+
+void PixelSurface::resized()
+{
+    if (m_strip)
+        m_strip->take(*this);
+}
+
 void PixelSurface::present()
 {
+    if (m_strip) {
+        m_strip->take(*this);
+        return;
+    }
     if (!m_source || !isVisible())
         return;
     // A frame may run on a thread of its own: the toolkit's part is handed
@@ -90,8 +115,8 @@ QImage PixelSurface::newImage(bool shown)
     return image;
 }
 
-Readout::Readout(const char* name, ScreenSource& screen, QWidget* parent)
-    : PixelSurface(QString::fromLatin1(name), screen, parent)
+Readout::Readout(const char* name, ScreenSource& screen, QWidget* parent, PanelStrip* strip)
+    : PixelSurface(QString::fromLatin1(name), screen, parent, strip)
 {
     setSource([this]() -> const QImage& { return m_image; });
 }
@@ -117,6 +142,7 @@ void Readout::setNumber(int n)
 void Readout::resizeEvent(QResizeEvent*)
 {
     redraw();
+    resized();
 }
 
 void Readout::redraw()
@@ -214,8 +240,8 @@ void Readout::render()
     }
 }
 
-ColourDisc::ColourDisc(ScreenSource& screen, QWidget* parent)
-    : PixelSurface(QStringLiteral("ColourDisc"), screen, parent)
+ColourDisc::ColourDisc(ScreenSource& screen, QWidget* parent, PanelStrip* strip)
+    : PixelSurface(QStringLiteral("ColourDisc"), screen, parent, strip)
 {
     setSource([this]() -> const QImage& { return m_image; });
 }
@@ -237,6 +263,7 @@ void ColourDisc::setColour(QColor colour)
 void ColourDisc::resizeEvent(QResizeEvent*)
 {
     redraw();
+    resized();
 }
 
 void ColourDisc::redraw()
@@ -275,6 +302,92 @@ void ColourDisc::render()
     const QRgb colour = m_colour.rgb();
     for (const int at : m_disc)
         pixels[at] = colour;
+}
+
+PanelStrip::PanelStrip(ScreenSource& screen, QWidget* parent)
+    : PixelSurface(QStringLiteral("PanelStrip"), screen, parent)
+{
+    setSource([this]() -> const QImage& { return m_image; });
+}
+
+QRect PanelStrip::area(int clientBottom)
+{
+    QRect r = panelPlace(PanelItem::Icon, clientBottom) | ColourDisc::area(clientBottom);
+    for (const PanelItem item :
+         {PanelItem::VerticalReadout, PanelItem::HorizontalReadout, PanelItem::ColourText})
+        r |= panelPlace(item, clientBottom);
+    return r;
+}
+
+void PanelStrip::resizeEvent(QResizeEvent*)
+{
+    redraw();
+}
+
+void PanelStrip::redraw()
+{
+    // The face and the icon where no part lies, then every part.
+    m_image = newImage();
+    m_image.fill(face());
+    {
+        QPainter p(&m_image);
+        p.drawImage(panelPlace(PanelItem::Icon, 0).topLeft() - area(0).topLeft(),
+                    panelIcon(devicePixelRatioF()));
+    }
+    for (const PixelSurface* part : m_parts)
+        copyIn(*part);
+    showChange();
+}
+
+void PanelStrip::take(const PixelSurface& part)
+{
+    copyIn(part);
+    showChange();
+}
+
+void PanelStrip::showChange()
+{
+    m_changed = m_batches > 0;
+    if (!m_changed)
+        present();
+}
+
+// Row by row at the part's place, cut at the strip's edges: up to four
+// parts change in a frame, each a few hundred pixels.
+void PanelStrip::copyIn(const PixelSurface& part)
+{
+    const QImage& from = part.image();
+    if (m_image.isNull() || from.isNull() || from.format() != m_image.format())
+        return;
+    const qreal ratio = m_image.devicePixelRatio();
+    const QPoint at = part.geometry().topLeft() - geometry().topLeft();
+    const int left = qRound(at.x() * ratio);
+    const int top = qRound(at.y() * ratio);
+    const int x0 = std::max(0, -left);
+    const int x1 = std::min(from.width(), m_image.width() - left);
+    const int y0 = std::max(0, -top);
+    const int y1 = std::min(from.height(), m_image.height() - top);
+    if (x0 >= x1)
+        return;
+    uchar* to = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    for (int y = y0; y < y1; ++y)
+        std::memcpy(to + (top + y) * stride + std::ptrdiff_t(left + x0) * 4,
+                    from.constScanLine(y) + std::ptrdiff_t(x0) * 4, std::size_t(x1 - x0) * 4);
+}
+
+PanelStrip::Batch::Batch(PanelStrip* strip) : m_strip(strip)
+{
+    if (m_strip)
+        ++m_strip->m_batches;
+}
+
+PanelStrip::Batch::~Batch()
+{
+    if (!m_strip || --m_strip->m_batches > 0 || !m_strip->m_changed)
+        return;
+    m_strip->m_changed = false;
+    m_strip->present();
 }
 
 } // namespace lensor

@@ -1,16 +1,19 @@
 #pragma once
 // The parts of the magnifier window that change up to fifty times a second:
-// the picture, the colour disc and the read-outs. Each is a small window of
-// its own whose pixels the screen source puts on the screen directly where it
-// can (X11: no toolkit repaint, no copy), so following the pointer costs no
-// more than a plain X magnifier; elsewhere it is painted as any widget. Its
-// image is in screen pixels: its size times the desktop's scale.
+// the picture, the colour disc and the read-outs. Where the screen source
+// puts pixels on the screen directly (X11: no toolkit repaint, no copy), the
+// picture is a small window of its own and the disc and read-outs are parts
+// of one more, the panel strip, so that a frame puts two pictures however
+// many read-outs changed, and following the pointer costs no more than a
+// plain X magnifier; elsewhere each is painted as any widget. Images are in
+// screen pixels: a surface's size times the desktop's scale.
 
 #include "magnifier/magnifier.h"
 
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -21,12 +24,17 @@
 namespace lensor
 {
 
+class PanelStrip;
+
 class PixelSurface : public QWidget
 {
     Q_OBJECT
 public:
     using Source = std::function<const QImage&()>;
-    PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent);
+    // A part of a strip shows its image through the strip, which lies over it.
+    PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent,
+                 PanelStrip* strip = nullptr);
+    ~PixelSurface() override;
     void setSource(Source source) { m_source = std::move(source); }
     // Shows the image as it is now: put on the screen at once, or asked of
     // the toolkit. The screen source's flush sends what was put.
@@ -34,6 +42,8 @@ public:
     bool direct() const { return m_direct; }
     // Draws its image afresh, as after a resize: the desktop's scale changed.
     virtual void redraw() {}
+    // What it shows, in screen pixels (null before it has a size).
+    const QImage& image() const;
 
 protected:
     QPaintEngine* paintEngine() const override;
@@ -45,10 +55,13 @@ protected:
     // An image of that size, drawn on in logical pixels, in the memory the
     // screen shows fastest when shown is set.
     QImage newImage(bool shown = true);
+    // After a resize: a strip's part shows its new image at once.
+    void resized();
 
 private:
     ScreenSource& m_screen;
     Source m_source;
+    QPointer<PanelStrip> m_strip;
     bool m_direct;
 };
 
@@ -57,7 +70,7 @@ class Readout : public PixelSurface
 {
     Q_OBJECT
 public:
-    Readout(const char* name, ScreenSource& screen, QWidget* parent);
+    Readout(const char* name, ScreenSource& screen, QWidget* parent, PanelStrip* strip = nullptr);
     // Redraws and shows the text when it changed.
     void setText(const QString& text);
     // A number, written out only when it is another than the one shown: the
@@ -98,7 +111,7 @@ class ColourDisc : public PixelSurface
 {
     Q_OBJECT
 public:
-    ColourDisc(ScreenSource& screen, QWidget* parent);
+    ColourDisc(ScreenSource& screen, QWidget* parent, PanelStrip* strip = nullptr);
     // Where it goes for a client area of that height: the disc with a pixel
     // around it for its outline.
     static QRect area(int clientBottom);
@@ -115,6 +128,48 @@ private:
     QImage m_well;
     std::vector<int> m_disc; // the disc's pixels, row after row
     QImage m_image;
+};
+
+// The panel's icon, colour disc and read-outs in one window whose pixels the
+// screen source puts: its parts lie under it, each drawing its own image,
+// which the strip copies in at the part's place.
+class PanelStrip : public PixelSurface
+{
+    Q_OBJECT
+public:
+    PanelStrip(ScreenSource& screen, QWidget* parent);
+    // Where it goes for a client area of that height: around the icon, the
+    // disc and the read-outs, clear of the zoom buttons and their labels.
+    static QRect area(int clientBottom);
+    // Copies a part's image in; shown at once, or at the end of the batch.
+    void take(const PixelSurface& part);
+    void redraw() override;
+
+    // The read-outs a frame changes are shown together, in one put.
+    class Batch
+    {
+    public:
+        explicit Batch(PanelStrip* strip);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        PanelStrip* m_strip;
+    };
+
+protected:
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    friend class PixelSurface;
+    void copyIn(const PixelSurface& part);
+    // Puts the strip, or leaves that to the end of the batch.
+    void showChange();
+    std::vector<const PixelSurface*> m_parts;
+    QImage m_image;
+    int m_batches = 0;
+    bool m_changed = false;
 };
 
 } // namespace lensor

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 using namespace lensor;
@@ -228,6 +229,77 @@ TEST(LensorWindow, FramesOnTheirOwnThreadFollowThePointerAndHandOverTheTitle)
     EXPECT_TRUE(sleepUntil([&] { return vertical->text() == QStringLiteral("40"); }));
     w->close();
     w.reset();
+}
+
+// A screen that takes every picture put on a window, as X11 does, and keeps
+// the last one of each window.
+class PuttingScreen : public DirectScreen
+{
+public:
+    bool putOnWindow(WId window, const QImage& image) override
+    {
+        ++puts[window];
+        last[window] = image.copy();
+        return true;
+    }
+    std::map<WId, int> puts;
+    std::map<WId, QImage> last;
+};
+
+// Where lensor puts its own pixels, a frame puts the picture and one strip
+// with the disc and the read-outs in it, however many of them changed; the
+// strip shows each part as the part draws itself.
+TEST(LensorWindow, AFramePutsThePictureAndOneStripForTheWholePanel)
+{
+    QTemporaryDir dir;
+    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
+    PuttingScreen screen;
+    LensorWindow w(store, store.load({640, 480}), screen);
+    w.show();
+    auto* strip = child<PanelStrip>(w, "PanelStrip");
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->geometry(), PanelStrip::area(w.centralWidget()->height()));
+    const WId stripWindow = strip->winId();
+    // The strip lies over its parts, which the toolkit paints under it.
+    const QObjectList stacked = strip->parentWidget()->children();
+    for (const char* name : {"VerticalReadout", "HorizontalReadout", "ColourText", "ColourDisc"})
+        EXPECT_LT(stacked.indexOf(child<QWidget>(w, name)), stacked.indexOf(strip)) << name;
+    struct Step {
+        QPoint at;
+        QColor colour;
+        int stripPuts;
+    };
+    const Step steps[] = {
+        {{100, 200}, QColor(1, 2, 3), 1}, // both positions and the colour
+        {{100, 200}, QColor(1, 2, 3), 0}, // nothing
+        {{100, 200}, QColor(9, 2, 3), 1}, // the colour alone
+        {{101, 201}, QColor(9, 2, 3), 1}, // both positions
+        {{0, 479}, QColor(0, 0, 0), 1},   // the screen's corner
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.at.x() << "," << s.at.y());
+        screen.puts.clear();
+        screen.colour = s.colour;
+        screen.at = s.at;
+        w.tick(s.at);
+        EXPECT_EQ(screen.puts[stripWindow], s.stripPuts);
+        for (const auto& [window, n] : screen.puts)
+            EXPECT_LE(n, 1) << "a window put twice in one frame";
+        // Each part as it draws itself, at its place in the strip.
+        const QImage& shown = screen.last[stripWindow];
+        ASSERT_FALSE(shown.isNull());
+        for (const char* name :
+             {"VerticalReadout", "HorizontalReadout", "ColourText", "ColourDisc"}) {
+            const auto* part = child<PixelSurface>(w, name);
+            const QPoint at = part->geometry().topLeft() - strip->geometry().topLeft();
+            EXPECT_EQ(shown.copy(QRect(at, part->image().size())), part->image()) << name;
+        }
+    }
+    EXPECT_EQ(child<Readout>(w, "VerticalReadout")->text(), QStringLiteral("479"));
+    // Without the panel, the strip goes with it.
+    w.run(Command::Position);
+    EXPECT_FALSE(strip->isVisible());
+    w.close();
 }
 
 TEST(LensorWindow, OptionsSheetEditsACopyAndMakesTheEntries)
