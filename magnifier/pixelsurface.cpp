@@ -11,8 +11,42 @@
 #include <cstring>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lensor
 {
+namespace
+{
+// A few pixels at a time, as a glyph's row is: a call of memcpy costs more
+// than the copy itself at these widths.
+[[gnu::always_inline]] inline void copyPixels(uchar* to, const uchar* from, int pixels)
+{
+    int x = 0;
+#ifdef __SSE2__
+    for (; x + 4 <= pixels; x += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x * 4),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x * 4)));
+#endif
+    auto* t = reinterpret_cast<QRgb*>(to);
+    const auto* f = reinterpret_cast<const QRgb*>(from);
+    switch (pixels - x) {
+    case 3:
+        t[x + 2] = f[x + 2];
+        [[fallthrough]];
+    case 2:
+        t[x + 1] = f[x + 1];
+        [[fallthrough]];
+    case 1:
+        t[x] = f[x];
+        break;
+    default:
+        for (; x < pixels; ++x) // without SSE2
+            t[x] = f[x];
+    }
+}
+} // namespace
 
 PixelSurface::PixelSurface(const QString& name, ScreenSource& screen, QWidget* parent,
                            PanelStrip* strip)
@@ -56,10 +90,10 @@ void PixelSurface::resized()
         m_strip->take(*this);
 }
 
-void PixelSurface::present()
+void PixelSurface::present(const QRect& changed)
 {
     if (m_strip) {
-        m_strip->take(*this);
+        m_strip->take(*this, changed);
         return;
     }
     if (!m_source || !isVisible())
@@ -127,8 +161,8 @@ void Readout::setText(const QString& text)
     if (text == m_text)
         return;
     m_text = text;
-    render();
-    present();
+    if (const QRect changed = render(); !changed.isEmpty())
+        present(changed);
 }
 
 void Readout::setNumber(int n)
@@ -156,7 +190,7 @@ void Readout::changeEvent(QEvent* e)
 {
     if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange) {
         takeColours();
-        render();
+        present(render());
     }
     PixelSurface::changeEvent(e);
 }
@@ -167,6 +201,7 @@ void Readout::takeColours()
     m_face = face();
     m_ink = palette().color(QPalette::WindowText);
     m_glyphs.clear();
+    m_drawn.reset();
 }
 
 const Readout::Glyph& Readout::glyph(QChar c)
@@ -195,10 +230,10 @@ const Readout::Glyph& Readout::glyph(QChar c)
     return kept;
 }
 
-void Readout::render()
+QRect Readout::render()
 {
     if (m_image.isNull())
-        return;
+        return {};
     // Set up to fifty times a second: the image's and glyphs' sizes are read
     // once, and the text is read without taking a copy of its own.
     const QRgb face = m_face.rgb();
@@ -207,16 +242,38 @@ void Readout::render()
     const qreal ratio = m_image.devicePixelRatio();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    // Left aligned and centred in height, as a label sets it. The glyphs go
-    // first, each on its own face and overlapping the next by a column, so
-    // the face is filled in only where no glyph went: above and below them,
-    // and after the text.
-    int right = 0;
-    int bandTop = height;
-    int bandBottom = 0;
+    // A position that moves by a few pixels changes a digit or two: the
+    // glyphs the old text shares with the new from its start stay, but the
+    // last of them, whose last column the next glyph overlapped.
+    const bool whole = !m_drawn;
+    qsizetype from = 0;
     qreal x = 0;
-    for (const QChar c : std::as_const(m_text)) {
-        const Glyph& g = glyph(c);
+    if (!whole) {
+        const qsizetype common = std::min(m_text.size(), m_drawn->text.size());
+        while (from < common && m_text[from] == m_drawn->text[from])
+            ++from;
+        if (from == m_text.size() && from == m_drawn->text.size())
+            return {};
+        from = std::max<qsizetype>(from - 1, 0);
+        for (qsizetype i = 0; i < from; ++i)
+            x += glyph(m_text[i]).advance;
+    }
+    // Left aligned and centred in height, as a label sets it. The glyphs go
+    // each on its own face and overlapping the next by a column, so the face
+    // is filled in only where no glyph went: above and below them (once),
+    // and after the text, as far as the text drawn before went.
+    const int changedLeft = qRound(x * ratio);
+    int right = changedLeft;
+    if (whole) {
+        // Every glyph is a line high: the band they fill stays where it is.
+        const int line = qRound(QFontMetricsF(font()).height() * ratio);
+        const int top = (height - line) / 2;
+        m_drawn = Drawn{{}, 0, std::max(0, top), std::min(height, top + line)};
+    }
+    const int bandTop = m_drawn->bandTop;
+    const int bandBottom = m_drawn->bandBottom;
+    for (qsizetype i = from; i < m_text.size(); ++i) {
+        const Glyph& g = glyph(m_text[i]);
         const int left = qRound(x * ratio);
         const int glyphWidth = std::min(g.width, width - left);
         if (glyphWidth <= 0)
@@ -225,19 +282,31 @@ void Readout::render()
         const int first = std::max(0, -top);
         const int end = std::min(g.height, height - top);
         for (int y = first; y < end; ++y)
-            std::memcpy(bits + std::ptrdiff_t(top + y) * stride + std::ptrdiff_t(left) * 4,
-                        g.bits + std::ptrdiff_t(y) * g.stride, std::size_t(glyphWidth) * 4);
-        if (first < end) {
+            copyPixels(bits + std::ptrdiff_t(top + y) * stride + std::ptrdiff_t(left) * 4,
+                       g.bits + std::ptrdiff_t(y) * g.stride, glyphWidth);
+        if (first < end)
             right = std::max(right, left + glyphWidth);
-            bandTop = std::min(bandTop, top + first);
-            bandBottom = std::max(bandBottom, top + end);
-        }
         x += g.advance;
     }
-    for (int y = 0; y < height; ++y) {
-        const int from = (y >= bandTop && y < bandBottom) ? right : 0;
-        std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + from, width - from, face);
+    QRect changed;
+    if (whole) {
+        for (int y = 0; y < height; ++y) {
+            const int start = (y >= bandTop && y < bandBottom) ? right : 0;
+            std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + start, width - start, face);
+        }
+        changed = m_image.rect();
+    } else {
+        const int oldRight = m_drawn->right;
+        if (right < oldRight)
+            for (int y = bandTop; y < bandBottom; ++y)
+                std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + right, oldRight - right,
+                            face);
+        changed = QRect(QPoint(changedLeft, bandTop),
+                        QPoint(std::max(right, oldRight) - 1, bandBottom - 1));
     }
+    m_drawn->text = m_text;
+    m_drawn->right = right;
+    return changed;
 }
 
 ColourDisc::ColourDisc(ScreenSource& screen, QWidget* parent, PanelStrip* strip)
@@ -335,13 +404,13 @@ void PanelStrip::redraw()
                     panelIcon(devicePixelRatioF()));
     }
     for (const PixelSurface* part : m_parts)
-        copyIn(*part);
+        copyIn(*part, {});
     showChange();
 }
 
-void PanelStrip::take(const PixelSurface& part)
+void PanelStrip::take(const PixelSurface& part, const QRect& changed)
 {
-    copyIn(part);
+    copyIn(part, changed);
     showChange();
 }
 
@@ -353,27 +422,30 @@ void PanelStrip::showChange()
 }
 
 // Row by row at the part's place, cut at the strip's edges: up to four
-// parts change in a frame, each a few hundred pixels.
-void PanelStrip::copyIn(const PixelSurface& part)
+// parts change in a frame, a few hundred pixels of each.
+void PanelStrip::copyIn(const PixelSurface& part, const QRect& changed)
 {
     const QImage& from = part.image();
     if (m_image.isNull() || from.isNull() || from.format() != m_image.format())
         return;
+    const QRect r = changed.isNull() ? from.rect() : changed & from.rect();
     const qreal ratio = m_image.devicePixelRatio();
     const QPoint at = part.geometry().topLeft() - geometry().topLeft();
     const int left = qRound(at.x() * ratio);
     const int top = qRound(at.y() * ratio);
-    const int x0 = std::max(0, -left);
-    const int x1 = std::min(from.width(), m_image.width() - left);
-    const int y0 = std::max(0, -top);
-    const int y1 = std::min(from.height(), m_image.height() - top);
+    const int x0 = std::max(r.left(), -left);
+    const int x1 = std::min(r.right() + 1, m_image.width() - left);
+    const int y0 = std::max(r.top(), -top);
+    const int y1 = std::min(r.bottom() + 1, m_image.height() - top);
     if (x0 >= x1)
         return;
     uchar* to = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
+    const uchar* source = from.constBits();
+    const qsizetype sourceStride = from.bytesPerLine();
     for (int y = y0; y < y1; ++y)
-        std::memcpy(to + (top + y) * stride + std::ptrdiff_t(left + x0) * 4,
-                    from.constScanLine(y) + std::ptrdiff_t(x0) * 4, std::size_t(x1 - x0) * 4);
+        copyPixels(to + (top + y) * stride + std::ptrdiff_t(left + x0) * 4,
+                   source + y * sourceStride + std::ptrdiff_t(x0) * 4, x1 - x0);
 }
 
 PanelStrip::Batch::Batch(PanelStrip* strip) : m_strip(strip)

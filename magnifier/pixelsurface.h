@@ -37,8 +37,9 @@ public:
     ~PixelSurface() override;
     void setSource(Source source) { m_source = std::move(source); }
     // Shows the image as it is now: put on the screen at once, or asked of
-    // the toolkit. The screen source's flush sends what was put.
-    void present();
+    // the toolkit. The screen source's flush sends what was put. A strip's
+    // part may say which of its pixels changed (none said: all of them).
+    void present(const QRect& changed = {});
     bool direct() const { return m_direct; }
     // Draws its image afresh, as after a resize: the desktop's scale changed.
     virtual void redraw() {}
@@ -84,7 +85,8 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
-    void render();
+    // Draws the text, and gives the pixels it changed.
+    QRect render();
     struct Glyph {
         QImage image; // on the face, a line high, in screen pixels
         qreal advance = 0;
@@ -98,6 +100,14 @@ private:
     void takeColours();
     QString m_text;
     std::optional<int> m_number;
+    // What the image shows: none after a new size, face or font.
+    struct Drawn {
+        QString text;
+        int right = 0; // where the face after the text starts
+        int bandTop = 0;
+        int bandBottom = 0;
+    };
+    std::optional<Drawn> m_drawn;
     QImage m_image;
     QColor m_face;
     QColor m_ink;
@@ -142,7 +152,7 @@ public:
     // disc and the read-outs, clear of the zoom buttons and their labels.
     static QRect area(int clientBottom);
     // Copies a part's image in; shown at once, or at the end of the batch.
-    void take(const PixelSurface& part);
+    void take(const PixelSurface& part, const QRect& changed = {});
     void redraw() override;
 
     // The read-outs a frame changes are shown together, in one put.
@@ -163,7 +173,7 @@ protected:
 
 private:
     friend class PixelSurface;
-    void copyIn(const PixelSurface& part);
+    void copyIn(const PixelSurface& part, const QRect& changed);
     // Puts the strip, or leaves that to the end of the batch.
     void showChange();
     std::vector<const PixelSurface*> m_parts;

@@ -194,6 +194,14 @@ TEST(LensorWindow, AReadoutShowsItsTextAsIfDrawnAfresh)
         {{"0x00FF00", "#FFFFFF"}, "", {30, 16}}, // nothing left
         {{"88888888888888"}, "1", {30, 16}},     // the old text was cut at the edge
         {{"-1234"}, "56", {30, 6}},              // lower than a line: glyphs cut
+        {{"369"}, "379", {30, 16}},              // a digit in the middle
+        {{"369", "379"}, "389", {30, 16}},       // and again
+        {{"10"}, "1", {30, 16}},                 // the last digit goes
+        {{"1"}, "10", {30, 16}},                 // a digit comes
+        {{"0x1070FF"}, "0x1270FF", {57, 15}},    // the colour, mostly the same
+        {{""}, "12", {30, 16}},                  // from nothing
+        {{"12", ""}, "345", {30, 16}},           // through nothing
+        {{"1234567"}, "1234568", {30, 16}},      // a change past the edge
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
