@@ -268,6 +268,9 @@ TEST(LensorWindow, AFramePutsThePictureAndOneStripForTheWholePanel)
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->geometry(), PanelStrip::area(w.centralWidget()->height()));
     const WId stripWindow = strip->winId();
+    // It hides none of the zoom buttons or their labels.
+    for (const char* name : {"ZoomNorm", "Zoom2x", "Zoom4x", "Zoom8x", "Norm", "2x", "4x", "8x"})
+        EXPECT_FALSE(strip->geometry().intersects(child<QWidget>(w, name)->geometry())) << name;
     // The strip lies over its parts, which the toolkit paints under it.
     const QObjectList stacked = strip->parentWidget()->children();
     for (const char* name : {"VerticalReadout", "HorizontalReadout", "ColourText", "ColourDisc"})

@@ -78,7 +78,8 @@ TEST(MagnifierLayout, PictureShrinksToMultiplesOfEight)
     EXPECT_EQ(panelPlace(PanelItem::Zoom8x, 300), QRect(141, 258, 16, 16));
     EXPECT_EQ(panelPlace(PanelItem::ColourText, 300), QRect(10, 285, 57, 15));
     // No two of the panel's places overlap (but the disc in the icon's well):
-    // the read-outs are windows of their own and would hide what they cover.
+    // the picture and the read-outs' strip are windows of their own and would
+    // hide what they cover.
     for (int a = int(PanelItem::ColourDisc); a <= int(PanelItem::Label8x); ++a) {
         for (int b = a + 1; b <= int(PanelItem::Label8x); ++b) {
             const QRect one = panelPlace(PanelItem(a), 300), other = panelPlace(PanelItem(b), 300);
