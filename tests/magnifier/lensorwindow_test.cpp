@@ -71,6 +71,20 @@ template <class Done> bool sleepUntil(Done done, int boundMs = 5000)
     return done();
 }
 
+// A magnifier window shown over a test screen, its options in a folder of its own.
+template <class Screen> struct ShownWindow {
+    ShownWindow()
+        : store(dir.filePath(QStringLiteral("lensor.ini"))),
+          w(store, store.load({640, 480}), screen)
+    {
+        w.show();
+    }
+    QTemporaryDir dir;
+    const OptionsStore store;
+    Screen screen;
+    LensorWindow w;
+};
+
 template <class T> T* child(QObject& parent, const char* name)
 {
     T* found = parent.findChild<T*>(QLatin1String(name));
@@ -130,11 +144,9 @@ TEST(LensorWindow, MenusPanelAndTheOptionsKeptAtExit)
 // still shows, whichever way it came.
 TEST(LensorWindow, ReadoutsFollowEveryChangeOfPositionColourAndNotation)
 {
-    QTemporaryDir dir;
-    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
-    PlainScreen screen;
-    LensorWindow w(store, store.load({640, 480}), screen);
-    w.show();
+    ShownWindow<PlainScreen> shown;
+    LensorWindow& w = shown.w;
+    auto& screen = shown.screen;
     Readout* vertical = child<Readout>(w, "VerticalReadout");
     Readout* colour = child<Readout>(w, "ColourText");
     ASSERT_TRUE(vertical && colour);
@@ -259,11 +271,9 @@ public:
 // strip shows each part as the part draws itself.
 TEST(LensorWindow, AFramePutsThePictureAndOneStripForTheWholePanel)
 {
-    QTemporaryDir dir;
-    const OptionsStore store(dir.filePath(QStringLiteral("lensor.ini")));
-    PuttingScreen screen;
-    LensorWindow w(store, store.load({640, 480}), screen);
-    w.show();
+    ShownWindow<PuttingScreen> shown;
+    LensorWindow& w = shown.w;
+    auto& screen = shown.screen;
     auto* strip = child<PanelStrip>(w, "PanelStrip");
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->geometry(), PanelStrip::area(w.centralWidget()->height()));
