@@ -23,14 +23,14 @@ namespace
 // than the copy itself at these widths.
 [[gnu::always_inline]] inline void copyPixels(uchar* to, const uchar* from, int pixels)
 {
+    auto* t = reinterpret_cast<QRgb*>(to);
+    const auto* f = reinterpret_cast<const QRgb*>(from);
     int x = 0;
 #ifdef __SSE2__
     for (; x + 4 <= pixels; x += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x * 4),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x * 4)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + x),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + x)));
 #endif
-    auto* t = reinterpret_cast<QRgb*>(to);
-    const auto* f = reinterpret_cast<const QRgb*>(from);
     switch (pixels - x) {
     case 3:
         t[x + 2] = f[x + 2];
