@@ -143,8 +143,9 @@ QSize PixelSurface::pixelSize() const
 
 QImage PixelSurface::newImage(bool shown)
 {
-    QImage image =
-        shown ? m_screen.newPicture(pixelSize()) : QImage(pixelSize(), QImage::Format_RGB32);
+    // A strip's part is shown through the strip: plain memory will do.
+    QImage image = shown && !m_strip ? m_screen.newPicture(pixelSize())
+                                     : QImage(pixelSize(), QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatioF());
     return image;
 }
