@@ -55,12 +55,6 @@ PixelSurface::PixelSurface(const QString& name, ScreenSource& screen, QWidget* p
     setObjectName(name);
     if (m_strip)
         m_strip->m_parts.push_back(this);
-}
-
-PixelSurface::~PixelSurface()
-{
-    if (m_strip)
-        std::erase(m_strip->m_parts, this);
     // Moves over it belong to the magnifier window, which follows them.
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -71,6 +65,12 @@ PixelSurface::~PixelSurface()
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_NoSystemBackground);
     }
+}
+
+PixelSurface::~PixelSurface()
+{
+    if (m_strip)
+        std::erase(m_strip->m_parts, this);
 }
 
 QPaintEngine* PixelSurface::paintEngine() const

@@ -277,6 +277,14 @@ TEST(LensorWindow, AFramePutsThePictureAndOneStripForTheWholePanel)
     auto* strip = child<PanelStrip>(w, "PanelStrip");
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->geometry(), PanelStrip::area(w.centralWidget()->height()));
+    // The windows a frame puts on are made with the magnifier window, on its
+    // thread: a frame runs on a thread of its own and must never make one.
+    for (const char* name : {"picture", "PanelStrip"}) {
+        const auto* surface = child<PixelSurface>(w, name);
+        EXPECT_NE(surface->internalWinId(), 0u) << name;
+        EXPECT_TRUE(surface->testAttribute(Qt::WA_PaintOnScreen)) << name;
+        EXPECT_TRUE(surface->hasMouseTracking()) << name;
+    }
     const WId stripWindow = strip->winId();
     // It hides none of the zoom buttons or their labels.
     for (const char* name : {"ZoomNorm", "Zoom2x", "Zoom4x", "Zoom8x", "Norm", "2x", "4x", "8x"})
