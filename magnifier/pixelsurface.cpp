@@ -104,7 +104,12 @@ void PixelSurface::present(const QRect& changed)
         QMetaObject::invokeMethod(this, [this] { update(); });
         return;
     }
-    if (!m_screen.putOnWindow(winId(), m_source())) {
+    // Its window was made with it on the window's thread; a frame never makes
+    // one (winId() would, off that thread).
+    const WId window = internalWinId();
+    if (!window)
+        return;
+    if (!m_screen.putOnWindow(window, m_source())) {
         // A window the screen source cannot draw on: the toolkit paints it.
         m_direct = false;
         QMetaObject::invokeMethod(this, [this] {

@@ -232,7 +232,8 @@ Seen lensorAt8x(VirtualScreen& x, QPoint cursor, const QByteArray& ini,
             break;
     }
     seen.screen = grabbed;
-    if (seen.wrong != 0 && !grabbed.isNull())
+    // What the screen last showed, for whoever reads a failure from a log.
+    if ((seen.wrong != 0 || seen.picture.isEmpty()) && !grabbed.isNull())
         grabbed.save(QDir::tempPath() + QStringLiteral("/lensor-onscreen-failed.png"));
     if (lensor.process.state() != QProcess::Running)
         seen.lensorSaid = QStringLiteral("lensor ended: ");
@@ -258,7 +259,9 @@ TEST(LensorOnScreen, MagnifiesWhatIsUnderThePointer)
                    "Window\\Width=332\nWindow\\Height=300\n",
                    x.env());
     ASSERT_FALSE(seen.picture.isEmpty())
-        << "no magnified picture on the screen; " << seen.lensorSaid.toStdString();
+        << "no magnified picture on the screen (kept in the temporary folder as "
+           "lensor-onscreen-failed.png); "
+        << seen.lensorSaid.toStdString();
     EXPECT_EQ(seen.wrong, 0) << "pixels that differ from the screen around the pointer (screen "
                                 "kept in the temporary folder as lensor-onscreen-failed.png)";
     // The picture is where the layout puts it: 332 - 4 = 328, a multiple of 8,
@@ -308,7 +311,9 @@ TEST(LensorOnScreen, ScaledDesktopsShowTheScreensOwnPixels)
                            .toLatin1(),
                        env);
         ASSERT_FALSE(seen.picture.isEmpty())
-            << "no magnified picture on the screen; " << seen.lensorSaid.toStdString();
+            << "no magnified picture on the screen (kept in the temporary folder as "
+               "lensor-onscreen-failed.png); "
+            << seen.lensorSaid.toStdString();
         EXPECT_EQ(seen.wrong, 0) << "pixels that are not the screen's own in 8 x 8 blocks";
         EXPECT_EQ(seen.picture.width(), c.picture);
         // The crosshair on the middle of the pointer's own block.
