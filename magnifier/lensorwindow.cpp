@@ -170,7 +170,7 @@ void LensorWindow::layoutChanged()
     m_disc->setGeometry(ColourDisc::area(b));
     m_disc->setVisible(on);
     if (m_strip) {
-        m_strip->setGeometry(PanelStrip::area(b));
+        m_strip->setGeometry(PanelStrip::area(b, m_view->devicePixelRatioF()));
         m_strip->setVisible(on);
     }
     const std::pair<QWidget*, PanelItem> places[] = {

@@ -1,6 +1,7 @@
 #include "magnifier/magnifier.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -75,7 +76,28 @@ std::pair<int, int> cutToEight(int length)
     return {r / 2, r - r / 2};
 }
 
-Layout layoutFor(QSize client, bool position)
+namespace
+{
+// A window whose edge falls inside a screen pixel leaves that row or column
+// of pixels to the window below, which draws nothing there: a dark line along
+// the picture. The shift, within before and after, that puts both ends of a
+// span on whole screen pixels; none where there is no such place.
+int toWholePixels(int start, int length, int before, int after, qreal ratio)
+{
+    const auto whole = [ratio](int at) {
+        const qreal device = at * ratio;
+        return std::abs(device - std::round(device)) < 1e-6;
+    };
+    for (int step = 0; step <= std::max(before, after); ++step)
+        for (const int shift : {-step, step})
+            if (shift >= -before && shift <= after && whole(start + shift) &&
+                whole(start + shift + length))
+                return shift;
+    return 0;
+}
+} // namespace
+
+Layout layoutFor(QSize client, bool position, qreal pixelRatio)
 {
     const int height = client.height() - (position ? kPanelHeight : 0);
     QRect r(2, 2, std::max(client.width() - 4, 0), std::max(height - 4, 0));
@@ -83,6 +105,8 @@ Layout layoutFor(QSize client, bool position)
     const auto [top, bottom] = cutToEight(r.height());
     r.setRect(r.x() + left, r.y() + top, std::max(r.width() - left - right, 0),
               std::max(r.height() - top - bottom, 0));
+    r.translate(toWholePixels(r.x(), r.width(), left, right, pixelRatio),
+                toWholePixels(r.y(), r.height(), top, bottom, pixelRatio));
     return {r, r.adjusted(-2, -2, 2, 2)};
 }
 
@@ -174,9 +198,9 @@ void Magnifier::backToLive()
 
 void Magnifier::resize(QSize client, qreal pixelRatio)
 {
-    m_layout = layoutFor(client, m_options.isOn(Option::Position));
-    m_clientSize = client;
     m_pixelRatio = pixelRatio > 0 ? pixelRatio : 1.0;
+    m_layout = layoutFor(client, m_options.isOn(Option::Position), m_pixelRatio);
+    m_clientSize = client;
     // As the windowing system sizes a window on a scaled desktop.
     m_pictureSize = QSize(qRound(m_layout.picture.width() * m_pixelRatio),
                           qRound(m_layout.picture.height() * m_pixelRatio));

@@ -74,7 +74,9 @@ struct Layout {
     QRect picture; // where the magnified picture goes, in client coordinates
     QRect frame;   // the picture rectangle grown by 2 on every side
 };
-Layout layoutFor(QSize client, bool position);
+// On a desktop scaled by a fraction (pixelRatio), the picture moves by the
+// fewest pixels its margins allow to lie on whole screen pixels.
+Layout layoutFor(QSize client, bool position, qreal pixelRatio = 1);
 
 // The controls of the status panel, placed from the client bottom.
 enum class PanelItem {

@@ -385,12 +385,25 @@ PanelStrip::PanelStrip(ScreenSource& screen, QWidget* parent)
     setSource([this]() -> const QImage& { return m_image; });
 }
 
-QRect PanelStrip::area(int clientBottom)
+QRect PanelStrip::area(int clientBottom, qreal pixelRatio)
 {
     QRect r = panelPlace(PanelItem::Icon, clientBottom) | ColourDisc::area(clientBottom);
     for (const PanelItem item :
          {PanelItem::VerticalReadout, PanelItem::HorizontalReadout, PanelItem::ColourText})
         r |= panelPlace(item, clientBottom);
+    // On a desktop scaled by a fraction, a window whose top edge falls inside
+    // a screen pixel leaves that row of pixels to the window below, which
+    // draws nothing there: a dark line over the panel. The top goes down to
+    // a whole screen pixel where one lies above the first read-out; the rows
+    // it leaves hold only the top of the icon, which the window below draws.
+    const int lowest = panelPlace(PanelItem::VerticalReadout, clientBottom).top();
+    for (int top = r.top(); top <= lowest; ++top) {
+        const qreal device = top * pixelRatio;
+        if (std::abs(device - std::round(device)) < 1e-6) {
+            r.setTop(top);
+            break;
+        }
+    }
     return r;
 }
 
@@ -406,7 +419,9 @@ void PanelStrip::redraw()
     m_image.fill(face());
     {
         QPainter p(&m_image);
-        p.drawImage(panelPlace(PanelItem::Icon, 0).topLeft() - area(0).topLeft(),
+        // Where the window below draws it too: the strip's top may cut it.
+        const int bottom = parentWidget() ? parentWidget()->height() : 0;
+        p.drawImage(panelPlace(PanelItem::Icon, bottom).topLeft() - geometry().topLeft(),
                     panelIcon(devicePixelRatioF()));
     }
     for (const PixelSurface* part : m_parts)

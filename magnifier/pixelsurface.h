@@ -149,8 +149,9 @@ class PanelStrip : public PixelSurface
 public:
     PanelStrip(ScreenSource& screen, QWidget* parent);
     // Where it goes for a client area of that height: around the icon, the
-    // disc and the read-outs, clear of the zoom buttons and their labels.
-    static QRect area(int clientBottom);
+    // disc and the read-outs, clear of the zoom buttons and their labels,
+    // with its top on a whole screen pixel where the desktop's scale allows.
+    static QRect area(int clientBottom, qreal pixelRatio = 1);
     // Copies a part's image in; shown at once, or at the end of the batch.
     void take(const PixelSurface& part, const QRect& changed = {});
     void redraw() override;

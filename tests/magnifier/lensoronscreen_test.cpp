@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace lensor;
@@ -182,6 +183,23 @@ int mismatches(const QImage& screen, const QRect& picture, const QRect& source, 
     return wrong;
 }
 
+// The longest run of black pixels in a row of the area: lensor draws no
+// line of them; a window that leaves a row of screen pixels to the window
+// below shows one there.
+int longestBlackRun(const QImage& screen, const QRect& area)
+{
+    int longest = 0;
+    const QRect inside = area & screen.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        int run = 0;
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            run = screen.pixel(x, y) == qRgb(0, 0, 0) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
 struct Seen {
     QRect picture;
     QRect source;
@@ -321,5 +339,11 @@ TEST(LensorOnScreen, ScaledDesktopsShowTheScreensOwnPixels)
             seen.picture.topLeft() + (cursor - seen.source.topLeft()) * 8 + QPoint(4, 4);
         EXPECT_EQ(seen.screen.pixel(middle), kBlue) << middle.x() << "," << middle.y();
         EXPECT_EQ(seen.screen.pixel(middle + QPoint(1, 1)), seen.screen.pixel(cursor));
+        // The frame, the picture and the panel below it, whole: no dark line
+        // where a window's edge falls inside a screen pixel. (A glyph's
+        // stroke is shorter; the menu's underlines lie above.)
+        const int panel = qRound(kPanelHeight * c.picture / 160.0);
+        const QRect window = seen.picture.adjusted(-4, -4, 4, panel + 4);
+        EXPECT_LT(longestBlackRun(seen.screen, window), c.picture / 10);
     }
 }

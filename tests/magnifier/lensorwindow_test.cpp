@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -265,6 +266,39 @@ public:
     std::map<WId, int> puts;
     std::map<WId, QImage> last;
 };
+
+// On a desktop scaled by a fraction the strip's top lies on a whole screen
+// pixel wherever one lies above the first read-out (else a row of pixels
+// above it shows nothing), and the strip still holds every part that changes
+// and leaves the zoom buttons and their labels to the toolkit.
+TEST(PanelStrip, LiesOnWholeScreenPixelsAroundThePartsThatChange)
+{
+    for (const qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
+        for (const int bottom : {180, 181, 182, 183, 251}) {
+            SCOPED_TRACE(testing::Message() << "ratio " << ratio << ", bottom " << bottom);
+            const QRect strip = PanelStrip::area(bottom, ratio);
+            const auto whole = [ratio](int y) {
+                return std::abs(y * ratio - std::round(y * ratio)) < 1e-9;
+            };
+            const int first = panelPlace(PanelItem::Icon, bottom).top();
+            const int readout = panelPlace(PanelItem::VerticalReadout, bottom).top();
+            int expected = first;
+            for (int y = first; y <= readout; ++y)
+                if (whole(y)) {
+                    expected = y;
+                    break;
+                }
+            EXPECT_EQ(strip.top(), expected);
+            EXPECT_TRUE(strip.contains(ColourDisc::area(bottom)));
+            for (const PanelItem item :
+                 {PanelItem::VerticalReadout, PanelItem::HorizontalReadout, PanelItem::ColourText})
+                EXPECT_TRUE(strip.contains(panelPlace(item, bottom))) << int(item);
+            for (const PanelItem item :
+                 {PanelItem::ZoomNorm, PanelItem::Zoom2x, PanelItem::Zoom4x, PanelItem::Zoom8x,
+                  PanelItem::LabelNorm, PanelItem::Label2x, PanelItem::Label4x, PanelItem::Label8x})
+                EXPECT_FALSE(strip.intersects(panelPlace(item, bottom))) << int(item);
+        }
+}
 
 // Where lensor puts its own pixels, a frame puts the picture and one strip
 // with the disc and the read-outs in it, however many of them changed; the

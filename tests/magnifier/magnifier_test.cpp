@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace lensor;
 
 namespace
@@ -53,6 +55,43 @@ QPoint blockOf(QPoint p, int factor)
     return {p.x() / factor, p.y() / factor};
 }
 } // namespace
+
+// On a desktop scaled by a fraction the picture lies on whole screen pixels
+// (else a row or column of them beside it shows nothing), moved within its
+// margins: never larger, smaller or out of its frame's room.
+TEST(MagnifierLayout, OnAScaledDesktopThePictureLiesOnWholeScreenPixels)
+{
+    for (const qreal ratio : {1.25, 1.5, 1.75, 2.0})
+        for (const QSize client :
+             {QSize(168, 200), QSize(163, 201), QSize(170, 245), QSize(331, 299), QSize(1000, 800)})
+            for (const bool position : {true, false}) {
+                SCOPED_TRACE(testing::Message()
+                             << "ratio " << ratio << ", " << client.width() << "x"
+                             << client.height() << ", panel " << position);
+                const Layout plain = layoutFor(client, position);
+                const Layout l = layoutFor(client, position, ratio);
+                EXPECT_EQ(l.picture.size(), plain.picture.size());
+                EXPECT_EQ(l.frame, l.picture.adjusted(-2, -2, 2, 2));
+                const int room = client.height() - (position ? kPanelHeight : 0);
+                EXPECT_TRUE(QRect(0, 0, client.width(), room).contains(l.frame));
+                const auto whole = [ratio](int at) {
+                    return std::abs(at * ratio - std::round(at * ratio)) < 1e-9;
+                };
+                // Whole pixels come every 4 logical ones at a quarter's scale:
+                // the margins must leave room to move that far.
+                const int needed = ratio == 1.5 || ratio == 2.0 ? 1 : 3;
+                const int marginX = client.width() - 4 - plain.picture.width();
+                const int marginY = room - 4 - plain.picture.height();
+                if (marginX >= needed) {
+                    EXPECT_TRUE(whole(l.picture.left()));
+                    EXPECT_TRUE(whole(l.picture.right() + 1));
+                }
+                if (marginY >= needed) {
+                    EXPECT_TRUE(whole(l.picture.top()));
+                    EXPECT_TRUE(whole(l.picture.bottom() + 1));
+                }
+            }
+}
 
 TEST(MagnifierLayout, PictureShrinksToMultiplesOfEight)
 {
