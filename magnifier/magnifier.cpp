@@ -76,22 +76,22 @@ std::pair<int, int> cutToEight(int length)
     return {r / 2, r - r / 2};
 }
 
+bool onWholePixel(int logical, qreal pixelRatio)
+{
+    const qreal device = logical * pixelRatio;
+    return std::abs(device - std::round(device)) < 1e-6;
+}
+
 namespace
 {
-// A window whose edge falls inside a screen pixel leaves that row or column
-// of pixels to the window below, which draws nothing there: a dark line along
-// the picture. The shift, within before and after, that puts both ends of a
-// span on whole screen pixels; none where there is no such place.
+// The shift, within before and after, that puts both ends of a span on whole
+// screen pixels (no dark line along the picture); none where there is no such place.
 int toWholePixels(int start, int length, int before, int after, qreal ratio)
 {
-    const auto whole = [ratio](int at) {
-        const qreal device = at * ratio;
-        return std::abs(device - std::round(device)) < 1e-6;
-    };
     for (int step = 0; step <= std::max(before, after); ++step)
         for (const int shift : {-step, step})
-            if (shift >= -before && shift <= after && whole(start + shift) &&
-                whole(start + shift + length))
+            if (shift >= -before && shift <= after && onWholePixel(start + shift, ratio) &&
+                onWholePixel(start + shift + length, ratio))
                 return shift;
     return 0;
 }

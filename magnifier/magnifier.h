@@ -74,6 +74,10 @@ struct Layout {
     QRect picture; // where the magnified picture goes, in client coordinates
     QRect frame;   // the picture rectangle grown by 2 on every side
 };
+// Whether a logical coordinate falls on a whole screen pixel at that scale:
+// a window whose edge falls inside one leaves that row or column of pixels
+// to the window below, which draws nothing there.
+bool onWholePixel(int logical, qreal pixelRatio);
 // On a desktop scaled by a fraction (pixelRatio), the picture moves by the
 // fewest pixels its margins allow to lie on whole screen pixels.
 Layout layoutFor(QSize client, bool position, qreal pixelRatio = 1);

@@ -391,19 +391,16 @@ QRect PanelStrip::area(int clientBottom, qreal pixelRatio)
     for (const PanelItem item :
          {PanelItem::VerticalReadout, PanelItem::HorizontalReadout, PanelItem::ColourText})
         r |= panelPlace(item, clientBottom);
-    // On a desktop scaled by a fraction, a window whose top edge falls inside
-    // a screen pixel leaves that row of pixels to the window below, which
-    // draws nothing there: a dark line over the panel. The top goes down to
-    // a whole screen pixel where one lies above the first read-out; the rows
-    // it leaves hold only the top of the icon, which the window below draws.
+    // On a desktop scaled by a fraction the top goes down to a whole screen
+    // pixel (no dark line over the panel) where one lies above the first
+    // read-out; the rows it leaves hold only the top of the icon, which the
+    // window below draws.
     const int lowest = panelPlace(PanelItem::VerticalReadout, clientBottom).top();
-    for (int top = r.top(); top <= lowest; ++top) {
-        const qreal device = top * pixelRatio;
-        if (std::abs(device - std::round(device)) < 1e-6) {
+    for (int top = r.top(); top <= lowest; ++top)
+        if (onWholePixel(top, pixelRatio)) {
             r.setTop(top);
             break;
         }
-    }
     return r;
 }
 
