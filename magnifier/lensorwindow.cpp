@@ -212,13 +212,14 @@ void LensorWindow::updateReadouts()
     const PanelStrip::Batch batch(m_strip);
     m_vertical->setNumber(m_magnifier.readoutPoint().y());
     m_horizontal->setNumber(m_magnifier.readoutPoint().x());
-    const QRgb colour = m_magnifier.colour().rgb();
+    const QRgb colour = m_magnifier.rgb();
     const bool html = m_magnifier.options().isOn(Option::Html);
     if (!m_colourShown || m_colourShown->first != colour || m_colourShown->second != html) {
-        m_colourText->setText(m_magnifier.colourReadout());
+        char text[8];
+        m_colourText->setLatin1(text, colourDigits(colour, html, text));
         m_colourShown = std::pair(colour, html);
     }
-    m_disc->setColour(m_magnifier.colour());
+    m_disc->setColour(colour);
 }
 
 // Only what a tick changes: the picture and the panel's read-outs; the rest

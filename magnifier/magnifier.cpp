@@ -165,25 +165,44 @@ std::optional<QPoint> crosshairAt(QPoint cursor, const QRect& source, int factor
     return (cursor - source.topLeft()) * factor + QPoint(factor / 2, factor / 2);
 }
 
-QString colourText(QColor c, bool html)
+int colourDigits(QRgb c, bool html, char* out)
 {
     // Written out by hand: it changes with every pixel the pointer crosses.
     static const char digits[] = "0123456789ABCDEF";
-    const int bytes[3] = {html ? c.red() : c.blue(), c.green(), html ? c.blue() : c.red()};
-    QChar text[8] = {QLatin1Char('0'), QLatin1Char('x')};
-    int n = html ? 1 : 2;
-    if (html)
-        text[0] = QLatin1Char('#');
-    for (const int b : bytes) {
-        text[n++] = QLatin1Char(digits[(b >> 4) & 15]);
-        text[n++] = QLatin1Char(digits[b & 15]);
+    const int bytes[3] = {html ? qRed(c) : qBlue(c), qGreen(c), html ? qBlue(c) : qRed(c)};
+    int n = 0;
+    if (html) {
+        out[n++] = '#';
+    } else {
+        out[n++] = '0';
+        out[n++] = 'x';
     }
-    return QString(text, n);
+    for (const int b : bytes) {
+        out[n++] = digits[(b >> 4) & 15];
+        out[n++] = digits[b & 15];
+    }
+    return n;
+}
+
+QString colourText(QColor c, bool html)
+{
+    char text[8];
+    return QString::fromLatin1(text, colourDigits(c.rgb(), html, text));
 }
 
 QString minimisedTitle(QPoint cursor)
 {
     return QStringLiteral("Lensor - x%1 : y%2").arg(cursor.x()).arg(cursor.y());
+}
+
+ScreenPixels ScreenSource::pixels(const QRect& r)
+{
+    m_kept = grab(r);
+    if (m_kept.format() != QImage::Format_RGB32 && m_kept.format() != QImage::Format_ARGB32)
+        m_kept.convertTo(QImage::Format_RGB32);
+    if (m_kept.size() != r.size())
+        return {};
+    return {m_kept.constBits(), m_kept.bytesPerLine(), m_kept.width(), m_kept.height()};
 }
 
 Magnifier::Magnifier(ScreenSource& screen, Options options) : m_screen(screen), m_options(options)
@@ -285,13 +304,33 @@ QImage Magnifier::copyPicture(QPoint cursor)
     return m_picture.copy();
 }
 
+namespace
+{
+// Inline here, as a frame does them fifty times a second.
+bool inside(const QRect& r, QPoint p)
+{
+    return p.x() >= r.left() && p.x() <= r.right() && p.y() >= r.top() && p.y() <= r.bottom();
+}
+
+bool samePixels(const ScreenPixels& grab, const std::vector<QRgb>& kept)
+{
+    if (kept.size() != std::size_t(grab.width) * std::size_t(grab.height))
+        return false;
+    const std::size_t rowBytes = std::size_t(grab.width) * sizeof(QRgb);
+    for (int y = 0; y < grab.height; ++y)
+        if (std::memcmp(grab.row(y), kept.data() + std::size_t(y) * grab.width, rowBytes) != 0)
+            return false;
+    return true;
+}
+} // namespace
+
 void Magnifier::render(QPoint cursor, bool crossHair)
 {
     const int z = m_options.factor();
     const QSize size = m_pictureSize;
     if (!m_fixedView || m_source.isEmpty())
         m_source = sourceRect(cursor, size, z, m_screen.screenSize());
-    const QColor colourBefore = m_colour;
+    const QRgb colourBefore = m_colour;
     const QPoint cursorBefore = m_cursor;
     m_cursor = cursor;
     if (m_picture.size() != size)
@@ -301,28 +340,33 @@ void Magnifier::render(QPoint cursor, bool crossHair)
         return;
     }
 
-    m_grab = m_screen.grab(m_source);
-    if (m_grab.format() != QImage::Format_RGB32 && m_grab.format() != QImage::Format_ARGB32)
-        m_grab.convertTo(QImage::Format_RGB32);
-    const bool haveGrab = m_grab.size() == m_source.size() && !m_source.isEmpty();
+    ScreenPixels grab;
+    if (!m_source.isEmpty())
+        grab = m_screen.pixels(m_source);
+    const bool haveGrab =
+        grab.bits && grab.width == m_source.width() && grab.height == m_source.height();
 
     // The same screen pixels drawn the same way make the same picture: a still
     // pointer over a still screen costs one small grab and no repaint. The
     // crosshair follows the cursor within the area, so then the cursor counts too.
     const bool same = haveGrab && m_drawn.valid && m_drawn.source == m_source &&
                       m_drawn.factor == z && m_drawn.crossHair == crossHair &&
-                      (!crossHair || m_drawn.cursor == cursor) && m_drawn.grab == m_grab;
+                      (!crossHair || m_drawn.cursor == cursor) && samePixels(grab, m_drawn.grab);
+    QRgb under = qRgb(0, 0, 0);
+    const bool underInGrab = haveGrab && inside(m_source, cursor);
+    if (underInGrab) // read now: the grab's memory is the source's, good until its next grab
+        under = grab.at(cursor.x() - m_source.x(), cursor.y() - m_source.y());
     if (!same) {
-        draw(haveGrab, crossHair);
-        // A copy: the grab may share memory with the screen's next one. Into the
-        // copy of the last time when it is the same size: no allocation per frame.
-        if (haveGrab && m_drawn.grab.size() == m_grab.size() &&
-            m_drawn.grab.format() == m_grab.format() && m_drawn.grab.isDetached()) {
-            for (int y = 0; y < m_grab.height(); ++y)
-                std::memcpy(m_drawn.grab.scanLine(y), m_grab.constScanLine(y),
-                            std::size_t(m_grab.width()) * 4);
+        draw(haveGrab ? grab : ScreenPixels{}, crossHair);
+        // A copy: the grab is the screen source's memory, its next grab's too.
+        // Into the vector of the last time: no allocation per frame.
+        if (haveGrab) {
+            m_drawn.grab.resize(std::size_t(grab.width) * std::size_t(grab.height));
+            for (int y = 0; y < grab.height; ++y)
+                std::memcpy(m_drawn.grab.data() + std::size_t(y) * grab.width, grab.row(y),
+                            std::size_t(grab.width) * sizeof(QRgb));
         } else {
-            m_drawn.grab = haveGrab ? m_grab.copy() : QImage();
+            m_drawn.grab.clear();
         }
         m_drawn.valid = haveGrab;
         m_drawn.source = m_source;
@@ -332,20 +376,21 @@ void Magnifier::render(QPoint cursor, bool crossHair)
     }
 
     if (m_options.isOn(Option::Position)) {
-        if (haveGrab && m_source.contains(cursor)) {
-            m_colour = QColor(m_grab.pixel(cursor - m_source.topLeft()));
+        if (underInGrab) {
+            m_colour = under;
         } else {
-            const QImage one = m_screen.grab(QRect(cursor, QSize(1, 1)));
-            m_colour = one.isNull() ? QColor(Qt::black) : QColor(one.pixel(0, 0));
+            const ScreenPixels one = m_screen.pixels(QRect(cursor, QSize(1, 1)));
+            m_colour = one.bits && one.width == 1 && one.height == 1 ? one.at(0, 0) : qRgb(0, 0, 0);
         }
+        m_colour |= 0xff000000u;
     }
     m_changed = !same || m_colour != colourBefore || m_cursor != cursorBefore;
 }
 
-void Magnifier::draw(bool haveGrab, bool crossHair)
+void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
 {
     m_crosshair.reset();
-    if (!haveGrab) {
+    if (!grab.bits) {
         m_picture.fill(Qt::black);
         return;
     }
@@ -363,7 +408,7 @@ void Magnifier::draw(bool haveGrab, bool crossHair)
     const bool stream = std::size_t(height) * rowBytes > kCachedPictureBytes;
     m_row.resize(std::size_t(width));
     for (int y = 0; y < height; y += z) {
-        const auto* in = reinterpret_cast<const QRgb*>(m_grab.constScanLine(y / z));
+        const QRgb* in = grab.row(y / z);
         // Through the cache the block's first row is made in place and copied
         // to the others; past it, in a line of its own that stays cached.
         QRgb* line = stream ? m_row.data() : reinterpret_cast<QRgb*>(bits + y * stride);

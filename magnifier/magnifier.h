@@ -26,6 +26,18 @@
 namespace lensor
 {
 
+// Pixels read from the screen: 32-bit xRGB words, rows stride bytes apart,
+// in memory the screen source keeps until its next grab. What a frame reads
+// fifty times a second, without an image of its own to make and free.
+struct ScreenPixels {
+    const uchar* bits = nullptr;
+    qsizetype stride = 0;
+    int width = 0;
+    int height = 0;
+    const QRgb* row(int y) const { return reinterpret_cast<const QRgb*>(bits + y * stride); }
+    QRgb at(int x, int y) const { return row(y)[x]; }
+};
+
 // The screen as the magnifier reads it, in screen pixels.
 class ScreenSource
 {
@@ -35,6 +47,8 @@ public:
     // The pixels of r, r.size() large; parts off the screen read black. The
     // image may share memory with the source: it stays valid until the next grab.
     virtual QImage grab(const QRect& r) = 0;
+    // The same pixels as grab's, null where the grab failed.
+    virtual ScreenPixels pixels(const QRect& r);
     // Where the pointer is.
     virtual QPoint pointer() = 0;
     // Puts the pointer at p; false where the desktop does not allow it.
@@ -58,6 +72,9 @@ public:
     virtual bool putsOnWindows() const { return false; }
     // Sends what was put on the windows to the screen.
     virtual void flush() {}
+
+private:
+    QImage m_kept; // the last grab, where pixels() comes from grab()
 };
 
 // Status panel height under the picture when the position read-out is on.
@@ -111,6 +128,8 @@ std::optional<QPoint> crosshairAt(QPoint cursor, const QRect& source, int factor
 
 // "#RRGGBB" as HTML writes it, or "0xBBGGRR" as a Windows colour value.
 QString colourText(QColor c, bool html);
+// The same in Latin-1 into out, which has room for 8; gives the length.
+int colourDigits(QRgb c, bool html, char* out);
 
 // The taskbar title of the minimised window.
 QString minimisedTitle(QPoint cursor);
@@ -160,13 +179,14 @@ public:
     // Whether the last magnification changed the picture or the read-out.
     bool changed() const { return m_changed; }
     const QRect& lastSource() const { return m_source; }
-    QColor colour() const { return m_colour; }
+    QColor colour() const { return QColor(m_colour); }
+    QRgb rgb() const { return m_colour; }
     QPoint readoutPoint() const { return m_cursor; }
     QString colourReadout() const { return colourText(m_colour, m_options.isOn(Option::Html)); }
 
 private:
     void render(QPoint cursor, bool crossHair);
-    void draw(bool haveGrab, bool crossHair);
+    void draw(const ScreenPixels& grab, bool crossHair);
     void drawCrosshair(QPoint at);
     void newPicture();
     void backToLive();
@@ -180,7 +200,6 @@ private:
     bool m_lockView = false;
     bool m_fixedView = false;
     QRect m_source;
-    QImage m_grab;
     QImage m_picture;
     std::vector<QRgb> m_row; // one row of blocks, made once for all its rows
     std::optional<QPoint> m_crosshair;
@@ -192,9 +211,9 @@ private:
         int factor = 0;
         bool crossHair = false;
         QPoint cursor;
-        QImage grab;
+        std::vector<QRgb> grab; // the screen pixels, row after row
     } m_drawn;
-    QColor m_colour{Qt::black};
+    QRgb m_colour = qRgb(0, 0, 0);
     QPoint m_cursor;
 };
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -155,6 +156,14 @@ QImage PixelSurface::newImage(bool shown)
     return image;
 }
 
+PixelSurface::Pixels PixelSurface::Pixels::of(QImage& image)
+{
+    if (image.isNull() || image.format() != QImage::Format_RGB32)
+        return {};
+    return {image.bits(), image.bytesPerLine(), image.width(), image.height(),
+            image.devicePixelRatio()};
+}
+
 Readout::Readout(const char* name, ScreenSource& screen, QWidget* parent, PanelStrip* strip)
     : PixelSurface(QString::fromLatin1(name), screen, parent, strip)
 {
@@ -163,10 +172,18 @@ Readout::Readout(const char* name, ScreenSource& screen, QWidget* parent, PanelS
 
 void Readout::setText(const QString& text)
 {
+    const QByteArray latin1 = text.left(kMaxLength).toLatin1();
+    setLatin1(latin1.constData(), int(latin1.size()));
+}
+
+void Readout::setLatin1(const char* text, int length)
+{
     m_number.reset();
-    if (text == m_text)
+    length = std::clamp(length, 0, kMaxLength);
+    if (length == m_text.length && std::memcmp(text, m_text.chars, std::size_t(length)) == 0)
         return;
-    m_text = text;
+    std::memcpy(m_text.chars, text, std::size_t(length));
+    m_text.length = length;
     if (const QRect changed = render(); !changed.isEmpty())
         present(changed);
 }
@@ -175,7 +192,9 @@ void Readout::setNumber(int n)
 {
     if (m_number == n)
         return;
-    setText(QString::number(n));
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, n);
+    setLatin1(digits, int(written.ptr - digits));
     m_number = n;
 }
 
@@ -188,6 +207,7 @@ void Readout::resizeEvent(QResizeEvent*)
 void Readout::redraw()
 {
     m_image = newImage();
+    m_pixels = Pixels::of(m_image);
     takeColours(); // and the scale may have changed with the size
     render();
 }
@@ -206,19 +226,22 @@ void Readout::takeColours()
 {
     m_face = face();
     m_ink = palette().color(QPalette::WindowText);
-    m_glyphs.clear();
+    for (auto& g : m_glyphs)
+        g.reset();
     m_drawn.reset();
 }
 
-const Readout::Glyph& Readout::glyph(QChar c)
+const Readout::Glyph& Readout::glyph(char c)
 {
-    const auto found = m_glyphs.constFind(c);
-    if (found != m_glyphs.constEnd())
-        return *found;
+    std::unique_ptr<Glyph>& kept = m_glyphs[static_cast<unsigned char>(c)];
+    if (kept)
+        return *kept;
     const QFontMetricsF metrics(font());
-    const qreal ratio = m_image.devicePixelRatio();
-    Glyph g;
-    g.advance = metrics.horizontalAdvance(c);
+    const qreal ratio = m_pixels.ratio;
+    const QChar character = QChar::fromLatin1(c);
+    kept = std::make_unique<Glyph>();
+    Glyph& g = *kept;
+    g.advance = metrics.horizontalAdvance(character);
     g.image = QImage(QSize(int(std::ceil(g.advance * ratio)) + 1, qRound(metrics.height() * ratio)),
                      QImage::Format_RGB32);
     g.image.setDevicePixelRatio(ratio);
@@ -226,43 +249,44 @@ const Readout::Glyph& Readout::glyph(QChar c)
     QPainter p(&g.image);
     p.setFont(font());
     p.setPen(m_ink);
-    p.drawText(QPointF(0, metrics.ascent()), QString(c));
+    p.drawText(QPointF(0, metrics.ascent()), QString(character));
     p.end();
-    Glyph& kept = *m_glyphs.insert(c, g);
-    kept.width = kept.image.width();
-    kept.height = kept.image.height();
-    kept.bits = kept.image.constBits();
-    kept.stride = kept.image.bytesPerLine();
-    return kept;
+    g.width = g.image.width();
+    g.height = g.image.height();
+    g.bits = g.image.constBits();
+    g.stride = g.image.bytesPerLine();
+    return g;
 }
 
 QRect Readout::render()
 {
-    if (m_image.isNull())
+    if (!m_pixels.bits)
         return {};
-    // Set up to fifty times a second: the image's and glyphs' sizes are read
-    // once, and the text is read without taking a copy of its own.
+    // Set up to fifty times a second: the image's and glyphs' sizes were
+    // read once, and the text is a few Latin-1 characters.
     const QRgb face = m_face.rgb();
-    const int width = m_image.width();
-    const int height = m_image.height();
-    const qreal ratio = m_image.devicePixelRatio();
-    uchar* bits = m_image.bits();
-    const qsizetype stride = m_image.bytesPerLine();
+    const int width = m_pixels.width;
+    const int height = m_pixels.height;
+    const qreal ratio = m_pixels.ratio;
+    uchar* bits = m_pixels.bits;
+    const qsizetype stride = m_pixels.stride;
+    const char* text = m_text.chars;
+    const int length = m_text.length;
     // A position that moves by a few pixels changes a digit or two: the
     // glyphs the old text shares with the new from its start stay, but the
     // last of them, whose last column the next glyph overlapped.
     const bool whole = !m_drawn;
-    qsizetype from = 0;
+    int from = 0;
     qreal x = 0;
     if (!whole) {
-        const qsizetype common = std::min(m_text.size(), m_drawn->text.size());
-        while (from < common && m_text[from] == m_drawn->text[from])
+        const int common = std::min(length, m_drawn->text.length);
+        while (from < common && text[from] == m_drawn->text.chars[from])
             ++from;
-        if (from == m_text.size() && from == m_drawn->text.size())
+        if (from == length && from == m_drawn->text.length)
             return {};
-        from = std::max<qsizetype>(from - 1, 0);
-        for (qsizetype i = 0; i < from; ++i)
-            x += glyph(m_text[i]).advance;
+        from = std::max(from - 1, 0);
+        for (int i = 0; i < from; ++i)
+            x += glyph(text[i]).advance;
     }
     // Left aligned and centred in height, as a label sets it. The glyphs go
     // each on its own face and overlapping the next by a column, so the face
@@ -278,8 +302,8 @@ QRect Readout::render()
     }
     const int bandTop = m_drawn->bandTop;
     const int bandBottom = m_drawn->bandBottom;
-    for (qsizetype i = from; i < m_text.size(); ++i) {
-        const Glyph& g = glyph(m_text[i]);
+    for (int i = from; i < length; ++i) {
+        const Glyph& g = glyph(text[i]);
         const int left = qRound(x * ratio);
         const int glyphWidth = std::min(g.width, width - left);
         if (glyphWidth <= 0)
@@ -300,7 +324,7 @@ QRect Readout::render()
             const int start = (y >= bandTop && y < bandBottom) ? right : 0;
             std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + start, width - start, face);
         }
-        changed = m_image.rect();
+        changed = QRect(0, 0, width, height);
     } else {
         const int oldRight = m_drawn->right;
         if (right < oldRight)
@@ -326,9 +350,10 @@ QRect ColourDisc::area(int clientBottom)
     return panelPlace(PanelItem::ColourDisc, clientBottom).adjusted(-1, -1, 1, 1);
 }
 
-void ColourDisc::setColour(QColor colour)
+void ColourDisc::setColour(QRgb colour)
 {
-    if (colour == m_colour && !m_image.isNull())
+    colour |= 0xff000000u;
+    if (colour == m_colour && m_pixels.bits)
         return;
     m_colour = colour;
     render();
@@ -364,17 +389,19 @@ void ColourDisc::redraw()
             if (qRed(mask.pixel(x, y)) > 127)
                 m_disc.push_back(y * mask.width() + x);
     m_image = newImage();
+    m_pixels = Pixels::of(m_image);
+    m_wellBits = m_well.constBits();
     render();
 }
 
 void ColourDisc::render()
 {
-    if (m_image.isNull())
+    if (!m_pixels.bits)
         return;
-    // The image stays the same size as the well, one pixel a word.
-    std::memcpy(m_image.bits(), m_well.constBits(), std::size_t(m_well.sizeInBytes()));
-    auto* pixels = reinterpret_cast<QRgb*>(m_image.bits());
-    const QRgb colour = m_colour.rgb();
+    // The well and the image, made together, are one size and one pixel a word.
+    std::memcpy(m_pixels.bits, m_wellBits, std::size_t(m_pixels.stride) * m_pixels.height);
+    auto* pixels = reinterpret_cast<QRgb*>(m_pixels.bits);
+    const QRgb colour = m_colour;
     for (const int at : m_disc)
         pixels[at] = colour;
 }
@@ -414,6 +441,7 @@ void PanelStrip::redraw()
     // The face and the icon where no part lies, then every part.
     m_image = newImage();
     m_image.fill(face());
+    m_pixels = Pixels::of(m_image);
     {
         QPainter p(&m_image);
         // Where the window below draws it too: the strip's top may cut it.
@@ -443,27 +471,34 @@ void PanelStrip::showChange()
 // parts change in a frame, a few hundred pixels of each.
 void PanelStrip::copyIn(const PixelSurface& part, const QRect& changed)
 {
-    const QImage& from = part.image();
-    if (m_image.isNull() || from.isNull() || from.format() != m_image.format())
+    const Pixels& from = part.pixels();
+    const Pixels& to = m_pixels;
+    if (!to.bits || !from.bits)
         return;
-    const QRect r = changed.isNull() ? from.rect() : changed & from.rect();
-    const qreal ratio = m_image.devicePixelRatio();
+    // The part's pixels that changed (none said: all), at the part's place.
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = from.width;
+    int y1 = from.height;
+    if (!changed.isNull()) {
+        x0 = std::max(x0, changed.left());
+        y0 = std::max(y0, changed.top());
+        x1 = std::min(x1, changed.right() + 1);
+        y1 = std::min(y1, changed.bottom() + 1);
+    }
     const QPoint at = part.geometry().topLeft() - geometry().topLeft();
-    const int left = qRound(at.x() * ratio);
-    const int top = qRound(at.y() * ratio);
-    const int x0 = std::max(r.left(), -left);
-    const int x1 = std::min(r.right() + 1, m_image.width() - left);
-    const int y0 = std::max(r.top(), -top);
-    const int y1 = std::min(r.bottom() + 1, m_image.height() - top);
+    const int left = qRound(at.x() * to.ratio);
+    const int top = qRound(at.y() * to.ratio);
+    // Cut at the strip's edges.
+    x0 = std::max(x0, -left);
+    x1 = std::min(x1, to.width - left);
+    y0 = std::max(y0, -top);
+    y1 = std::min(y1, to.height - top);
     if (x0 >= x1)
         return;
-    uchar* to = m_image.bits();
-    const qsizetype stride = m_image.bytesPerLine();
-    const uchar* source = from.constBits();
-    const qsizetype sourceStride = from.bytesPerLine();
     for (int y = y0; y < y1; ++y)
-        copyPixels(to + (top + y) * stride + std::ptrdiff_t(left + x0) * 4,
-                   source + y * sourceStride + std::ptrdiff_t(x0) * 4, x1 - x0);
+        copyPixels(to.bits + (top + y) * to.stride + std::ptrdiff_t(left + x0) * 4,
+                   from.bits + y * from.stride + std::ptrdiff_t(x0) * 4, x1 - x0);
 }
 
 PanelStrip::Batch::Batch(PanelStrip* strip) : m_strip(strip)

@@ -11,13 +11,13 @@
 #include "magnifier/magnifier.h"
 
 #include <QColor>
-#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -43,8 +43,22 @@ public:
     bool direct() const { return m_direct; }
     // Draws its image afresh, as after a resize: the desktop's scale changed.
     virtual void redraw() {}
-    // What it shows, in screen pixels (null before it has a size).
+    // What it shows, in screen pixels (null before it has a size). Its
+    // memory is drawn in place: copy() it to keep what it shows now.
     const QImage& image() const;
+
+    // An image's size and pixels, read once for each new image instead of
+    // asked of it on every frame; null for an image of another format.
+    struct Pixels {
+        uchar* bits = nullptr;
+        qsizetype stride = 0;
+        int width = 0;
+        int height = 0;
+        qreal ratio = 1;
+        static Pixels of(QImage& image);
+    };
+    // Those of a surface drawn by lensor (a read-out, the disc, the strip).
+    const Pixels& pixels() const { return m_pixels; }
 
 protected:
     QPaintEngine* paintEngine() const override;
@@ -58,6 +72,7 @@ protected:
     QImage newImage(bool shown = true);
     // After a resize: a strip's part shows its new image at once.
     void resized();
+    Pixels m_pixels;
 
 private:
     ScreenSource& m_screen;
@@ -66,18 +81,25 @@ private:
     bool m_direct;
 };
 
-// One of the panel's read-outs: a line of text on the panel's face.
+// One of the panel's read-outs: a line of text on the panel's face. Its texts
+// are numbers and colour values, kept as Latin-1 characters: a read-out that
+// changes every frame touches no string of the toolkit's.
 class Readout : public PixelSurface
 {
     Q_OBJECT
 public:
+    // Longer texts are cut: no read-out is wide enough to show more.
+    static constexpr int kMaxLength = 32;
+
     Readout(const char* name, ScreenSource& screen, QWidget* parent, PanelStrip* strip = nullptr);
-    // Redraws and shows the text when it changed.
+    // Redraws and shows the text when it changed; a character outside
+    // Latin-1 shows as "?".
     void setText(const QString& text);
+    void setLatin1(const char* text, int length);
     // A number, written out only when it is another than the one shown: the
     // pointer's position is set every frame and mostly stays.
     void setNumber(int n);
-    const QString& text() const { return m_text; }
+    QString text() const { return QString::fromLatin1(m_text.chars, m_text.length); }
     void redraw() override;
 
 protected:
@@ -85,6 +107,10 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
+    struct Text {
+        char chars[kMaxLength] = {};
+        int length = 0;
+    };
     // Draws the text, and gives the pixels it changed.
     QRect render();
     struct Glyph {
@@ -96,13 +122,13 @@ private:
         const uchar* bits = nullptr;
         qsizetype stride = 0;
     };
-    const Glyph& glyph(QChar c);
+    const Glyph& glyph(char c);
     void takeColours();
-    QString m_text;
+    Text m_text;
     std::optional<int> m_number;
     // What the image shows: none after a new size, face or font.
     struct Drawn {
-        QString text;
+        Text text;
         int right = 0; // where the face after the text starts
         int bandTop = 0;
         int bandBottom = 0;
@@ -111,9 +137,10 @@ private:
     QImage m_image;
     QColor m_face;
     QColor m_ink;
-    // The characters drawn so far: a read-out that changes every frame is
-    // stamped together from them instead of laid out and drawn anew.
-    QHash<QChar, Glyph> m_glyphs;
+    // The characters drawn so far, by their Latin-1 code: a read-out that
+    // changes every frame is stamped together from them instead of laid out
+    // and drawn anew.
+    std::unique_ptr<Glyph> m_glyphs[256];
 };
 
 // The colour disc in the well of the panel's icon.
@@ -125,8 +152,8 @@ public:
     // Where it goes for a client area of that height: the disc with a pixel
     // around it for its outline.
     static QRect area(int clientBottom);
-    void setColour(QColor colour);
-    QColor colour() const { return m_colour; }
+    void setColour(QRgb colour);
+    QColor colour() const { return QColor(m_colour); }
     void redraw() override;
 
 protected:
@@ -134,8 +161,9 @@ protected:
 
 private:
     void render();
-    QColor m_colour{Qt::black};
+    QRgb m_colour = qRgb(0, 0, 0);
     QImage m_well;
+    const uchar* m_wellBits = nullptr;
     std::vector<int> m_disc; // the disc's pixels, row after row
     QImage m_image;
 };

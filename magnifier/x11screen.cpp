@@ -38,6 +38,23 @@ template <class T> struct Reply {
     explicit operator bool() const { return p != nullptr; }
 };
 
+// Rectangles as a frame needs them, inline: it asks fifty times a second.
+bool covers(const QRect& outer, const QRect& r)
+{
+    return r.left() >= outer.left() && r.right() <= outer.right() && r.top() >= outer.top() &&
+           r.bottom() <= outer.bottom() && !outer.isEmpty();
+}
+
+QRect onScreen(const QRect& r, QSize screen)
+{
+    const int left = std::max(r.left(), 0);
+    const int top = std::max(r.top(), 0);
+    const int right = std::min(r.right(), screen.width() - 1);
+    const int bottom = std::min(r.bottom(), screen.height() - 1);
+    return left <= right && top <= bottom ? QRect(QPoint(left, top), QPoint(right, bottom))
+                                          : QRect();
+}
+
 // The root's pixels as lensor draws them: 32 bits a pixel, blue in the low
 // byte (x86's order, and the server's when it is the same machine).
 bool rootIsXrgb32(const xcb_setup_t* setup, const xcb_screen_t* screen)
@@ -99,7 +116,7 @@ std::unique_ptr<X11Screen> X11Screen::open()
     s->m_root = screen->root;
     s->m_depth = screen->root_depth;
     s->m_size = QSize(screen->width_in_pixels, screen->height_in_pixels);
-    s->m_sizeAge.start();
+    s->m_sizeRead = std::chrono::steady_clock::now();
     s->m_gc = xcb_generate_id(s->m_connection);
     const uint32_t noExposures = 0;
     xcb_create_gc(s->m_connection, s->m_gc, s->m_root, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
@@ -182,12 +199,13 @@ void X11Screen::releasePicture(void* info)
 QSize X11Screen::screenSize() const
 {
     // Monitors come and go; a second's delay in seeing it is no matter.
-    if (m_sizeAge.elapsed() > 1000) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_sizeRead > std::chrono::seconds(1)) {
         Reply<xcb_get_geometry_reply_t> g(
             xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_root), nullptr));
         if (g)
             m_size = QSize(g->width, g->height);
-        m_sizeAge.restart();
+        m_sizeRead = now;
     }
     return m_size;
 }
@@ -202,8 +220,7 @@ QPoint X11Screen::pointer()
     QRect ahead;
     xcb_shm_get_image_cookie_t fetched{};
     if (m_shm && m_grabbedSincePointer) {
-        ahead = m_lastGrab.adjusted(-kMargin, -kMargin, kMargin, kMargin) &
-                QRect(QPoint(0, 0), screenSize());
+        ahead = onScreen(m_lastGrab.adjusted(-kMargin, -kMargin, kMargin, kMargin), screenSize());
         const std::size_t bytes = std::size_t(ahead.width()) * std::size_t(ahead.height()) * 4;
         if (!ahead.isEmpty() && ensure(m_aheadSegment, bytes))
             fetched =
@@ -238,32 +255,42 @@ bool X11Screen::movePointer(QPoint p)
 
 QImage X11Screen::grab(const QRect& r)
 {
+    const ScreenPixels p = pixels(r);
+    if (!p.bits)
+        return {};
+    return QImage(p.bits, p.width, p.height, p.stride, QImage::Format_RGB32);
+}
+
+ScreenPixels X11Screen::pixels(const QRect& r)
+{
     if (r.isEmpty())
         return {};
     m_lastGrab = r;
     m_grabbedSincePointer = true;
-    if (m_ahead.contains(r)) {
-        // Fetched with the pointer a moment ago: a view into those pixels.
-        const int stride = m_ahead.width() * 4;
-        const uchar* at = m_aheadSegment->data + std::size_t(r.y() - m_ahead.y()) * stride +
-                          std::size_t(r.x() - m_ahead.x()) * 4;
-        return QImage(at, r.width(), r.height(), stride, QImage::Format_RGB32);
+    if (covers(m_ahead, r)) {
+        // Fetched with the pointer a moment ago: those pixels as they lie.
+        const qsizetype stride = qsizetype(m_ahead.width()) * 4;
+        const uchar* at = m_aheadSegment->data + (r.y() - m_ahead.y()) * stride +
+                          qsizetype(r.x() - m_ahead.x()) * 4;
+        return {at, stride, r.width(), r.height()};
     }
-    const QRect inside = r & QRect(QPoint(0, 0), screenSize());
+    const QRect inside = onScreen(r, screenSize());
     if (inside == r)
         return grabInside(r);
-    QImage image(r.size(), QImage::Format_RGB32);
-    image.fill(Qt::black);
+    // Partly off the screen: black around what is on it.
+    std::vector<QRgb> whole(std::size_t(r.width()) * std::size_t(r.height()), qRgb(0, 0, 0));
     if (!inside.isEmpty()) {
-        const QImage part = grabInside(inside);
-        if (part.isNull())
+        const ScreenPixels part = grabInside(inside);
+        if (!part.bits)
             return {};
         const QPoint at = inside.topLeft() - r.topLeft();
-        for (int y = 0; y < part.height(); ++y)
-            std::memcpy(image.scanLine(at.y() + y) + at.x() * 4, part.constScanLine(y),
-                        std::size_t(part.width()) * 4);
+        for (int y = 0; y < part.height; ++y)
+            std::memcpy(whole.data() + std::size_t(at.y() + y) * r.width() + at.x(), part.row(y),
+                        std::size_t(part.width) * 4);
     }
-    return image;
+    m_copy = std::move(whole);
+    return {reinterpret_cast<const uchar*>(m_copy.data()), qsizetype(r.width()) * 4, r.width(),
+            r.height()};
 }
 
 bool X11Screen::ensure(Segment*& s, std::size_t bytes)
@@ -277,9 +304,10 @@ bool X11Screen::ensure(Segment*& s, std::size_t bytes)
     return s != nullptr;
 }
 
-QImage X11Screen::grabInside(const QRect& r)
+ScreenPixels X11Screen::grabInside(const QRect& r)
 {
     const std::size_t bytes = std::size_t(r.width()) * std::size_t(r.height()) * 4;
+    const qsizetype stride = qsizetype(r.width()) * 4;
     if (m_shm) {
         if (ensure(m_grabSegment, bytes)) {
             Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
@@ -292,8 +320,7 @@ QImage X11Screen::grabInside(const QRect& r)
             if (!reply)
                 return {};
             // The segment's memory, no copy: good until the next grab.
-            return QImage(m_grabSegment->data, r.width(), r.height(), r.width() * 4,
-                          QImage::Format_RGB32);
+            return {m_grabSegment->data, stride, r.width(), r.height()};
         }
     }
     Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
@@ -304,9 +331,9 @@ QImage X11Screen::grabInside(const QRect& r)
     dropEvents();
     if (!reply || std::size_t(xcb_get_image_data_length(reply.p)) < bytes)
         return {};
-    return QImage(xcb_get_image_data(reply.p), r.width(), r.height(), r.width() * 4,
-                  QImage::Format_RGB32)
-        .copy();
+    m_copy.resize(bytes / 4);
+    std::memcpy(m_copy.data(), xcb_get_image_data(reply.p), bytes);
+    return {reinterpret_cast<const uchar*>(m_copy.data()), stride, r.width(), r.height()};
 }
 
 QImage X11Screen::newPicture(QSize size)

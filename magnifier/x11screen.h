@@ -7,8 +7,7 @@
 
 #include "magnifier/magnifier.h"
 
-#include <QElapsedTimer>
-
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -29,6 +28,7 @@ public:
 
     QSize screenSize() const override;
     QImage grab(const QRect& r) override;
+    ScreenPixels pixels(const QRect& r) override;
     QPoint pointer() override;
     bool movePointer(QPoint p) override;
     QImage newPicture(QSize size) override;
@@ -45,7 +45,7 @@ private:
     Segment* newSegment(std::size_t bytes);
     void releaseSegment(Segment* s);
     static void releasePicture(void* info);
-    QImage grabInside(const QRect& r);
+    ScreenPixels grabInside(const QRect& r);
     bool ensure(Segment*& s, std::size_t bytes);
     int depthOf(WId window);
     void dropEvents() const;
@@ -57,7 +57,7 @@ private:
     quint32 m_gc = 0;
     bool m_shm = false;
     mutable QSize m_size;
-    mutable QElapsedTimer m_sizeAge;
+    mutable std::chrono::steady_clock::time_point m_sizeRead;
     QPoint m_lastPointer;
     Segment* m_grabSegment = nullptr;
     // The area around the last grab, fetched with the pointer in one round
@@ -67,6 +67,7 @@ private:
     QRect m_lastGrab;
     bool m_grabbedSincePointer = false;
     std::vector<Segment*> m_pictures;
+    std::vector<QRgb> m_copy; // a grab without shared memory, or partly off the screen
     std::vector<std::pair<WId, int>> m_windowDepths;
 };
 

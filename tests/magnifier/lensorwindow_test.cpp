@@ -224,6 +224,42 @@ TEST(LensorWindow, AReadoutShowsItsTextAsIfDrawnAfresh)
     }
 }
 
+// A read-out keeps its text as Latin-1 characters, as many as any read-out
+// could show: what it cannot hold shows as a fresh read-out of what it kept.
+TEST(LensorWindow, AReadoutKeepsLatin1TextsAndCutsLongOnes)
+{
+    PlainScreen screen;
+    QWidget panel;
+    const auto drawn = [&](const QString& text, QString* kept = nullptr) {
+        Readout r("ColourText", screen, &panel);
+        r.setGeometry(QRect(0, 0, 57, 15));
+        r.setText(QStringLiteral("0x000000"));
+        r.setText(text);
+        if (kept)
+            *kept = r.text();
+        return r.grab().toImage();
+    };
+    const struct {
+        QString text;
+        QString kept;
+    } cases[] = {
+        {QStringLiteral("#A0B0C0"), QStringLiteral("#A0B0C0")},
+        {QString::fromUtf8("\xc3\xa9-1"), QString::fromUtf8("\xc3\xa9-1")}, // Latin-1 stays
+        {QString::fromUtf8("\xe4\xb8\xad"
+                           "1"),
+         QStringLiteral("?1")}, // beyond it: "?"
+        {QString(40, QLatin1Char('7')), QString(Readout::kMaxLength, QLatin1Char('7'))},
+        {QString(), QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        QString kept;
+        const QImage shown = drawn(c.text, &kept);
+        EXPECT_EQ(kept, c.kept);
+        EXPECT_EQ(shown, drawn(c.kept));
+    }
+}
+
 // Frames on their own thread follow the pointer as the timer's did, hand the
 // minimised window's title over to the window's thread, and stop with it.
 TEST(LensorWindow, FramesOnTheirOwnThreadFollowThePointerAndHandOverTheTitle)
