@@ -3,7 +3,7 @@
 # only), side by side in one run on Xvfb: both at 8x onto the same picture size,
 # a frame every 20 ms, the pointer moving all the time over a screen whose every
 # pixel differs, so lensor draws a new picture every frame (xzoom does anyway).
-#   bench/lensor.sh [FRAMES] [ROUNDS]
+#   bench/lensor.sh [FRAMES] [ROUNDS] [WINDOW SIZES, default "170x245 1000x800"]
 # LENSOR_BEFORE=path/to/another/lensor adds its figures in two more columns
 # (an older build, to see what a change bought).
 # A frame is counted where it reaches the X server, the same way for both
@@ -14,6 +14,7 @@ set -euo pipefail
 SRC=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 FRAMES=${1:-500}
 ROUNDS=${2:-3}
+SIZES=${3:-170x245 1000x800}
 WORK=$(mktemp -d /tmp/lensor-bench.XXXXXX)
 PIDS=()
 cleanup() { # the programs before the X server
@@ -79,7 +80,7 @@ if [ -n "$BEFORE" ]; then
 fi
 echo "$header"
 echo "$rule"
-for size in 170x245 1000x800; do
+for size in $SIZES; do
   w=${size%x*}; h=${size#*x}
   printf '[DeskTop]\nWindow\\Left=0\nWindow\\Top=0\nWindow\\Width=%d\nWindow\\Height=%d\n' "$w" "$h" \
     >"$XDG_CONFIG_HOME/lensor/lensor.ini"

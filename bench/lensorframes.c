@@ -81,9 +81,13 @@ static void counted(unsigned width, unsigned height)
     if (!newFrame)
         return;
     ++g_frames;
-    const long warm = envLong("LENSOR_FRAMES_WARM", 50);
-    const long count = envLong("LENSOR_FRAMES_COUNT", 500);
-    const long server = envLong("LENSOR_FRAMES_SERVER", 0);
+    /* Read once: the count itself should cost the programs next to nothing. */
+    static long warm = -1, count, server;
+    if (warm < 0) {
+        warm = envLong("LENSOR_FRAMES_WARM", 50);
+        count = envLong("LENSOR_FRAMES_COUNT", 500);
+        server = envLong("LENSOR_FRAMES_SERVER", 0);
+    }
     if (g_frames == warm) {
         /* The picture is the largest put from here on (the first paint of
          * the whole window is over). */
@@ -172,7 +176,9 @@ Cookie xcb_put_image(void* c, uint8_t format, uint32_t drawable, uint32_t gc, ui
 /* The pace: every sleep ends at the next whole period since the first. */
 int usleep(useconds_t microseconds)
 {
-    const long period = envLong("LENSOR_FRAMES_PERIOD_MS", 0);
+    static long period = -1;
+    if (period < 0)
+        period = envLong("LENSOR_FRAMES_PERIOD_MS", 0);
     if (period <= 0) {
         typedef int Fn(useconds_t);
         static Fn* next;

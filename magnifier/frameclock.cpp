@@ -2,8 +2,13 @@
 
 #include <QAbstractEventDispatcher>
 
-#include <chrono>
+#include <cerrno>
+#include <climits>
 #include <dlfcn.h>
+#include <linux/futex.h>
+#include <mutex>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace lensor
 {
@@ -77,52 +82,77 @@ FrameClock::~FrameClock()
 
 void FrameClock::start(int periodMs)
 {
-    {
-        std::lock_guard lock(m_waitLock);
-        m_periodMs = std::max(periodMs, 1);
-        m_periodChanged = true;
+    m_periodMs = std::max(periodMs, 1);
+    wake();
+    if (!running()) {
+        m_stop = false;
+        m_thread = std::thread([this] { run(); });
     }
-    m_wake.notify_all();
-    if (!running())
-        m_thread = std::jthread([this](const std::stop_token& stop) { run(stop); });
 }
 
 void FrameClock::stop()
 {
     if (!running())
         return;
-    m_thread.request_stop();
+    m_stop = true;
+    wake();
     // The frame thread may be waiting for the lock this thread holds.
     g_frameLock.unlock();
     m_thread.join();
     g_frameLock.lock();
-    m_thread = std::jthread();
+    m_thread = std::thread();
 }
 
-void FrameClock::run(const std::stop_token& stop)
+// The futex word is the atomic's int: one word, no lock beside it.
+static_assert(sizeof(std::atomic<int>) == sizeof(int) && std::atomic<int>::is_always_lock_free);
+
+void FrameClock::wake()
+{
+    m_wakes.fetch_add(1);
+    syscall(SYS_futex, reinterpret_cast<int*>(&m_wakes), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr,
+            nullptr, 0);
+}
+
+bool FrameClock::sleepUntil(int seen, std::chrono::steady_clock::time_point due)
+{
+    // The steady clock is the monotonic one, which an absolute futex wait counts in.
+    const auto since = due.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    const timespec until{static_cast<time_t>(seconds.count()),
+                         static_cast<long>(std::chrono::nanoseconds(since - seconds).count())};
+    for (;;) {
+        if (m_wakes.load() != seen)
+            return true;
+        const long result = syscall(SYS_futex, reinterpret_cast<int*>(&m_wakes),
+                                    FUTEX_WAIT_BITSET | FUTEX_PRIVATE_FLAG, seen, &until, nullptr,
+                                    FUTEX_BITSET_MATCH_ANY);
+        if (result != 0 && errno == ETIMEDOUT)
+            return false;
+        // Woken, interrupted, or the word had changed already: look again.
+    }
+}
+
+void FrameClock::run()
 {
     using Clock = std::chrono::steady_clock;
-    auto next = Clock::now();
-    while (!stop.stop_requested()) {
-        {
-            std::unique_lock wait(m_waitLock);
-            if (m_periodChanged) {
-                // A new period counts from now.
-                m_periodChanged = false;
-                next = Clock::now();
-            }
-            next += std::chrono::milliseconds(m_periodMs);
-            // Behind after a long wait for the window: the next frame at
-            // once, not a burst of the ones missed.
-            next = std::max(next, Clock::now());
-            if (m_wake.wait_until(wait, stop, next, [this] { return m_periodChanged; }))
-                continue;
+    int seen = m_wakes.load();
+    auto next = Clock::now() + std::chrono::milliseconds(m_periodMs.load());
+    while (!m_stop) {
+        if (sleepUntil(seen, next)) {
+            // A new period counts from now; a stop ends the loop.
+            seen = m_wakes.load();
+            next = Clock::now() + std::chrono::milliseconds(m_periodMs.load());
+            continue;
         }
-        if (stop.stop_requested())
-            break;
-        std::lock_guard frame(g_frameLock);
-        if (!stop.stop_requested())
+        {
+            std::lock_guard frame(g_frameLock);
+            if (m_stop)
+                break;
             m_frame();
+        }
+        // Behind after a long wait for the window: the next frame at once,
+        // not a burst of the ones missed. One reading of the clock a frame.
+        next = std::max(next + std::chrono::milliseconds(m_periodMs.load()), Clock::now());
     }
 }
 

@@ -5,10 +5,10 @@
 // that thread left it. Following the pointer then costs a plain sleep and the
 // frame itself, without a pass through the toolkit's event loop every 20 ms.
 
-#include <condition_variable>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace lensor
@@ -33,14 +33,19 @@ public:
 
 private:
     explicit FrameClock(std::function<void()> frame);
-    void run(const std::stop_token& stop);
+    void run();
+    // Sleeps until due, or until wake() is called after seen was read;
+    // true when woken.
+    bool sleepUntil(int seen, std::chrono::steady_clock::time_point due);
+    void wake();
 
     std::function<void()> m_frame;
-    std::mutex m_waitLock; // guards the period and its change
-    int m_periodMs = 20;
-    bool m_periodChanged = false;
-    std::condition_variable_any m_wake;
-    std::jthread m_thread;
+    std::atomic<int> m_periodMs{20};
+    std::atomic<bool> m_stop{false};
+    // Counts the calls that wake the frame thread (a new period, stop); the
+    // thread sleeps on it, one system call a frame and nothing else.
+    std::atomic<int> m_wakes{0};
+    std::thread m_thread;
 };
 
 } // namespace lensor

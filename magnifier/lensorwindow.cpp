@@ -262,7 +262,7 @@ void LensorWindow::updateChecks()
 void LensorWindow::tick(QPoint cursor)
 {
     const bool taskTray = m_magnifier.options().isOn(Option::TaskTray);
-    switch (m_magnifier.tick(cursor, isMinimized(), taskTray)) {
+    switch (m_magnifier.tick(cursor, m_minimised, taskTray)) {
     case Magnifier::TickResult::Magnified:
         if (m_magnifier.changed())
             showPicture();
@@ -618,6 +618,7 @@ void LensorWindow::showEvent(QShowEvent* e)
 void LensorWindow::changeEvent(QEvent* e)
 {
     if (e->type() == QEvent::WindowStateChange) {
+        m_minimised = isMinimized();
         if (isMinimized()) {
             // With a notification icon the window lives only there while
             // minimised; without a tray to show the icon it stays on the taskbar.

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -128,6 +129,8 @@ private:
     QLabel* m_zoomLabels[4] = {};
     QSystemTrayIcon* m_tray = nullptr;
     bool m_followsScreen = false;
+    // As the last change of the window's state left it, for the frame thread.
+    std::atomic<bool> m_minimised = false;
     int m_wheel = 0; // eighths of a degree not yet turned into zoom steps
     std::map<Section, QPointer<ToolWindow>> m_tools;
 };

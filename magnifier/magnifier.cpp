@@ -231,6 +231,9 @@ void Magnifier::newPicture()
 {
     m_picture = m_screen.newPicture(m_pictureSize);
     m_picture.fill(Qt::black);
+    // Read once: a frame asks for them fifty times a second.
+    m_madeSize = m_picture.size();
+    m_pictureStride = m_picture.bytesPerLine();
     m_crosshair.reset();
     m_drawn = Drawn{};
 }
@@ -333,7 +336,7 @@ void Magnifier::render(QPoint cursor, bool crossHair)
     const QRgb colourBefore = m_colour;
     const QPoint cursorBefore = m_cursor;
     m_cursor = cursor;
-    if (m_picture.size() != size)
+    if (m_madeSize != size)
         newPicture();
     if (size.isEmpty()) {
         m_changed = false;
@@ -398,11 +401,11 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
     // are cut by the picture's edge. Each row of blocks is made once from its
     // screen row, then written to all the block's rows.
     const int z = m_options.factor();
-    const int width = m_picture.width();
-    const int height = m_picture.height();
+    const int width = m_madeSize.width();
+    const int height = m_madeSize.height();
     const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
-    uchar* bits = m_picture.bits();
-    const qsizetype stride = m_picture.bytesPerLine();
+    uchar* bits = m_picture.bits(); // a copy someone keeps stays as it was
+    const qsizetype stride = m_pictureStride;
     // A small picture stays in the cache for the X server to read; a large
     // one would push out everything else, so it goes past the cache.
     const bool stream = std::size_t(height) * rowBytes > kCachedPictureBytes;

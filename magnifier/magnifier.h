@@ -201,6 +201,8 @@ private:
     bool m_fixedView = false;
     QRect m_source;
     QImage m_picture;
+    QSize m_madeSize; // m_picture's
+    qsizetype m_pictureStride = 0;
     std::vector<QRgb> m_row; // one row of blocks, made once for all its rows
     std::optional<QPoint> m_crosshair;
     bool m_changed = true;

@@ -225,6 +225,7 @@ void Readout::changeEvent(QEvent* e)
 void Readout::takeColours()
 {
     m_face = face();
+    m_faceRgb = m_face.rgb();
     m_ink = palette().color(QPalette::WindowText);
     for (auto& g : m_glyphs)
         g.reset();
@@ -264,7 +265,7 @@ QRect Readout::render()
         return {};
     // Set up to fifty times a second: the image's and glyphs' sizes were
     // read once, and the text is a few Latin-1 characters.
-    const QRgb face = m_face.rgb();
+    const QRgb face = m_faceRgb;
     const int width = m_pixels.width;
     const int height = m_pixels.height;
     const qreal ratio = m_pixels.ratio;

@@ -136,6 +136,7 @@ private:
     std::optional<Drawn> m_drawn;
     QImage m_image;
     QColor m_face;
+    QRgb m_faceRgb = 0;
     QColor m_ink;
     // The characters drawn so far, by their Latin-1 code: a read-out that
     // changes every frame is stamped together from them instead of laid out

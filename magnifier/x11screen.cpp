@@ -395,8 +395,10 @@ bool X11Screen::putOnWindow(WId window, const QImage& image)
 
 void X11Screen::flush()
 {
-    xcb_flush(m_connection);
+    // The flush last: the X server it wakes may take this core at once, and
+    // the frame then has nothing left to do when it gets it back.
     dropEvents();
+    xcb_flush(m_connection);
 }
 
 // Errors come back as events on this connection (a window closed while its
