@@ -85,12 +85,6 @@ const OptionRule& ruleOf(Option option)
     return kRules[static_cast<int>(option)];
 }
 
-int zoomFactor(int zoomIndex)
-{
-    static const int kFactors[4] = {1, 2, 4, 8};
-    return kFactors[zoomIndex >= 0 && zoomIndex < 4 ? zoomIndex : 0];
-}
-
 int refreshPeriodMs(int refresh)
 {
     if (refresh <= 0)

@@ -39,8 +39,12 @@ struct OptionRule {
 const std::array<OptionRule, kOptionCount>& optionRules();
 const OptionRule& ruleOf(Option option);
 
-// Magnification factors of the four zoom steps.
-int zoomFactor(int zoomIndex);
+// Magnification factors of the four zoom steps: 1, 2, 4, 8 (inline: every
+// frame asks).
+constexpr int zoomFactor(int zoomIndex)
+{
+    return zoomIndex >= 1 && zoomIndex < 4 ? 1 << zoomIndex : 1;
+}
 // Timer period of a refresh choice: slow 100 ms, normal 33 ms, fast 20 ms.
 int refreshPeriodMs(int refresh);
 
