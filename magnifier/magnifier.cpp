@@ -440,23 +440,29 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
         streamDone();
     if (crossHair) {
         if (const auto at = crosshairAt(m_cursor, m_source, z))
-            drawCrosshair(*at);
+            drawCrosshair(*at, bits, stride);
     }
 }
 
 // Two 15-pixel lines of pure blue (longer in proportion on a scaled desktop),
 // crossing at the middle of the block of the pixel whose position and colour
 // the panel shows.
-void Magnifier::drawCrosshair(QPoint at)
+void Magnifier::drawCrosshair(QPoint at, uchar* bits, qsizetype stride)
 {
     const int arm = std::max(7, qRound(7 * m_pixelRatio));
     const QRgb blue = qRgb(0, 0, 255);
-    const QRect inside = m_picture.rect();
+    const int width = m_madeSize.width();
+    const int height = m_madeSize.height();
+    const auto pixel = [&](int x, int y) -> QRgb& {
+        return reinterpret_cast<QRgb*>(bits + y * stride)[x];
+    };
     for (int d = -arm; d <= arm; ++d) {
-        if (inside.contains(at.x() + d, at.y()))
-            m_picture.setPixel(at.x() + d, at.y(), blue);
-        if (inside.contains(at.x(), at.y() + d))
-            m_picture.setPixel(at.x(), at.y() + d, blue);
+        const int x = at.x() + d;
+        const int y = at.y() + d;
+        if (x >= 0 && x < width && at.y() >= 0 && at.y() < height)
+            pixel(x, at.y()) = blue;
+        if (y >= 0 && y < height && at.x() >= 0 && at.x() < width)
+            pixel(at.x(), y) = blue;
     }
     m_crosshair = at;
 }
