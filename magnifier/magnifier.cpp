@@ -42,10 +42,6 @@ void streamRow(uchar* to, const uchar* from, std::size_t bytes)
     std::memcpy(to, from, bytes);
 }
 
-// The largest picture written through the cache: well within a core's own
-// cache, where the X server finds it when it reads the picture at once.
-constexpr std::size_t kCachedPictureBytes = std::size_t{256} * 1024;
-
 // One screen pixel's block in the row being made: z copies, four at a time.
 void fillBlock(QRgb* to, int count, QRgb pixel)
 {
@@ -406,15 +402,13 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
     const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
     uchar* bits = m_picture.bits(); // a copy someone keeps stays as it was
     const qsizetype stride = m_pictureStride;
-    // A small picture stays in the cache for the X server to read; a large
-    // one would push out everything else, so it goes past the cache.
-    const bool stream = std::size_t(height) * rowBytes > kCachedPictureBytes;
+    // Every row goes past the cache, in a line of its own that stays cached:
+    // the picture's lines were last read by the X server, often on the other
+    // core, and are not fetched back only to be written over.
     m_row.resize(std::size_t(width));
+    QRgb* line = m_row.data();
     for (int y = 0; y < height; y += z) {
         const QRgb* in = grab.row(y / z);
-        // Through the cache the block's first row is made in place and copied
-        // to the others; past it, in a line of its own that stays cached.
-        QRgb* line = stream ? m_row.data() : reinterpret_cast<QRgb*>(bits + y * stride);
         // Whole blocks of eight (the zoom that costs most) two stores each,
         // then what is left, the last block cut by the edge among it.
         int x = 0;
@@ -429,15 +423,10 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
 #endif
         for (; x < width; x += z, ++sx)
             fillBlock(line + x, std::min(z, width - x), in[sx] | 0xff000000u);
-        for (int r = stream ? y : y + 1; r < std::min(y + z, height); ++r) {
-            if (stream)
-                streamRow(bits + r * stride, reinterpret_cast<const uchar*>(line), rowBytes);
-            else
-                std::memcpy(bits + r * stride, line, rowBytes);
-        }
+        for (int r = y; r < std::min(y + z, height); ++r)
+            streamRow(bits + r * stride, reinterpret_cast<const uchar*>(line), rowBytes);
     }
-    if (stream)
-        streamDone();
+    streamDone();
     if (crossHair) {
         if (const auto at = crosshairAt(m_cursor, m_source, z))
             drawCrosshair(*at, bits, stride);
