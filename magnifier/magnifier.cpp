@@ -39,7 +39,9 @@ void streamRow(uchar* to, const uchar* from, std::size_t bytes)
         _mm_stream_si128(reinterpret_cast<__m128i*>(to),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
 #endif
-    std::memcpy(to, from, bytes);
+    // What is left is a few pixels, mostly none: no call for it.
+    for (; bytes >= 4; to += 4, from += 4, bytes -= 4)
+        std::memcpy(to, from, 4);
 }
 
 // One screen pixel's block in the row being made: z copies, four at a time.
@@ -229,6 +231,7 @@ void Magnifier::newPicture()
     m_picture.fill(Qt::black);
     // Read once: a frame asks for them fifty times a second.
     m_madeSize = m_picture.size();
+    m_pictureBits = m_picture.bits();
     m_pictureStride = m_picture.bytesPerLine();
     m_crosshair.reset();
     m_drawn = Drawn{};
@@ -390,7 +393,11 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
 {
     m_crosshair.reset();
     if (!grab.bits) {
-        m_picture.fill(Qt::black);
+        // In place, as every frame draws: a fill of the image's own would
+        // give it new memory while a copy of it is kept elsewhere.
+        for (int y = 0; y < m_madeSize.height(); ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(m_pictureBits + y * m_pictureStride),
+                        m_madeSize.width(), qRgb(0, 0, 0));
         return;
     }
     // Whole blocks of z x z, no smoothing; the last column and row of blocks
@@ -400,7 +407,7 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
     const int width = m_madeSize.width();
     const int height = m_madeSize.height();
     const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
-    uchar* bits = m_picture.bits(); // a copy someone keeps stays as it was
+    uchar* bits = m_pictureBits;
     const qsizetype stride = m_pictureStride;
     // Every row goes past the cache, in a line of its own that stays cached:
     // the picture's lines were last read by the X server, often on the other

@@ -173,6 +173,7 @@ public:
     // unless the view is locked.
     QImage copyPicture(QPoint cursor);
 
+    // Drawn in place every frame: copy() it to keep what it shows now.
     const QImage& picture() const { return m_picture; }
     // Where the crosshair was last drawn, in picture pixels.
     std::optional<QPoint> crosshair() const { return m_crosshair; }
@@ -202,6 +203,7 @@ private:
     QRect m_source;
     QImage m_picture;
     QSize m_madeSize; // m_picture's
+    uchar* m_pictureBits = nullptr;
     qsizetype m_pictureStride = 0;
     std::vector<QRgb> m_row; // one row of blocks, made once for all its rows
     std::optional<QPoint> m_crosshair;

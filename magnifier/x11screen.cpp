@@ -350,6 +350,9 @@ QImage X11Screen::newPicture(QSize size)
 
 int X11Screen::depthOf(WId window)
 {
+    // The window put on last, most often the one asked for again.
+    if (!m_windowDepths.empty() && m_windowDepths.back().first == window)
+        return m_windowDepths.back().second;
     for (const auto& [w, depth] : m_windowDepths)
         if (w == window)
             return depth;

@@ -28,10 +28,11 @@ public:
     QImage grab(const QRect& r) override
     {
         ++grabs;
-        return m_image.copy(r);
+        return failing ? QImage() : m_image.copy(r);
     }
     QPoint pointer() override { return {}; }
     int grabs = 0;
+    bool failing = false;
 
 private:
     QImage m_image;
@@ -200,6 +201,28 @@ TEST(MagnifierPicture, ColourReadoutText)
     EXPECT_EQ(minimisedTitle({12, -3}), QStringLiteral("Lensor - x12 : y-3"));
 }
 
+// A grab that fails shows black, not the last picture as if it were now; the
+// next one that works shows the screen again.
+TEST(MagnifierPicture, AFailedGrabShowsBlackUntilTheScreenReadsAgain)
+{
+    FakeScreen screen;
+    Magnifier m(screen);
+    m.resize({170, 245});
+    m.setZoom(3);
+    m.magnifyAt({100, 100});
+    const QImage kept = m.picture();
+    screen.failing = true;
+    m.magnifyAt({110, 100});
+    EXPECT_TRUE(m.changed());
+    QImage black(m.picture().size(), m.picture().format());
+    black.fill(Qt::black);
+    EXPECT_EQ(m.picture(), black);
+    EXPECT_EQ(m.picture().constBits(), kept.constBits()); // drawn in place
+    screen.failing = false;
+    m.magnifyAt({110, 100});
+    expectBlocksOf(m.picture(), m.lastSource(), 8);
+}
+
 TEST(MagnifierViews, LockFreezesFixedHoldsTheAreaAndChangesGoLive)
 {
     FakeScreen screen;
@@ -207,7 +230,7 @@ TEST(MagnifierViews, LockFreezesFixedHoldsTheAreaAndChangesGoLive)
     m.resize({170, 245});
     m.setZoom(2);
     m.magnifyAt({100, 100});
-    const QImage atFirst = m.picture();
+    const QImage atFirst = m.picture().copy();
     EXPECT_TRUE(m.changed());
     m.magnifyAt({100, 100}); // the same screen: nothing to repaint
     EXPECT_FALSE(m.changed());
