@@ -50,6 +50,15 @@ void expectBlocksOf(const QImage& picture, const QRect& source, int factor)
                       screenPixel(source.x() + x / factor, source.y() + y / factor))
                 << x << "," << y;
 }
+// A magnifier in the first run's window at that zoom, drawn once at the cursor.
+Magnifier drawnAt(FakeScreen& screen, int zoom, QPoint cursor)
+{
+    Magnifier m(screen);
+    m.resize({170, 245});
+    m.setZoom(zoom);
+    m.magnifyAt(cursor);
+    return m;
+}
 // The block a picture pixel lies in, counted from the picture's corner.
 QPoint blockOf(QPoint p, int factor)
 {
@@ -206,10 +215,7 @@ TEST(MagnifierPicture, ColourReadoutText)
 TEST(MagnifierPicture, AFailedGrabShowsBlackUntilTheScreenReadsAgain)
 {
     FakeScreen screen;
-    Magnifier m(screen);
-    m.resize({170, 245});
-    m.setZoom(3);
-    m.magnifyAt({100, 100});
+    Magnifier m = drawnAt(screen, 3, {100, 100});
     const QImage kept = m.picture();
     screen.failing = true;
     m.magnifyAt({110, 100});
@@ -226,10 +232,7 @@ TEST(MagnifierPicture, AFailedGrabShowsBlackUntilTheScreenReadsAgain)
 TEST(MagnifierViews, LockFreezesFixedHoldsTheAreaAndChangesGoLive)
 {
     FakeScreen screen;
-    Magnifier m(screen);
-    m.resize({170, 245});
-    m.setZoom(2);
-    m.magnifyAt({100, 100});
+    Magnifier m = drawnAt(screen, 2, {100, 100});
     const QImage atFirst = m.picture().copy();
     EXPECT_TRUE(m.changed());
     m.magnifyAt({100, 100}); // the same screen: nothing to repaint
