@@ -13,6 +13,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -158,7 +159,7 @@ X11Screen::Segment* X11Screen::newSegment(std::size_t bytes)
     if (id < 0)
         return nullptr;
     void* data = shmat(id, nullptr, 0);
-    if (data == reinterpret_cast<void*>(-1)) {
+    if (reinterpret_cast<std::intptr_t>(data) == -1) { // shmat's failure
         shmctl(id, IPC_RMID, nullptr);
         return nullptr;
     }
@@ -344,8 +345,8 @@ QImage X11Screen::newPicture(QSize size)
     if (!s)
         return ScreenSource::newPicture(size);
     m_pictures.push_back(s);
-    return QImage(s->data, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32,
-                  &X11Screen::releasePicture, s);
+    return QImage(s->data, size.width(), size.height(), qsizetype(size.width()) * 4,
+                  QImage::Format_RGB32, &X11Screen::releasePicture, s);
 }
 
 int X11Screen::depthOf(WId window)
@@ -369,7 +370,7 @@ int X11Screen::depthOf(WId window)
 bool X11Screen::putOnWindow(WId window, const QImage& image)
 {
     if (!window || image.isNull() || image.format() != QImage::Format_RGB32 ||
-        image.bytesPerLine() != image.width() * 4)
+        image.bytesPerLine() != qsizetype(image.width()) * 4)
         return false;
     // Windows of another depth (a translucent one) take the toolkit's way.
     if (depthOf(window) != m_depth)
