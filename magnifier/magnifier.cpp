@@ -436,21 +436,21 @@ void Magnifier::draw(const ScreenPixels& grab, bool crossHair)
     streamDone();
     if (crossHair) {
         if (const auto at = crosshairAt(m_cursor, m_source, z))
-            drawCrosshair(*at, bits, stride);
+            drawCrosshair(*at);
     }
 }
 
 // Two 15-pixel lines of pure blue (longer in proportion on a scaled desktop),
 // crossing at the middle of the block of the pixel whose position and colour
 // the panel shows.
-void Magnifier::drawCrosshair(QPoint at, uchar* bits, qsizetype stride)
+void Magnifier::drawCrosshair(QPoint at)
 {
     const int arm = std::max(7, qRound(7 * m_pixelRatio));
     const QRgb blue = qRgb(0, 0, 255);
     const int width = m_madeSize.width();
     const int height = m_madeSize.height();
     const auto pixel = [&](int x, int y) -> QRgb& {
-        return reinterpret_cast<QRgb*>(bits + y * stride)[x];
+        return reinterpret_cast<QRgb*>(m_pictureBits + y * m_pictureStride)[x];
     };
     for (int d = -arm; d <= arm; ++d) {
         const int x = at.x() + d;

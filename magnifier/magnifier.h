@@ -188,7 +188,7 @@ public:
 private:
     void render(QPoint cursor, bool crossHair);
     void draw(const ScreenPixels& grab, bool crossHair);
-    void drawCrosshair(QPoint at, uchar* bits, qsizetype stride);
+    void drawCrosshair(QPoint at);
     void newPicture();
     void backToLive();
 
